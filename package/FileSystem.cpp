@@ -1,0 +1,131 @@
+// File systems over the executable's resources and over a folder.
+#include "FileSystem.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+FileSystem* current = nullptr;
+
+constexpr wchar_t kResourceType[] = L"_OrvoResc";
+
+// A copy of `size` bytes followed by the 4 zero bytes every file-system buffer carries.
+void* allocateWithTerminator(uint64_t size)
+{
+    if (size > SIZE_MAX - 4)
+        return nullptr;
+    auto buffer = static_cast<uint8_t*>(std::malloc(size_t(size) + 4));
+    if (buffer)
+        std::memset(buffer + size, 0, 4);
+    return buffer;
+}
+
+struct FileHandle {
+    HANDLE handle;
+    explicit FileHandle(HANDLE h) : handle(h) {}
+    ~FileHandle()
+    {
+        if (handle != INVALID_HANDLE_VALUE)
+            CloseHandle(handle);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+};
+
+} // namespace
+
+FileSystem::FileSystem()
+{
+    current = this;
+}
+
+// A file system that goes away stops being current, so no reader is left with a dangling pointer.
+FileSystem::~FileSystem()
+{
+    if (current == this)
+        current = nullptr;
+}
+
+void FileSystem::freeData(void* buffer)
+{
+    std::free(buffer);
+}
+
+FileSystem* currentFileSystem()
+{
+    return current;
+}
+
+ResourceFileSystem::ResourceFileSystem()
+    : module_(GetModuleHandleW(nullptr))
+{
+}
+
+ResourceFileSystem::~ResourceFileSystem()
+{
+    names_.clear();
+}
+
+void ResourceFileSystem::addResource(const wchar_t* name, int id)
+{
+    names_[name ? name : L""] = id;
+}
+
+void* ResourceFileSystem::readFile(const wchar_t* name, uint64_t* size)
+{
+    auto it = names_.find(name ? name : L"");
+    int id = it == names_.end() ? 0 : it->second;
+    if (id == 0)
+        return nullptr;
+    auto module = static_cast<HMODULE>(module_);
+    HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(id), kResourceType);
+    if (!resource)
+        return nullptr;
+    DWORD length = SizeofResource(module, resource);
+    HGLOBAL loaded = LoadResource(module, resource);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (!data && length)
+        return nullptr;
+    void* buffer = allocateWithTerminator(length);
+    if (!buffer)
+        return nullptr;
+    if (length)
+        std::memcpy(buffer, data, length);
+    if (size)
+        *size = length;
+    return buffer;
+}
+
+LocalFileSystem::LocalFileSystem(std::wstring root)
+    : root_(std::move(root))
+{
+}
+
+void* LocalFileSystem::readFile(const wchar_t* name, uint64_t* size)
+{
+    std::wstring path = root_ + (name ? name : L"");
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.handle == INVALID_HANDLE_VALUE)
+        return nullptr;
+    DWORD high = 0;
+    DWORD length = GetFileSize(file.handle, &high);
+    // Files past 4 GiB cannot be read in one call and are not something this reader serves.
+    if (length == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
+        return nullptr;
+    if (high != 0)
+        return nullptr;
+    void* buffer = allocateWithTerminator(length);
+    if (!buffer)
+        return nullptr;
+    DWORD read = 0;
+    if (!ReadFile(file.handle, buffer, length, &read, nullptr) || read != length) {
+        std::free(buffer);
+        return nullptr;
+    }
+    if (size)
+        *size = length;
+    return buffer;
+}

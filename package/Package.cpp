@@ -1,0 +1,184 @@
+// Package reader: builds the name index over a package image and decodes single entries.
+#include "Package.h"
+
+#include <cstdlib>
+#include <cstring>
+
+extern "C" {
+#include <LzmaDec.h>
+}
+
+namespace {
+
+uint32_t readU32(const uint8_t* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+void setError(std::string* error, std::string text)
+{
+    if (error)
+        *error = std::move(text);
+}
+
+void* lzmaAlloc(void*, size_t size) { return std::malloc(size); }
+void lzmaFree(void*, void* address) { std::free(address); }
+ISzAlloc lzmaAllocator = {lzmaAlloc, lzmaFree};
+
+constexpr size_t kHeaderSize = 16;
+constexpr size_t kPropsSize = LZMA_PROPS_SIZE;
+
+// Unscrambles a name field: whole 32-bit words are XORed with the key, an odd last unit is plain.
+std::u16string decodeName(const uint8_t* field, size_t fieldBytes)
+{
+    uint8_t work[Package::kMaxNameField];
+    size_t units = fieldBytes / 2;
+    std::memcpy(work, field, units * 2);
+    for (size_t w = 0; w < units / 2; ++w) {
+        uint32_t v = readU32(work + w * 4) ^ Package::kKey;
+        work[w * 4] = uint8_t(v);
+        work[w * 4 + 1] = uint8_t(v >> 8);
+        work[w * 4 + 2] = uint8_t(v >> 16);
+        work[w * 4 + 3] = uint8_t(v >> 24);
+    }
+    std::u16string name;
+    for (size_t u = 0; u < units; ++u) {
+        char16_t c = char16_t(work[u * 2] | work[u * 2 + 1] << 8);
+        if (c == 0)
+            break;
+        name.push_back(c);
+    }
+    return name;
+}
+
+} // namespace
+
+std::unique_ptr<Package> Package::open(const void* image, size_t size, std::string* error)
+{
+    if (!image) {
+        setError(error, "no image");
+        return nullptr;
+    }
+    if (size < 8) {
+        setError(error, "image too short (" + std::to_string(size) + " bytes)");
+        return nullptr;
+    }
+    if (size > 0x7FFFFFFFu) {
+        setError(error, "image larger than 2 GiB");
+        return nullptr;
+    }
+    auto bytes = static_cast<const uint8_t*>(image);
+    int32_t signedOffset = int32_t(readU32(bytes + size - 4) ^ kKey);
+    if (signedOffset < 0 || size_t(signedOffset) > size - 8) {
+        setError(error, "directory offset " + std::to_string(signedOffset) + " outside the image");
+        return nullptr;
+    }
+
+    std::unique_ptr<Package> package(new Package);
+    package->image_ = bytes;
+    package->size_ = size;
+
+    // walk: records back to back up to a zero length; the trailer is never part of the directory
+    size_t end = size - 4;
+    size_t pos = size_t(signedOffset);
+    for (;;) {
+        if (end - pos < 4) {
+            setError(error, "directory at " + std::to_string(signedOffset) + " has no end marker");
+            return nullptr;
+        }
+        uint32_t length = readU32(bytes + pos);
+        if (length == 0)
+            break;
+        if (length < kHeaderSize || length > end - pos) {
+            setError(error, "directory record at " + std::to_string(pos) + " has bad length " + std::to_string(length));
+            return nullptr;
+        }
+        Entry entry;
+        entry.dataOffset = readU32(bytes + pos + 4);
+        entry.storedSize = readU32(bytes + pos + 8);
+        entry.unpackedSize = readU32(bytes + pos + 12);
+        size_t fieldBytes = length - kHeaderSize;
+        bool nameFits = fieldBytes <= kMaxNameField;
+        if (nameFits)
+            entry.name = decodeName(bytes + pos + kHeaderSize, fieldBytes);
+        uint64_t dataEnd = uint64_t(entry.dataOffset) + entry.storedSize;
+        entry.usable = nameFits && dataEnd <= size && (entry.unpackedSize == 0 || entry.storedSize >= kPropsSize);
+        package->records_.push_back(std::move(entry));
+        // A name field past the format's limit has no defined name: the record is kept for
+        // listing and verification but never takes part in lookups.
+        if (nameFits)
+            package->index_[package->records_.back().name] = package->records_.size() - 1;
+        pos += length;
+    }
+    return package;
+}
+
+const Package::Entry* Package::find(const std::u16string& name) const
+{
+    auto it = index_.find(name);
+    return it == index_.end() ? nullptr : &records_[it->second];
+}
+
+uint8_t* Package::readEntry(const std::u16string& name, uint64_t* size) const
+{
+    const Entry* entry = find(name);
+    return entry ? readRecord(*entry, size) : nullptr;
+}
+
+#ifdef _WIN32
+uint8_t* Package::readEntry(const wchar_t* name, uint64_t* size) const
+{
+    static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t expected");
+    if (!name)
+        return nullptr;
+    return readEntry(std::u16string(reinterpret_cast<const char16_t*>(name)), size);
+}
+#endif
+
+uint8_t* Package::readRecord(const Entry& entry, uint64_t* size, std::string* error) const
+{
+    if (!entry.usable) {
+        setError(error, "entry data lies outside the image");
+        return nullptr;
+    }
+    const uint8_t* data = image_ + entry.dataOffset;
+    if (entry.unpackedSize == 0) {
+        // malloc(0) may give null, which would read as a failure: an empty entry gets one byte
+        auto buffer = static_cast<uint8_t*>(std::malloc(entry.storedSize ? entry.storedSize : 1));
+        if (!buffer) {
+            setError(error, "out of memory");
+            return nullptr;
+        }
+        std::memcpy(buffer, data, entry.storedSize);
+        if (size)
+            *size = entry.storedSize;
+        return buffer;
+    }
+
+    auto buffer = static_cast<uint8_t*>(std::malloc(entry.unpackedSize));
+    if (!buffer) {
+        setError(error, "out of memory for " + std::to_string(entry.unpackedSize) + " bytes");
+        return nullptr;
+    }
+    SizeT produced = entry.unpackedSize;
+    SizeT consumed = entry.storedSize - kPropsSize;
+    ELzmaStatus status;
+    SRes result = LzmaDecode(buffer, &produced, data + kPropsSize, &consumed, data, kPropsSize,
+                             LZMA_FINISH_ANY, &status, &lzmaAllocator);
+    // A damaged stream must not pass as the file: anything short of a clean decode of every byte fails.
+    if (result != SZ_OK || produced != entry.unpackedSize) {
+        std::free(buffer);
+        setError(error, result != SZ_OK ? "LZMA data is damaged (decoder error " + std::to_string(result) + ")"
+                                        : "LZMA data ends after " + std::to_string(produced) + " of " +
+                                              std::to_string(entry.unpackedSize) + " bytes");
+        return nullptr;
+    }
+    if (size)
+        *size = entry.unpackedSize;
+    return buffer;
+}
+
+void Package::freeEntry(void* buffer)
+{
+    std::free(buffer);
+}

@@ -1,0 +1,56 @@
+// Reader for the installer's package format: named entries, stored or LZMA-packed, behind a scrambled directory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class Package {
+public:
+    static constexpr uint32_t kKey = 0x3D71A4C9;
+    static constexpr size_t kMaxNameField = 2048;   // bytes, terminator included
+
+    // One directory record as found in the image. `usable` is false when the record's data range
+    // or name field does not fit the image or the format; such a record never yields data.
+    struct Entry {
+        std::u16string name;
+        uint32_t dataOffset = 0;
+        uint32_t storedSize = 0;
+        uint32_t unpackedSize = 0;      // 0: stored as is
+        bool usable = false;
+    };
+
+    // Opens a package over an image already in memory. The image is not copied and not owned:
+    // it must outlive the Package. A directory that cannot be walked inside the image gives null,
+    // with the reason in `error` when one is asked for.
+    static std::unique_ptr<Package> open(const void* image, size_t size, std::string* error = nullptr);
+
+    // A new malloc'ed buffer with the entry's contents, or null when the name is unknown, the entry
+    // is unusable or its packed data does not decode to exactly its unpacked size. `size` is
+    // written only when a buffer is returned. Release with freeEntry.
+    uint8_t* readEntry(const std::u16string& name, uint64_t* size) const;
+#ifdef _WIN32
+    uint8_t* readEntry(const wchar_t* name, uint64_t* size) const;
+#endif
+    static void freeEntry(void* buffer);
+
+    // Decodes one directory record, whichever name it has (verification reads shadowed records too).
+    uint8_t* readRecord(const Entry& entry, uint64_t* size, std::string* error = nullptr) const;
+
+    // Every directory record in image order, duplicates included.
+    const std::vector<Entry>& records() const { return records_; }
+    // The lookup index: one record per name, the later of duplicates winning.
+    const std::map<std::u16string, size_t>& index() const { return index_; }
+    const Entry* find(const std::u16string& name) const;
+
+private:
+    Package() = default;
+
+    const uint8_t* image_ = nullptr;   // not owned
+    size_t size_ = 0;
+    std::vector<Entry> records_;
+    std::map<std::u16string, size_t> index_;   // name -> position in records_
+};

@@ -1,0 +1,15 @@
+// The UI script state: its creation, and running a named script file in it.
+#pragma once
+
+struct lua_State;
+
+// The UI thread's script state; null before createUiScriptState and after runScriptFile.
+extern lua_State* uiScriptState;
+
+// Builds a state with the standard libraries; stores it through `state`. Returns 1.
+int createUiScriptState(lua_State** state);
+
+// Reads `name` through the current file system, runs it protected and closes the state; load and
+// run errors end in one "错误" box. Afterwards *state is null. Returns true when the script ran
+// to its end.
+bool runScriptFile(lua_State** state, const wchar_t* name);

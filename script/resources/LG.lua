@@ -1,0 +1,1 @@
+-- Placeholder worker script.

@@ -1,0 +1,45 @@
+// Helpers shared by the Windows tests: temporary folders, files, and message-box capture.
+#pragma once
+
+#include <MessageBox.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// A fresh folder under the temp path, removed with everything in it when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::wstring& path() const { return path_; }   // ends with a backslash
+    std::wstring file(const std::wstring& name) const { return path_ + name; }
+
+private:
+    std::wstring path_;
+};
+
+bool writeFile(const std::wstring& path, const std::string& bytes);
+std::string readFile(const std::wstring& path);
+std::wstring widen(const std::string& utf8);
+std::string narrow(const std::wstring& text);
+
+// Records every message box instead of showing it, for as long as it lives; answers IDOK.
+class MessageBoxCapture {
+public:
+    struct Box {
+        std::wstring text, title;
+        UINT style;
+    };
+    MessageBoxCapture();
+    ~MessageBoxCapture();
+    std::vector<Box> boxes() const;
+
+private:
+    MessageBoxHandler previous_;
+};
+
+} // namespace testing_support

@@ -1,0 +1,2 @@
+-- resource text
+return 1

@@ -1,0 +1,94 @@
+// Running a script file: the protected run, the "错误" box for load and run errors, the closed state.
+#include <FileSystem.h>
+#include <ScriptState.h>
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+// Runs `source` as UI.lua from a fresh folder; returns the boxes shown.
+std::vector<MessageBoxCapture::Box> runScript(const std::string& source, TempDir& dir, bool* ran = nullptr)
+{
+    MessageBoxCapture capture;
+    EXPECT_TRUE(writeFile(dir.file(L"UI.lua"), source));
+    LocalFileSystem fs(dir.path());
+    createUiScriptState(&uiScriptState);
+    EXPECT_NE(uiScriptState, nullptr);
+    bool ok = runScriptFile(&uiScriptState, L"UI.lua");
+    if (ran)
+        *ran = ok;
+    EXPECT_EQ(uiScriptState, nullptr) << "the state is closed after every run";
+    return capture.boxes();
+}
+
+std::string luaPath(const std::wstring& path)
+{
+    std::string out = narrow(path);
+    for (char& c : out)
+        if (c == '\\')
+            c = '/';
+    return out;
+}
+
+} // namespace
+
+TEST(RunScriptFile, RunsTheScriptWithTheStandardLibraries)
+{
+    TempDir dir;
+    std::string out = luaPath(dir.file(L"out.txt"));
+    bool ran = false;
+    auto boxes = runScript("local f = io.open('" + out + "', 'w')\n"
+                           "f:write(string.format('%d %s %d', bit32.band(12, 10), table.concat({'a','b'}), math.max(1, 7)))\n"
+                           "f:close()\n",
+                           dir, &ran);
+    EXPECT_TRUE(ran);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(readFile(dir.file(L"out.txt")), "8 ab 7");
+}
+
+TEST(RunScriptFile, RunErrorShowsOneBoxNamingTheChunkAndLine)
+{
+    TempDir dir;
+    bool ran = true;
+    auto boxes = runScript("local x = 1\nerror('安装失败')\n", dir, &ran);
+    EXPECT_FALSE(ran);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, L"错误");
+    EXPECT_EQ(boxes[0].style, UINT(MB_OK));
+    EXPECT_EQ(boxes[0].text, L"[string \"local x = 1...\"]:2: 安装失败");
+}
+
+TEST(RunScriptFile, SyntaxErrorShowsTheLoaderMessage)
+{
+    TempDir dir;
+    auto boxes = runScript("-- broken\nlocal = 3\n", dir);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, L"错误");
+    EXPECT_EQ(boxes[0].text.rfind(L"[string \"-- broken...\"]:2:", 0), 0u) << narrow(boxes[0].text);
+}
+
+TEST(RunScriptFile, NonStringErrorValueGivesAnEmptyText)
+{
+    TempDir dir;
+    auto boxes = runScript("error({})", dir);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, L"");
+}
+
+TEST(RunScriptFile, MissingScriptIsReportedAndTheStateClosed)
+{
+    TempDir dir;
+    MessageBoxCapture capture;
+    LocalFileSystem fs(dir.path());
+    createUiScriptState(&uiScriptState);
+    EXPECT_FALSE(runScriptFile(&uiScriptState, L"UI.lua"));
+    EXPECT_EQ(uiScriptState, nullptr);
+    auto boxes = capture.boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, L"错误");
+    EXPECT_NE(boxes[0].text.find(L"UI.lua"), std::wstring::npos);
+}

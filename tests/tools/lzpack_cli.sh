@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# lzpack on the build machine: round trip of a tree with non-ASCII names, listing, verification of
+# damaged packages, refused names and usage errors.
+set -u
+lzpack=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+check() { # description, command...
+    local what=$1; shift
+    if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
+}
+status_is() { # expected, command...
+    local want=$1; shift
+    "$@" >"$work/out" 2>"$work/err"
+    local got=$?
+    [ "$got" -eq "$want" ] || { echo "  exit $got, wanted $want; stderr: $(cat "$work/err")"; return 1; }
+}
+
+src=$work/src
+mkdir -p "$src/安装/子目录" "$src/skin" "$src/empty-dir"
+printf 'hello' >"$src/readme.txt"
+: >"$src/empty.bin"
+head -c 300000 /dev/urandom >"$src/安装/随机.bin"
+yes 'compressible line of text' | head -n 20000 >"$src/安装/子目录/文本.txt"
+printf 'png' >"$src/skin/Button.png"
+
+for mode in --store --lzma --lzma=9; do
+    rm -rf "$work/out-dir"
+    check "create $mode" status_is 0 "$lzpack" create $mode "$work/p.lz" "$src"
+    check "verify $mode" status_is 0 "$lzpack" verify "$work/p.lz"
+    check "extract $mode" status_is 0 "$lzpack" extract "$work/p.lz" "$work/out-dir"
+    check "identical tree $mode" diff -r "$src" "$work/out-dir" -x empty-dir
+done
+
+"$lzpack" list "$work/p.lz" >"$work/list"
+check "list names every file once" [ "$(wc -l <"$work/list")" -eq 5 ]
+check "list shows unpacked sizes" grep -q "^安装/子目录/文本.txt	[0-9]*	520000$" "$work/list"
+check "list shows empty entries" grep -q "^empty.bin	0	0$" "$work/list"
+
+rm -rf "$work/some"
+check "extract named entries" status_is 0 "$lzpack" extract "$work/p.lz" "$work/some" readme.txt skin/Button.png
+check "only the named entries" [ "$(find "$work/some" -type f | wc -l)" -eq 2 ]
+check "missing entry is an error" status_is 1 "$lzpack" extract "$work/p.lz" "$work/some" nothere.txt
+
+# damaged packages: truncated, flipped trailer, corrupted stream
+size=$(stat -c %s "$work/p.lz")
+head -c $((size - 3)) "$work/p.lz" >"$work/trunc.lz"
+check "truncated package fails verify" status_is 1 "$lzpack" verify "$work/trunc.lz"
+check "with a one-line message" grep -q "damaged directory" "$work/err"
+# (stored entries carry no check value: only packed data can be found damaged)
+mkdir -p "$work/text"
+yes 'compressible line of text, with a counter' | head -n 50000 | cat -n >"$work/text/文本.txt"
+"$lzpack" create "$work/mid.lz" "$work/text"
+printf '\xff\xff\xff\xff\xff\xff\xff\xff' | dd of="$work/mid.lz" bs=1 seek=1000 conv=notrunc status=none
+check "corrupted entry fails verify" status_is 1 "$lzpack" verify "$work/mid.lz"
+check "naming the entry" grep -q "文本.txt" "$work/err"
+check "empty file is not a package" status_is 1 "$lzpack" verify /dev/null
+
+# names that would escape the destination
+mkdir -p "$work/evil"
+printf 'x' >"$work/evil/ok.txt"
+check "create evil" status_is 0 "$lzpack" create "$work/evil.lz" "$work/evil"
+check "dot-dot name refused" status_is 1 "$lzpack" extract "$work/evil.lz" "$work/evil-out" ../escape.txt
+check "absolute name refused" status_is 1 "$lzpack" extract "$work/evil.lz" "$work/evil-out" /tmp/escape.txt
+check "nothing escaped" [ ! -e "$work/escape.txt" ]
+
+check "no arguments is a usage error" status_is 2 "$lzpack"
+check "unknown command is a usage error" status_is 2 "$lzpack" frobnicate
+check "bad level is a usage error" status_is 2 "$lzpack" create --lzma=x "$work/q.lz" "$src"
+check "missing folder is an error" status_is 1 "$lzpack" create "$work/q.lz" "$work/nope"
+
+[ "$failures" -eq 0 ] && echo "lzpack cli: all checks passed" || echo "lzpack cli: $failures failed"
+exit $(( failures > 0 ))

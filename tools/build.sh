@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Configures and builds the Windows build in build/win; shared by run.sh and test.sh.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+bash "$top/tools/setup.sh"
+build=${ORVO_BUILD_DIR:-$top/build/win}
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+cmake --build "$build" -j"$(nproc)" "$@"

@@ -1,0 +1,138 @@
+// Package writer: LZMA-encodes entries with the SDK encoder and lays out the scrambled directory.
+#include "PackageWriter.h"
+
+#include <Package.h>
+
+#include <cstdlib>
+
+extern "C" {
+#include <LzmaEnc.h>
+}
+
+namespace {
+
+void* lzmaAlloc(void*, size_t size) { return std::malloc(size); }
+void lzmaFree(void*, void* address) { std::free(address); }
+ISzAlloc lzmaAllocator = {lzmaAlloc, lzmaFree};
+
+void putU32(std::vector<uint8_t>& out, uint32_t v)
+{
+    out.push_back(uint8_t(v));
+    out.push_back(uint8_t(v >> 8));
+    out.push_back(uint8_t(v >> 16));
+    out.push_back(uint8_t(v >> 24));
+}
+
+constexpr size_t kImageLimit = 0x7FFFFFFF;
+
+} // namespace
+
+bool PackageWriter::add(const std::u16string& name, const uint8_t* data, size_t size, std::string* error)
+{
+    if ((name.size() + 1) * 2 > Package::kMaxNameField) {
+        *error = "name longer than a package name field allows";
+        return false;
+    }
+    if (size > 0xFFFFFFFFu || data_.size() + size > kImageLimit) {
+        *error = "package would pass the 2 GiB limit";
+        return false;
+    }
+
+    Record record{name, uint32_t(data_.size()), uint32_t(size), 0};
+    // An empty entry is always stored: an unpacked size of 0 is what marks stored data.
+    if (level_ >= 0 && size > 0) {
+        CLzmaEncProps props;
+        LzmaEncProps_Init(&props);
+        props.level = level_;
+        props.numThreads = 1;
+        // the level's own dictionary, but none larger than the entry needs
+        uint32_t levelDict = level_ <= 5 ? 1u << (level_ * 2 + 14) : level_ == 6 ? 1u << 25 : 1u << 26;
+        props.dictSize = 1u << 12;
+        while (props.dictSize < size && props.dictSize < levelDict)
+            props.dictSize <<= 1;
+        std::vector<uint8_t> packed(LZMA_PROPS_SIZE + size + size / 3 + 128);
+        SizeT propsSize = LZMA_PROPS_SIZE;
+        SizeT packedSize = packed.size() - LZMA_PROPS_SIZE;
+        SRes result = LzmaEncode(packed.data() + LZMA_PROPS_SIZE, &packedSize, data, size, &props, packed.data(),
+                                 &propsSize, 0, nullptr, &lzmaAllocator, &lzmaAllocator);
+        if (result == SZ_OK && propsSize == LZMA_PROPS_SIZE && LZMA_PROPS_SIZE + packedSize < size) {
+            size_t total = LZMA_PROPS_SIZE + packedSize;
+            if (data_.size() + total > kImageLimit) {
+                *error = "package would pass the 2 GiB limit";
+                return false;
+            }
+            data_.insert(data_.end(), packed.begin(), packed.begin() + total);
+            record.stored = uint32_t(total);
+            record.unpacked = uint32_t(size);
+            records_.push_back(record);
+            return true;
+        }
+        if (result != SZ_OK && result != SZ_ERROR_OUTPUT_EOF) {
+            *error = "LZMA encoder failed with code " + std::to_string(result);
+            return false;
+        }
+    }
+    data_.insert(data_.end(), data, data + size);
+    records_.push_back(record);
+    return true;
+}
+
+std::vector<uint8_t> PackageWriter::finish()
+{
+    std::vector<uint8_t> image = data_;
+    uint32_t directory = uint32_t(image.size());
+    for (const Record& r : records_) {
+        // name field: the units and their terminator; whole words scrambled, an odd last unit plain
+        std::vector<uint8_t> field;
+        for (char16_t c : r.name) {
+            field.push_back(uint8_t(c));
+            field.push_back(uint8_t(c >> 8));
+        }
+        field.push_back(0);
+        field.push_back(0);
+        for (size_t w = 0; w + 4 <= field.size(); w += 4) {
+            uint32_t v = uint32_t(field[w]) | uint32_t(field[w + 1]) << 8 | uint32_t(field[w + 2]) << 16 |
+                         uint32_t(field[w + 3]) << 24;
+            v ^= Package::kKey;
+            field[w] = uint8_t(v);
+            field[w + 1] = uint8_t(v >> 8);
+            field[w + 2] = uint8_t(v >> 16);
+            field[w + 3] = uint8_t(v >> 24);
+        }
+        putU32(image, uint32_t(16 + field.size()));
+        putU32(image, r.offset);
+        putU32(image, r.stored);
+        putU32(image, r.unpacked);
+        image.insert(image.end(), field.begin(), field.end());
+    }
+    putU32(image, 0);
+    putU32(image, directory ^ Package::kKey);
+    return image;
+}
+
+bool safeRelativeParts(const std::u16string& name, std::vector<std::u16string>* parts)
+{
+    parts->clear();
+    if (name.empty() || name[0] == u'/' || name[0] == u'\\')
+        return false;
+    std::u16string part;
+    auto flush = [&]() {
+        if (part == u"." || part == u"..")
+            return false;
+        if (!part.empty())
+            parts->push_back(part);
+        part.clear();
+        return true;
+    };
+    for (char16_t c : name) {
+        if (c == u':' || c == 0)
+            return false;
+        if (c == u'/' || c == u'\\') {
+            if (!flush())
+                return false;
+        } else {
+            part.push_back(c);
+        }
+    }
+    return flush() && !parts->empty();
+}

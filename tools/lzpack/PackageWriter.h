@@ -1,0 +1,34 @@
+// Builds package images in the installer's package format (the reader lives in package/).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class PackageWriter {
+public:
+    // level < 0: entries are stored as is; 0..9: LZMA at that level, falling back to stored
+    // for entries that would not shrink.
+    explicit PackageWriter(int level) : level_(level) {}
+
+    // Appends one entry. Returns false with a message when the image would pass the format's
+    // 2 GiB limit, the name is too long for a name field, or the encoder fails.
+    bool add(const std::u16string& name, const uint8_t* data, size_t size, std::string* error);
+
+    // The finished image: entry data, directory, closing zero, scrambled directory offset.
+    std::vector<uint8_t> finish();
+
+private:
+    struct Record {
+        std::u16string name;
+        uint32_t offset, stored, unpacked;
+    };
+    int level_;
+    std::vector<uint8_t> data_;
+    std::vector<Record> records_;
+};
+
+// Splits a package entry name into folder components, treating "/" and "\" alike. Returns false
+// for names that would leave the destination folder: absolute paths, drive letters or streams
+// (":"), "." or ".." components, and empty names.
+bool safeRelativeParts(const std::u16string& name, std::vector<std::u16string>* parts);

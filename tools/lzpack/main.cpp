@@ -1,0 +1,317 @@
+// lzpack: creates, lists, extracts and verifies installer packages, on Linux and on Windows.
+#include "PackageWriter.h"
+
+#include <Package.h>
+#include <Utf.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kOk = 0, kDamaged = 1, kUsage = 2;
+
+const char kUsageText[] =
+    "usage: lzpack create [--store | --lzma[=LEVEL]] OUT.lz DIR\n"
+    "       lzpack list PKG\n"
+    "       lzpack extract PKG DESTDIR [NAME...]\n"
+    "       lzpack verify PKG\n";
+
+int usage(const std::string& why = {})
+{
+    if (!why.empty())
+        std::fprintf(stderr, "lzpack: %s\n", why.c_str());
+    std::fputs(kUsageText, stderr);
+    return kUsage;
+}
+
+void fail(const std::string& text)
+{
+    std::fprintf(stderr, "lzpack: %s\n", text.c_str());
+}
+
+std::string show(const fs::path& path)
+{
+    auto text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+fs::path fromUtf16(const std::u16string& text)
+{
+    return fs::path(text);
+}
+
+bool readWhole(const fs::path& path, std::vector<uint8_t>* out, std::string* error)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        *error = "cannot open " + show(path);
+        return false;
+    }
+    out->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        *error = "cannot read " + show(path);
+        return false;
+    }
+    return true;
+}
+
+bool writeWhole(const fs::path& path, const uint8_t* data, size_t size, std::string* error)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (out)
+        out.write(reinterpret_cast<const char*>(data), std::streamsize(size));
+    if (out)
+        out.close();
+    if (!out) {
+        *error = "cannot write " + show(path);
+        return false;
+    }
+    return true;
+}
+
+// A package image together with the opened reader over it.
+struct Opened {
+    std::vector<uint8_t> image;
+    std::unique_ptr<Package> package;
+};
+
+bool openPackage(const std::string& arg, const fs::path& path, Opened* opened)
+{
+    std::string error;
+    if (!readWhole(path, &opened->image, &error)) {
+        fail(error);
+        return false;
+    }
+    opened->package = Package::open(opened->image.data(), opened->image.size(), &error);
+    if (!opened->package) {
+        fail(arg + ": damaged directory: " + error);
+        return false;
+    }
+    return true;
+}
+
+int create(const std::vector<fs::path>& args, const std::vector<std::string>& raw)
+{
+    int level = 5;
+    size_t i = 0;
+    for (; i < raw.size() && raw[i].rfind("--", 0) == 0; ++i) {
+        const std::string& opt = raw[i];
+        if (opt == "--store") {
+            level = -1;
+        } else if (opt == "--lzma") {
+            level = 5;
+        } else if (opt.rfind("--lzma=", 0) == 0 && opt.size() == 8 && opt[7] >= '0' && opt[7] <= '9') {
+            level = opt[7] - '0';
+        } else {
+            return usage("unknown option " + opt);
+        }
+    }
+    if (raw.size() - i != 2)
+        return usage("create takes OUT.lz and DIR");
+    fs::path out = args[i], dir = args[i + 1];
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec)) {
+        fail(show(dir) + " is not a folder");
+        return kDamaged;
+    }
+
+    // Entries go in sorted by their UTF-16 names so that the same tree gives the same package on
+    // every platform.
+    std::vector<std::pair<std::u16string, fs::path>> files;
+    for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+        if (!it->is_regular_file(ec))
+            continue;
+        std::u16string name = it->path().lexically_relative(dir).generic_u16string();
+        files.emplace_back(name, it->path());
+    }
+    if (ec) {
+        fail("cannot list " + show(dir) + ": " + ec.message());
+        return kDamaged;
+    }
+    std::sort(files.begin(), files.end());
+
+    PackageWriter writer(level);
+    for (const auto& [name, path] : files) {
+        std::vector<uint8_t> data;
+        std::string error;
+        if (!readWhole(path, &data, &error) || !writer.add(name, data.data(), data.size(), &error)) {
+            fail(show(path) + ": " + error);
+            return kDamaged;
+        }
+    }
+    std::vector<uint8_t> image = writer.finish();
+    std::string error;
+    if (!writeWhole(out, image.data(), image.size(), &error)) {
+        fail(error);
+        return kDamaged;
+    }
+    return kOk;
+}
+
+int list(const std::vector<std::string>& raw, const std::vector<fs::path>& args)
+{
+    if (args.size() != 1)
+        return usage("list takes PKG");
+    Opened opened;
+    if (!openPackage(raw[0], args[0], &opened))
+        return kDamaged;
+    for (const auto& [name, position] : opened.package->index()) {
+        const Package::Entry& e = opened.package->records()[position];
+        uint64_t unpacked = e.unpackedSize ? e.unpackedSize : e.storedSize;
+        std::printf("%s\t%u\t%llu\n", utf16ToUtf8(name).c_str(), e.storedSize, (unsigned long long)unpacked);
+    }
+    return kOk;
+}
+
+int extract(const std::vector<std::string>& raw, const std::vector<fs::path>& args)
+{
+    if (args.size() < 2)
+        return usage("extract takes PKG, DESTDIR and optional names");
+    Opened opened;
+    if (!openPackage(raw[0], args[0], &opened))
+        return kDamaged;
+    const fs::path& dest = args[1];
+
+    std::vector<std::u16string> wanted;
+    if (args.size() > 2) {
+        for (size_t i = 2; i < args.size(); ++i)
+            wanted.push_back(utf8ToUtf16(raw[i]));
+    } else {
+        for (const auto& entry : opened.package->index())
+            wanted.push_back(entry.first);
+    }
+
+    int status = kOk;
+    for (const std::u16string& name : wanted) {
+        std::string shown = utf16ToUtf8(name);
+        std::vector<std::u16string> parts;
+        if (!safeRelativeParts(name, &parts)) {
+            fail(shown + ": refused, the name would leave the destination folder");
+            status = kDamaged;
+            continue;
+        }
+        const Package::Entry* entry = opened.package->find(name);
+        if (!entry) {
+            fail(shown + ": no such entry");
+            status = kDamaged;
+            continue;
+        }
+        uint64_t size = 0;
+        std::string error;
+        uint8_t* data = opened.package->readRecord(*entry, &size, &error);
+        if (!data) {
+            fail(shown + ": " + error);
+            status = kDamaged;
+            continue;
+        }
+        fs::path target = dest;
+        for (const auto& part : parts)
+            target /= fromUtf16(part);
+        std::error_code ec;
+        fs::create_directories(target.parent_path(), ec);
+        if (ec) {
+            error = "cannot create " + show(target.parent_path()) + ": " + ec.message();
+        } else {
+            writeWhole(target, data, size_t(size), &error);
+        }
+        Package::freeEntry(data);
+        if (!error.empty()) {
+            fail(shown + ": " + error);
+            status = kDamaged;
+        }
+    }
+    return status;
+}
+
+int verify(const std::vector<std::string>& raw, const std::vector<fs::path>& args)
+{
+    if (args.size() != 1)
+        return usage("verify takes PKG");
+    Opened opened;
+    if (!openPackage(raw[0], args[0], &opened))
+        return kDamaged;
+    int status = kOk;
+    size_t position = 0;
+    for (const Package::Entry& e : opened.package->records()) {
+        ++position;
+        std::string error;
+        uint64_t size = 0;
+        uint8_t* data = opened.package->readRecord(e, &size, &error);
+        if (!data) {
+            std::string shown = e.name.empty() ? "record " + std::to_string(position) : utf16ToUtf8(e.name);
+            fail(raw[0] + ": " + shown + ": " + error);
+            status = kDamaged;
+            continue;
+        }
+        Package::freeEntry(data);
+    }
+    if (status == kOk)
+        std::printf("%s: %zu entries intact\n", raw[0].c_str(), opened.package->records().size());
+    return status;
+}
+
+int run(const std::vector<std::string>& raw, const std::vector<fs::path>& paths)
+{
+    if (raw.empty())
+        return usage();
+    const std::string& command = raw[0];
+    std::vector<std::string> restRaw(raw.begin() + 1, raw.end());
+    std::vector<fs::path> rest(paths.begin() + 1, paths.end());
+    if (command == "create")
+        return create(rest, restRaw);
+    if (command == "list")
+        return list(restRaw, rest);
+    if (command == "extract")
+        return extract(restRaw, rest);
+    if (command == "verify")
+        return verify(restRaw, rest);
+    if (command == "--help" || command == "-h") {
+        std::fputs(kUsageText, stdout);
+        return kOk;
+    }
+    return usage("unknown command " + command);
+}
+
+// Out of memory or a file-system error the library reports by exception ends in one clear line.
+int runGuarded(const std::vector<std::string>& raw, const std::vector<fs::path>& paths)
+{
+    try {
+        return run(raw, paths);
+    } catch (const std::exception& e) {
+        fail(e.what());
+        return kDamaged;
+    }
+}
+
+} // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv)
+{
+    std::vector<std::string> raw;
+    std::vector<fs::path> paths;
+    for (int i = 1; i < argc; ++i) {
+        std::u16string arg(reinterpret_cast<const char16_t*>(argv[i]));
+        raw.push_back(utf16ToUtf8(arg));
+        paths.emplace_back(argv[i]);
+    }
+    return runGuarded(raw, paths);
+}
+#else
+int main(int argc, char** argv)
+{
+    std::vector<std::string> raw(argv + 1, argv + argc);
+    std::vector<fs::path> paths(raw.begin(), raw.end());
+    return runGuarded(raw, paths);
+}
+#endif

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds the installer and runs it under Wine. Without a display it runs in a private Xvfb and
+# saves what the screen shows to build/win/screenshot.png.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+bash "$top/tools/build.sh" --target PeloraSetup
+build=${ORVO_BUILD_DIR:-$top/build/win}
+. "$top/tools/wine-env.sh"
+wine_env "$build"
+had_display=${DISPLAY:-}
+display_start
+trap wine_stop EXIT
+wine_prefix_init
+wineserver_start
+
+wine "$build/host/PeloraSetup.exe" &
+setup=$!
+if [ -z "$had_display" ]; then
+    sleep "${ORVO_SCREENSHOT_DELAY:-5}"
+    import -window root "$build/screenshot.png" && echo "screenshot: $build/screenshot.png"
+fi
+rc=0
+wait "$setup" || rc=$?
+echo "PeloraSetup.exe exited with $rc"

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the native reader tests, then the Windows tests under Wine.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+bash "$top/tools/build.sh"
+
+native=$top/build/native
+if [ ! -f "$native/CMakeCache.txt" ]; then
+    cmake -S "$top" -B "$native" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+cmake --build "$native" -j"$(nproc)"
+
+build=${ORVO_BUILD_DIR:-$top/build/win}
+. "$top/tools/wine-env.sh"
+wine_env "$build"
+display_start
+trap wine_stop EXIT
+wine_prefix_init
+wineserver_start
+
+status=0
+(cd "$native" && ctest --output-on-failure) || status=1
+(cd "$build" && ctest --output-on-failure -j2 --timeout 300) || status=1
+exit $status

@@ -1,0 +1,26 @@
+// Message boxes through a replaceable handler.
+#include "MessageBox.h"
+
+#include <atomic>
+
+namespace {
+
+int platformMessageBox(HWND owner, const wchar_t* text, const wchar_t* title, UINT style)
+{
+    return MessageBoxW(owner, text, title, style);
+}
+
+// Atomic because the worker thread shows its own error boxes.
+std::atomic<MessageBoxHandler> handler{platformMessageBox};
+
+} // namespace
+
+int showMessageBox(HWND owner, const wchar_t* text, const wchar_t* title, UINT style)
+{
+    return handler.load()(owner, text ? text : L"", title ? title : L"", style);
+}
+
+MessageBoxHandler setMessageBoxHandler(MessageBoxHandler replacement)
+{
+    return handler.exchange(replacement ? replacement : platformMessageBox);
+}
