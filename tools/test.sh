@@ -4,13 +4,13 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 bash "$top/tools/build.sh"
 
-native=$top/build/native
+build=${ORVO_BUILD_DIR:-$top/build/win}
+native=${build}-native
 if [ ! -f "$native/CMakeCache.txt" ]; then
     cmake -S "$top" -B "$native" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
 cmake --build "$native" -j"$(nproc)"
 
-build=${ORVO_BUILD_DIR:-$top/build/win}
 . "$top/tools/wine-env.sh"
 wine_env "$build"
 display_start
