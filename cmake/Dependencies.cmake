@@ -24,13 +24,13 @@ if(WIN32)
     target_compile_definitions(lua52 PUBLIC LUA_COMPAT_ALL)
     target_include_directories(lua52 SYSTEM PUBLIC ${ORVO_LUA_DIR})
     target_compile_options(lua52 PRIVATE -w)
-
-    # Header-only libraries.
-    add_library(rapidxml INTERFACE)
-    target_include_directories(rapidxml SYSTEM INTERFACE /usr/include/rapidxml)
-    add_library(stb INTERFACE)
-    target_include_directories(stb SYSTEM INTERFACE /usr/include/stb)
 endif()
+
+# Header-only libraries.
+add_library(rapidxml INTERFACE)
+target_include_directories(rapidxml SYSTEM INTERFACE /usr/include/rapidxml)
+add_library(stb INTERFACE)
+target_include_directories(stb SYSTEM INTERFACE /usr/include/stb)
 
 if(ORVO_TESTS)
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

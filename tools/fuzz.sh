@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Fuzzes one reader natively with libFuzzer and the sanitizers, from a generated seed corpus.
+# Usage: tools/fuzz.sh package|markup [SECONDS]   (default 300 s). Findings: build/fuzz/findings-TARGET/.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+target=${1:-}
+seconds=${2:-300}
+case "$target" in
+    package|markup) ;;
+    *) echo "usage: tools/fuzz.sh package|markup [SECONDS]" >&2; exit 2 ;;
+esac
+bash "$top/tools/setup.sh"
+build=$top/build/fuzz
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    CC=clang CXX=clang++ cmake -S "$top" -B "$build" -DORVO_FUZZ=ON -DORVO_TESTS=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
+fi
+cmake --build "$build" -j"$(nproc)" --target ${target}_fuzz lzpack >/dev/null
+
+corpus=$build/corpus-$target
+findings=$build/findings-$target
+mkdir -p "$corpus" "$findings"
+seeds=$(mktemp -d)
+trap 'rm -rf "$seeds"' EXIT
+if [ "$target" = package ]; then
+    # stored and packed packages of a small tree, and an empty one
+    mkdir -p "$seeds/tree/文件夹" "$seeds/empty"
+    printf 'hello' >"$seeds/tree/a.txt"
+    : >"$seeds/tree/empty.bin"
+    printf 'some compressible text %s\n' $(seq 200) >"$seeds/tree/文件夹/b.txt"
+    head -c 700 /dev/urandom >"$seeds/tree/r.bin"
+    lzpack=$build/tools/lzpack/lzpack
+    "$lzpack" create --store "$corpus/seed-store.lz" "$seeds/tree"
+    "$lzpack" create --lzma=1 "$corpus/seed-lzma1.lz" "$seeds/tree"
+    "$lzpack" create --lzma=9 "$corpus/seed-lzma9.lz" "$seeds/tree"
+    "$lzpack" create "$corpus/seed-empty.lz" "$seeds/empty"
+else
+    # the shipped markup and styles, and a few documents of every shape the builder meets
+    find "$top/assets" -name '*.xml' -exec cp {} "$corpus/" \;
+    printf '<?xml version="1.0"?>\n<!-- c --><Window initSize="480,360" style="bg.xml"><DockPanel margin="4, 2,4,2" color="#3333CC"><Button id="1004" text="欢迎 &amp;" horizontalAlign="center" visible="1"/></DockPanel></Window>' >"$corpus/seed-window.xml"
+    printf '<Style><Class name="Button"/><P upSkin="b.png" scaleGrid="3,3,3,3" textColor="#FFFFFF"/></Style>' >"$corpus/seed-style.xml"
+    printf '<fonts><f name="Default" face="SimSun" size="12" bold="true" underline="false"/></fonts>' >"$corpus/seed-font.xml"
+fi
+
+export ASAN_OPTIONS=${ASAN_OPTIONS:-allocator_may_return_null=1}
+"$build/bench/fuzz/${target}_fuzz" "$corpus" -max_total_time="$seconds" -rss_limit_mb=4096 -malloc_limit_mb=2048 \
+    -artifact_prefix="$findings/" -print_final_stats=1 >"$build/fuzz-$target.log" 2>&1 || true
+grep -E '^(==[0-9]+==|SUMMARY)' "$build/fuzz-$target.log" || true
+if ls "$findings/"* >/dev/null 2>&1; then
+    echo "fuzz $target: findings in $findings" >&2
+    exit 1
+fi
+echo "fuzz $target: no findings in ${seconds}s ($(grep -o 'stat::number_of_executed_units: [0-9]*' "$build/fuzz-$target.log" | grep -o '[0-9]*$') executions)"
