@@ -149,6 +149,47 @@ TEST_F(TaskService, ATaskPostedFromATaskRunsOnALaterMessage)
     EXPECT_EQ(journal.entries, (std::vector<std::string>{"outer", "outer returns", "inner"}));
 }
 
+TEST_F(TaskService, TasksRunInsideALoopThatAnEarlierTaskIsPumping)
+{
+    Journal journal;
+    auto modal = std::make_shared<RecordingTask>(journal, "modal opens", [&] {
+        // Like a message box shown from a task: its own loop keeps running further tasks.
+        std::thread poster([&] { SRService::post(std::make_shared<RecordingTask>(journal, "during modal")); });
+        poster.join();
+        pumpUntil([&] { return journal.entries.size() == 2; });
+        journal.entries.push_back("modal closes");
+    });
+    ASSERT_EQ(SRService::post(modal), 0);
+    modal.reset();
+    ASSERT_TRUE(pumpUntil([&] { return journal.entries.size() == 3; }));
+    EXPECT_EQ(journal.entries, (std::vector<std::string>{"modal opens", "during modal", "modal closes"}));
+}
+
+TEST_F(TaskService, TasksFromSeveralThreadsEachRunOnceInTheirThreadsOrder)
+{
+    constexpr int kThreads = 4, kTasks = 250;
+    Journal journal;
+    std::vector<std::thread> posters;
+    for (int t = 0; t < kThreads; ++t) {
+        posters.emplace_back([&, t] {
+            for (int i = 0; i < kTasks; ++i)
+                SRService::post(std::make_shared<RecordingTask>(journal, std::to_string(t) + ":" + std::to_string(i)));
+        });
+    }
+    for (std::thread& poster : posters)
+        poster.join();
+    ASSERT_TRUE(pumpUntil([&] { return journal.entries.size() == kThreads * kTasks; }, 20000));
+    pumpFor(50);
+    ASSERT_EQ(journal.entries.size(), size_t(kThreads * kTasks));
+    std::vector<int> next(kThreads, 0);
+    for (const std::string& entry : journal.entries) {
+        int t = std::stoi(entry.substr(0, entry.find(':')));
+        int i = std::stoi(entry.substr(entry.find(':') + 1));
+        EXPECT_EQ(i, next[t]) << entry;
+        next[t] = i + 1;
+    }
+}
+
 TEST_F(TaskService, AStrayWmNullIsHarmless)
 {
     Journal journal;
