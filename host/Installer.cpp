@@ -3,6 +3,7 @@
 
 #include <FileSystem.h>
 #include <MessageBox.h>
+#include <SRService.h>
 #include <ScriptState.h>
 
 #include <windows.h>
@@ -54,11 +55,14 @@ int runInstaller()
         files.addResource(resource.name, resource.id);
 
     OleInitialize(nullptr);
+    SRService::start();
 
     createUiScriptState(&uiScriptState);
     runScriptFile(&uiScriptState, L"UI.lua");
 
     // tear-down, in reverse
+    // Waits for every thread handed to the service, so a worker still extracting keeps us alive.
+    SRService::stop();
     OleUninitialize();
     releaseInstallerMutex();
     return 0;
