@@ -10,8 +10,12 @@ winpath() { winepath -w "$1" 2>/dev/null; }
 : >"$work/stop.tmp"; rm -f "$work/stop.tmp"
 "$wine_run" "$holder" "$(winpath "$work/ready")" "$(winpath "$work/stop")" &
 holder_pid=$!
-for _ in $(seq 100); do [ -e "$work/ready" ] && break; sleep 0.1; done
-[ -e "$work/ready" ] || { echo "holder did not start"; exit 1; }
+for _ in $(seq 100); do
+    [ -e "$work/ready" ] && break
+    kill -0 "$holder_pid" 2>/dev/null || break
+    sleep 0.1
+done
+[ -e "$work/ready" ] || { wait "$holder_pid"; echo "holder did not start (exit $?): is another installer running?"; exit 1; }
 
 "$wine_run" "$setup" &
 setup_pid=$!
