@@ -4,6 +4,7 @@
 #include <FileSystem.h>
 #include <MessageBox.h>
 #include <ScriptState.h>
+#include <Toolkit.h>
 
 #include <windows.h>
 #include <ole2.h>
@@ -54,11 +55,13 @@ int runInstaller()
         files.addResource(resource.name, resource.id);
 
     OleInitialize(nullptr);
+    Toolkit::start();
 
     createUiScriptState(&uiScriptState);
     runScriptFile(&uiScriptState, L"UI.lua");
 
     // tear-down, in reverse
+    Toolkit::shutdown();
     OleUninitialize();
     releaseInstallerMutex();
     return 0;
