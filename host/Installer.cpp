@@ -5,6 +5,7 @@
 #include <MessageBox.h>
 #include <SRService.h>
 #include <ScriptState.h>
+#include <Toolkit.h>
 
 #include <windows.h>
 #include <ole2.h>
@@ -56,11 +57,13 @@ int runInstaller()
 
     OleInitialize(nullptr);
     SRService::start();
+    Toolkit::start();
 
     createUiScriptState(&uiScriptState);
     runScriptFile(&uiScriptState, L"UI.lua");
 
     // tear-down, in reverse
+    Toolkit::shutdown();
     // Waits for every thread handed to the service, so a worker still extracting keeps us alive.
     SRService::stop();
     OleUninitialize();

@@ -1,0 +1,34 @@
+// A window stand-in for toolkit tests: records what controls ask of their hosting window.
+#pragma once
+
+#include <Control.h>
+#include <ControlHost.h>
+
+#include <vector>
+
+class FakeHost : public ControlHost {
+public:
+    Rect client{0, 0, 400, 300};
+    Point cursor;
+    std::vector<Rect> invalidated;
+    std::vector<bool> repaintRequests;   // the wait flag of each request
+    std::vector<Control*> forgotten;
+
+    Rect clientRect() const override { return client; }
+    void invalidateRect(const Rect& rect) override { invalidated.push_back(rect); }
+    bool requestRepaint(bool wait) override
+    {
+        repaintRequests.push_back(wait);
+        return true;
+    }
+    void forgetControl(Control* control) override { forgotten.push_back(control); }
+    Point cursorPosition() const override { return cursor; }
+
+    // What the host window does on creation and destruction.
+    void attachRoot(Control* root)
+    {
+        root->window = this;
+        root->attach(root);
+    }
+    void detachRoot(Control* root) { root->detach(root); }
+};

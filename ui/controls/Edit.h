@@ -1,0 +1,12 @@
+// The multi-line text editor.
+#pragma once
+
+#include <Control.h>
+
+class Edit : public Control {
+public:
+    static constexpr uint64_t kInitialFlags = Flag::enabled | Flag::visible | Flag::repaintOnInteraction | Flag::captureOnPress | Flag::focusOnPress;
+
+    Edit();
+    const wchar_t* className() const override;
+};

@@ -1,0 +1,4 @@
+// IconButton: a button with an icon look.
+#include "IconButton.h"
+
+IconButton::IconButton() : Button(kInitialFlags) {}

@@ -1,0 +1,4 @@
+// LinkLabel: a label that opens its link when clicked.
+#include "LinkLabel.h"
+
+LinkLabel::LinkLabel() : Label(kInitialFlags) {}

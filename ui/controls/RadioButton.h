@@ -1,0 +1,11 @@
+// A button whose clicks check it; it never unchecks itself.
+#pragma once
+
+#include "Button.h"
+
+class RadioButton : public Button {
+public:
+    static constexpr uint64_t kInitialFlags = Button::kInitialFlags;
+
+    RadioButton();
+};

@@ -1,0 +1,4 @@
+// Seperator: a dividing line.
+#include "Seperator.h"
+
+Seperator::Seperator() : Control(kInitialFlags) {}

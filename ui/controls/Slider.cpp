@@ -1,0 +1,4 @@
+// Slider: a value picked by dragging a thumb along a track.
+#include "Slider.h"
+
+Slider::Slider() : Control(kInitialFlags) {}

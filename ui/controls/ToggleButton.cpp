@@ -1,0 +1,6 @@
+// ToggleButton: a button that stays pressed or released, click by click.
+#include "ToggleButton.h"
+
+ToggleButton::ToggleButton() : ToggleButton(kInitialFlags) {}
+
+ToggleButton::ToggleButton(uint64_t initialFlags) : Button(initialFlags) {}

@@ -1,0 +1,4 @@
+// ToggleIconButton: a toggle button with an icon look.
+#include "ToggleIconButton.h"
+
+ToggleIconButton::ToggleIconButton() : ToggleButton(kInitialFlags) {}

@@ -1,0 +1,23 @@
+// Save, clip and restore of a device context.
+#include "ClipScope.h"
+
+#include <windows.h>
+
+ClipScope::ClipScope(DeviceContext dc, const Rect& clip) : dc_(dc)
+{
+    if (!dc_)
+        return;
+    saved_ = SaveDC(dc_);
+    RECT r{clip.left, clip.top, clip.right, clip.bottom};
+    if (HRGN region = CreateRectRgnIndirect(&r)) {
+        // the context keeps its own copy of the region
+        SelectClipRgn(dc_, region);
+        DeleteObject(region);
+    }
+}
+
+ClipScope::~ClipScope()
+{
+    if (dc_ && saved_)
+        RestoreDC(dc_, saved_);
+}

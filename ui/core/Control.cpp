@@ -1,0 +1,371 @@
+// Control: tree attachment, state setters, invalidation, coordinates, handlers and dispatch.
+#include "Control.h"
+
+#include "ControlHost.h"
+#include "GatheredDelegates.h"
+#include "Panel.h"
+#include "Style.h"
+#include "StyleLookup.h"
+#include "Toolkit.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace {
+
+// Every control attached to a window. Membership is what makes a control reachable by events,
+// invalidation and coordinates, so a stale pointer can never be followed.
+std::unordered_set<const Control*>& attachedControls()
+{
+    static std::unordered_set<const Control*> set;
+    return set;
+}
+
+uint64_t nextSerial = 1;
+
+// The children of a container that really has a child list (scripts can set any flag bit).
+Panel* containerOf(Control* control)
+{
+    if (!control->hasFlags(Flag::container))
+        return nullptr;
+    return dynamic_cast<Panel*>(control);
+}
+
+void send(Control* control, int32_t code)
+{
+    ControlEvent event;
+    event.code = code;
+    event.direction = Direct;
+    control->dispatch(event);
+}
+
+} // namespace
+
+void (*Control::scriptObjectDestroyed)(Control* control) = nullptr;
+
+Control::Control() : Control(kInitialFlags) {}
+
+Control::Control(uint64_t initialFlags) : flags(initialFlags), serial_(nextSerial++) {}
+
+Control::~Control()
+{
+    // A delivery in progress may still hold references to our delegates: disarmed, they do nothing.
+    for (auto& entry : handlers) {
+        for (Delegate& delegate : entry.second)
+            delegate.disarm();
+    }
+    if ((flags & Flag::scriptObject) && scriptObjectDestroyed)
+        scriptObjectDestroyed(this);
+    // Whoever deletes a control should detach it first; if not, at least no stale pointer stays
+    // behind for a later dispatch to follow.
+    attachedControls().erase(this);
+}
+
+void Control::paint(DeviceContext dc, const Rect& windowRect, const Rect& clip)
+{
+    const std::wstring* name = textProperties.get(PropertyKey::style);
+    Toolkit* toolkit = Toolkit::instance();
+    if (!name || !toolkit || !toolkit->styleRegistry)
+        return;
+    if (Style* style = toolkit->styleRegistry->style(*name))
+        style->draw(dc, windowRect, this);
+}
+
+Control* Control::hitTest(Point point)
+{
+    if ((flags & Flag::visible) && !(flags & Flag::mouseTransparent) && rect.contains(point))
+        return this;
+    return nullptr;
+}
+
+const wchar_t* Control::className() const
+{
+    return L"Control";
+}
+
+Size Control::measureOverride(Size)
+{
+    return {0, 0};
+}
+
+Size Control::arrangeOverride(Size finalSize)
+{
+    return finalSize;
+}
+
+void Control::attach(Control* control)
+{
+    attachedControls().insert(control);
+    control->window = window;
+    if (const int32_t* id = control->intProperties.get(PropertyKey::id)) {
+        if (window)
+            window->idMap[*id] = control;
+    }
+    send(control, EventCode::Attached);
+
+    // parents before children; an Attached handler may have taken the control away again
+    Panel* panel = containerOf(control);
+    if (!panel || !isAttached(control))
+        return;
+    for (Control* child = panel->firstChild; child; child = child->nextSibling) {
+        panel->attach(child);
+        if (child->parent != panel)
+            break;   // rearranged by a handler: stop rather than walk a list that changed
+    }
+}
+
+void Control::detach(Control* control)
+{
+    if (!isAttached(control))
+        return;
+    // children before their parent
+    if (Panel* panel = containerOf(control)) {
+        for (Control* child = panel->firstChild; child;) {
+            Control* next = child->nextSibling;
+            panel->detach(child);
+            child = next;
+        }
+    }
+    send(control, EventCode::Detached);
+    if (control->window)
+        control->window->forgetControl(control);
+    control->window = nullptr;
+    attachedControls().erase(control);
+}
+
+bool Control::isAttached(const Control* control)
+{
+    return control && attachedControls().count(control) != 0;
+}
+
+void Control::setFlag(uint64_t mask, bool on)
+{
+    if (on)
+        flags |= mask;
+    else
+        flags &= ~mask;
+}
+
+void Control::setEnabled(bool enabled)
+{
+    if (hasFlags(Flag::enabled) == enabled)
+        return;
+    setFlag(Flag::enabled, enabled);
+    if (!enabled && window)
+        window->forgetControl(this);
+    invalidate(false);
+}
+
+void Control::setVisible(bool visible)
+{
+    if (hasFlags(Flag::visible) == visible)
+        return;
+    setFlag(Flag::visible, visible);
+    if (!visible && window)
+        window->forgetControl(this);
+    invalidate(false);
+}
+
+void Control::setChecked(bool checked)
+{
+    if (hasFlags(Flag::checked) == checked)
+        return;
+    setFlag(Flag::checked, checked);
+    // The repaint is requested before ValueChange goes out: a handler may delete this control,
+    // after which nothing here may touch it.
+    invalidate(false);
+    send(this, EventCode::ValueChange);
+}
+
+void Control::check()
+{
+    if (!hasFlags(Flag::checked))
+        setChecked(true);
+}
+
+void Control::toggleChecked()
+{
+    setChecked(!hasFlags(Flag::checked));
+}
+
+bool Control::invalidate(bool wait)
+{
+    Rect absolute;
+    if (!absoluteRect(absolute) || !window)
+        return false;
+    Rect visible = intersect(absolute, window->clientRect());
+    if (visible.isEmpty())
+        return false;
+    window->invalidateRect(visible);
+    return window->requestRepaint(wait);
+}
+
+bool Control::absolutePosition(Point& out) const
+{
+    if (!isAttached(this))
+        return false;
+    Point sum;
+    // the root's own rect is not counted: a root always sits at the window's origin
+    for (const Control* c = this; c->parent; c = c->parent) {
+        sum.x += c->rect.left;
+        sum.y += c->rect.top;
+    }
+    out = sum;
+    return true;
+}
+
+bool Control::absoluteRect(Rect& out) const
+{
+    Point origin;
+    if (!absolutePosition(origin))
+        return false;
+    out = {origin.x, origin.y, origin.x + rect.width(), origin.y + rect.height()};
+    return true;
+}
+
+bool Control::toLocal(Point clientPoint, Point& out) const
+{
+    Point origin;
+    if (!absolutePosition(origin))
+        return false;
+    out = {clientPoint.x - origin.x, clientPoint.y - origin.y};
+    return true;
+}
+
+bool Control::localCursorPosition(Point& out) const
+{
+    if (!isAttached(this) || !window)
+        return false;
+    return toLocal(window->cursorPosition(), out);
+}
+
+bool Control::addHandler(int32_t code, void* target, HandlerFunction function)
+{
+    Delegate delegate = Delegate::create(target, function);
+    if (!delegate)
+        return false;
+    handlers[code].push_back(std::move(delegate));
+    return true;
+}
+
+void Control::removeHandler(int32_t code, void* target, HandlerFunction function)
+{
+    auto entry = handlers.find(code);
+    if (entry == handlers.end())
+        return;
+    std::vector<Delegate>& list = entry->second;
+    for (auto it = list.begin(); it != list.end(); ++it) {
+        if (it->matches(target, function)) {
+            it->disarm();
+            list.erase(it);
+            return;
+        }
+    }
+}
+
+void Control::dispatch(ControlEvent& event)
+{
+    if (!isAttached(this))
+        return;
+
+    // gather: every delegate this delivery will call, before the first call, so that handlers
+    // added meanwhile wait for the next delivery and removed ones are skipped (disarmed)
+    GatheredDelegates gathered;
+    bool preview = event.direction == Preview;
+    bool walkUp = preview || event.direction == Bubbling;
+    for (Control* c = this; c; c = walkUp ? c->parent : nullptr) {
+        auto entry = c->handlers.find(event.code);
+        if (entry == c->handlers.end())
+            continue;
+        const std::vector<Delegate>& list = entry->second;
+        if (preview) {
+            for (size_t i = list.size(); i-- > 0;)
+                gathered.push(list[i]);
+        } else {
+            for (const Delegate& delegate : list)
+                gathered.push(delegate);
+        }
+    }
+
+    // call: a preview runs the gathered list backwards, i.e. root first; stop once handled
+    gathered.callAll(this, event, preview);
+}
+
+Size Control::measure(Size available)
+{
+    if (!isAttached(this))
+        return {0, 0};
+
+    Size result;
+    Rect margin = rectProperties.value(PropertyKey::margin, Rect{});
+    int32_t innerWidth = available.width - margin.left - margin.right;
+    int32_t innerHeight = available.height - margin.top - margin.bottom;
+    // collapsed or no room: wants nothing
+    if (!(flags & Flag::collapsed) && innerWidth > 0 && innerHeight > 0) {
+        // fixed sizes replace what the content asks for; -1 counts as absent
+        int32_t width = intProperties.value(PropertyKey::width, -1);
+        int32_t height = intProperties.value(PropertyKey::height, -1);
+        Size inner = measureOverride({width != -1 ? width : innerWidth, height != -1 ? height : innerHeight});
+        result.width = margin.left + margin.right + (width != -1 ? width : inner.width);
+        result.height = margin.top + margin.bottom + (height != -1 ? height : inner.height);
+    }
+    desiredSize = result;
+    return result;
+}
+
+void Control::arrange(const Rect& slot)
+{
+    if (!isAttached(this)) {
+        rect = {};
+        return;
+    }
+    Rect margin = rectProperties.value(PropertyKey::margin, Rect{});
+    int32_t roomWidth = slot.right - slot.left - margin.left - margin.right;
+    int32_t roomHeight = slot.bottom - slot.top - margin.top - margin.bottom;
+    if (roomWidth <= 0 || roomHeight <= 0) {
+        rect = {};
+        return;
+    }
+
+    // size: at least what was asked for; a non-stretched alignment takes exactly that; fixed
+    // sizes win over both
+    int32_t desiredWidth = desiredSize.width - margin.left - margin.right;
+    int32_t desiredHeight = desiredSize.height - margin.top - margin.bottom;
+    Size size{std::max(roomWidth, desiredWidth), std::max(roomHeight, desiredHeight)};
+    int32_t stretch = keywordValue(PropertyKey::stretch);
+    int32_t vertical = intProperties.value(PropertyKey::verticalAlign, stretch);
+    int32_t horizontal = intProperties.value(PropertyKey::horizontalAlign, stretch);
+    if (vertical != stretch)
+        size.height = desiredHeight;
+    if (horizontal != stretch)
+        size.width = desiredWidth;
+    int32_t width = intProperties.value(PropertyKey::width, -1);
+    int32_t height = intProperties.value(PropertyKey::height, -1);
+    if (width != -1)
+        size.width = width;
+    if (height != -1)
+        size.height = height;
+
+    Size used = arrangeOverride(size);
+    if (used.width <= 0 || used.height <= 0) {
+        rect = {};
+        return;
+    }
+
+    // place: inside the slot less the margins; an oversized control starts at the near edge and
+    // overflows the far one
+    int32_t left = slot.left + margin.left, top = slot.top + margin.top;
+    int32_t right = slot.right - margin.right, bottom = slot.bottom - margin.bottom;
+    int32_t x = left, y = top;
+    if (horizontal == keywordValue(PropertyKey::center) || horizontal == stretch)
+        x = (left + right - used.width) / 2;
+    else if (horizontal == keywordValue(PropertyKey::right))
+        x = right - used.width;
+    if (vertical == keywordValue(PropertyKey::center) || vertical == stretch)
+        y = (top + bottom - used.height) / 2;
+    else if (vertical == keywordValue(PropertyKey::bottom))
+        y = bottom - used.height;
+    x = std::max(x, left);
+    y = std::max(y, top);
+    rect = {x, y, x + used.width, y + used.height};
+}

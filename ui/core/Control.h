@@ -1,0 +1,102 @@
+// A node of the control tree: tree links, flag word, handlers, state, coordinates and layout steps.
+#pragma once
+
+#include "ControlEvent.h"
+#include "ControlFlags.h"
+#include "Delegate.h"
+#include "Geometry.h"
+#include "NativeTypes.h"
+#include "Object.h"
+
+#include <cstdint>
+
+class ControlHost;
+
+class Control : public Object {
+public:
+    static constexpr uint64_t kInitialFlags = Flag::enabled | Flag::visible;
+
+    Control();
+    ~Control() override;
+
+    // --- the six operations every class may override (destructor above) ---
+
+    // Draws the style named by the `style` property; nothing without one.
+    virtual void paint(DeviceContext dc, const Rect& windowRect, const Rect& clip);
+    // This control when visible, not mouse-transparent and `point` (parent coordinates) is inside.
+    virtual Control* hitTest(Point point);
+    // The name the script API reports.
+    virtual const wchar_t* className() const;
+    // Desired inner size for an available inner size; a plain control wants nothing.
+    virtual Size measureOverride(Size available);
+    // The inner size used out of the final one; a plain control uses all of it.
+    virtual Size arrangeOverride(Size finalSize);
+
+    // --- tree and window ---
+
+    // Called on the panel receiving `control`, or on the root by its window (after setting the
+    // root's window): records ids, sends Attached, then attaches the descendants, parents first.
+    void attach(Control* control);
+    // Children first, then `control`: Detached while still attached, then the window forgets it.
+    void detach(Control* control);
+    // The alive-and-attached test: dispatch, invalidation and coordinates need it.
+    static bool isAttached(const Control* control);
+    // Tells instances apart that lived at the same address at different times.
+    uint64_t serial() const { return serial_; }
+
+    bool hasFlags(uint64_t mask) const { return (flags & mask) == mask; }
+
+    // --- state: each does nothing when the state does not change, and requests a repaint ---
+
+    void setEnabled(bool enabled);
+    void setVisible(bool visible);
+    // Sends ValueChange after the change.
+    void setChecked(bool checked);
+    // Checks an unchecked control; a checked one stays as it is, silently.
+    void check();
+    void toggleChecked();
+
+    // Repaints the part of the control inside the window's client area: false when not
+    // attached or nothing is visible, else the result of the repaint request.
+    bool invalidate(bool wait = false);
+
+    // --- coordinates; false and output untouched when not attached ---
+
+    bool absolutePosition(Point& out) const;
+    bool absoluteRect(Rect& out) const;
+    bool toLocal(Point clientPoint, Point& out) const;
+    bool localCursorPosition(Point& out) const;
+
+    // --- events ---
+
+    // False when no delegate cell is free; nothing is registered then.
+    bool addHandler(int32_t code, void* target, HandlerFunction function);
+    // Disarms and drops the first matching registration; nothing when there is none.
+    void removeHandler(int32_t code, void* target, HandlerFunction function);
+    // Delivers by the record's direction; the sender reads handled and lparam afterwards.
+    void dispatch(ControlEvent& event);
+
+    // --- layout ---
+
+    Size measure(Size available);
+    void arrange(const Rect& slot);
+
+    // Called for a control with a script object when it is destroyed; set by the script layer.
+    static void (*scriptObjectDestroyed)(Control* control);
+
+    Control* parent = nullptr;            // not owned: the parent owns its children
+    Control* previousSibling = nullptr;   // not owned
+    Control* nextSibling = nullptr;       // not owned
+    ControlHost* window = nullptr;        // not owned; set while attached
+    Rect rect;                            // relative to the parent; a root sits at (0, 0)
+    Size desiredSize;                     // margins included
+    HandlerMap handlers;
+    uint64_t flags;
+
+protected:
+    explicit Control(uint64_t initialFlags);
+    void setFlag(uint64_t mask, bool on);
+
+private:
+    uint64_t serial_;
+};

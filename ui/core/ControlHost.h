@@ -1,0 +1,36 @@
+// What a control tree needs from the window hosting it; the host window implements it.
+#pragma once
+
+#include "Geometry.h"
+
+#include <cstdint>
+#include <map>
+
+class Control;
+
+class ControlHost {
+public:
+    virtual ~ControlHost() = default;
+
+    // The client area, origin at (0, 0).
+    virtual Rect clientRect() const = 0;
+    // Marks a client rectangle for repainting.
+    virtual void invalidateRect(const Rect& rect) = 0;
+    // Delivers the repaint request (message 0x401): sent and waited for when `wait` is set,
+    // posted otherwise. Returns what the delivery returned.
+    virtual bool requestRepaint(bool wait) = 0;
+    // Drops every non-owning reference the window keeps to the control (focus, capture, hover).
+    virtual void forgetControl(Control* control) = 0;
+    // The cursor in client coordinates.
+    virtual Point cursorPosition() const = 0;
+
+    // Controls with an `id` property, recorded when attached; the one attached last wins.
+    // Not owned.
+    std::map<int32_t, Control*> idMap;
+
+    Control* findById(int32_t id) const
+    {
+        auto it = idMap.find(id);
+        return it == idMap.end() ? nullptr : it->second;
+    }
+};

@@ -1,0 +1,254 @@
+// Toolkit start-up and shut-down, global handlers, and deferred calls through the dispatcher window.
+#include "Toolkit.h"
+
+#include "Control.h"
+#include "GatheredDelegates.h"
+
+#include <FileSystem.h>
+
+#include <windows.h>
+
+#include <atomic>
+
+AlphaBlendProc Toolkit::AlphaBlend = nullptr;
+
+namespace {
+
+constexpr UINT kDeferredCall = WM_USER + 1;
+constexpr wchar_t kDispatcherClass[] = L"Dispatcher_Quorra512";
+
+std::atomic<Toolkit*> current{nullptr};
+Toolkit::PartsBuilder partsBuilder = nullptr;
+
+// Guards the toolkit pointer while a deferred call is posted and while shutdown lets it go.
+// Made on first use, so a post from any thread before start finds it ready.
+class ToolkitLock {
+public:
+    ToolkitLock() { InitializeCriticalSectionAndSpinCount(&section_, 100); }
+    void lock() { EnterCriticalSection(&section_); }
+    void unlock() { LeaveCriticalSection(&section_); }
+
+private:
+    CRITICAL_SECTION section_;
+};
+
+ToolkitLock& toolkitLock()
+{
+    static ToolkitLock lock;
+    return lock;
+}
+
+struct LockGuard {
+    LockGuard() { toolkitLock().lock(); }
+    ~LockGuard() { toolkitLock().unlock(); }
+};
+
+struct DeferredCall {
+    void* target;
+    DeferredFunction function;
+    void* a;
+    void* b;
+};
+
+struct DeferredEvent {
+    ControlEvent event;
+    uint64_t serial;   // the control's instance; another control may live at the address later
+};
+
+LRESULT CALLBACK dispatcherProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message != kDeferredCall)
+        return DefWindowProcW(window, message, wparam, lparam);
+    auto* call = reinterpret_cast<DeferredCall*>(wparam);
+    if (!call)
+        return 0;
+    try {
+        call->function(call->target, call->a, call->b);
+    } catch (...) {
+        OutputDebugStringW(L"Toolkit: a deferred call failed with an exception\n");
+    }
+    delete call;
+    return 0;
+}
+
+HWND createDispatcherWindow()
+{
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_DBLCLKS;
+    windowClass.lpfnWndProc = dispatcherProc;
+    windowClass.lpszClassName = kDispatcherClass;
+    // a second start finds the class registered already, which is fine
+    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return nullptr;
+    return CreateWindowExW(WS_EX_TOOLWINDOW, kDispatcherClass, nullptr, WS_POPUP, 0, 0, 1, 1, nullptr,
+                           nullptr, nullptr, nullptr);
+}
+
+void runDeferredEvent(void* target, void* a, void* b)
+{
+    auto* control = static_cast<Control*>(a);
+    auto* deferred = static_cast<DeferredEvent*>(b);
+    // attached first: only then is it safe to read the serial of whatever lives at that address
+    if (Control::isAttached(control) && control->serial() == deferred->serial) {
+        deferred->event.handled = 0;
+        control->dispatch(deferred->event);
+    }
+    delete deferred;
+}
+
+} // namespace
+
+bool Toolkit::start()
+{
+    toolkitLock();
+    if (current.load())
+        return false;
+
+    Toolkit* toolkit = new Toolkit();
+    toolkit->msimg32 = LoadLibraryW(L"msimg32.dll");
+    if (toolkit->msimg32)
+        AlphaBlend = reinterpret_cast<AlphaBlendProc>(
+            reinterpret_cast<void*>(GetProcAddress(toolkit->msimg32, "AlphaBlend")));
+
+    // the tables and the (empty) style registry come from the markup layer
+    toolkit->framePackage = std::make_unique<FramePackage>();
+    if (partsBuilder)
+        partsBuilder(*toolkit);
+
+    toolkit->dispatcherWindow = createDispatcherWindow();
+    if (!toolkit->dispatcherWindow)
+        OutputDebugStringW(L"Toolkit: the dispatcher window could not be created; deferred calls are off\n");
+
+    LockGuard guard;
+    current.store(toolkit);
+    return true;
+}
+
+void Toolkit::shutdown()
+{
+    Toolkit* toolkit = current.load();
+    if (!toolkit)
+        return;
+
+    if (toolkit->framePackage) {
+        toolkit->framePackage->package.reset();
+        if (toolkit->framePackage->image) {
+            if (FileSystem* files = currentFileSystem())
+                files->freeData(toolkit->framePackage->image);
+        }
+        toolkit->framePackage.reset();
+    }
+    if (toolkit->styleRegistry) {
+        toolkit->styleRegistry->clear();
+        toolkit->styleRegistry.reset();
+    }
+
+    HWND dispatcher = toolkit->dispatcherWindow;
+    {
+        LockGuard guard;
+        toolkit->globalHandlers.clear();   // released, not disarmed
+        toolkit->elementFactory.controlCreators.clear();
+        toolkit->elementFactory.styleCreators.clear();
+        toolkit->setterTable.clear();
+        AlphaBlend = nullptr;
+        if (toolkit->msimg32)
+            FreeLibrary(toolkit->msimg32);
+        delete toolkit;
+        current.store(nullptr);
+    }
+
+    // Calls posted before this point still run; their controls are detached by now, so the
+    // events among them go nowhere. Nothing new can be posted any more.
+    if (dispatcher && IsWindow(dispatcher)) {
+        MSG message;
+        while (PeekMessageW(&message, dispatcher, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        DestroyWindow(dispatcher);
+    }
+}
+
+Toolkit* Toolkit::instance()
+{
+    return current.load();
+}
+
+void Toolkit::setPartsBuilder(PartsBuilder builder)
+{
+    partsBuilder = builder;
+}
+
+bool Toolkit::addGlobalHandler(int32_t code, void* target, HandlerFunction function)
+{
+    Toolkit* toolkit = instance();
+    if (!toolkit)
+        return false;
+    Delegate delegate = Delegate::create(target, function);
+    if (!delegate)
+        return false;
+    toolkit->globalHandlers[code].push_back(std::move(delegate));
+    return true;
+}
+
+void Toolkit::removeGlobalHandler(int32_t code, void* target, HandlerFunction function)
+{
+    Toolkit* toolkit = instance();
+    if (!toolkit)
+        return;
+    auto entry = toolkit->globalHandlers.find(code);
+    if (entry == toolkit->globalHandlers.end())
+        return;
+    std::vector<Delegate>& list = entry->second;
+    for (auto it = list.begin(); it != list.end(); ++it) {
+        if (it->matches(target, function)) {
+            it->disarm();
+            list.erase(it);
+            return;
+        }
+    }
+}
+
+void Toolkit::broadcast(ControlEvent& event)
+{
+    Toolkit* toolkit = instance();
+    if (!toolkit)
+        return;
+    auto entry = toolkit->globalHandlers.find(event.code);
+    if (entry == toolkit->globalHandlers.end())
+        return;
+    GatheredDelegates gathered;
+    for (const Delegate& delegate : entry->second)
+        gathered.push(delegate);
+    gathered.callAll(nullptr, event, event.direction == Preview);
+}
+
+bool postDeferred(void* target, DeferredFunction function, void* a, void* b)
+{
+    if (!function)
+        return false;
+    LockGuard guard;
+    Toolkit* toolkit = Toolkit::instance();
+    if (!toolkit || !toolkit->dispatcherWindow)
+        return false;
+    auto* call = new DeferredCall{target, function, a, b};
+    if (!PostMessageW(toolkit->dispatcherWindow, kDeferredCall, reinterpret_cast<WPARAM>(call), 0)) {
+        delete call;
+        return false;
+    }
+    return true;
+}
+
+bool postEvent(Control* control, const ControlEvent& event)
+{
+    if (!control)
+        return false;
+    auto* deferred = new DeferredEvent{event, control->serial()};
+    deferred->event.handled = 0;
+    if (!postDeferred(control, runDeferredEvent, control, deferred)) {
+        delete deferred;
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,11 @@
+// A choice from a drop-down list in a popup window.
+#pragma once
+
+#include <Control.h>
+
+class ComboBox : public Control {
+public:
+    static constexpr uint64_t kInitialFlags = Control::kInitialFlags | Flag::repaintOnInteraction | Flag::pressClearsFocus;
+
+    ComboBox();
+};

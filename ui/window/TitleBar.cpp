@@ -1,0 +1,4 @@
+// TitleBar: the strip that drags its window.
+#include "TitleBar.h"
+
+TitleBar::TitleBar() : Control(kInitialFlags) {}
