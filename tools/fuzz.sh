@@ -11,9 +11,8 @@ case "$target" in
 esac
 bash "$top/tools/setup.sh"
 build=$top/build/fuzz
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    CC=clang CXX=clang++ cmake -S "$top" -B "$build" -DORVO_FUZZ=ON -DORVO_TESTS=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
-fi
+# configured every time: a target added since the last run must be known before it is built
+CC=clang CXX=clang++ cmake -S "$top" -B "$build" -DORVO_FUZZ=ON -DORVO_TESTS=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build "$build" -j"$(nproc)" --target ${target}_fuzz lzpack >/dev/null
 
 corpus=$build/corpus-$target
