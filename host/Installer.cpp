@@ -1,7 +1,6 @@
-// Start-up and tear-down: the installer mutex, the named resources, and the UI script run.
+// Start-up and tear-down: the installer mutex, the named files, and the UI script run.
 #include "Installer.h"
 
-#include <FileSystem.h>
 #include <MessageBox.h>
 #include <SRService.h>
 #include <ScriptState.h>
@@ -10,36 +9,31 @@
 #include <windows.h>
 #include <ole2.h>
 
-#include <atomic>
-
 const NamedResource kNamedResources[5] = {
     {L"UI.lua", 111}, {L"frame.lz", 113}, {L"LG.lua", 114}, {L"program.lz", 115}, {L"style.lz", 116},
 };
-
-const wchar_t kInstallerMutexName[] = L"Global\\ORVOINSTALLER";
 
 namespace {
 
 constexpr wchar_t kNoticeTitle[] = L"提示";
 constexpr wchar_t kAlreadyRunning[] = L"检测到Orvo安装或卸载程序正在运行，请结束后重试。";
 
-// Held from start-up until releaseMutex or the end of tear-down, whichever comes first.
-std::atomic<HANDLE> installerMutex{nullptr};
+std::unique_ptr<FileSystem> makeResourceFileSystem()
+{
+    auto files = std::make_unique<ResourceFileSystem>();
+    for (const NamedResource& resource : kNamedResources)
+        files->addResource(resource.name, resource.id);
+    return files;
+}
 
 } // namespace
 
-bool releaseInstallerMutex()
+int runInstaller()
 {
-    HANDLE handle = installerMutex.exchange(nullptr);
-    if (!handle)
-        return false;
-    // Closing the last handle abandons ownership; the family's other programs only ever test
-    // for the name's existence, so the mutex is never released with ReleaseMutex.
-    CloseHandle(handle);
-    return true;
+    return runInstaller(makeResourceFileSystem);
 }
 
-int runInstaller()
+int runInstaller(const FileSystemFactory& makeFileSystem)
 {
     // lock: a second installer or uninstaller of the family is refused; a failed call is not
     HANDLE mutex = CreateMutexW(nullptr, TRUE, kInstallerMutexName);
@@ -48,12 +42,10 @@ int runInstaller()
         showMessageBox(nullptr, kAlreadyRunning, kNoticeTitle, MB_OK);
         return 0;
     }
-    installerMutex = mutex;
+    setInstallerMutex(mutex);
 
-    // named resources: the most recently constructed file system becomes the current one
-    ResourceFileSystem files;
-    for (const NamedResource& resource : kNamedResources)
-        files.addResource(resource.name, resource.id);
+    // named files: the most recently constructed file system becomes the current one
+    std::unique_ptr<FileSystem> files = makeFileSystem();
 
     OleInitialize(nullptr);
     SRService::start();
@@ -68,5 +60,6 @@ int runInstaller()
     SRService::stop();
     OleUninitialize();
     releaseInstallerMutex();
+    files.reset();
     return 0;
 }

@@ -1,9 +1,24 @@
 // The installer's start-up and tear-down sequence, from the single-instance lock to exit.
 #pragma once
 
-// Runs the whole installer on the calling thread, which becomes the UI thread. Returns the process
-// exit code, 0 on every path (refusals included).
+#include <FileSystem.h>
+#include <InstallerMutex.h>
+
+#include <functional>
+#include <memory>
+
+// Makes the file system that serves the named files for one run; called once the single-instance
+// lock is held, and the result becomes the current file system until tear-down.
+using FileSystemFactory = std::function<std::unique_ptr<FileSystem>()>;
+
+// Runs the whole installer on the calling thread, which becomes the UI thread, with the named
+// files from the executable's resources. Returns the process exit code, 0 on every path
+// (refusals included).
 int runInstaller();
+
+// The same sequence with the named files served by `makeFileSystem` (the development runner's
+// folder, for one).
+int runInstaller(const FileSystemFactory& makeFileSystem);
 
 // The resource names and ids the executable carries, in registration order.
 struct NamedResource {
@@ -11,10 +26,3 @@ struct NamedResource {
     int id;
 };
 extern const NamedResource kNamedResources[5];
-
-// Single-instance lock shared by every installer and uninstaller of the family.
-extern const wchar_t kInstallerMutexName[];
-
-// Closes the installer mutex if it is still held (script function releaseMutex and tear-down).
-// Returns true when a handle was closed.
-bool releaseInstallerMutex();

@@ -1,6 +1,9 @@
 // UI script state creation and the protected run of a script file.
 #include "ScriptState.h"
 
+#include "ScriptConvert.h"
+#include "SystemApi.h"
+
 #include <FileSystem.h>
 #include <MessageBox.h>
 
@@ -20,25 +23,13 @@ namespace {
 
 constexpr wchar_t kErrorTitle[] = L"错误";
 
-std::wstring fromUtf8(const char* text)
-{
-    if (!text || !*text)
-        return {};
-    int units = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    if (units <= 1)
-        return {};
-    std::wstring out(size_t(units), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text, -1, &out[0], units);
-    out.resize(size_t(units - 1));
-    return out;
-}
-
 } // namespace
 
 int createUiScriptState(lua_State** state)
 {
     lua_State* L = luaL_newstate();
     luaL_openlibs(L);
+    registerSystemApi(L);
     *state = L;
     return 1;
 }
@@ -63,7 +54,7 @@ bool runScriptFile(lua_State** state, const wchar_t* name)
         if (luaL_loadstring(L, static_cast<const char*>(text)) == LUA_OK && lua_pcall(L, 0, LUA_MULTRET, 0) == LUA_OK) {
             ok = true;
         } else {
-            std::wstring message = fromUtf8(lua_tostring(L, -1));
+            std::wstring message = utf8ToWide(lua_tostring(L, -1));
             showMessageBox(nullptr, message.c_str(), kErrorTitle, MB_OK);
         }
         lua_settop(L, top);

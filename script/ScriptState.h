@@ -6,7 +6,8 @@ struct lua_State;
 // The UI thread's script state; null before createUiScriptState and after runScriptFile.
 extern lua_State* uiScriptState;
 
-// Builds a state with the standard libraries; stores it through `state`. Returns 1.
+// Builds a state with the standard libraries and the system API; stores it through `state`.
+// Returns 1.
 int createUiScriptState(lua_State** state);
 
 // Reads `name` through the current file system, runs it protected and closes the state; load and

@@ -13,7 +13,7 @@ std::vector<MessageBoxCapture::Box> capturedBoxes;
 int captureBox(HWND, const wchar_t* text, const wchar_t* title, UINT style)
 {
     std::lock_guard<std::mutex> lock(boxesLock);
-    capturedBoxes.push_back({text, title, style});
+    capturedBoxes.push_back({text, title ? title : L"", style, title == nullptr});
     return IDOK;
 }
 

@@ -33,6 +33,7 @@ public:
     struct Box {
         std::wstring text, title;
         UINT style;
+        bool defaultTitle;   // shown with a null title, so with the platform's default caption
     };
     MessageBoxCapture();
     ~MessageBoxCapture();

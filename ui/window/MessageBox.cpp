@@ -17,7 +17,8 @@ std::atomic<MessageBoxHandler> handler{platformMessageBox};
 
 int showMessageBox(HWND owner, const wchar_t* text, const wchar_t* title, UINT style)
 {
-    return handler.load()(owner, text ? text : L"", title ? title : L"", style);
+    // A null title stays null: the platform then shows its default caption.
+    return handler.load()(owner, text ? text : L"", title, style);
 }
 
 MessageBoxHandler setMessageBoxHandler(MessageBoxHandler replacement)

@@ -1,0 +1,20 @@
+// The restart marker: a file in the temporary folder holding the shut-down time stamp of its day.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+using ShutdownStamp = std::array<uint8_t, 8>;
+
+// The temporary folder followed by "\nubelo_restart"; the doubled backslash is accepted by the
+// file functions.
+std::wstring restartMarkerPath();
+
+// "ShutdownTime" under HKLM "SYSTEM\CurrentControlSet\Control\Windows" in the native view; all
+// zero when the key or the value is missing or the value is not 8 bytes long.
+ShutdownStamp readShutdownTime();
+
+// Writes the current stamp to the marker (create-always) and schedules the marker's deletion at
+// the next boot, whether or not the file could be written. Failures are silent.
+void writeRestartMarker();

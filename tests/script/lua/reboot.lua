@@ -1,0 +1,2 @@
+-- reboot through the test's replacement of the platform calls.
+T.eq(select("#", reboot()), 0, "reboot yields nothing")

@@ -1,0 +1,24 @@
+-- The shared process list: absent, then filled by another process (T.fill says which).
+if T.fill == nil then
+    T.eq(select("#", getRunningProcess()), 0, "no list: no result")
+    T.eq(select("#", killRunningProcess()), 0, "no list: killRunningProcess is silent")
+    T.eq(select("#", getRunningProcess()), 0, "still empty after our own open")
+    return
+end
+
+local filler = T.spawn(T.helper, 'fill "' .. T.fill .. '" ' .. T.dir .. "ready " .. T.dir .. "stop")
+for _ = 1, 100 do
+    if fileExists(T.dir .. "ready") then break end
+    sleep(100)
+end
+T.eq(fileExists(T.dir .. "ready"), true, "the filler is ready")
+T.eq(getRunningProcess(), T.fill, "the text unchanged, separators included")
+
+local victim = T.spawn(T.victims .. "listed.exe", "wait")
+local other = T.spawn(T.victims .. "other.exe", "wait")
+local unlisted = T.spawn(T.victims .. "unlisted.exe", "wait")
+sleep(300)
+killRunningProcess()
+T.eq(T.exitCode(victim, 5000), 0, "a listed path's process stopped with exit code 0")
+T.eq(T.exitCode(other, 5000), 0, "a listed name's process stopped")
+T.eq(T.exitCode(unlisted, 500), nil, "text after the last separator is no entry")
