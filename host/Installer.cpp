@@ -2,15 +2,19 @@
 #include "Installer.h"
 
 #include <FileSystem.h>
+#include <MarkupParts.h>
 #include <MessageBox.h>
 #include <SRService.h>
 #include <ScriptState.h>
+#include <StyleRegistry.h>
 #include <Toolkit.h>
+#include <WindowMarkup.h>
 
 #include <windows.h>
 #include <ole2.h>
 
 #include <atomic>
+#include <string>
 
 const NamedResource kNamedResources[5] = {
     {L"UI.lua", 111}, {L"frame.lz", 113}, {L"LG.lua", 114}, {L"program.lz", 115}, {L"style.lz", 116},
@@ -57,7 +61,15 @@ int runInstaller()
 
     OleInitialize(nullptr);
     SRService::start();
+    installMarkupParts();
     Toolkit::start();
+    // Both packages are resources of this executable. Should one be unusable, the installer goes
+    // on: a window then fails to build with a script error that says why, instead of a silent exit.
+    std::wstring problem;
+    if (!loadStylePackage(L"style.lz", &problem))
+        OutputDebugStringW((L"Installer: " + problem + L"\n").c_str());
+    if (!loadFramePackage(L"frame.lz", &problem))
+        OutputDebugStringW((L"Installer: " + problem + L"\n").c_str());
 
     createUiScriptState(&uiScriptState);
     runScriptFile(&uiScriptState, L"UI.lua");
