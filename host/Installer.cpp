@@ -2,7 +2,7 @@
 #include "Installer.h"
 
 #include <FileSystem.h>
-#include <MarkupParts.h>
+#include <MarkupLayer.h>
 #include <MessageBox.h>
 #include <SRService.h>
 #include <ScriptState.h>
@@ -61,7 +61,7 @@ int runInstaller()
 
     OleInitialize(nullptr);
     SRService::start();
-    installMarkupParts();
+    installMarkupLayer();
     Toolkit::start();
     // Both packages are resources of this executable. Should one be unusable, the installer goes
     // on: a window then fails to build with a script error that says why, instead of a silent exit.

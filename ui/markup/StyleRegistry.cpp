@@ -2,6 +2,7 @@
 #include "StyleRegistry.h"
 
 #include "Attributes.h"
+#include "ValueFormats.h"
 #include "XmlDocument.h"
 
 #include <FileSystem.h>
@@ -12,10 +13,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <climits>
 #include <cwchar>
-
-#include "ValueFormats.h"
 
 namespace {
 

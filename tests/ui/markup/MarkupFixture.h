@@ -4,7 +4,7 @@
 #include "TestSupport.h"
 
 #include <FileSystem.h>
-#include <MarkupParts.h>
+#include <MarkupLayer.h>
 #include <PackageWriter.h>
 #include <StyleRegistry.h>
 #include <Toolkit.h>
@@ -59,7 +59,7 @@ class MarkupFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        installMarkupParts();
+        installMarkupLayer();
         ASSERT_TRUE(Toolkit::start());
     }
     void TearDown() override { Toolkit::shutdown(); }

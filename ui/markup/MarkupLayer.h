@@ -5,7 +5,7 @@ class Toolkit;
 
 // Fills the setter table and both creator tables and gives the toolkit an empty style registry.
 // Toolkit::start calls it once registered.
-void buildMarkupParts(Toolkit& toolkit);
+void buildMarkupTables(Toolkit& toolkit);
 
-// Registers buildMarkupParts with the toolkit; call before Toolkit::start.
-void installMarkupParts();
+// Registers buildMarkupTables with the toolkit; call before Toolkit::start.
+void installMarkupLayer();

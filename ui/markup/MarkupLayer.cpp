@@ -1,5 +1,5 @@
 // The markup layer's contribution to Toolkit::start.
-#include "MarkupParts.h"
+#include "MarkupLayer.h"
 
 #include "ElementCreators.h"
 #include "SetterTable.h"
@@ -7,7 +7,7 @@
 
 #include <Toolkit.h>
 
-void buildMarkupParts(Toolkit& toolkit)
+void buildMarkupTables(Toolkit& toolkit)
 {
     fillSetterTable(toolkit.setterTable);
     fillControlCreators(toolkit.elementFactory);
@@ -15,7 +15,7 @@ void buildMarkupParts(Toolkit& toolkit)
     toolkit.styleRegistry = std::make_unique<StyleRegistry>();
 }
 
-void installMarkupParts()
+void installMarkupLayer()
 {
-    Toolkit::setPartsBuilder(buildMarkupParts);
+    Toolkit::setPartsBuilder(buildMarkupTables);
 }
