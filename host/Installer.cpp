@@ -1,13 +1,18 @@
 // Start-up and tear-down: the installer mutex, the named files, and the UI script run.
 #include "Installer.h"
 
+#include <MarkupLayer.h>
 #include <MessageBox.h>
 #include <SRService.h>
 #include <ScriptState.h>
+#include <StyleRegistry.h>
 #include <Toolkit.h>
+#include <WindowMarkup.h>
 
 #include <windows.h>
 #include <ole2.h>
+
+#include <string>
 
 const NamedResource kNamedResources[5] = {
     {L"UI.lua", 111}, {L"frame.lz", 113}, {L"LG.lua", 114}, {L"program.lz", 115}, {L"style.lz", 116},
@@ -49,7 +54,15 @@ int runInstaller(const FileSystemFactory& makeFileSystem)
 
     OleInitialize(nullptr);
     SRService::start();
+    installMarkupLayer();
     Toolkit::start();
+    // Both packages are resources of this executable. Should one be unusable, the installer goes
+    // on: a window then fails to build with a script error that says why, instead of a silent exit.
+    std::wstring problem;
+    if (!loadStylePackage(L"style.lz", &problem))
+        OutputDebugStringW((L"Installer: " + problem + L"\n").c_str());
+    if (!loadFramePackage(L"frame.lz", &problem))
+        OutputDebugStringW((L"Installer: " + problem + L"\n").c_str());
 
     createUiScriptState(&uiScriptState);
     runScriptFile(&uiScriptState, L"UI.lua");

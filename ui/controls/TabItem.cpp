@@ -2,3 +2,8 @@
 #include "TabItem.h"
 
 TabItem::TabItem() : Button(kInitialFlags) {}
+
+TabItem::~TabItem()
+{
+    delete content;
+}

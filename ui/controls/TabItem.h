@@ -8,4 +8,10 @@ public:
     static constexpr uint64_t kInitialFlags = (Button::kInitialFlags & ~Flag::captureOnPress) | Flag::tabItemMark;
 
     TabItem();
+    // Deletes the page with the item.
+    ~TabItem() override;
+
+    // Owned: the page the tab control shows while this item is selected. It is not in the tree's
+    // child lists, so nothing else deletes it. Null until set.
+    Control* content = nullptr;
 };

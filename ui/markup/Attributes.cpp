@@ -1,0 +1,55 @@
+// Applying an element's attributes through the setter table and the three flag attributes.
+#include "Attributes.h"
+
+#include <Control.h>
+#include <Toolkit.h>
+
+#include <string>
+
+namespace {
+
+std::wstring wideText(const std::u16string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+// The flag bit an attribute without setter sets on a control; 0 for any other name.
+uint64_t flagOfAttribute(const std::wstring& name)
+{
+    if (name == L"visible")
+        return Flag::visible;
+    if (name == L"enabled")
+        return Flag::enabled;
+    if (name == L"transparent")
+        return Flag::mouseTransparent;
+    return 0;
+}
+
+} // namespace
+
+void applyAttributes(Object* object, const XmlNode* element)
+{
+    if (!object || !element)
+        return;
+    Toolkit* toolkit = Toolkit::instance();
+    Control* control = dynamic_cast<Control*>(object);
+    for (const XmlAttribute* attribute = element->first_attribute(); attribute;
+         attribute = attribute->next_attribute()) {
+        std::wstring name = wideText(xmlName(attribute));
+        std::wstring value = wideText(xmlValue(attribute));
+        if (toolkit) {
+            auto setter = toolkit->setterTable.find(name);
+            if (setter != toolkit->setterTable.end()) {
+                setter->second->apply(object, value.c_str());
+                continue;
+            }
+        }
+        uint64_t flag = control ? flagOfAttribute(name) : 0;
+        if (!flag)
+            continue;
+        if (value == L"1")
+            control->flags |= flag;
+        else
+            control->flags &= ~flag;
+    }
+}

@@ -1,0 +1,21 @@
+// The markup layer's contribution to Toolkit::start.
+#include "MarkupLayer.h"
+
+#include "ElementCreators.h"
+#include "SetterTable.h"
+#include "StyleRegistry.h"
+
+#include <Toolkit.h>
+
+void buildMarkupTables(Toolkit& toolkit)
+{
+    fillSetterTable(toolkit.setterTable);
+    fillControlCreators(toolkit.elementFactory);
+    fillStyleCreators(toolkit.elementFactory);
+    toolkit.styleRegistry = std::make_unique<StyleRegistry>();
+}
+
+void installMarkupLayer()
+{
+    Toolkit::setPartsBuilder(buildMarkupTables);
+}

@@ -1,0 +1,15 @@
+// The attribute text a setter receives, in the form the value formats read.
+#pragma once
+
+#include <cwchar>
+#include <string>
+
+namespace duiField {
+
+// A null value reads as the empty text.
+inline std::u16string setterText(const wchar_t* value)
+{
+    return value ? std::u16string(value, value + std::wcslen(value)) : std::u16string();
+}
+
+} // namespace duiField

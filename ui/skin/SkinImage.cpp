@@ -1,0 +1,4 @@
+// A skin image of the style package.
+#include "SkinImage.h"
+
+SkinImage::~SkinImage() = default;
