@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # orvo-run.exe runs a folder's UI.lua, and a script error there shows the "错误" box; the box is
-# real and answered with xdotool. Bad usage exits non-zero with a line on stderr.
+# real, read and answered by answer_box. Bad usage exits non-zero with a line on stderr.
 set -u
-wine_run=$1 runner=$2
+wine_run=$1 runner=$2 answer=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -17,25 +17,12 @@ LUA
 
 "$wine_run" "$runner" "$(winepath -w "$work/app" 2>/dev/null)" &
 pid=$!
-box=
-for _ in $(seq 150); do
-    box=$(xdotool search --onlyvisible --name '^错误$' 2>/dev/null | head -n 1)
-    [ -n "$box" ] && break
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.2
-done
-if [ -z "$box" ]; then
+if ! "$wine_run" "$answer" '错误' 1 "$(winepath -w "$work/text" 2>/dev/null)" 30000; then
     echo "no error box appeared"
     kill "$pid" 2>/dev/null
     exit 1
 fi
-xdotool windowfocus --sync "$box" 2>/dev/null
-xdotool key --window "$box" Return 2>/dev/null
-for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
-if kill -0 "$pid" 2>/dev/null; then
-    xdotool windowfocus "$box" key Return 2>/dev/null
-    sleep 1
-fi
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$pid" 2>/dev/null; then
     echo "the runner did not exit after its box was answered"
     kill "$pid"
@@ -45,4 +32,9 @@ wait "$pid"
 rc=$?
 [ "$(cat "$work/app/ran.txt" 2>/dev/null)" = "ran" ] || { echo "UI.lua did not run"; exit 1; }
 [ "$rc" -eq 0 ] || { echo "runner exited $rc after a script error"; exit 1; }
+text=$(cat "$work/text" 2>/dev/null)
+case "$text" in
+    '[string "local f = assert(io.open('*':4: stopped on purpose') ;;
+    *) echo "unexpected box text: $text"; exit 1 ;;
+esac
 echo "runner ran UI.lua, showed the error box and exited 0"
