@@ -2,13 +2,19 @@
 #include "ScriptState.h"
 
 #include "ScriptConvert.h"
+#include "ScriptFailure.h"
+#include "ScriptModules.h"
+#include "ScriptRegistry.h"
 #include "SystemApi.h"
+
+#include <Control.h>
 
 #include <FileSystem.h>
 #include <MessageBox.h>
 
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 
 extern "C" {
@@ -23,13 +29,45 @@ namespace {
 
 constexpr wchar_t kErrorTitle[] = L"错误";
 
+int loadRegistryModule(lua_State* L)
+{
+    if (luaL_loadbuffer(L, kRegistryModule, std::strlen(kRegistryModule), "@registry.lua") != LUA_OK)
+        return lua_error(L);
+    lua_call(L, 0, 1);
+    if (lua_isnil(L, -1)) {
+        lua_pop(L, 1);
+        lua_pushboolean(L, 1);
+    }
+    return 1;
+}
+
+// A control with a script object is going away: its triple and dispatcher go with it, so that a
+// later control at the same address gets a table of its own.
+void controlDestroyed(Control* control)
+{
+    if (uiScriptState)
+        unregisterControlObject(uiScriptState, control);
+}
+
 } // namespace
+
+void preloadScriptModules(lua_State* L)
+{
+    lua_getglobal(L, "package");
+    lua_getfield(L, -1, "preload");
+    lua_pushcfunction(L, loadRegistryModule);
+    lua_setfield(L, -2, "registry");
+    lua_pop(L, 2);
+}
 
 int createUiScriptState(lua_State** state)
 {
     lua_State* L = luaL_newstate();
     luaL_openlibs(L);
+    preloadScriptModules(L);
     registerSystemApi(L);
+    createScriptRegistries(L);
+    Control::scriptObjectDestroyed = controlDestroyed;
     *state = L;
     return 1;
 }
@@ -51,7 +89,14 @@ bool runScriptFile(lua_State** state, const wchar_t* name)
         int top = lua_gettop(L);
         // The buffer ends in zero bytes, so it is a string chunk as it stands; the chunk is named by
         // its text, and error positions read as the library's usual string-chunk form.
-        if (luaL_loadstring(L, static_cast<const char*>(text)) == LUA_OK && lua_pcall(L, 0, LUA_MULTRET, 0) == LUA_OK) {
+        bool ran = luaL_loadstring(L, static_cast<const char*>(text)) == LUA_OK && lua_pcall(L, 0, LUA_MULTRET, 0) == LUA_OK;
+        // An error under native frames (a handler, a timer, the message handler) is the one that
+        // ended the run, even where the script's own pcall caught its re-raise on the way out.
+        const char* pending = nullptr;
+        if (takePendingScriptError(L, &pending)) {
+            std::wstring message = utf8ToWide(pending);
+            showMessageBox(nullptr, message.c_str(), kErrorTitle, MB_OK);
+        } else if (ran) {
             ok = true;
         } else {
             std::wstring message = utf8ToWide(lua_tostring(L, -1));
@@ -60,7 +105,8 @@ bool runScriptFile(lua_State** state, const wchar_t* name)
         lua_settop(L, top);
         files->freeData(text);
     }
-    lua_close(L);
+    // Controls still alive (for example in trees the script built) must not call into a closed state.
     *state = nullptr;
+    lua_close(L);
     return ok;
 }

@@ -23,6 +23,8 @@ public:
     virtual void forgetControl(Control* control) = 0;
     // The cursor in client coordinates.
     virtual Point cursorPosition() const = 0;
+    // Gives the keyboard focus to the control (a control of this window, or null).
+    virtual void setFocus(Control* control) {}
 
     // Controls with an `id` property, recorded when attached; the one attached last wins.
     // Not owned.

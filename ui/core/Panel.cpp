@@ -66,8 +66,7 @@ bool Panel::removeChild(Control* control)
 
 Control* Panel::childAt(int32_t index) const
 {
-    if (index < 0)
-        return nullptr;
+    // following the list "index times": a negative index follows it no times at all
     Control* child = firstChild;
     for (; child && index > 0; --index)
         child = child->nextSibling;

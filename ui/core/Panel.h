@@ -17,7 +17,7 @@ public:
     bool addChild(Control* control);
     // Detaches and unlinks a child; the caller owns it afterwards. False when it is not a child.
     bool removeChild(Control* control);
-    // Null past the end.
+    // Null past the end; a negative index gives the first child.
     Control* childAt(int32_t index) const;
 
     // Own style first, then each visible child clipped to its rectangle, first child at the bottom.

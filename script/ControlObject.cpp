@@ -1,0 +1,323 @@
+// Control object methods. Each resolves `self` first and does nothing for a control that is gone.
+#include "ControlObject.h"
+
+#include "ScriptBridges.h"
+#include "ScriptConvert.h"
+#include "ScriptFailure.h"
+#include "ScriptRegistry.h"
+
+#include <Control.h>
+#include <ControlHost.h>
+#include <Panel.h>
+#include <PropertyKey.h>
+
+#include <cwchar>
+
+extern "C" {
+#include <lauxlib.h>
+#include <lua.h>
+}
+
+namespace {
+
+int getWindow(lua_State* L)
+{
+    Control* c = controlFromSelf(L);
+    if (!c)
+        return 0;
+    if (c->window)
+        pushWindowObject(L, c->window);
+    else
+        lua_pushnil(L);
+    return 1;
+}
+
+template <Control* Control::*link>
+int pushLink(lua_State* L)
+{
+    Control* c = controlFromSelf(L);
+    if (!c)
+        return 0;
+    pushControlObject(L, c->*link);
+    return 1;
+}
+
+int getEnabled(lua_State* L)
+{
+    Control* c = controlFromSelf(L);
+    if (!c)
+        return 0;
+    lua_pushboolean(L, c->hasFlags(Flag::enabled));
+    return 1;
+}
+
+int setEnabled(lua_State* L)
+{
+    if (Control* c = controlFromSelf(L))
+        c->setEnabled(scriptBooleanArg(L, 2));
+    return 0;
+}
+
+int setVisible(lua_State* L)
+{
+    if (Control* c = controlFromSelf(L))
+        c->setVisible(scriptBooleanArg(L, 2));
+    return 0;
+}
+
+int getVisible(lua_State* L)
+{
+    Control* c = controlFromSelf(L);
+    if (!c)
+        return 0;
+    lua_pushboolean(L, c->hasFlags(Flag::visible));
+    return 1;
+}
+
+int setFocus(lua_State* L)
+{
+    Control* c = controlFromSelf(L);
+    if (c && c->window)
+        c->window->setFocus(c);
+    return 0;
+}
+
+int setStyle(lua_State* L)
+{
+    if (Control* c = controlFromSelf(L)) {
+        c->textProperties.set(PropertyKey::style, scriptStringArg(L, 2));
+        c->invalidate();
+    }
+    return 0;
+}
+
+int repaint(lua_State* L)
+{
+    if (Control* c = controlFromSelf(L))
+        c->invalidate();
+    return 0;
+}
+
+int addHandler(lua_State* L)
+{
+    Control* c = controlFromSelf(L);
+    // only functions can be called when the event comes
+    if (!c || !lua_isfunction(L, 3))
+        return 0;
+    int32_t code = int32_t(scriptIntegerArg(L, 2));
+    lua_settop(L, 3);
+    pushControlDispatcher(L, 1);
+    if (!lua_istable(L, -1))
+        return 0;
+    lua_pushinteger(L, code);
+    lua_pushvalue(L, 3);
+    lua_getglobal(L, "lua_addHandler");
+    lua_insert(L, -4);
+    callScriptProtected(L, 3, 1);
+    // the list of this code was created just now: the control's first script handler for it
+    if (lua_toboolean(L, -1))
+        c->addHandler(code, c, scriptEventBridge);
+    return 0;
+}
+
+int removeHandler(lua_State* L)
+{
+    Control* c = controlFromSelf(L);
+    if (!c)
+        return 0;
+    int32_t code = int32_t(scriptIntegerArg(L, 2));
+    lua_settop(L, 3);
+    pushControlDispatcher(L, 1);
+    if (!lua_istable(L, -1))
+        return 0;
+    lua_pushinteger(L, code);
+    lua_pushvalue(L, 3);
+    lua_getglobal(L, "lua_removeHandler");
+    lua_insert(L, -4);
+    callScriptProtected(L, 3, 1);
+    if (lua_toboolean(L, -1))
+        c->removeHandler(code, c, scriptEventBridge);
+    return 0;
+}
+
+int getName(lua_State* L)
+{
+    Control* c = controlFromSelf(L);
+    pushScriptString(L, c ? c->className() : L"nil");
+    return 1;
+}
+
+int setText(lua_State* L)
+{
+    if (Control* c = controlFromSelf(L)) {
+        c->textProperties.set(PropertyKey::text, scriptStringArg(L, 2));
+        c->invalidate();
+    }
+    return 0;
+}
+
+int getText(lua_State* L)
+{
+    Control* c = controlFromSelf(L);
+    if (!c)
+        return 0;
+    const std::wstring* text = c->textProperties.get(PropertyKey::text);
+    pushScriptString(L, text ? *text : std::wstring());
+    return 1;
+}
+
+int setToolTip(lua_State* L)
+{
+    if (Control* c = controlFromSelf(L))
+        c->textProperties.set(PropertyKey::tooltip, scriptStringArg(L, 2));
+    return 0;
+}
+
+int setColor(lua_State* L)
+{
+    if (Control* c = controlFromSelf(L)) {
+        c->intProperties.set(PropertyKey::color, int32_t(scriptIntegerArg(L, 2)));
+        c->invalidate();
+    }
+    return 0;
+}
+
+// Bit numbers wrap at 32: the script sees the low half of the flag word.
+uint64_t flagBit(lua_State* L)
+{
+    return uint64_t(1) << (uint64_t(scriptIntegerArg(L, 2)) % 32);
+}
+
+int writeFlag(lua_State* L)
+{
+    if (Control* c = controlFromSelf(L)) {
+        uint64_t bit = flagBit(L);
+        if (scriptBooleanArg(L, 3))
+            c->flags |= bit;
+        else
+            c->flags &= ~bit;
+    }
+    return 0;
+}
+
+int readFlag(lua_State* L)
+{
+    Control* c = controlFromSelf(L);
+    if (!c)
+        return 0;
+    lua_pushboolean(L, (c->flags & flagBit(L)) != 0);
+    return 1;
+}
+
+// Panel family: the child list.
+Panel* panelFromSelf(lua_State* L)
+{
+    Control* c = controlFromSelf(L);
+    return c && c->hasFlags(Flag::container) ? dynamic_cast<Panel*>(c) : nullptr;
+}
+
+int getFirstChild(lua_State* L)
+{
+    Panel* p = panelFromSelf(L);
+    if (!p)
+        return 0;
+    pushControlObject(L, p->firstChild);
+    return 1;
+}
+
+int getLastChild(lua_State* L)
+{
+    Panel* p = panelFromSelf(L);
+    if (!p)
+        return 0;
+    pushControlObject(L, p->lastChild);
+    return 1;
+}
+
+int getChild(lua_State* L)
+{
+    Panel* p = panelFromSelf(L);
+    if (!p)
+        return 0;
+    pushControlObject(L, p->childAt(int32_t(scriptIntegerArg(L, 2))));
+    return 1;
+}
+
+// Button family: the checked state.
+int setCheck(lua_State* L)
+{
+    if (Control* c = controlFromSelf(L))
+        c->setChecked(scriptBooleanArg(L, 2));
+    return 0;
+}
+
+int getCheck(lua_State* L)
+{
+    Control* c = controlFromSelf(L);
+    if (!c)
+        return 0;
+    lua_pushboolean(L, c->hasFlags(Flag::checked));
+    return 1;
+}
+
+const luaL_Reg commonMethods[] = {
+    {"getWindow", getWindow},
+    {"getParent", pushLink<&Control::parent>},
+    {"getPrevious", pushLink<&Control::previousSibling>},
+    {"getNext", pushLink<&Control::nextSibling>},
+    {"getEnabled", getEnabled},
+    {"setEnabled", setEnabled},
+    {"setVisible", setVisible},
+    {"getVisible", getVisible},
+    {"setFocus", setFocus},
+    {"setStyle", setStyle},
+    {"repaint", repaint},
+    {"addHandler", addHandler},
+    {"removeHandler", removeHandler},
+    {"getName", getName},
+    {"setText", setText},
+    {"getText", getText},
+    {"setToolTip", setToolTip},
+    {"setColor", setColor},
+    {"writeFlag", writeFlag},
+    {"readFlag", readFlag},
+    {nullptr, nullptr},
+};
+
+const luaL_Reg panelMethods[] = {
+    {"getFirstChild", getFirstChild},
+    {"getLastChild", getLastChild},
+    {"getChild", getChild},
+    {nullptr, nullptr},
+};
+
+const luaL_Reg buttonMethods[] = {
+    {"setCheck", setCheck},
+    {"getCheck", getCheck},
+    {nullptr, nullptr},
+};
+
+struct ClassMethods {
+    const wchar_t* className;
+    const luaL_Reg* methods;
+};
+
+// The text box, edit, slide-show and progress-bar methods join this list with those controls.
+const ClassMethods classMethods[] = {
+    {L"Panel", panelMethods},
+    {L"Button", buttonMethods},
+};
+
+} // namespace
+
+void setControlMethods(lua_State* L, Control* control)
+{
+    luaL_setfuncs(L, commonMethods, 0);
+    const wchar_t* name = control->className();
+    for (const ClassMethods& family : classMethods) {
+        if (std::wcscmp(name, family.className) == 0) {
+            luaL_setfuncs(L, family.methods, 0);
+            break;
+        }
+    }
+}
