@@ -28,6 +28,14 @@ void* objectFromSelf(lua_State* L, int index, const char* query, const char* fie
     return object;
 }
 
+// Stands in for a registry function the script never defined, so that the failure says why.
+int missingRegistryFunction(lua_State* L)
+{
+    return luaL_error(L, "%s is not defined: the UI script must load the registry functions first "
+                         "(require \"registry\")",
+                      lua_tostring(L, lua_upvalueindex(1)));
+}
+
 } // namespace
 
 void pushScriptHandle(lua_State* L, const void* object)
@@ -61,6 +69,11 @@ bool callRegistryFunction(lua_State* L, const char* function, const char* field,
 {
     int base = lua_gettop(L) - nargs + 1;
     lua_getglobal(L, function);
+    if (!lua_isfunction(L, -1)) {
+        lua_pop(L, 1);
+        lua_pushstring(L, function);
+        lua_pushcclosure(L, missingRegistryFunction, 1);
+    }
     lua_insert(L, base);
     lua_getfield(L, LUA_REGISTRYINDEX, field);
     lua_insert(L, base + 1);

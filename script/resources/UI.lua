@@ -1,2 +1,3 @@
--- Placeholder UI script: the script host and the installer dialog come next.
+-- Placeholder UI script: the installer dialog comes with the window and control bindings.
+require "registry"
 print("Pelora setup")

@@ -421,3 +421,43 @@ TEST_F(ScriptHost, AWindowObjectNeverRegisteredDoesNothing)
         note("answer " .. notify("{code=1}"))
     )"), (Log{"0", "answer 0"}));
 }
+
+TEST_F(ScriptHost, RegistryFunctionsKeepTheirContracts)
+{
+    EXPECT_EQ(runClean(R"(
+        require "registry"
+        -- "nothing" is no value at all, not nil
+        local function s(...) if select("#", ...) == 0 then return "none" end return tostring((...)) end
+        local d = {}
+        local f, g = function() end, function() return "yes" end
+        note(s(lua_addHandler(d, 30, f)) .. " " .. s(lua_addHandler(d, 30, g)))
+        note(s(lua_invokeHandlers(d, nil, 30, 0, 0)) .. " " .. s(lua_invokeHandlers(d, nil, 31, 0, 0)))
+        note(s(lua_removeHandler(d, 30, f)) .. " " .. s(lua_removeHandler(d, 30, g)) .. " " .. s(lua_removeHandler(d, 99, g)))
+        local windows, obj = {}, {}
+        note(tostring(lua_queryWindowHandle(windows, obj)) .. " " .. tostring(lua_invokeMessageHandler(windows, obj, "x")))
+        lua_addWindow(windows, obj, 12)
+        note(tostring(lua_queryWindow(windows, 12) == obj) .. " " .. tostring(lua_invokeMessageHandler(windows, obj, "x")))
+        lua_removeWindow(windows, 12)
+        note(tostring(lua_queryWindow(windows, 12)))
+        local timers, ticks = {}, {}
+        lua_setTimer(timers, 1, function() ticks[#ticks + 1] = "a" end, 100)
+        lua_setTimer(timers, 2, function() ticks[#ticks + 1] = "b" end, 200)
+        lua_setTimer(timers, 3, function() ticks[#ticks + 1] = "c" end, 100)
+        lua_onTimer(timers, 2)
+        lua_killTimer(timers, 2, 100)
+        lua_onTimer(timers, 2)
+        lua_removeTimer(timers, 100)
+        lua_onTimer(timers, 1)
+        lua_onTimer(timers, 3)
+        note(table.concat(ticks) .. " " .. #timers)
+    )"), (Log{"true none", "true none", "none true true", "0 0", "true 0", "nil", "bb 1"}));
+}
+
+TEST_F(ScriptHost, AScriptWithoutTheRegistryFunctionsIsToldWhy)
+{
+    Outcome outcome = run("local root = tree()\nnote('unreached')\n");
+    EXPECT_EQ(outcome.log, Log{});
+    ASSERT_EQ(outcome.boxes.size(), 1u);
+    EXPECT_NE(outcome.boxes[0].text.find(L"lua_queryControl is not defined"), std::wstring::npos)
+        << narrow(outcome.boxes[0].text);
+}
