@@ -98,6 +98,22 @@ int repaint(lua_State* L)
     return 0;
 }
 
+// Calls the registry function `name` (lua_addHandler or lua_removeHandler) with the dispatcher
+// of self, the code and the function; true when it answered with a true value.
+bool changeHandlerList(lua_State* L, const char* name, int32_t code)
+{
+    lua_settop(L, 3);
+    pushControlDispatcher(L, 1);
+    if (!lua_istable(L, -1))
+        return false;
+    lua_pushinteger(L, code);
+    lua_pushvalue(L, 3);
+    lua_getglobal(L, name);
+    lua_insert(L, -4);
+    callScriptProtected(L, 3, 1);
+    return lua_toboolean(L, -1);
+}
+
 int addHandler(lua_State* L)
 {
     Control* c = controlFromSelf(L);
@@ -105,17 +121,8 @@ int addHandler(lua_State* L)
     if (!c || !lua_isfunction(L, 3))
         return 0;
     int32_t code = int32_t(scriptIntegerArg(L, 2));
-    lua_settop(L, 3);
-    pushControlDispatcher(L, 1);
-    if (!lua_istable(L, -1))
-        return 0;
-    lua_pushinteger(L, code);
-    lua_pushvalue(L, 3);
-    lua_getglobal(L, "lua_addHandler");
-    lua_insert(L, -4);
-    callScriptProtected(L, 3, 1);
     // the list of this code was created just now: the control's first script handler for it
-    if (lua_toboolean(L, -1))
+    if (changeHandlerList(L, "lua_addHandler", code))
         c->addHandler(code, c, scriptEventBridge);
     return 0;
 }
@@ -126,16 +133,8 @@ int removeHandler(lua_State* L)
     if (!c)
         return 0;
     int32_t code = int32_t(scriptIntegerArg(L, 2));
-    lua_settop(L, 3);
-    pushControlDispatcher(L, 1);
-    if (!lua_istable(L, -1))
-        return 0;
-    lua_pushinteger(L, code);
-    lua_pushvalue(L, 3);
-    lua_getglobal(L, "lua_removeHandler");
-    lua_insert(L, -4);
-    callScriptProtected(L, 3, 1);
-    if (lua_toboolean(L, -1))
+    // no list of this code remains
+    if (changeHandlerList(L, "lua_removeHandler", code))
         c->removeHandler(code, c, scriptEventBridge);
     return 0;
 }

@@ -250,17 +250,7 @@ bool Control::addHandler(int32_t code, void* target, HandlerFunction function)
 
 void Control::removeHandler(int32_t code, void* target, HandlerFunction function)
 {
-    auto entry = handlers.find(code);
-    if (entry == handlers.end())
-        return;
-    std::vector<Delegate>& list = entry->second;
-    for (auto it = list.begin(); it != list.end(); ++it) {
-        if (it->matches(target, function)) {
-            it->disarm();
-            list.erase(it);
-            return;
-        }
-    }
+    removeFirstHandler(handlers, code, target, function);
 }
 
 void Control::dispatch(ControlEvent& event)

@@ -50,3 +50,19 @@ void Delegate::operator()(Control* control, ControlEvent* event) const
     if (call)
         call(cell_->target, control, event);
 }
+
+bool removeFirstHandler(HandlerMap& handlers, int32_t code, void* target, HandlerFunction function)
+{
+    auto entry = handlers.find(code);
+    if (entry == handlers.end())
+        return false;
+    std::vector<Delegate>& list = entry->second;
+    for (auto it = list.begin(); it != list.end(); ++it) {
+        if (it->matches(target, function)) {
+            it->disarm();
+            list.erase(it);
+            return true;
+        }
+    }
+    return false;
+}

@@ -37,3 +37,6 @@ private:
 
 // Event code -> delegates in registration order. An entry, once made, stays when its list empties.
 using HandlerMap = std::map<int32_t, std::vector<Delegate>>;
+
+// Disarms and drops the first registration of (target, function) for the code; false when none.
+bool removeFirstHandler(HandlerMap& handlers, int32_t code, void* target, HandlerFunction function);

@@ -194,20 +194,8 @@ bool Toolkit::addGlobalHandler(int32_t code, void* target, HandlerFunction funct
 
 void Toolkit::removeGlobalHandler(int32_t code, void* target, HandlerFunction function)
 {
-    Toolkit* toolkit = instance();
-    if (!toolkit)
-        return;
-    auto entry = toolkit->globalHandlers.find(code);
-    if (entry == toolkit->globalHandlers.end())
-        return;
-    std::vector<Delegate>& list = entry->second;
-    for (auto it = list.begin(); it != list.end(); ++it) {
-        if (it->matches(target, function)) {
-            it->disarm();
-            list.erase(it);
-            return;
-        }
-    }
+    if (Toolkit* toolkit = instance())
+        removeFirstHandler(toolkit->globalHandlers, code, target, function);
 }
 
 void Toolkit::broadcast(ControlEvent& event)
