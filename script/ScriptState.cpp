@@ -1,6 +1,7 @@
 // UI script state creation and the protected run of a script file.
 #include "ScriptState.h"
 
+#include "BackgroundWork.h"
 #include "ScriptConvert.h"
 #include "SystemApi.h"
 
@@ -30,6 +31,7 @@ int createUiScriptState(lua_State** state)
     lua_State* L = luaL_newstate();
     luaL_openlibs(L);
     registerSystemApi(L);
+    LuaWork::registerStartWork(L);
     *state = L;
     return 1;
 }
