@@ -1,5 +1,8 @@
-// Start-up and tear-down: the installer mutex, the named files, and the UI script run.
+// Start-up and tear-down: the installer mutex, the restart check, cleanup, and the UI script run.
 #include "Installer.h"
+
+#include "PreInstallCleanup.h"
+#include "RestartCheck.h"
 
 #include <MarkupLayer.h>
 #include <MessageBox.h>
@@ -22,6 +25,7 @@ namespace {
 
 constexpr wchar_t kNoticeTitle[] = L"提示";
 constexpr wchar_t kAlreadyRunning[] = L"检测到Orvo安装或卸载程序正在运行，请结束后重试。";
+constexpr wchar_t kRestartPending[] = L"检测到Orvo安装或卸载操作尚未完成，需要重启电脑。";
 
 std::unique_ptr<FileSystem> makeResourceFileSystem()
 {
@@ -48,6 +52,15 @@ int runInstaller(const FileSystemFactory& makeFileSystem)
         return 0;
     }
     setInstallerMutex(mutex);
+
+    // An earlier installation waits for a reboot: refuse before touching any file, process or
+    // folder. The mutex stays held until the process ends, so no other copy starts meanwhile.
+    if (isRestartPending()) {
+        showMessageBox(nullptr, kRestartPending, kNoticeTitle, MB_OK);
+        return 0;
+    }
+
+    runPreInstallCleanup();
 
     // named files: the most recently constructed file system becomes the current one
     std::unique_ptr<FileSystem> files = makeFileSystem();

@@ -1,6 +1,7 @@
 // UI script state creation and the protected run of a script file.
 #include "ScriptState.h"
 
+#include "BackgroundWork.h"
 #include "ScriptConvert.h"
 #include "ScriptFailure.h"
 #include "ScriptModules.h"
@@ -68,6 +69,7 @@ int createUiScriptState(lua_State** state)
     registerSystemApi(L);
     createScriptRegistries(L);
     Control::scriptObjectDestroyed = controlDestroyed;
+    LuaWork::registerStartWork(L);
     *state = L;
     return 1;
 }

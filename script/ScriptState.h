@@ -6,7 +6,7 @@ struct lua_State;
 // The UI thread's script state; null before createUiScriptState and after runScriptFile.
 extern lua_State* uiScriptState;
 
-// Builds a state with the standard libraries and the system API; stores it through `state`.
+// Builds a state with the standard libraries, the system API and startWork; stores it through `state`.
 // Returns 1.
 int createUiScriptState(lua_State** state);
 

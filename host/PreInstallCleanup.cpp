@@ -1,0 +1,48 @@
+// Pre-install cleanup: stops leftovers of the installed application and removes its folders.
+#include "PreInstallCleanup.h"
+
+#include <FileTree.h>
+#include <ProcessTermination.h>
+
+#include <windows.h>
+#include <shlobj.h>
+
+namespace {
+
+constexpr int kRoamingAppData = CSIDL_APPDATA;       // 26
+constexpr int kCommonStartup = CSIDL_COMMON_STARTUP;  // 24, not the all-users Start menu (22)
+constexpr wchar_t kMonitorExe[] = L"nubmon.exe";
+
+// The monitor is stopped by name once at the end, whichever folder it runs from, so a copy
+// listed among the codecs is skipped here.
+void stopApplicationProcesses(const std::wstring& appData)
+{
+    for (const std::wstring& listed : listFiles(appData + L"\\Nubelo\\codecs\\", L"*.exe")) {
+        if (listed.find(kMonitorExe) != std::wstring::npos)
+            continue;
+        std::wstring path = toBackslashes(listed);
+        size_t slash = path.rfind(L'\\');
+        terminateByExeName(slash == std::wstring::npos ? path : path.substr(slash + 1));
+    }
+    terminateByExeName(kMonitorExe);
+}
+
+} // namespace
+
+std::optional<std::wstring> systemSpecialFolder(int csidl)
+{
+    wchar_t path[MAX_PATH] = {};
+    if (!SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE))
+        return std::nullopt;
+    return std::wstring(path);
+}
+
+void runPreInstallCleanup(const SpecialFolderLookup& lookup)
+{
+    if (std::optional<std::wstring> appData = lookup(kRoamingAppData)) {
+        stopApplicationProcesses(*appData);
+        deleteTree(*appData + L"\\Nubelo\\", true);
+    }
+    if (std::optional<std::wstring> startup = lookup(kCommonStartup))
+        deleteTree(*startup + L"\\OrvoPelora\\", false);
+}

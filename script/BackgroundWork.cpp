@@ -1,0 +1,280 @@
+// The worker thread: its script state, the configuration chunk, notifyMessage and extractFile.
+#include "BackgroundWork.h"
+
+#include "NotifyRunable.h"
+#include "ScriptConvert.h"
+#include "SystemApi.h"
+
+#include <FileSystem.h>
+#include <Handles.h>
+#include <MessageBox.h>
+#include <Package.h>
+#include <SRService.h>
+
+#include <windows.h>
+#include <ole2.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+
+extern "C" {
+#include <lauxlib.h>
+#include <lua.h>
+#include <lualib.h>
+}
+
+namespace LuaWork {
+
+namespace {
+
+constexpr wchar_t kErrorTitle[] = L"错误";
+
+// What startWork hands to its worker. Each worker gets its own copy, so a second startWork can
+// never change what a running worker reads.
+struct WorkParameters {
+    std::wstring script;
+    std::wstring package;
+    std::string configuration;   // UTF-8 script text of a table constructor, unchanged
+    bool cancelled = false;      // set before the thread runs when it must not do the work
+};
+
+// The package a worker extracts from, with the image it was opened over; both are released
+// through the file system that produced the image when the worker ends.
+struct WorkPackage {
+    FileSystem* files = nullptr;   // not owned
+    void* image = nullptr;
+    std::unique_ptr<Package> package;
+
+    WorkPackage() = default;
+    WorkPackage(const WorkPackage&) = delete;
+    WorkPackage& operator=(const WorkPackage&) = delete;
+    ~WorkPackage()
+    {
+        package.reset();
+        if (image)
+            files->freeData(image);
+    }
+};
+
+struct ScriptBuffer {
+    FileSystem* files = nullptr;   // not owned
+    void* text = nullptr;
+    ~ScriptBuffer()
+    {
+        if (text)
+            files->freeData(text);
+    }
+};
+
+struct StateCloser {
+    lua_State* L;
+    ~StateCloser() { lua_close(L); }
+};
+
+struct OleScope {
+    OleScope() { OleInitialize(nullptr); }
+    ~OleScope() { OleUninitialize(); }
+};
+
+struct EntryBuffer {
+    uint8_t* data;
+    ~EntryBuffer() { Package::freeEntry(data); }
+};
+
+void showError(const std::wstring& text)
+{
+    showMessageBox(nullptr, text.c_str(), kErrorTitle, MB_OK);
+}
+
+// The error value on top of the stack as box text; error() may raise values other than strings.
+std::wstring errorText(lua_State* L)
+{
+    if (const char* text = lua_tostring(L, -1))
+        return utf8ToWide(text);
+    return L"(error object is a " + utf8ToWide(luaL_typename(L, -1)) + L" value)";
+}
+
+bool extractEntry(const Package& package, std::wstring entry, const std::wstring& destination)
+{
+    // Entries are stored with forward slashes; scripts write paths either way.
+    std::replace(entry.begin(), entry.end(), L'\\', L'/');
+    uint64_t size = 0;
+    EntryBuffer buffer{package.readEntry(entry.c_str(), &size)};
+    if (!buffer.data)
+        return false;
+
+    DWORD attributes = GetFileAttributesW(destination.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesW(destination.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    DeleteFileW(destination.c_str());
+
+    UniqueHandle file(CreateFileW(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file || size > MAXDWORD)
+        return false;
+    DWORD written = 0;
+    return WriteFile(file.get(), buffer.data, DWORD(size), &written, nullptr) && written == size;
+}
+
+// extractFile(entry, destination) -> boolean; upvalue 1 is the worker's WorkPackage.
+int extractFile(lua_State* L)
+{
+    auto* work = static_cast<WorkPackage*>(lua_touserdata(L, lua_upvalueindex(1)));
+    bool ok = false;
+    try {
+        ok = work && work->package && extractEntry(*work->package, scriptStringArg(L, 1), scriptStringArg(L, 2));
+    } catch (...) {
+        ok = false;
+    }
+    lua_pushboolean(L, ok);
+    return 1;
+}
+
+int32_t deliver(const char* text)
+{
+    std::shared_ptr<NotifyRunable> task(new NotifyRunable(text));
+    if (!task->usable())
+        return kStopAnswer;
+    // A refused task has already been discarded, which answered "stop"; the wait then ends at once.
+    SRService::post(task);
+    return task->waitForAnswer();
+}
+
+// notifyMessage(text) -> integer: blocks until the UI thread has answered.
+int notifyMessage(lua_State* L)
+{
+    const char* text = lua_tostring(L, 1);
+    int32_t answer = kStopAnswer;
+    try {
+        answer = deliver(text ? text : "");
+    } catch (...) {
+        answer = kStopAnswer;
+    }
+    lua_pushinteger(L, answer);
+    return 1;
+}
+
+// config: a configuration that is not a valid expression leaves `config` unset, silently.
+void runConfiguration(lua_State* L, WorkParameters& params)
+{
+    if (params.configuration.empty())
+        return;
+    params.configuration = "config = " + params.configuration;
+    OutputDebugStringA((params.configuration + "\n").c_str());
+    int top = lua_gettop(L);
+    if (luaL_loadstring(L, params.configuration.c_str()) == LUA_OK)
+        lua_pcall(L, 0, 0, 0);
+    lua_settop(L, top);
+}
+
+void runWork(WorkParameters& params)
+{
+    OleScope ole;
+    FileSystem* files = currentFileSystem();
+    if (!files) {
+        showError(L"无法读取安装包 " + params.package);
+        return;
+    }
+
+    WorkPackage work;
+    work.files = files;
+    uint64_t size = 0;
+    work.image = files->readFile(params.package.c_str(), &size);
+    if (!work.image) {
+        showError(L"无法读取安装包 " + params.package);
+        return;
+    }
+    std::string why;
+    work.package = Package::open(work.image, size_t(size), &why);
+    if (!work.package) {
+        showError(L"无法打开安装包 " + params.package + L": " + utf8ToWide(why.c_str()));
+        return;
+    }
+
+    lua_State* L = luaL_newstate();
+    if (!L) {
+        showError(L"无法创建脚本环境");
+        return;
+    }
+    StateCloser closer{L};
+    luaL_openlibs(L);
+    registerSystemApi(L);
+    lua_pushcfunction(L, notifyMessage);
+    lua_setglobal(L, "notifyMessage");
+    lua_pushlightuserdata(L, &work);
+    lua_pushcclosure(L, extractFile, 1);
+    lua_setglobal(L, "extractFile");
+
+    runConfiguration(L, params);
+
+    ScriptBuffer script{files, files->readFile(params.script.c_str(), &size)};
+    if (!script.text) {
+        showError(L"无法读取脚本文件 " + params.script);
+        return;
+    }
+    int top = lua_gettop(L);
+    if (luaL_loadstring(L, static_cast<const char*>(script.text)) != LUA_OK || lua_pcall(L, 0, 0, 0) != LUA_OK)
+        showError(errorText(L));   // shown from this thread: it blocks only the worker
+    lua_settop(L, top);
+}
+
+DWORD WINAPI workerMain(void* argument)
+{
+    std::unique_ptr<WorkParameters> params(static_cast<WorkParameters*>(argument));
+    if (params->cancelled)
+        return 0;
+    try {
+        runWork(*params);
+    } catch (...) {
+        OutputDebugStringW(L"LuaWork: the worker ended on an unexpected failure\n");
+    }
+    return 0;
+}
+
+bool startWorker(std::unique_ptr<WorkParameters> params)
+{
+    // Created suspended so that a thread the service will not take never does any work: nothing
+    // would wait for it at shut-down, and its notifications could never be answered.
+    HANDLE thread = CreateThread(nullptr, 0, workerMain, params.get(), CREATE_SUSPENDED, nullptr);
+    if (!thread)
+        return false;
+    WorkParameters* handedOver = params.release();
+    if (!SRService::addThread(thread)) {
+        handedOver->cancelled = true;
+        ResumeThread(thread);
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        return false;
+    }
+    ResumeThread(thread);   // the reaper owns the handle now; it stays valid until the thread ends
+    return true;
+}
+
+// startWork(script, package, configuration): returns nothing, at once.
+int startWork(lua_State* L)
+{
+    try {
+        auto params = std::make_unique<WorkParameters>();
+        params->script = scriptStringArg(L, 1);
+        params->package = scriptStringArg(L, 2);
+        size_t length = 0;
+        if (const char* configuration = lua_tolstring(L, 3, &length))
+            params->configuration.assign(configuration, length);
+        if (!startWorker(std::move(params)))
+            OutputDebugStringW(L"startWork: no worker started (the task service is not running)\n");
+    } catch (...) {
+        OutputDebugStringW(L"startWork: no worker started\n");
+    }
+    return 0;
+}
+
+} // namespace
+
+void registerStartWork(lua_State* L)
+{
+    lua_pushcfunction(L, startWork);
+    lua_setglobal(L, "startWork");
+}
+
+} // namespace LuaWork

@@ -1,0 +1,382 @@
+// Background work through the real UI state: startWork, the worker's script state, notifications
+// answered by a native handler of event 1024, extraction from a test package, and the error boxes.
+#include <FileSystem.h>
+#include <NotifyRunable.h>
+#include <PackageWriter.h>
+#include <SRService.h>
+#include <ScriptState.h>
+#include <Toolkit.h>
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <memory>
+
+using namespace testing_support;
+
+namespace {
+
+// A Lua long-bracket literal of a path or text.
+std::string luaLong(const std::string& text)
+{
+    return "[==[" + text + "]==]";
+}
+std::string luaLong(const std::wstring& text)
+{
+    return luaLong(narrow(text));
+}
+
+bool exists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+int codeOf(const std::string& text)
+{
+    size_t at = text.find("code=");
+    return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + 5);
+}
+
+// Runs the UI thread's messages (and so the task service's tasks) until `done` or the time-out.
+bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000)
+{
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    return true;
+}
+
+class BackgroundWork : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        files = std::make_unique<LocalFileSystem>(dir.path());
+        ASSERT_TRUE(SRService::start());
+        ASSERT_TRUE(Toolkit::start());
+        std::string error;
+        PackageWriter writer(5);
+        for (const auto& [name, bytes] : std::map<std::u16string, std::string>{
+                 {u"bin/app.dll", "app bytes"},
+                 {u"bin/sub/deep.txt", std::string(5000, 'd')},
+                 {u"data/readme.txt", "read me"}})
+            ASSERT_TRUE(writer.add(name, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &error)) << error;
+        std::vector<uint8_t> image = writer.finish();
+        ASSERT_TRUE(writeFile(dir.file(L"test.lz"), std::string(image.begin(), image.end())));
+    }
+    void TearDown() override
+    {
+        Toolkit::shutdown();
+        SRService::stop();
+        files.reset();
+    }
+
+    void listen() { ASSERT_TRUE(Toolkit::addGlobalHandler(EventCode::WorkerNotification, this, onNotification)); }
+
+    static void onNotification(void* target, Control*, ControlEvent* event)
+    {
+        auto* self = static_cast<BackgroundWork*>(target);
+        std::string text = reinterpret_cast<const char*>(event->wparam);
+        self->texts.push_back(text);
+        auto answer = self->answers.find(codeOf(text));
+        event->lparam = answer == self->answers.end() ? 1 : answer->second;
+    }
+
+    // UI.lua starts the worker LG.lua over test.lz with `configuration` and ends at once, as the
+    // UI script's click handler would.
+    void runUi(const std::string& workerScript, const std::string& configuration = "",
+               const std::string& package = "test.lz")
+    {
+        writeFile(dir.file(L"LG.lua"), workerScript);
+        writeFile(dir.file(L"UI.lua"), "startWork('LG.lua', '" + package + "', " + luaLong(configuration) + ")\n");
+        createUiScriptState(&uiScriptState);
+        ASSERT_TRUE(runScriptFile(&uiScriptState, L"UI.lua"));
+    }
+
+    // The worker writes its findings to out.txt and then creates "done".
+    std::string finishing(const std::string& expression) const
+    {
+        return "local f = assert(io.open(" + luaLong(dir.file(L"out.txt")) + ", 'wb'))\n"
+               "f:write(" + expression + ")\nf:close()\n"
+               "assert(io.open(" + luaLong(dir.file(L"done")) + ", 'wb')):close()\n";
+    }
+    bool waitForWorker() { return pumpUntil([this] { return exists(dir.file(L"done")); }); }
+    std::string out() const { return readFile(dir.file(L"out.txt")); }
+
+    TempDir dir;
+    std::unique_ptr<LocalFileSystem> files;
+    MessageBoxCapture capture;
+    std::vector<std::string> texts;   // notifications seen by the handler, in order
+    std::map<int, int64_t> answers;   // code -> answer; 1 otherwise
+};
+
+} // namespace
+
+TEST_F(BackgroundWork, ProtocolTextsReachTheHandlerAndItsAnswersReachTheWorker)
+{
+    listen();
+    answers = {{5, 4}, {6, 2}, {10, 1}};
+    const std::vector<std::string> sent = {
+        "{code=1}",
+        "{code=3,range=12}",
+        "{code=4,position=3,text=[[C:\\Program Files\\Pelora\\\"x\".dll]]}",
+        "{code=5,file=[[C:\\Program Files\\Pelora\\locked.dll]]}",
+        "{code=10, file=[[Nubelo.exe\nnubmon.exe]]}",
+        "{code=6,error=[[磁盘已满]]}",
+        "{code=2}",
+    };
+    std::string script = "local answers = {}\n";
+    for (const std::string& text : sent)
+        script += "answers[#answers + 1] = notifyMessage(" + luaLong(text) + ")\n";
+    script += finishing("table.concat(answers, ',')");
+    runUi(script);
+    ASSERT_TRUE(waitForWorker());
+    EXPECT_EQ(texts, sent);
+    EXPECT_EQ(out(), "1,1,1,4,1,2,1");
+    EXPECT_TRUE(capture.boxes().empty());
+}
+
+TEST_F(BackgroundWork, AnswerIsTheLow32BitsOfTheEventsSecondParameter)
+{
+    listen();
+    answers = {{1, int64_t(0x700000000) | 0xFFFFFFFF}, {2, int64_t(0x100000005)}};
+    runUi("local a, b = notifyMessage('{code=1}'), notifyMessage('{code=2}')\n" + finishing("a .. ',' .. b"));
+    ASSERT_TRUE(waitForWorker());
+    EXPECT_EQ(out(), "-1,5");
+}
+
+TEST_F(BackgroundWork, WithoutAHandlerNotifyMessageAnswersZero)
+{
+    runUi(finishing("tostring(notifyMessage('{code=1}'))"));
+    ASSERT_TRUE(waitForWorker());
+    EXPECT_EQ(out(), "0");
+}
+
+TEST_F(BackgroundWork, ExtractsEntriesNamedWithEitherSlash)
+{
+    listen();
+    std::wstring target = dir.file(L"target\\");
+    CreateDirectoryW(target.c_str(), nullptr);
+    CreateDirectoryW((target + L"sub").c_str(), nullptr);
+    runUi("local t = " + luaLong(target) + "\n"
+          "local r = {extractFile('bin\\\\app.dll', t .. 'app.dll'),\n"
+          "           extractFile('bin\\\\sub/deep.txt', t .. 'sub\\\\deep.txt'),\n"
+          "           extractFile('data/readme.txt', t .. 'readme.txt')}\n" +
+          finishing("tostring(r[1]) .. tostring(r[2]) .. tostring(r[3])"));
+    ASSERT_TRUE(waitForWorker());
+    EXPECT_EQ(out(), "truetruetrue");
+    EXPECT_EQ(readFile(target + L"app.dll"), "app bytes");
+    EXPECT_EQ(readFile(target + L"sub\\deep.txt"), std::string(5000, 'd'));
+    EXPECT_EQ(readFile(target + L"readme.txt"), "read me");
+    EXPECT_TRUE(texts.empty()) << "a worker that never notifies leaves the UI alone";
+}
+
+TEST_F(BackgroundWork, MissingEntryIsFalseAndLeavesTheDestinationAlone)
+{
+    writeFile(dir.file(L"kept.txt"), "kept");
+    runUi("local r = extractFile('bin/missing.dll', " + luaLong(dir.file(L"kept.txt")) + ")\n" +
+          finishing("tostring(r)"));
+    ASSERT_TRUE(waitForWorker());
+    EXPECT_EQ(out(), "false");
+    EXPECT_EQ(readFile(dir.file(L"kept.txt")), "kept");
+}
+
+TEST_F(BackgroundWork, ReadOnlyDestinationIsReplaced)
+{
+    writeFile(dir.file(L"old.dll"), "old contents, longer than the new ones");
+    SetFileAttributesW(dir.file(L"old.dll").c_str(), FILE_ATTRIBUTE_READONLY);
+    runUi("local r = extractFile('bin/app.dll', " + luaLong(dir.file(L"old.dll")) + ")\n" + finishing("tostring(r)"));
+    ASSERT_TRUE(waitForWorker());
+    EXPECT_EQ(out(), "true");
+    EXPECT_EQ(readFile(dir.file(L"old.dll")), "app bytes");
+    EXPECT_FALSE(GetFileAttributesW(dir.file(L"old.dll").c_str()) & FILE_ATTRIBUTE_READONLY);
+}
+
+TEST_F(BackgroundWork, MissingDestinationFolderIsFalse)
+{
+    runUi("local r = extractFile('bin/app.dll', " + luaLong(dir.file(L"nowhere\\app.dll")) + ")\n" +
+          finishing("tostring(r)"));
+    ASSERT_TRUE(waitForWorker());
+    EXPECT_EQ(out(), "false");
+    EXPECT_FALSE(exists(dir.file(L"nowhere")));
+}
+
+TEST_F(BackgroundWork, ConfigurationArrivesAsTheGlobalConfig)
+{
+    runUi(finishing("type(config) .. ' ' .. config.dir .. ' ' .. config.n"), "{dir=[[D:\\安装\\]], n=3}");
+    ASSERT_TRUE(waitForWorker());
+    EXPECT_EQ(out(), "table D:\\安装\\ 3");
+}
+
+TEST_F(BackgroundWork, BadConfigurationLeavesConfigUnsetSilently)
+{
+    runUi(finishing("tostring(config)"), "{dir=[[D:\\]]");
+    ASSERT_TRUE(waitForWorker());
+    EXPECT_EQ(out(), "nil");
+    EXPECT_TRUE(capture.boxes().empty());
+}
+
+TEST_F(BackgroundWork, EmptyConfigurationSetsNothing)
+{
+    runUi(finishing("tostring(config)"));
+    ASSERT_TRUE(waitForWorker());
+    EXPECT_EQ(out(), "nil");
+}
+
+TEST_F(BackgroundWork, WorkerStateHasTheSystemApiButNoUiFunctions)
+{
+    runUi(finishing("type(fileExists) .. type(getTempFolder) .. type(startWork) .. type(createWindow)"));
+    ASSERT_TRUE(waitForWorker());
+    EXPECT_EQ(out(), "functionfunctionnilnil");
+}
+
+TEST_F(BackgroundWork, WorkerScriptErrorShowsOneErrorBox)
+{
+    listen();
+    runUi("-- worker\nlocal n = nil\nreturn n.field\n");
+    ASSERT_TRUE(pumpUntil([this] { return !capture.boxes().empty(); }));
+    SRService::stop();   // joins the worker
+    auto boxes = capture.boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, L"错误");
+    EXPECT_EQ(boxes[0].style, UINT(MB_OK));
+    EXPECT_EQ(boxes[0].text.rfind(L"[string \"-- worker...\"]:3:", 0), 0u) << narrow(boxes[0].text);
+    EXPECT_TRUE(texts.empty()) << "the UI hears nothing of it";
+}
+
+TEST_F(BackgroundWork, MissingWorkerScriptShowsTheErrorBoxNamingIt)
+{
+    writeFile(dir.file(L"UI.lua"), "startWork('absent.lua', 'test.lz', '')\n");
+    createUiScriptState(&uiScriptState);
+    ASSERT_TRUE(runScriptFile(&uiScriptState, L"UI.lua"));
+    ASSERT_TRUE(pumpUntil([this] { return !capture.boxes().empty(); }));
+    SRService::stop();
+    auto boxes = capture.boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, L"错误");
+    EXPECT_NE(boxes[0].text.find(L"absent.lua"), std::wstring::npos) << narrow(boxes[0].text);
+}
+
+TEST_F(BackgroundWork, MissingOrDamagedPackageShowsTheErrorBoxAndRunsNoScript)
+{
+    writeFile(dir.file(L"damaged.lz"), "not a package");
+    runUi(finishing("'ran'"), "", "absent.lz");
+    writeFile(dir.file(L"UI.lua"), "startWork('LG.lua', 'damaged.lz', '')\n");
+    createUiScriptState(&uiScriptState);
+    ASSERT_TRUE(runScriptFile(&uiScriptState, L"UI.lua"));
+    ASSERT_TRUE(pumpUntil([this] { return capture.boxes().size() >= 2; }));
+    SRService::stop();
+    auto boxes = capture.boxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    // The two workers race: either box may come first.
+    std::wstring both = boxes[0].text + L"\n" + boxes[1].text;
+    EXPECT_NE(both.find(L"无法读取安装包 absent.lz"), std::wstring::npos) << narrow(both);
+    EXPECT_NE(both.find(L"无法打开安装包 damaged.lz"), std::wstring::npos) << narrow(both);
+    EXPECT_EQ(boxes[0].title, L"错误");
+    EXPECT_EQ(boxes[1].title, L"错误");
+    EXPECT_FALSE(exists(dir.file(L"done")));
+}
+
+TEST_F(BackgroundWork, NotificationAfterTheServiceStoppedAnswersStop)
+{
+    listen();
+    runUi("sleep(500)\n" + finishing("tostring(notifyMessage('{code=2}'))"));
+    SRService::stop();   // the UI loop is over; stop waits for the worker
+    EXPECT_EQ(out(), "2");
+    EXPECT_TRUE(texts.empty());
+}
+
+TEST_F(BackgroundWork, NotificationStillQueuedAtStopAnswersStop)
+{
+    listen();
+    std::wstring asking = dir.file(L"asking");
+    runUi("assert(io.open(" + luaLong(asking) + ", 'wb')):close()\n" +
+          finishing("tostring(notifyMessage('{code=4,position=1,text=[[x]]}'))"));
+    // No message is retrieved here, so the task stays queued until stop gives it up.
+    for (int i = 0; i < 200 && !exists(asking); ++i)
+        Sleep(50);
+    ASSERT_TRUE(exists(asking));
+    Sleep(300);
+    SRService::stop();
+    EXPECT_EQ(out(), "2");
+    EXPECT_TRUE(texts.empty());
+}
+
+TEST_F(BackgroundWork, WithoutTheTaskServiceNoWorkerStarts)
+{
+    SRService::stop();
+    runUi(finishing("'ran'"));
+    Sleep(500);
+    EXPECT_FALSE(exists(dir.file(L"done")));
+    EXPECT_TRUE(capture.boxes().empty());
+}
+
+TEST(NotifyRunable, RefusedTaskAnswersStopAtOnce)
+{
+    auto task = std::make_shared<LuaWork::NotifyRunable>("{code=1}");
+    EXPECT_EQ(SRService::post(task), -1);
+    EXPECT_EQ(task->waitForAnswer(), LuaWork::kStopAnswer);
+}
+
+TEST(NotifyRunable, TaskDiscardedAtStopAnswersStop)
+{
+    ASSERT_TRUE(SRService::start());
+    auto task = std::make_shared<LuaWork::NotifyRunable>("{code=1}");
+    EXPECT_EQ(SRService::post(task), 0);
+    SRService::stop();
+    EXPECT_EQ(task->waitForAnswer(), LuaWork::kStopAnswer);
+}
+
+TEST(NotifyRunable, RunWithoutAToolkitAnswersZero)
+{
+    LuaWork::NotifyRunable task("{code=1}");
+    task.run();
+    EXPECT_EQ(task.waitForAnswer(), 0);
+}
+
+TEST(BackgroundWorkProcess, WorkerStillRunningWhenTheUiScriptEndsKeepsTheProcessAlive)
+{
+    TempDir dir;
+    PackageWriter writer(-1);
+    std::string error;
+    ASSERT_TRUE(writer.add(u"a.txt", reinterpret_cast<const uint8_t*>("a"), 1, &error)) << error;
+    std::vector<uint8_t> image = writer.finish();
+    ASSERT_TRUE(writeFile(dir.file(L"test.lz"), std::string(image.begin(), image.end())));
+    writeFile(dir.file(L"UI.lua"), "startWork('LG.lua', 'test.lz', '')\n"
+                                   "assert(io.open(" + luaLong(dir.file(L"ui-ended")) + ", 'wb')):close()\n");
+    // Nobody answers any more when it asks: the UI script has ended and the service is stopping.
+    writeFile(dir.file(L"LG.lua"), "sleep(1500)\n"
+                                   "local answer = notifyMessage('{code=2}')\n"
+                                   "local f = assert(io.open(" + luaLong(dir.file(L"worker-ended")) + ", 'wb'))\n"
+                                   "f:write(tostring(answer))\nf:close()\n");
+
+    std::wstring runner = L"Z:" + widen(ORVO_TEST_RUNNER);
+    for (wchar_t& c : runner)
+        if (c == L'/')
+            c = L'\\';
+    std::wstring commandLine = L"\"" + runner + L"\" \"" + dir.path() + L".\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(runner.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &process));
+    CloseHandle(process.hThread);
+    ASSERT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
+    DWORD code = 1;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hProcess);
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(exists(dir.file(L"ui-ended")));
+    EXPECT_EQ(readFile(dir.file(L"worker-ended")), "2") << "the worker finished before the process exited";
+}
