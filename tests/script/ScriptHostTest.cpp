@@ -10,6 +10,8 @@
 #include <Grid.h>
 #include <Label.h>
 #include <StackPanel.h>
+#include <PackageWriter.h>
+#include <SRService.h>
 #include <Toolkit.h>
 
 #include "TestSupport.h"
@@ -114,6 +116,20 @@ int windowGone(lua_State* L)
     return 0;
 }
 
+// pump(path): runs the UI thread's messages, as a modal loop does, until the file exists.
+int pump(lua_State* L)
+{
+    std::wstring path = widen(luaL_checkstring(L, 1));
+    DWORD start = GetTickCount();
+    while (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount() - start < 20000) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+    }
+    return 0;
+}
+
 int note(lua_State* L)
 {
     scene->log.push_back(luaL_checkstring(L, 1));
@@ -130,6 +146,7 @@ class ScriptHost : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        SRService::start();
         Toolkit::start();
         scene_.root = new Grid;
         auto a = new Button;
@@ -155,6 +172,7 @@ protected:
         delete scene_.root;
         scene = nullptr;
         Toolkit::shutdown();
+        SRService::stop();
     }
 
     Outcome run(const std::string& source)
@@ -166,7 +184,7 @@ protected:
         createUiScriptState(&uiScriptState);
         const luaL_Reg globals[] = {
             {"tree", tree}, {"deliver", deliver}, {"destroy", destroy}, {"newButton", newButton},
-            {"window", window}, {"notify", notify}, {"windowGone", windowGone}, {"note", note},
+            {"window", window}, {"notify", notify}, {"windowGone", windowGone}, {"note", note}, {"pump", pump},
             {nullptr, nullptr},
         };
         lua_pushglobaltable(uiScriptState);
@@ -186,6 +204,26 @@ protected:
         for (const auto& box : outcome.boxes)
             ADD_FAILURE() << "box: " << narrow(box.text);
         return outcome.log;
+    }
+
+    // A payload and a worker script for startWork, beside UI.lua.
+    void prepareWorker(const std::string& workerScript)
+    {
+        PackageWriter writer(5);
+        std::string error;
+        const std::string bytes = "payload bytes";
+        ASSERT_TRUE(writer.add(u"bin/app.dll", reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &error));
+        std::vector<uint8_t> image = writer.finish();
+        ASSERT_TRUE(writeFile(dir_.file(L"program.lz"), std::string(image.begin(), image.end())));
+        ASSERT_TRUE(writeFile(dir_.file(L"LG.lua"), workerScript));
+    }
+    std::string luaPath(const std::wstring& name) const
+    {
+        std::string path = narrow(dir_.file(name));
+        for (char& c : path)
+            if (c == '\\')
+                c = '/';
+        return path;
     }
 
     Scene scene_;
@@ -460,4 +498,46 @@ TEST_F(ScriptHost, AScriptWithoutTheRegistryFunctionsIsToldWhy)
     ASSERT_EQ(outcome.boxes.size(), 1u);
     EXPECT_NE(outcome.boxes[0].text.find(L"lua_queryControl is not defined"), std::wstring::npos)
         << narrow(outcome.boxes[0].text);
+}
+
+TEST_F(ScriptHost, WorkerNotificationsReachTheUiScriptsMessageHandlerAndItsAnswersComeBack)
+{
+    prepareWorker("local got = {}\n"
+                  "got[#got + 1] = notifyMessage('{code=3,range=2}')\n"
+                  "got[#got + 1] = notifyMessage('{code=5,file=[[C:\\\\Pelora\\\\bin\\\\app.dll]]}')\n"
+                  "got[#got + 1] = tostring(extractFile('bin\\\\app.dll', '" + luaPath(L"app.dll") + "'))\n"
+                  "got[#got + 1] = notifyMessage('{code=2}')\n"
+                  "local f = assert(io.open('" + luaPath(L"done") + "', 'w'))\n"
+                  "f:write(table.concat(got, ',')) f:close()\n");
+    EXPECT_EQ(runClean(R"(
+        require "registry"
+        local win = window()
+        win:setMessageHandler(function(text)
+            local message = load("return " .. text)()
+            note("ui got " .. message.code .. (message.file and (" " .. message.file) or ""))
+            return message.code == 5 and 4 or 1
+        end)
+        startWork("LG.lua", "program.lz", "")
+        pump(")" + luaPath(L"done") + R"(")
+    )"), (Log{"ui got 3", "ui got 5 C:\\Pelora\\bin\\app.dll", "ui got 2"}));
+    EXPECT_EQ(readFile(dir_.file(L"done")), "1,4,true,1");
+    EXPECT_EQ(readFile(dir_.file(L"app.dll")), "payload bytes");
+}
+
+TEST_F(ScriptHost, AMessageHandlerErrorEndsTheUiScriptAndTheWaitingWorkerHearsZero)
+{
+    prepareWorker("local answer = notifyMessage('{code=6,error=[[x]]}')\n"
+                  "local f = assert(io.open('" + luaPath(L"done") + "', 'w'))\n"
+                  "f:write(tostring(answer)) f:close()\n");
+    Outcome outcome = run(R"(-- fatal
+        require "registry"
+        window():setMessageHandler(function(text) error("cannot show " .. text) end)
+        startWork("LG.lua", "program.lz", "")
+        pump(")" + luaPath(L"done") + R"(")
+        note("after the pump")
+    )");
+    EXPECT_EQ(outcome.log, Log{});
+    ASSERT_EQ(outcome.boxes.size(), 1u);
+    EXPECT_EQ(outcome.boxes[0].text, L"[string \"-- fatal...\"]:3: cannot show {code=6,error=[[x]]}");
+    EXPECT_EQ(readFile(dir_.file(L"done")), "0");
 }
