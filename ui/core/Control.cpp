@@ -103,14 +103,26 @@ void Control::attach(Control* control)
     }
     send(control, EventCode::Attached);
 
-    // parents before children; an Attached handler may have taken the control away again
-    Panel* panel = containerOf(control);
-    if (!panel || !isAttached(control))
+    // parents before children. An Attached handler may take the control away again (even delete
+    // it: membership is checked before anything else is read), or add and remove children. A
+    // child added meanwhile to an attached panel was attached by addChild already, so it is
+    // passed over here rather than attached twice; after any change to the list the walk starts
+    // again from the first child instead of following links of a child that may be gone.
+    if (!isAttached(control))
         return;
-    for (Control* child = panel->firstChild; child; child = child->nextSibling) {
+    Panel* panel = containerOf(control);
+    if (!panel)
+        return;
+    for (Control* child = panel->firstChild; child;) {
+        if (isAttached(child)) {
+            child = child->nextSibling;
+            continue;
+        }
+        uint32_t changes = panel->childListChanges;
         panel->attach(child);
-        if (child->parent != panel)
-            break;   // rearranged by a handler: stop rather than walk a list that changed
+        if (!isAttached(panel))
+            return;
+        child = panel->childListChanges == changes ? child->nextSibling : panel->firstChild;
     }
 }
 
@@ -118,13 +130,20 @@ void Control::detach(Control* control)
 {
     if (!isAttached(control))
         return;
-    // children before their parent
+    // children before their parent; a Detached handler may remove (or add) children, so after a
+    // change to the list the walk starts again and finds whoever is still attached
     if (Panel* panel = containerOf(control)) {
         for (Control* child = panel->firstChild; child;) {
-            Control* next = child->nextSibling;
+            if (!isAttached(child)) {
+                child = child->nextSibling;
+                continue;
+            }
+            uint32_t changes = panel->childListChanges;
             panel->detach(child);
-            child = next;
+            child = panel->childListChanges == changes ? child->nextSibling : panel->firstChild;
         }
+        if (!isAttached(control))
+            return;   // a child's handler has detached this panel already
     }
     send(control, EventCode::Detached);
     if (control->window)

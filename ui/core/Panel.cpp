@@ -35,6 +35,7 @@ bool Panel::addChild(Control* control)
     lastChild = control;
     control->parent = this;
     ++childCount;
+    ++childListChanges;
     if (window && isAttached(this))
         attach(control);
     return true;
@@ -61,6 +62,7 @@ bool Panel::removeChild(Control* control)
     control->previousSibling = nullptr;
     control->nextSibling = nullptr;
     --childCount;
+    ++childListChanges;
     return true;
 }
 

@@ -29,6 +29,9 @@ public:
     Control* firstChild = nullptr;   // owned, as is every sibling after it
     Control* lastChild = nullptr;
     int32_t childCount = 0;
+    // Bumped by every addChild and removeChild, so that a walk over the children can tell whether
+    // a handler it called has changed the list under it.
+    uint32_t childListChanges = 0;
 
 protected:
     explicit Panel(uint64_t initialFlags);

@@ -296,6 +296,94 @@ TEST(Attaching, DeletingAnAttachedControlLeavesNoStaleMember)
     delete root;
 }
 
+namespace {
+
+// Adds `added` to `panel` the first time `control` receives Attached.
+struct AddOnAttached {
+    Panel* panel;
+    Control* added;
+    static void run(void* target, Control*, ControlEvent*)
+    {
+        auto* self = static_cast<AddOnAttached*>(target);
+        if (self->added && !self->added->parent)
+            self->panel->addChild(self->added);
+    }
+};
+
+// Takes `removed` out of `panel` when `control` receives Detached.
+struct RemoveOnDetached {
+    Panel* panel;
+    Control* removed;
+    static void run(void* target, Control*, ControlEvent*)
+    {
+        auto* self = static_cast<RemoveOnDetached*>(target);
+        if (self->removed->parent == self->panel)
+            self->panel->removeChild(self->removed);
+    }
+};
+
+} // namespace
+
+TEST(Attaching, ChildAddedByAnAttachedHandlerIsAttachedOnce)
+{
+    FakeHost host;
+    auto* root = new Panel;
+    auto* panel = new Panel;
+    auto* first = new Control;
+    auto* late = new Control;
+    auto* grandchild = new Control;
+    auto* lateChild = new Panel;
+    lateChild->addChild(grandchild);
+    panel->addChild(first);
+    root->addChild(panel);
+    Journal journal;
+    journal.watch(panel, "panel");
+    journal.watch(first, "first");
+    journal.watch(late, "late");
+    journal.watch(lateChild, "lateChild");
+    journal.watch(grandchild, "grandchild");
+    // the panel fills itself when it is attached; its first child adds a sibling in turn
+    AddOnAttached fill{panel, lateChild};
+    AddOnAttached sibling{panel, late};
+    panel->addHandler(EventCode::Attached, &fill, AddOnAttached::run);
+    first->addHandler(EventCode::Attached, &sibling, AddOnAttached::run);
+
+    host.attachRoot(root);
+    EXPECT_EQ(journal.entries,
+              (std::vector<std::string>{"panel+", "lateChild+", "grandchild+", "first+", "late+"}));
+    EXPECT_EQ(panel->childCount, 3);
+    host.detachRoot(root);
+    delete root;
+}
+
+TEST(Attaching, SiblingRemovedByADetachedHandlerLeavesNoOtherChildAttached)
+{
+    FakeHost host;
+    auto* root = new Panel;
+    auto* a = new Control;
+    auto* b = new Control;
+    auto* c = new Control;
+    root->addChild(a);
+    root->addChild(b);
+    root->addChild(c);
+    host.attachRoot(root);
+    RemoveOnDetached takeB{root, b};
+    a->addHandler(EventCode::Detached, &takeB, RemoveOnDetached::run);
+    Journal journal;
+    journal.watch(a, "a");
+    journal.watch(b, "b");
+    journal.watch(c, "c");
+    journal.watch(root, "root");
+
+    host.detachRoot(root);
+    EXPECT_EQ(journal.entries, (std::vector<std::string>{"b-", "a-", "c-", "root-"}));
+    EXPECT_FALSE(Control::isAttached(c)) << "a control left attached would outlive its window";
+    EXPECT_EQ(c->window, nullptr);
+    EXPECT_EQ(b->parent, nullptr);
+    delete b;
+    delete root;
+}
+
 class StateTest : public ::testing::Test {
 protected:
     void SetUp() override

@@ -133,3 +133,28 @@ TEST(XmlParse, DeepNestingIsRefusedNotOverflowed)
         fine += "</a>";
     EXPECT_TRUE(doc.parse(fine.data(), fine.size(), &error)) << error;
 }
+
+TEST(XmlParse, DeepNestingIsRefusedWhateverItsValuesAndTextHold)
+{
+    // closing-tag look-alikes inside attribute values, character data or comments close nothing
+    const char* openings[] = {"<a v=\"</\">", "<a v='/>'>", "<a>/>", "<a><!--</-->"};
+    for (const char* opening : openings) {
+        std::string deep;
+        for (int i = 0; i < 100000; ++i)
+            deep += opening;
+        XmlDocument doc;
+        std::string error;
+        EXPECT_FALSE(doc.parse(deep.data(), deep.size(), &error)) << opening;
+        EXPECT_NE(error.find("nested"), std::string::npos) << opening << " gave: " << error;
+    }
+
+    // markup characters inside values, comments and CDATA do not count against a shallow document
+    std::string fine;
+    for (int i = 0; i < 300; ++i)
+        fine += "<a v=\"<b><c>\"><!-- <d><e> --><![CDATA[<f>]]>";
+    for (int i = 0; i < 300; ++i)
+        fine += "</a>";
+    XmlDocument doc;
+    std::string error;
+    EXPECT_TRUE(doc.parse(fine.data(), fine.size(), &error)) << error;
+}
