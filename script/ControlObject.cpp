@@ -11,6 +11,8 @@
 #include <Panel.h>
 #include <PropertyKey.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cwchar>
 
 extern "C" {
@@ -238,7 +240,9 @@ int getChild(lua_State* L)
     Panel* p = panelFromSelf(L);
     if (!p)
         return 0;
-    pushControlObject(L, p->childAt(int32_t(scriptIntegerArg(L, 2))));
+    // Clamped rather than cut to 32 bits: 2^32 must stay past the end, not wrap to the first child.
+    int64_t index = std::clamp<int64_t>(scriptIntegerArg(L, 2), INT32_MIN, INT32_MAX);
+    pushControlObject(L, p->childAt(int32_t(index)));
     return 1;
 }
 

@@ -283,6 +283,16 @@ TEST_F(ScriptHost, ClassNamesAndFamilyMethods)
     )"), (Log{"Panel Button Button Control", "nil true", "function nil nil"}));
 }
 
+TEST_F(ScriptHost, GetChildBeyondTheIntegerRangeIsNil)
+{
+    EXPECT_EQ(runClean(R"(
+        require "registry"
+        local root = tree()
+        note(tostring(root:getChild(2^32)) .. " " .. tostring(root:getChild(2^31)) .. " " .. tostring(root:getChild(2^40 + 1)))
+        note(tostring(root:getChild(-2^32) == root:getFirstChild()))
+    )"), (Log{"nil nil nil", "true"}));
+}
+
 TEST_F(ScriptHost, SetCheckSendsValueChangeOnlyOnAChange)
 {
     EXPECT_EQ(runClean(R"(
