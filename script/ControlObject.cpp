@@ -5,12 +5,15 @@
 #include "ScriptConvert.h"
 #include "ScriptFailure.h"
 #include "ScriptRegistry.h"
+#include "SystemFunctions.h"
 
 #include <Control.h>
 #include <ControlHost.h>
 #include <Panel.h>
 #include <PropertyKey.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cwchar>
 
 extern "C" {
@@ -19,6 +22,10 @@ extern "C" {
 }
 
 namespace {
+
+// Every method is registered through guarded: a native handler that fails while a method sends
+// an event (ValueChange, focus, visibility) must not unwind through the script runtime.
+using sysapi::guarded;
 
 int getWindow(lua_State* L)
 {
@@ -238,7 +245,9 @@ int getChild(lua_State* L)
     Panel* p = panelFromSelf(L);
     if (!p)
         return 0;
-    pushControlObject(L, p->childAt(int32_t(scriptIntegerArg(L, 2))));
+    // Clamped rather than cut to 32 bits: 2^32 must stay past the end, not wrap to the first child.
+    int64_t index = std::clamp<int64_t>(scriptIntegerArg(L, 2), INT32_MIN, INT32_MAX);
+    pushControlObject(L, p->childAt(int32_t(index)));
     return 1;
 }
 
@@ -260,39 +269,39 @@ int getCheck(lua_State* L)
 }
 
 const luaL_Reg commonMethods[] = {
-    {"getWindow", getWindow},
-    {"getParent", pushLink<&Control::parent>},
-    {"getPrevious", pushLink<&Control::previousSibling>},
-    {"getNext", pushLink<&Control::nextSibling>},
-    {"getEnabled", getEnabled},
-    {"setEnabled", setEnabled},
-    {"setVisible", setVisible},
-    {"getVisible", getVisible},
-    {"setFocus", setFocus},
-    {"setStyle", setStyle},
-    {"repaint", repaint},
-    {"addHandler", addHandler},
-    {"removeHandler", removeHandler},
-    {"getName", getName},
-    {"setText", setText},
-    {"getText", getText},
-    {"setToolTip", setToolTip},
-    {"setColor", setColor},
-    {"writeFlag", writeFlag},
-    {"readFlag", readFlag},
+    {"getWindow", guarded<getWindow>},
+    {"getParent", guarded<pushLink<&Control::parent>>},
+    {"getPrevious", guarded<pushLink<&Control::previousSibling>>},
+    {"getNext", guarded<pushLink<&Control::nextSibling>>},
+    {"getEnabled", guarded<getEnabled>},
+    {"setEnabled", guarded<setEnabled>},
+    {"setVisible", guarded<setVisible>},
+    {"getVisible", guarded<getVisible>},
+    {"setFocus", guarded<setFocus>},
+    {"setStyle", guarded<setStyle>},
+    {"repaint", guarded<repaint>},
+    {"addHandler", guarded<addHandler>},
+    {"removeHandler", guarded<removeHandler>},
+    {"getName", guarded<getName>},
+    {"setText", guarded<setText>},
+    {"getText", guarded<getText>},
+    {"setToolTip", guarded<setToolTip>},
+    {"setColor", guarded<setColor>},
+    {"writeFlag", guarded<writeFlag>},
+    {"readFlag", guarded<readFlag>},
     {nullptr, nullptr},
 };
 
 const luaL_Reg panelMethods[] = {
-    {"getFirstChild", getFirstChild},
-    {"getLastChild", getLastChild},
-    {"getChild", getChild},
+    {"getFirstChild", guarded<getFirstChild>},
+    {"getLastChild", guarded<getLastChild>},
+    {"getChild", guarded<getChild>},
     {nullptr, nullptr},
 };
 
 const luaL_Reg buttonMethods[] = {
-    {"setCheck", setCheck},
-    {"getCheck", getCheck},
+    {"setCheck", guarded<setCheck>},
+    {"getCheck", guarded<getCheck>},
     {nullptr, nullptr},
 };
 

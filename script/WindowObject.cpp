@@ -4,6 +4,7 @@
 #include "ScriptBridges.h"
 #include "ScriptFailure.h"
 #include "ScriptRegistry.h"
+#include "SystemFunctions.h"
 
 #include <ControlEvent.h>
 #include <Toolkit.h>
@@ -33,7 +34,7 @@ int setMessageHandler(lua_State* L)
 } // namespace
 
 const luaL_Reg kWindowMethods[] = {
-    {"setMessageHandler", setMessageHandler},
+    {"setMessageHandler", sysapi::guarded<setMessageHandler>},
     {nullptr, nullptr},
 };
 

@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 extern "C" {
 #include <lauxlib.h>
 #include <lua.h>
@@ -130,6 +132,19 @@ int pump(lua_State* L)
     return 0;
 }
 
+// failOnChange(obj): a native ValueChange handler on the control that fails with an exception,
+// as a native handler that runs out of memory would.
+void failingHandler(void*, Control*, ControlEvent*)
+{
+    throw std::runtime_error("native handler failed");
+}
+int failOnChange(lua_State* L)
+{
+    if (Control* c = controlArg(L))
+        c->addHandler(EventCode::ValueChange, c, failingHandler);
+    return 0;
+}
+
 int note(lua_State* L)
 {
     scene->log.push_back(luaL_checkstring(L, 1));
@@ -185,6 +200,7 @@ protected:
         const luaL_Reg globals[] = {
             {"tree", tree}, {"deliver", deliver}, {"destroy", destroy}, {"newButton", newButton},
             {"window", window}, {"notify", notify}, {"windowGone", windowGone}, {"note", note}, {"pump", pump},
+            {"failOnChange", failOnChange},
             {nullptr, nullptr},
         };
         lua_pushglobaltable(uiScriptState);
@@ -281,6 +297,27 @@ TEST_F(ScriptHost, ClassNamesAndFamilyMethods)
         note(tostring(root:getChild(4)) .. " " .. tostring(root:getChild(-3) == root:getFirstChild()))
         note(type(root:getChild(1).setCheck) .. " " .. type(root:getChild(2).setCheck) .. " " .. type(root:getChild(0).getChild))
     )"), (Log{"Panel Button Button Control", "nil true", "function nil nil"}));
+}
+
+TEST_F(ScriptHost, GetChildBeyondTheIntegerRangeIsNil)
+{
+    EXPECT_EQ(runClean(R"(
+        require "registry"
+        local root = tree()
+        note(tostring(root:getChild(2^32)) .. " " .. tostring(root:getChild(2^31)) .. " " .. tostring(root:getChild(2^40 + 1)))
+        note(tostring(root:getChild(-2^32) == root:getFirstChild()))
+    )"), (Log{"nil nil nil", "true"}));
+}
+
+TEST_F(ScriptHost, ANativeFailureInsideAMethodDoesNotEscapeIntoTheScript)
+{
+    EXPECT_EQ(runClean(R"(
+        require "registry"
+        local box = tree():getChild(1)
+        failOnChange(box)
+        note(select("#", box:setCheck(true)))
+        note(tostring(box:getCheck()))
+    )"), (Log{"0", "true"}));
 }
 
 TEST_F(ScriptHost, SetCheckSendsValueChangeOnlyOnAChange)
