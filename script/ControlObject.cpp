@@ -115,7 +115,7 @@ bool changeHandlerList(lua_State* L, const char* name, int32_t code)
         return false;
     lua_pushinteger(L, code);
     lua_pushvalue(L, 3);
-    lua_getglobal(L, name);
+    pushRawGlobal(L, name);
     lua_insert(L, -4);
     callScriptProtected(L, 3, 1);
     return lua_toboolean(L, -1);

@@ -23,7 +23,7 @@ void scriptEventBridge(void* target, Control*, ControlEvent* event)
     auto control = static_cast<Control*>(target);
     pushControlObject(L, control);
     int object = lua_gettop(L);
-    lua_getglobal(L, "lua_invokeHandlers");
+    pushRawGlobal(L, "lua_invokeHandlers");
     pushControlDispatcher(L, object);
     lua_pushvalue(L, object);
     lua_pushinteger(L, event->code);
@@ -41,7 +41,7 @@ void scriptMessageBridge(void* target, Control*, ControlEvent* event)
         return;
     int top = lua_gettop(L);
     const char* text = reinterpret_cast<const char*>(uintptr_t(event->wparam));
-    lua_getglobal(L, "lua_invokeMessageHandler");
+    pushRawGlobal(L, "lua_invokeMessageHandler");
     lua_getfield(L, LUA_REGISTRYINDEX, "__window");
     pushWindowObject(L, static_cast<ControlHost*>(target));
     lua_pushstring(L, text ? text : "");

@@ -38,6 +38,14 @@ int missingRegistryFunction(lua_State* L)
 
 } // namespace
 
+void pushRawGlobal(lua_State* L, const char* name)
+{
+    lua_rawgeti(L, LUA_REGISTRYINDEX, LUA_RIDX_GLOBALS);
+    lua_pushstring(L, name);
+    lua_rawget(L, -2);
+    lua_remove(L, -2);
+}
+
 void pushScriptHandle(lua_State* L, const void* object)
 {
     // addresses the platform hands out stay below 2^53, so the double holds them exactly
@@ -68,7 +76,7 @@ void createScriptRegistries(lua_State* L)
 bool callRegistryFunction(lua_State* L, const char* function, const char* field, int nargs, int nresults)
 {
     int base = lua_gettop(L) - nargs + 1;
-    lua_getglobal(L, function);
+    pushRawGlobal(L, function);
     if (!lua_isfunction(L, -1)) {
         lua_pop(L, 1);
         lua_pushstring(L, function);

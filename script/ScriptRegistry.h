@@ -37,6 +37,10 @@ void unregisterControlObject(lua_State* L, Control* control);
 // Pushes the dispatcher table of the object at `index`, or nil.
 void pushControlDispatcher(lua_State* L, int index);
 
+// Pushes the global `name` without metamethods: a script's own _G hooks must not raise here,
+// under native frames, outside any protected call.
+void pushRawGlobal(lua_State* L, const char* name);
+
 // Calls global `function` with the registry field `field` followed by the `nargs` values on top
 // of the stack, for `nresults` results (nils when the call failed).
 bool callRegistryFunction(lua_State* L, const char* function, const char* field, int nargs, int nresults);

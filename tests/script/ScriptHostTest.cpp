@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <stdexcept>
 
 extern "C" {
@@ -188,6 +190,8 @@ protected:
         scene = nullptr;
         Toolkit::shutdown();
         SRService::stop();
+        // a worker may still be releasing buffers through the file system until the service stops
+        files_.reset();
     }
 
     Outcome run(const std::string& source)
@@ -195,7 +199,7 @@ protected:
         Outcome outcome;
         MessageBoxCapture capture;
         EXPECT_TRUE(writeFile(dir_.file(L"UI.lua"), source));
-        LocalFileSystem files(dir_.path());
+        files_ = std::make_unique<LocalFileSystem>(dir_.path());
         createUiScriptState(&uiScriptState);
         const luaL_Reg globals[] = {
             {"tree", tree}, {"deliver", deliver}, {"destroy", destroy}, {"newButton", newButton},
@@ -244,6 +248,7 @@ protected:
 
     Scene scene_;
     TempDir dir_;
+    std::unique_ptr<LocalFileSystem> files_;
 };
 
 using Log = std::vector<std::string>;
@@ -577,4 +582,20 @@ TEST_F(ScriptHost, AMessageHandlerErrorEndsTheUiScriptAndTheWaitingWorkerHearsZe
     ASSERT_EQ(outcome.boxes.size(), 1u);
     EXPECT_EQ(outcome.boxes[0].text, L"[string \"-- fatal...\"]:3: cannot show {code=6,error=[[x]]}");
     EXPECT_EQ(readFile(dir_.file(L"done")), "0");
+}
+
+TEST_F(ScriptHost, AScriptsOwnGlobalsHooksNeverRaiseUnderNativeFrames)
+{
+    Outcome outcome = run(R"(-- strict
+        require "registry"
+        local button = tree():getChild(0)
+        button:addHandler(event.Click, function() note("handler") end)
+        lua_invokeHandlers = nil
+        setmetatable(_G, { __index = function(_, name) error("undefined global " .. name) end })
+        deliver(button, event.Click)
+        note("after")
+    )");
+    EXPECT_EQ(outcome.log, Log{});
+    ASSERT_EQ(outcome.boxes.size(), 1u);
+    EXPECT_EQ(outcome.boxes[0].text.find(L"undefined global"), std::wstring::npos) << narrow(outcome.boxes[0].text);
 }

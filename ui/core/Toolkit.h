@@ -33,7 +33,7 @@ struct ElementFactory {
     std::map<std::wstring, std::unique_ptr<duiFactory::Creator>> styleCreators;
 };
 
-// Everything here is UI-thread only, except postDeferred/postEvent, which any thread may call.
+// Everything here is UI-thread only, except postDeferred, which any thread may call.
 class Toolkit {
 public:
     // Creates the toolkit, loads msimg32, builds the tables and the dispatcher window. Called at
@@ -78,5 +78,6 @@ using DeferredFunction = void (*)(void* target, void* a, void* b);
 bool postDeferred(void* target, DeferredFunction function, void* a, void* b);
 
 // Queues a copy of the event (handled 0) for later dispatch to the control. When it runs, a
-// control that has been detached or destroyed meanwhile receives nothing.
+// control that has been detached or destroyed meanwhile receives nothing. UI thread only: it
+// reads the control, which only the UI thread may touch.
 bool postEvent(Control* control, const ControlEvent& event);
