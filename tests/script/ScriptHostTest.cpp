@@ -173,6 +173,9 @@ protected:
         scene = nullptr;
         Toolkit::shutdown();
         SRService::stop();
+        // Only now that every worker has ended: a worker frees its package through this file
+        // system after its last word to the UI script, which may already have returned.
+        files_.reset();
     }
 
     Outcome run(const std::string& source)
@@ -180,7 +183,7 @@ protected:
         Outcome outcome;
         MessageBoxCapture capture;
         EXPECT_TRUE(writeFile(dir_.file(L"UI.lua"), source));
-        LocalFileSystem files(dir_.path());
+        files_ = std::make_unique<LocalFileSystem>(dir_.path());
         createUiScriptState(&uiScriptState);
         const luaL_Reg globals[] = {
             {"tree", tree}, {"deliver", deliver}, {"destroy", destroy}, {"newButton", newButton},
@@ -228,6 +231,7 @@ protected:
 
     Scene scene_;
     TempDir dir_;
+    std::unique_ptr<LocalFileSystem> files_;
 };
 
 using Log = std::vector<std::string>;
