@@ -14,6 +14,11 @@ wine_prefix_init() {
         rm -rf "$WINEPREFIX"
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w
+        # Marked ready only once it exists, so a failed set-up is retried instead of kept.
+        if [ ! -f "$WINEPREFIX/system.reg" ]; then
+            echo "wine_prefix_init: wineboot could not create $WINEPREFIX" >&2
+            return 1
+        fi
         # Without a window manager, destroying a visible window would cost 2 s each time.
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
         # The skins name the usual Windows UI fonts; map them to the installed CJK font.
