@@ -28,6 +28,13 @@ wine_prefix_init() {
         wineserver -w
         touch "$WINEPREFIX/.orvo-ready"
     fi
+    # A crashing test would otherwise sit in Wine's crash dialog until ctest's time-out; without
+    # the dialog it fails at once with its backtrace. Applied once, to older prefixes too.
+    if [ ! -f "$WINEPREFIX/.orvo-no-crash-dialog" ]; then
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+        wineserver -w
+        touch "$WINEPREFIX/.orvo-no-crash-dialog"
+    fi
 }
 
 # A display: the caller's when it has one, else a private Xvfb for this run.
