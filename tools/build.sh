@@ -3,7 +3,8 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 bash "$top/tools/setup.sh"
-build=${ORVO_BUILD_DIR:-$top/build/win}
+# Absolute: Wine refuses a relative prefix.
+build=$(realpath -m -- "${ORVO_BUILD_DIR:-$top/build/win}")
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi

@@ -4,7 +4,8 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 bash "$top/tools/build.sh" --target PeloraSetup
-build=${ORVO_BUILD_DIR:-$top/build/win}
+# Absolute: Wine refuses a relative prefix.
+build=$(realpath -m -- "${ORVO_BUILD_DIR:-$top/build/win}")
 . "$top/tools/wine-env.sh"
 wine_env "$build"
 had_display=${DISPLAY:-}

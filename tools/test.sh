@@ -4,7 +4,8 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 bash "$top/tools/build.sh"
 
-build=${ORVO_BUILD_DIR:-$top/build/win}
+# Absolute: Wine refuses a relative prefix, and ctest runs the tests from inside the build folder.
+build=$(realpath -m -- "${ORVO_BUILD_DIR:-$top/build/win}")
 native=${build}-native
 if [ ! -f "$native/CMakeCache.txt" ]; then
     cmake -S "$top" -B "$native" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

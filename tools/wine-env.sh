@@ -14,6 +14,11 @@ wine_prefix_init() {
         rm -rf "$WINEPREFIX"
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w
+        # Marked ready only once it exists, so a failed set-up is retried instead of kept.
+        if [ ! -f "$WINEPREFIX/system.reg" ]; then
+            echo "wine_prefix_init: wineboot could not create $WINEPREFIX" >&2
+            return 1
+        fi
         # Without a window manager, destroying a visible window would cost 2 s each time.
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
         # The skins name the usual Windows UI fonts; map them to the installed CJK font.
@@ -22,6 +27,13 @@ wine_prefix_init() {
         done
         wineserver -w
         touch "$WINEPREFIX/.orvo-ready"
+    fi
+    # A crashing test would otherwise sit in Wine's crash dialog until ctest's time-out; without
+    # the dialog it fails at once with its backtrace. Applied once, to older prefixes too.
+    if [ ! -f "$WINEPREFIX/.orvo-no-crash-dialog" ]; then
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+        wineserver -w
+        touch "$WINEPREFIX/.orvo-no-crash-dialog"
     fi
 }
 

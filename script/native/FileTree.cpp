@@ -51,6 +51,15 @@ void deleteTree(const std::wstring& folder, bool clearReadOnly)
     if (onlySeparators(folder))
         return;
     std::wstring base = clearReadOnly ? toBackslashes(folder) : folder;
+    // The folder itself may be a link too; it is then removed as a link, whatever it points to.
+    std::wstring bare = base;
+    while (bare.size() > 1 && isSeparator(bare.back()) && bare[bare.size() - 2] != L':')
+        bare.pop_back();
+    DWORD own = GetFileAttributesW(bare.c_str());
+    if (own != INVALID_FILE_ATTRIBUTES && (own & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        RemoveDirectoryW(bare.c_str());
+        return;
+    }
     WIN32_FIND_DATAW data;
     {
         // A trailing separator on the folder gives a doubled one here, which the file functions accept.
@@ -61,9 +70,16 @@ void deleteTree(const std::wstring& folder, bool clearReadOnly)
                 if (name == L"." || name == L"..")
                     continue;
                 std::wstring path = base + L"\\" + name;
-                if (clearReadOnly && (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
+                // A link (symbolic link or junction) goes by itself: following it would let
+                // whoever planted it in a user-writable folder make this elevated process empty
+                // the folder it points to, and attribute changes would land on its target too.
+                const bool link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+                const bool directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+                if (clearReadOnly && !link && (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
                     SetFileAttributesW(path.c_str(), data.dwFileAttributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
-                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                if (directory && link)
+                    RemoveDirectoryW(path.c_str());
+                else if (directory)
                     deleteTree(path, clearReadOnly);
                 else
                     DeleteFileW(path.c_str());

@@ -26,9 +26,19 @@ void forEachProcess(const std::function<bool(const PROCESSENTRY32W&)>& visit)
     }
 }
 
+// The installer (or an uninstaller of the family) may itself match what it stops: one started
+// from the folder it clears, or named in the shared process list. Stopping itself would end the
+// run half done, so the termination routines pass over the calling process.
+bool isCallingProcess(DWORD pid)
+{
+    return pid == GetCurrentProcessId();
+}
+
 // Returns true when a process matched and was terminated.
 bool terminateMatchingPath(DWORD pid, const std::wstring& path)
 {
+    if (isCallingProcess(pid))
+        return false;
     UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_TERMINATE, FALSE, pid));
     if (!process)
         return false;
@@ -80,6 +90,8 @@ void terminateFirstByModulePath(const std::wstring& path)
 void terminateByExeName(const std::wstring& name)
 {
     forEachProcess([&](const PROCESSENTRY32W& entry) {
+        if (isCallingProcess(entry.th32ProcessID))
+            return true;
         UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
         if (process && equalsIgnoringCase(entry.szExeFile, name) && TerminateProcess(process.get(), kTerminatedExitCode))
             WaitForSingleObject(process.get(), kTerminateWaitMs);
@@ -96,7 +108,7 @@ void terminateByExeNameNoWait(const std::wstring& entry)
     OutputDebugStringW(entry.c_str());
     OutputDebugStringW(name.c_str());
     forEachProcess([&](const PROCESSENTRY32W& process) {
-        if (equalsIgnoringCase(process.szExeFile, name)) {
+        if (!isCallingProcess(process.th32ProcessID) && equalsIgnoringCase(process.szExeFile, name)) {
             UniqueHandle handle(OpenProcess(PROCESS_TERMINATE, FALSE, process.th32ProcessID));
             if (handle)
                 TerminateProcess(handle.get(), 0);

@@ -5,6 +5,8 @@
 
 #include <string>
 
+// None of the routines below stops the calling process itself.
+
 // Exit code given to the processes stopped by path or name with a wait.
 constexpr UINT kTerminatedExitCode = 0xFFFFFFF8;
 

@@ -190,7 +190,8 @@ protected:
         scene = nullptr;
         Toolkit::shutdown();
         SRService::stop();
-        // a worker may still be releasing buffers through the file system until the service stops
+        // Only now that every worker has ended: a worker frees its package through this file
+        // system after its last word to the UI script, which may already have returned.
         files_.reset();
     }
 
