@@ -37,12 +37,22 @@ std::optional<std::wstring> systemSpecialFolder(int csidl)
     return std::wstring(path);
 }
 
+// An empty answer counts as unresolved: glued to the suffix it would name a folder at the root
+// of the current drive.
+std::optional<std::wstring> resolved(const SpecialFolderLookup& lookup, int csidl)
+{
+    std::optional<std::wstring> folder = lookup(csidl);
+    if (folder && folder->empty())
+        return std::nullopt;
+    return folder;
+}
+
 void runPreInstallCleanup(const SpecialFolderLookup& lookup)
 {
-    if (std::optional<std::wstring> appData = lookup(kRoamingAppData)) {
+    if (std::optional<std::wstring> appData = resolved(lookup, kRoamingAppData)) {
         stopApplicationProcesses(*appData);
         deleteTree(*appData + L"\\Nubelo\\", true);
     }
-    if (std::optional<std::wstring> startup = lookup(kCommonStartup))
+    if (std::optional<std::wstring> startup = resolved(lookup, kCommonStartup))
         deleteTree(*startup + L"\\OrvoPelora\\", false);
 }

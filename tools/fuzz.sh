@@ -48,4 +48,10 @@ if ls "$findings/"* >/dev/null 2>&1; then
     echo "fuzz $target: findings in $findings" >&2
     exit 1
 fi
-echo "fuzz $target: no findings in ${seconds}s ($(grep -o 'stat::number_of_executed_units: [0-9]*' "$build/fuzz-$target.log" | grep -o '[0-9]*$') executions)"
+runs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$build/fuzz-$target.log" | grep -o '[0-9]*$' || true)
+if [ -z "$runs" ]; then
+    # no statistics: the fuzzer never ran (or died without a finding); not a clean result
+    echo "fuzz $target: the fuzzer did not run to its end; see $build/fuzz-$target.log" >&2
+    exit 1
+fi
+echo "fuzz $target: no findings in ${seconds}s ($runs executions)"

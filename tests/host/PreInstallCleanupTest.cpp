@@ -153,6 +153,22 @@ TEST_F(PreInstallCleanup, UnresolvedApplicationDataSkipsItsSteps)
     EXPECT_FALSE(exists(startup + L"\\OrvoPelora"));
 }
 
+TEST_F(PreInstallCleanup, AnEmptyFolderAnswerNeverReachesTheDriveRoot)
+{
+    // "" + "\Nubelo\" would name the folder at the root of the current drive
+    wchar_t saved[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, saved);
+    ASSERT_TRUE(SetCurrentDirectoryW(L"C:\\"));
+    CreateDirectoryW(L"C:\\Nubelo", nullptr);
+    HANDLE file = CreateFileW(L"C:\\Nubelo\\keep.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(file);
+    runPreInstallCleanup(foldersOf({{26, L""}, {24, L""}}));
+    EXPECT_TRUE(exists(L"C:\\Nubelo\\keep.txt"));
+    DeleteFileW(L"C:\\Nubelo\\keep.txt");
+    RemoveDirectoryW(L"C:\\Nubelo");
+    SetCurrentDirectoryW(saved);
+}
+
 TEST_F(PreInstallCleanup, StopsCodecProcessesByNameAndEveryMonitor)
 {
     std::wstring helper = windowsPath(ORVO_TEST_HELPER);

@@ -33,12 +33,15 @@ bool PackageWriter::add(const std::u16string& name, const uint8_t* data, size_t 
         *error = "name longer than a package name field allows";
         return false;
     }
-    if (size > 0xFFFFFFFFu || data_.size() + size > kImageLimit) {
+    // the whole image counts: data, every directory record, the closing zero and the trailer
+    size_t record = 16 + (name.size() + 1) * 2;
+    size_t fixed = directoryBytes_ + record + 8;
+    if (size > 0xFFFFFFFFu || data_.size() + size + fixed > kImageLimit) {
         *error = "package would pass the 2 GiB limit";
         return false;
     }
 
-    Record record{name, uint32_t(data_.size()), uint32_t(size), 0};
+    Record entry{name, uint32_t(data_.size()), uint32_t(size), 0};
     // An empty entry is always stored: an unpacked size of 0 is what marks stored data.
     if (level_ >= 0 && size > 0) {
         CLzmaEncProps props;
@@ -56,15 +59,13 @@ bool PackageWriter::add(const std::u16string& name, const uint8_t* data, size_t 
         SRes result = LzmaEncode(packed.data() + LZMA_PROPS_SIZE, &packedSize, data, size, &props, packed.data(),
                                  &propsSize, 0, nullptr, &lzmaAllocator, &lzmaAllocator);
         if (result == SZ_OK && propsSize == LZMA_PROPS_SIZE && LZMA_PROPS_SIZE + packedSize < size) {
+            // smaller than the stored form, which fits
             size_t total = LZMA_PROPS_SIZE + packedSize;
-            if (data_.size() + total > kImageLimit) {
-                *error = "package would pass the 2 GiB limit";
-                return false;
-            }
             data_.insert(data_.end(), packed.begin(), packed.begin() + total);
-            record.stored = uint32_t(total);
-            record.unpacked = uint32_t(size);
-            records_.push_back(record);
+            entry.stored = uint32_t(total);
+            entry.unpacked = uint32_t(size);
+            records_.push_back(entry);
+            directoryBytes_ += record;
             return true;
         }
         if (result != SZ_OK && result != SZ_ERROR_OUTPUT_EOF) {
@@ -73,7 +74,8 @@ bool PackageWriter::add(const std::u16string& name, const uint8_t* data, size_t 
         }
     }
     data_.insert(data_.end(), data, data + size);
-    records_.push_back(record);
+    records_.push_back(entry);
+    directoryBytes_ += record;
     return true;
 }
 

@@ -26,6 +26,7 @@ private:
     int level_;
     std::vector<uint8_t> data_;
     std::vector<Record> records_;
+    size_t directoryBytes_ = 0;   // the directory records written so far
 };
 
 // Splits a package entry name into folder components, treating "/" and "\" alike. Returns false
