@@ -10,6 +10,8 @@
 #include <ScriptState.h>
 #include <Utf.h>
 
+#include <TestSupport.h>
+
 #include <windows.h>
 #include <psapi.h>
 
@@ -18,40 +20,11 @@
 #include <set>
 #include <string>
 
+using testing_support::narrow;
+using testing_support::readFile;
+using testing_support::writeFile;
+
 namespace {
-
-std::string narrow(const std::wstring& text)
-{
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(size_t(bytes > 0 ? bytes : 0), '\0');
-    if (bytes > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), &out[0], bytes, nullptr, nullptr);
-    return out;
-}
-
-bool writeText(const std::wstring& path, const std::string& text)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    bool ok = WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr) && written == text.size();
-    CloseHandle(file);
-    return ok;
-}
-
-std::string readText(const std::wstring& path)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return {};
-    std::string out(GetFileSize(file, nullptr), '\0');
-    DWORD read = 0;
-    ReadFile(file, &out[0], DWORD(out.size()), &read, nullptr);
-    CloseHandle(file);
-    out.resize(read);
-    return out;
-}
 
 // A script error would otherwise wait for a click on a real box.
 int reportBox(HWND, const wchar_t* text, const wchar_t* title, UINT)
@@ -123,8 +96,8 @@ int wmain(int argc, wchar_t** argv)
         "f:close()\n";
     std::string configuration = "{dest=[==[" + narrow(dest) + "]==], result=[==[" + narrow(result) +
                                 "]==], names=" + names + "}";
-    if (!writeText(folder + L"extract_bench_worker.lua", worker) ||
-        !writeText(folder + L"extract_bench_ui.lua", "startWork('extract_bench_worker.lua', [==[" +
+    if (!writeFile(folder + L"extract_bench_worker.lua", worker) ||
+        !writeFile(folder + L"extract_bench_ui.lua", "startWork('extract_bench_worker.lua', [==[" +
                                                          narrow(packageName) + "]==], [===[" + configuration + "]===])\n")) {
         std::fprintf(stderr, "extract_bench: cannot write the scripts into the folder\n");
         return 1;
@@ -144,7 +117,7 @@ int wmain(int argc, wchar_t** argv)
 
     unsigned long extracted = 0, failed = 0;
     double loop = 0;
-    if (std::sscanf(readText(result).c_str(), "%lu %lu %lf", &extracted, &failed, &loop) != 3 || failed != 0 ||
+    if (std::sscanf(readFile(result).c_str(), "%lu %lu %lf", &extracted, &failed, &loop) != 3 || failed != 0 ||
         extracted != entries) {
         std::fprintf(stderr, "extract_bench: the worker extracted %lu of %zu entries\n", extracted, entries);
         return 1;

@@ -1,5 +1,6 @@
 // Micro-benchmark: builds a 10,000-control window from markup and looks up cached styles; prints the costs.
 #include <FileSystem.h>
+#include <MemoryFileSystem.h>
 #include <MarkupLayer.h>
 #include <PackageWriter.h>
 #include <StyleRegistry.h>
@@ -20,22 +21,6 @@ constexpr int kPerPanel = 99;
 constexpr int kControls = kPanels + kPanels * kPerPanel;
 constexpr int kRounds = 20;
 constexpr int kLookups = 1000000;
-
-class MemoryFileSystem : public FileSystem {
-public:
-    std::map<std::wstring, std::string> files;
-    void* readFile(const wchar_t* name, uint64_t* size) override
-    {
-        auto found = files.find(name);
-        if (found == files.end())
-            return nullptr;
-        auto* buffer = static_cast<char*>(std::malloc(found->second.size() + 4));
-        std::memcpy(buffer, found->second.data(), found->second.size());
-        std::memset(buffer + found->second.size(), 0, 4);
-        *size = found->second.size();
-        return buffer;
-    }
-};
 
 std::string package(const std::map<std::u16string, std::string>& entries)
 {

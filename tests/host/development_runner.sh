@@ -5,6 +5,7 @@ set -u
 wine_run=$1 runner=$2 answer=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/answer_box.sh"
 
 mkdir "$work/app"
 marker_win=$(winepath -w "$work/app/ran.txt" 2>/dev/null)
@@ -17,17 +18,7 @@ LUA
 
 "$wine_run" "$runner" "$(winepath -w "$work/app" 2>/dev/null)" &
 pid=$!
-if ! "$wine_run" "$answer" '错误' 1 "$(winepath -w "$work/text" 2>/dev/null)" 30000; then
-    echo "no error box appeared"
-    kill "$pid" 2>/dev/null
-    exit 1
-fi
-for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$pid" 2>/dev/null; then
-    echo "the runner did not exit after its box was answered"
-    kill "$pid"
-    exit 1
-fi
+answer_box_and_wait "$wine_run" "$answer" "$pid" '错误' 1 "$work/text" || exit 1
 wait "$pid"
 rc=$?
 [ "$(cat "$work/app/ran.txt" 2>/dev/null)" = "ran" ] || { echo "UI.lua did not run"; exit 1; }

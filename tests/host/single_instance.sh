@@ -7,6 +7,7 @@ wine_run=$1 setup=$2 holder=$3 answer=$4
 work=$(mktemp -d)
 trap 'touch "$work/stop"; rm -rf "$work"' EXIT
 winpath() { winepath -w "$1" 2>/dev/null; }
+. "$(dirname "$0")/answer_box.sh"
 
 "$wine_run" "$holder" "$(winpath "$work/ready")" "$(winpath "$work/stop")" &
 holder_pid=$!
@@ -19,17 +20,7 @@ done
 
 "$wine_run" "$setup" &
 setup_pid=$!
-if ! "$wine_run" "$answer" '提示' 1 "$(winpath "$work/text")" 30000; then
-    echo "no refusal box appeared"
-    kill "$setup_pid" 2>/dev/null
-    exit 1
-fi
-for _ in $(seq 100); do kill -0 "$setup_pid" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$setup_pid" 2>/dev/null; then
-    echo "the refused installer did not exit after its box was answered"
-    kill "$setup_pid"
-    exit 1
-fi
+answer_box_and_wait "$wine_run" "$answer" "$setup_pid" '提示' 1 "$work/text" || exit 1
 wait "$setup_pid"
 setup_rc=$?
 text=$(cat "$work/text" 2>/dev/null)

@@ -1,6 +1,7 @@
 // A started toolkit with the markup layer, over packages built in memory.
 #pragma once
 
+#include "MemoryFileSystem.h"
 #include "TestSupport.h"
 
 #include <FileSystem.h>
@@ -19,25 +20,6 @@
 #include <string>
 #include <utility>
 #include <vector>
-
-// Serves named byte strings with the file-system buffer contract (4 zero bytes after the data).
-class MemoryFileSystem : public FileSystem {
-public:
-    std::map<std::wstring, std::string> files;
-
-    void* readFile(const wchar_t* name, uint64_t* size) override
-    {
-        auto found = files.find(name);
-        if (found == files.end())
-            return nullptr;
-        const std::string& bytes = found->second;
-        auto* buffer = static_cast<char*>(std::malloc(bytes.size() + 4));
-        std::memcpy(buffer, bytes.data(), bytes.size());
-        std::memset(buffer + bytes.size(), 0, 4);
-        *size = bytes.size();
-        return buffer;
-    }
-};
 
 using PackageEntries = std::vector<std::pair<std::wstring, std::string>>;
 
