@@ -1,0 +1,106 @@
+// COM pointers and the COM/OLE initialisation scopes.
+#pragma once
+
+#include <objbase.h>
+#include <ole2.h>
+
+#include <utility>
+
+namespace platform {
+
+// Owns one reference to a COM interface.
+template <typename T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    // Takes over a reference the caller already holds (an out parameter, a new object).
+    explicit ComPtr(T* ptr) : ptr_(ptr) {}
+    ~ComPtr() { reset(); }
+    ComPtr(const ComPtr& other) : ptr_(other.ptr_)
+    {
+        if (ptr_)
+            ptr_->AddRef();
+    }
+    ComPtr& operator=(const ComPtr& other)
+    {
+        if (other.ptr_)
+            other.ptr_->AddRef();
+        reset(other.ptr_);
+        return *this;
+    }
+    ComPtr(ComPtr&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
+    ComPtr& operator=(ComPtr&& other) noexcept
+    {
+        if (this != &other)
+            reset(std::exchange(other.ptr_, nullptr));
+        return *this;
+    }
+
+    T* get() const { return ptr_; }
+    T* operator->() const { return ptr_; }
+    explicit operator bool() const { return ptr_ != nullptr; }
+    T* release() { return std::exchange(ptr_, nullptr); }
+    void reset(T* ptr = nullptr)
+    {
+        T* old = std::exchange(ptr_, ptr);
+        if (old)
+            old->Release();
+    }
+    // For the calls that hand back a new reference; releases what was held first.
+    T** out()
+    {
+        reset();
+        return &ptr_;
+    }
+    void** outVoid() { return reinterpret_cast<void**>(out()); }
+
+    // QueryInterface into another owner; an empty owner on failure.
+    template <typename U>
+    ComPtr<U> query(REFIID iid) const
+    {
+        ComPtr<U> result;
+        if (ptr_)
+            ptr_->QueryInterface(iid, result.outVoid());
+        return result;
+    }
+
+private:
+    T* ptr_ = nullptr;
+};
+
+// CoInitialize for one scope. A thread already initialised in another apartment model gets
+// RPC_E_CHANGED_MODE; balancing that failed call would undo the thread's own initialisation.
+class ComScope {
+public:
+    ComScope() : result_(CoInitialize(nullptr)) {}
+    ~ComScope()
+    {
+        if (SUCCEEDED(result_))
+            CoUninitialize();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+    bool ok() const { return SUCCEEDED(result_); }
+
+private:
+    HRESULT result_;
+};
+
+// OleInitialize for one scope, balanced only when it succeeded (S_FALSE counts: already initialised).
+class OleScope {
+public:
+    OleScope() : result_(OleInitialize(nullptr)) {}
+    ~OleScope()
+    {
+        if (SUCCEEDED(result_))
+            OleUninitialize();
+    }
+    OleScope(const OleScope&) = delete;
+    OleScope& operator=(const OleScope&) = delete;
+    bool ok() const { return SUCCEEDED(result_); }
+
+private:
+    HRESULT result_;
+};
+
+}  // namespace platform
