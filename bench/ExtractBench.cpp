@@ -8,7 +8,7 @@
 #include <Package.h>
 #include <SRService.h>
 #include <ScriptState.h>
-#include <Utf.h>
+#include <platform/Utf.h>
 
 #include <TestSupport.h>
 

@@ -11,9 +11,10 @@
 #include <StyleRegistry.h>
 #include <Toolkit.h>
 #include <WindowMarkup.h>
+#include <platform/Com.h>
+#include <platform/Handle.h>
 
 #include <windows.h>
-#include <ole2.h>
 
 #include <string>
 
@@ -45,13 +46,13 @@ int runInstaller()
 int runInstaller(const FileSystemFactory& makeFileSystem)
 {
     // lock: a second installer or uninstaller of the family is refused; a failed call is not
-    HANDLE mutex = CreateMutexW(nullptr, TRUE, kInstallerMutexName);
+    platform::UniqueHandle mutex(CreateMutexW(nullptr, TRUE, kInstallerMutexName));
     if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
-        CloseHandle(mutex);
+        mutex.reset();
         showMessageBox(nullptr, kAlreadyRunning, kNoticeTitle, MB_OK);
         return 0;
     }
-    setInstallerMutex(mutex);
+    setInstallerMutex(mutex.release());
 
     // An earlier installation waits for a reboot: refuse before touching any file, process or
     // folder. The mutex stays held until the process ends, so no other copy starts meanwhile.
@@ -65,7 +66,7 @@ int runInstaller(const FileSystemFactory& makeFileSystem)
     // named files: the most recently constructed file system becomes the current one
     std::unique_ptr<FileSystem> files = makeFileSystem();
 
-    OleInitialize(nullptr);
+    platform::OleScope ole;
     SRService::start();
     installMarkupLayer();
     Toolkit::start();
@@ -84,7 +85,6 @@ int runInstaller(const FileSystemFactory& makeFileSystem)
     Toolkit::shutdown();
     // Waits for every thread handed to the service, so a worker still extracting keeps us alive.
     SRService::stop();
-    OleUninitialize();
     releaseInstallerMutex();
     files.reset();
     return 0;

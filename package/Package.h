@@ -54,3 +54,9 @@ private:
     std::vector<Entry> records_;
     std::map<std::u16string, size_t> index_;   // name -> position in records_
 };
+
+// Owns a buffer from readEntry or readRecord.
+struct EntryDeleter {
+    void operator()(uint8_t* buffer) const { Package::freeEntry(buffer); }
+};
+using EntryBuffer = std::unique_ptr<uint8_t, EntryDeleter>;

@@ -6,13 +6,13 @@
 #include "SystemApi.h"
 
 #include <FileSystem.h>
-#include <Handles.h>
+#include <LoadedPackage.h>
 #include <MessageBox.h>
-#include <Package.h>
 #include <SRService.h>
+#include <platform/Com.h>
+#include <platform/Handle.h>
 
 #include <windows.h>
-#include <ole2.h>
 
 #include <algorithm>
 #include <memory>
@@ -39,47 +39,9 @@ struct WorkParameters {
     bool cancelled = false;      // set before the thread runs when it must not do the work
 };
 
-// The package a worker extracts from, with the image it was opened over; both are released
-// through the file system that produced the image when the worker ends.
-struct WorkPackage {
-    FileSystem* files = nullptr;   // not owned
-    void* image = nullptr;
-    std::unique_ptr<Package> package;
-
-    WorkPackage() = default;
-    WorkPackage(const WorkPackage&) = delete;
-    WorkPackage& operator=(const WorkPackage&) = delete;
-    ~WorkPackage()
-    {
-        package.reset();
-        if (image)
-            files->freeData(image);
-    }
-};
-
-struct ScriptBuffer {
-    FileSystem* files = nullptr;   // not owned
-    void* text = nullptr;
-    ~ScriptBuffer()
-    {
-        if (text)
-            files->freeData(text);
-    }
-};
-
 struct StateCloser {
     lua_State* L;
     ~StateCloser() { lua_close(L); }
-};
-
-struct OleScope {
-    OleScope() { OleInitialize(nullptr); }
-    ~OleScope() { OleUninitialize(); }
-};
-
-struct EntryBuffer {
-    uint8_t* data;
-    ~EntryBuffer() { Package::freeEntry(data); }
 };
 
 void showError(const std::wstring& text)
@@ -100,8 +62,8 @@ bool extractEntry(const Package& package, std::wstring entry, const std::wstring
     // Entries are stored with forward slashes; scripts write paths either way.
     std::replace(entry.begin(), entry.end(), L'\\', L'/');
     uint64_t size = 0;
-    EntryBuffer buffer{package.readEntry(entry.c_str(), &size)};
-    if (!buffer.data)
+    EntryBuffer buffer(package.readEntry(entry.c_str(), &size));
+    if (!buffer)
         return false;
 
     DWORD attributes = GetFileAttributesW(destination.c_str());
@@ -109,21 +71,21 @@ bool extractEntry(const Package& package, std::wstring entry, const std::wstring
         SetFileAttributesW(destination.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
     DeleteFileW(destination.c_str());
 
-    UniqueHandle file(CreateFileW(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    platform::UniqueHandle file(CreateFileW(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file || size > MAXDWORD)
         return false;
     DWORD written = 0;
-    return WriteFile(file.get(), buffer.data, DWORD(size), &written, nullptr) && written == size;
+    return WriteFile(file.get(), buffer.get(), DWORD(size), &written, nullptr) && written == size;
 }
 
-// extractFile(entry, destination) -> boolean; upvalue 1 is the worker's WorkPackage.
+// extractFile(entry, destination) -> boolean; upvalue 1 is the worker's LoadedPackage.
 int extractFile(lua_State* L)
 {
-    auto* work = static_cast<WorkPackage*>(lua_touserdata(L, lua_upvalueindex(1)));
+    auto* work = static_cast<LoadedPackage*>(lua_touserdata(L, lua_upvalueindex(1)));
     bool ok = false;
     try {
-        ok = work && work->package && extractEntry(*work->package, scriptStringArg(L, 1), scriptStringArg(L, 2));
+        ok = work && *work && extractEntry(*work->get(), scriptStringArg(L, 1), scriptStringArg(L, 2));
     } catch (...) {
         ok = false;
     }
@@ -170,25 +132,18 @@ void runConfiguration(lua_State* L, WorkParameters& params)
 
 void runWork(WorkParameters& params)
 {
-    OleScope ole;
+    platform::OleScope ole;
     FileSystem* files = currentFileSystem();
-    if (!files) {
-        showError(L"无法读取安装包 " + params.package);
-        return;
-    }
-
-    WorkPackage work;
-    work.files = files;
-    uint64_t size = 0;
-    work.image = files->readFile(params.package.c_str(), &size);
-    if (!work.image) {
-        showError(L"无法读取安装包 " + params.package);
-        return;
-    }
+    LoadedPackage work;
     std::string why;
-    work.package = Package::open(work.image, size_t(size), &why);
-    if (!work.package) {
-        showError(L"无法打开安装包 " + params.package + L": " + utf8ToWide(why.c_str()));
+    switch (work.load(files, params.package, &why)) {
+    case LoadedPackage::Status::loaded:
+        break;
+    case LoadedPackage::Status::unreadable:
+        showError(L"无法读取安装包 " + params.package);
+        return;
+    case LoadedPackage::Status::damaged:
+        showError(L"无法打开安装包 " + params.package + L": " + utf8ToWide(why));
         return;
     }
 
@@ -208,13 +163,13 @@ void runWork(WorkParameters& params)
 
     runConfiguration(L, params);
 
-    ScriptBuffer script{files, files->readFile(params.script.c_str(), &size)};
-    if (!script.text) {
+    FileBuffer script = FileBuffer::read(files, params.script);
+    if (!script) {
         showError(L"无法读取脚本文件 " + params.script);
         return;
     }
     int top = lua_gettop(L);
-    if (luaL_loadstring(L, static_cast<const char*>(script.text)) != LUA_OK || lua_pcall(L, 0, 0, 0) != LUA_OK)
+    if (luaL_loadstring(L, script.text()) != LUA_OK || lua_pcall(L, 0, 0, 0) != LUA_OK)
         showError(errorText(L));   // shown from this thread: it blocks only the worker
     lua_settop(L, top);
 }

@@ -1,6 +1,9 @@
 // Helpers shared by the Windows tests.
 #include "TestSupport.h"
 
+#include <platform/Handle.h>
+#include <platform/Utf.h>
+
 #include <mutex>
 
 namespace testing_support {
@@ -20,8 +23,8 @@ int captureBox(HWND, const wchar_t* text, const wchar_t* title, UINT style)
 void removeTree(const std::wstring& dir)
 {
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((dir + L"*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
+    platform::FindHandle find(FindFirstFileW((dir + L"*").c_str(), &data));
+    if (find) {
         do {
             std::wstring name = data.cFileName;
             if (name == L"." || name == L"..")
@@ -32,8 +35,7 @@ void removeTree(const std::wstring& dir)
                 removeTree(path + L"\\");
             else
                 DeleteFileW(path.c_str());
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
+        } while (FindNextFileW(find.get(), &data));
     }
     RemoveDirectoryW(dir.c_str());
 }
@@ -57,46 +59,34 @@ TempDir::~TempDir()
 
 bool writeFile(const std::wstring& path, const std::string& bytes)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    platform::UniqueHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return false;
     DWORD written = 0;
-    bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
-    CloseHandle(file);
-    return ok;
+    return WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
 }
 
 std::string readFile(const std::wstring& path)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    platform::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file)
         return {};
-    std::string out(GetFileSize(file, nullptr), '\0');
+    std::string out(GetFileSize(file.get(), nullptr), '\0');
     DWORD read = 0;
-    ReadFile(file, &out[0], DWORD(out.size()), &read, nullptr);
-    CloseHandle(file);
+    ReadFile(file.get(), &out[0], DWORD(out.size()), &read, nullptr);
     out.resize(read);
     return out;
 }
 
 std::wstring widen(const std::string& utf8)
 {
-    if (utf8.empty())
-        return {};
-    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-    std::wstring out(size_t(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), &out[0], n);
-    return out;
+    return utf8ToWide(std::string_view(utf8));
 }
 
 std::string narrow(const std::wstring& text)
 {
-    if (text.empty())
-        return {};
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(size_t(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &out[0], n, nullptr, nullptr);
-    return out;
+    return wideToUtf8(text);
 }
 
 MessageBoxCapture::MessageBoxCapture()

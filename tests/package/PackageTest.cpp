@@ -1,7 +1,7 @@
 // Package reader: directory decoding, lookups, stored and LZMA entries, damaged images.
 #include <Package.h>
 #include <PackageWriter.h>
-#include <Utf.h>
+#include <platform/Utf.h>
 
 #include <gtest/gtest.h>
 

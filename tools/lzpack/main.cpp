@@ -2,7 +2,7 @@
 #include "PackageWriter.h"
 
 #include <Package.h>
-#include <Utf.h>
+#include <platform/Utf.h>
 
 #include <algorithm>
 #include <cstdio>

@@ -4,11 +4,12 @@
 #include "Control.h"
 #include "GatheredDelegates.h"
 
-#include <FileSystem.h>
+#include <platform/CriticalSection.h>
 
 #include <windows.h>
 
 #include <atomic>
+#include <mutex>
 
 AlphaBlendProc Toolkit::AlphaBlend = nullptr;
 
@@ -22,25 +23,14 @@ Toolkit::PartsBuilder partsBuilder = nullptr;
 
 // Guards the toolkit pointer while a deferred call is posted and while shutdown lets it go.
 // Made on first use, so a post from any thread before start finds it ready.
-class ToolkitLock {
-public:
-    ToolkitLock() { InitializeCriticalSectionAndSpinCount(&section_, 100); }
-    void lock() { EnterCriticalSection(&section_); }
-    void unlock() { LeaveCriticalSection(&section_); }
-
-private:
-    CRITICAL_SECTION section_;
-};
-
-ToolkitLock& toolkitLock()
+platform::ProcessCriticalSection& toolkitLock()
 {
-    static ToolkitLock lock;
+    static platform::ProcessCriticalSection lock;
     return lock;
 }
 
-struct LockGuard {
-    LockGuard() { toolkitLock().lock(); }
-    ~LockGuard() { toolkitLock().unlock(); }
+struct LockGuard : std::lock_guard<platform::ProcessCriticalSection> {
+    LockGuard() : lock_guard(toolkitLock()) {}
 };
 
 struct DeferredCall {
@@ -111,8 +101,7 @@ bool Toolkit::start()
         AlphaBlend = reinterpret_cast<AlphaBlendProc>(
             reinterpret_cast<void*>(GetProcAddress(toolkit->msimg32, "AlphaBlend")));
 
-    // the tables and the (empty) style registry come from the markup layer
-    toolkit->framePackage = std::make_unique<FramePackage>();
+    // the tables, the (empty) style registry and the frame package come from the markup layer
     if (partsBuilder)
         partsBuilder(*toolkit);
 
@@ -131,14 +120,7 @@ void Toolkit::shutdown()
     if (!toolkit)
         return;
 
-    if (toolkit->framePackage) {
-        toolkit->framePackage->package.reset();
-        if (toolkit->framePackage->image) {
-            if (FileSystem* files = currentFileSystem())
-                files->freeData(toolkit->framePackage->image);
-        }
-        toolkit->framePackage.reset();
-    }
+    toolkit->framePackage.reset();
     if (toolkit->styleRegistry) {
         toolkit->styleRegistry->clear();
         toolkit->styleRegistry.reset();

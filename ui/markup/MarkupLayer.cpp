@@ -4,6 +4,7 @@
 #include "ElementCreators.h"
 #include "SetterTable.h"
 #include "StyleRegistry.h"
+#include "WindowMarkup.h"
 
 #include <Toolkit.h>
 
@@ -13,6 +14,7 @@ void buildMarkupTables(Toolkit& toolkit)
     fillControlCreators(toolkit.elementFactory);
     fillStyleCreators(toolkit.elementFactory);
     toolkit.styleRegistry = std::make_unique<StyleRegistry>();
+    toolkit.framePackage = std::make_unique<MarkupFramePackage>();
 }
 
 void installMarkupLayer()

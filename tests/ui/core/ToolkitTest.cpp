@@ -50,8 +50,6 @@ TEST(ToolkitLife, StartPublishesAndShutdownClears)
     ASSERT_NE(toolkit, nullptr);
     EXPECT_NE(toolkit->msimg32, nullptr);
     EXPECT_NE(Toolkit::AlphaBlend, nullptr);
-    EXPECT_NE(toolkit->framePackage, nullptr);
-    EXPECT_EQ(toolkit->framePackage->package, nullptr);
     EXPECT_TRUE(toolkit->globalHandlers.empty());
     ASSERT_NE(toolkit->dispatcherWindow, nullptr);
     HWND dispatcher = toolkit->dispatcherWindow;

@@ -264,8 +264,7 @@ TEST_F(WindowMarkup, UnreadableFramePackageFailsCleanly)
     files.files[L"frame.lz"] = "this is no package at all";
     EXPECT_FALSE(loadFramePackage(L"frame.lz", &error));
     EXPECT_EQ(error.rfind(L"the frame package \"frame.lz\" is damaged", 0), 0u) << narrow(error);
-    EXPECT_EQ(Toolkit::instance()->framePackage->package, nullptr);
-    EXPECT_EQ(Toolkit::instance()->framePackage->image, nullptr);
+    EXPECT_EQ(loadedFramePackage(), nullptr);
 }
 
 TEST_F(WindowMarkup, LoadingAgainReplacesThePackage)

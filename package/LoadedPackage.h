@@ -1,0 +1,35 @@
+// A package read through a file system and opened over that image: the two live and go together.
+#pragma once
+
+#include "FileBuffer.h"
+#include "Package.h"
+
+#include <memory>
+#include <string>
+
+class FileSystem;
+
+class LoadedPackage {
+public:
+    enum class Status { loaded, unreadable, damaged };
+
+    LoadedPackage() = default;
+    ~LoadedPackage() { reset(); }
+    LoadedPackage(LoadedPackage&&) = default;
+    LoadedPackage(const LoadedPackage&) = delete;
+    LoadedPackage& operator=(const LoadedPackage&) = delete;
+
+    // Releases what was held, then reads `name` through `files` and opens it. `reason` receives
+    // why a readable image is not a package.
+    Status load(FileSystem* files, const std::wstring& name, std::string* reason = nullptr);
+    // The package first, since it reads the image, then the image.
+    void reset();
+
+    explicit operator bool() const { return package_ != nullptr; }
+    const Package* get() const { return package_.get(); }
+    const Package* operator->() const { return package_.get(); }
+
+private:
+    FileBuffer image_;
+    std::unique_ptr<Package> package_;
+};
