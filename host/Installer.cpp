@@ -1,6 +1,7 @@
 // Start-up and tear-down: the installer mutex, the restart check, cleanup, and the UI script run.
 #include "Installer.h"
 
+#include "NamedResources.h"
 #include "PreInstallCleanup.h"
 #include "RestartCheck.h"
 
@@ -19,7 +20,9 @@
 #include <string>
 
 const NamedResource kNamedResources[5] = {
-    {L"UI.lua", 111}, {L"frame.lz", 113}, {L"LG.lua", 114}, {L"program.lz", 115}, {L"style.lz", 116},
+#define ORVO_NAMED_RESOURCE(id, name) {name, id},
+    ORVO_NAMED_RESOURCES(ORVO_NAMED_RESOURCE)
+#undef ORVO_NAMED_RESOURCE
 };
 
 namespace {

@@ -360,19 +360,19 @@ protected:
 
 TEST_F(ButtonTest, ReleasedInsideClicksAfterTheReleaseIsHandled)
 {
-    button->flags |= Flag::captured;
+    button->setRoutingState(Flag::captured, true);
     host.cursor = {50, 20};
     ControlEvent up = release();
     EXPECT_NE(up.handled, 0);
     EXPECT_TRUE(log.empty()) << "the button's own handler handled the release first";
-    button->flags &= ~Flag::captured;   // what the window does after the release
+    button->setRoutingState(Flag::captured, false);   // what the window does after the release
     pumpMessages();
     EXPECT_EQ(log, (std::vector<std::string>{"click after release"}));
 }
 
 TEST_F(ButtonTest, ReleasedOutsideIsHandledWithoutClick)
 {
-    button->flags |= Flag::captured;
+    button->setRoutingState(Flag::captured, true);
     host.cursor = {95, 20};
     ControlEvent up = release();
     EXPECT_NE(up.handled, 0);
