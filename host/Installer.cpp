@@ -4,8 +4,8 @@
 #include "NamedResources.h"
 #include "PreInstallCleanup.h"
 #include "RestartCheck.h"
+#include "ToolkitParts.h"
 
-#include <MarkupLayer.h>
 #include <MessageBox.h>
 #include <SRService.h>
 #include <ScriptState.h>
@@ -71,7 +71,7 @@ int runInstaller(const FileSystemFactory& makeFileSystem)
 
     platform::OleScope ole;
     SRService::start();
-    installMarkupLayer();
+    installToolkitParts();
     Toolkit::start();
     // Both packages are resources of this executable. Should one be unusable, the installer goes
     // on: a window then fails to build with a script error that says why, instead of a silent exit.
