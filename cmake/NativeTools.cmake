@@ -16,7 +16,7 @@ function(orvo_make_package out dir)
     file(GLOB_RECURSE inputs CONFIGURE_DEPENDS ${dir}/*)
     add_custom_command(OUTPUT ${out}
         COMMAND ${ORVO_NATIVE_LZPACK} create --lzma=7 ${out} ${dir}
-        DEPENDS native_tools ${inputs}
+        DEPENDS native_tools ${ORVO_NATIVE_LZPACK} ${inputs}
         COMMENT "Packing ${dir}"
         VERBATIM)
 endfunction()

@@ -37,15 +37,11 @@ void takeTabPage(Control* control, std::unique_ptr<Control> page)
     item->content = page.release();
 }
 
-void buildControlElements(Toolkit& toolkit)
-{
-    registerControlElements(toolkit.elementFactory);
-}
-
 } // namespace
 
-void registerControlElements(ElementFactory& factory)
+void registerControlElements(Toolkit& toolkit)
 {
+    ElementFactory& factory = toolkit.elementFactory;
     factory.addControl<TabControl>(L"TabControl");
     factory.addControl<ToggleIconButton>(L"ToggleIconButton");
     factory.addControl<Edit>(L"Edit");
@@ -70,5 +66,5 @@ void registerControlElements(ElementFactory& factory)
 
 void installControlElements()
 {
-    Toolkit::addPartsBuilder(buildControlElements);
+    Toolkit::addPartsBuilder(registerControlElements);
 }

@@ -18,17 +18,9 @@
 #include <Style.h>
 #include <Toolkit.h>
 
-namespace {
-
-void buildSkinStyles(Toolkit& toolkit)
+void registerSkinStyles(Toolkit& toolkit)
 {
-    registerSkinStyles(toolkit.elementFactory);
-}
-
-} // namespace
-
-void registerSkinStyles(ElementFactory& factory)
-{
+    ElementFactory& factory = toolkit.elementFactory;
     factory.addStyle<Style>(L"Style");
     factory.addStyle<Style_Background>(L"Background");
     factory.addStyle<Style_Button>(L"Button");
@@ -46,5 +38,5 @@ void registerSkinStyles(ElementFactory& factory)
 
 void installSkinStyles()
 {
-    Toolkit::addPartsBuilder(buildSkinStyles);
+    Toolkit::addPartsBuilder(registerSkinStyles);
 }

@@ -8,17 +8,9 @@
 #include <ElementFactory.h>
 #include <Toolkit.h>
 
-namespace {
-
-void buildWindowElements(Toolkit& toolkit)
+void registerWindowElements(Toolkit& toolkit)
 {
-    registerWindowElements(toolkit.elementFactory);
-}
-
-} // namespace
-
-void registerWindowElements(ElementFactory& factory)
-{
+    ElementFactory& factory = toolkit.elementFactory;
     factory.addControl<ComboBox>(L"ComboBox");
     factory.addControl<TitleBar>(L"TitleBar");
     factory.addControl<WebBrowser>(L"WebBrowser");
@@ -26,5 +18,5 @@ void registerWindowElements(ElementFactory& factory)
 
 void installWindowElements()
 {
-    Toolkit::addPartsBuilder(buildWindowElements);
+    Toolkit::addPartsBuilder(registerWindowElements);
 }

@@ -1,9 +1,9 @@
 // The markup elements of the controls that own windows of their own.
 #pragma once
 
-class ElementFactory;
+class Toolkit;
 
 // ComboBox, TitleBar and WebBrowser.
-void registerWindowElements(ElementFactory& factory);
+void registerWindowElements(Toolkit& toolkit);
 // Has Toolkit::start register them; call before it.
 void installWindowElements();
