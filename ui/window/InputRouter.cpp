@@ -86,6 +86,17 @@ Control* InputRouter::hitTest(Point point) const
     return root->hitTest(point);
 }
 
+bool InputRouter::armTracking()
+{
+    // The platform arms leave and hover tracking only while the cursor is over the window (and
+    // answers success anyway): a window still being shown, or one the cursor has already left,
+    // is armed by a later move instead.
+    POINT cursor{};
+    if (!GetCursorPos(&cursor) || WindowFromPoint(cursor) != window_.hwnd)
+        return false;
+    return window_.trackMouse(true);
+}
+
 void InputRouter::postMouseMove()
 {
     if (window_.hwnd && IsWindow(window_.hwnd))
@@ -209,7 +220,7 @@ bool InputRouter::changeHover(Control* hit)
 void InputRouter::mouseMove(WPARAM wparam, LPARAM lparam)
 {
     if (!mouseTracking_)
-        mouseTracking_ = window_.trackMouse(true);
+        mouseTracking_ = armTracking();
     Control* hit = hitTest(pointOf(lparam));
     Held target(hit);
     if (hit != hoveredControl_ && !changeHover(hit))
@@ -244,7 +255,7 @@ void InputRouter::mouseLeave()
 void InputRouter::mouseHover(WPARAM, LPARAM lparam)
 {
     // armed again, so that every pause over a control shows its tip
-    mouseTracking_ = window_.trackMouse(true);
+    mouseTracking_ = armTracking();
     if (capturedControl_)
         return;
     Control* hit = hitTest(pointOf(lparam));
@@ -255,10 +266,14 @@ void InputRouter::mouseHover(WPARAM, LPARAM lparam)
 
 void InputRouter::windowShown(bool shown)
 {
-    if (shown)
+    if (shown) {
+        // the hover under a cursor already inside, at once; and once the window is visible,
+        // again, so that leaving it is tracked
         SendMessageW(window_.hwnd, WM_MOUSEMOVE, 0, packPoint(window_.cursorPosition()));
-    else
+        postMouseMove();
+    } else {
         SendMessageW(window_.hwnd, WM_MOUSELEAVE, 0, 0);
+    }
 }
 
 void InputRouter::mouseWheel(WPARAM wparam, LPARAM lparam)
@@ -398,6 +413,9 @@ void InputRouter::releaseCapture()
 
 void InputRouter::captureLost()
 {
+    // The platform may end leave and hover tracking with the capture without a word: the next
+    // move arms it again.
+    mouseTracking_ = false;
     Control* control = capturedControl_;
     if (!control)
         return;

@@ -61,6 +61,8 @@ private:
     // Moves the hover to `hit` (null: nothing hovered): leave and enter events, outer first.
     bool changeHover(Control* hit);
     void postMouseMove();
+    // Asks for leave and hover reports; true when they will come.
+    bool armTracking();
 
     WindowImpl& window_;
     Control* capturedControl_ = nullptr;   // not owned
