@@ -124,13 +124,7 @@ int windowGone(lua_State* L)
 int pump(lua_State* L)
 {
     std::wstring path = widen(luaL_checkstring(L, 1));
-    DWORD start = GetTickCount();
-    while (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount() - start < 20000) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&msg);
-    }
+    pumpMessagesUntil([&] { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; });
     return 0;
 }
 
