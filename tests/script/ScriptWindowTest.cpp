@@ -10,6 +10,8 @@
 #include <ShadowedWindow.h>
 #include <WindowBase.h>
 
+#include <thread>
+
 extern "C" {
 #include <lauxlib.h>
 #include <lua.h>
@@ -211,6 +213,75 @@ TEST_F(ScriptWindow, TimersStopWhenTheStateCloses)
             DispatchMessageW(&message);
     }
     EXPECT_EQ(ticks, after);
+}
+
+namespace {
+
+// Answers the first dialog box of this process with a button, from another thread, as a person would.
+struct BoxAnswerer {
+    static BOOL CALLBACK ours(HWND window, LPARAM found)
+    {
+        wchar_t name[16] = {};
+        DWORD process = 0;
+        GetClassNameW(window, name, 16);
+        GetWindowThreadProcessId(window, &process);
+        if (wcscmp(name, L"#32770") != 0 || process != GetCurrentProcessId() || !IsWindowVisible(window))
+            return TRUE;
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    explicit BoxAnswerer(WPARAM button)
+        : thread([button] {
+              for (int i = 0; i < 200; ++i) {
+                  Sleep(50);
+                  HWND box = nullptr;
+                  EnumWindows(ours, reinterpret_cast<LPARAM>(&box));
+                  if (box) {
+                      Sleep(200);   // let it finish showing
+                      PostMessageW(box, WM_COMMAND, button, 0);
+                      return;
+                  }
+              }
+          })
+    {
+    }
+    ~BoxAnswerer() { thread.join(); }
+    std::thread thread;
+};
+
+} // namespace
+
+TEST_F(ScriptWindow, TheFolderPickerAnswersAPathOrNothingAndClosesWhenTheScriptFails)
+{
+    {
+        BoxAnswerer cancel(IDCANCEL);
+        auto boxes = run(R"(
+            local w = createWindow("main.xml")
+            local path = w:browseForFolder("pick one")
+            T.note(tostring(path))
+        )", kWithShadow);
+        EXPECT_TRUE(boxes.empty());
+        EXPECT_EQ(notes, (std::vector<std::string>{"nil"}));
+    }
+    {
+        BoxAnswerer ok(IDOK);
+        auto boxes = run(R"(
+            local w = createWindow("main.xml")
+            local path = w:browseForFolder("pick one")
+            T.note(type(path))
+        )", kWithShadow);
+        EXPECT_TRUE(boxes.empty());
+        EXPECT_EQ(notes, (std::vector<std::string>{"string"}));
+    }
+    auto boxes = run(R"(
+        local w = createWindow("main.xml")
+        w:setTimer(500, function() error("failed under the picker") end)
+        w:browseForFolder("nobody answers")
+        T.note("after the picker")
+    )", kWithShadow);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(narrow(boxes[0].text).find("failed under the picker"), std::string::npos);
+    EXPECT_TRUE(notes.empty());
 }
 
 TEST_F(ScriptWindow, AFailingTimerEndsTheDialogAndTheScriptWithOneBox)
