@@ -11,12 +11,14 @@ ExternalProject_Add(native_tools
     BUILD_BYPRODUCTS ${ORVO_NATIVE_LZPACK}
     INSTALL_COMMAND "")
 
-# orvo_make_package(TARGET OUT DIR): OUT is rebuilt from every file under DIR.
+# orvo_make_package(OUT DIR [DEPENDS...]): OUT is rebuilt from every file under DIR; a folder made
+# by the build names what makes it (a stamp) as further dependencies.
 function(orvo_make_package out dir)
     file(GLOB_RECURSE inputs CONFIGURE_DEPENDS ${dir}/*)
+    list(APPEND inputs ${ARGN})
     add_custom_command(OUTPUT ${out}
         COMMAND ${ORVO_NATIVE_LZPACK} create --lzma=7 ${out} ${dir}
-        DEPENDS native_tools ${inputs}
+        DEPENDS native_tools ${ORVO_NATIVE_LZPACK} ${inputs}
         COMMENT "Packing ${dir}"
         VERBATIM)
 endfunction()

@@ -1,10 +1,11 @@
 // Start-up and tear-down: the installer mutex, the restart check, cleanup, and the UI script run.
 #include "Installer.h"
 
+#include "NamedResources.h"
 #include "PreInstallCleanup.h"
 #include "RestartCheck.h"
+#include "ToolkitParts.h"
 
-#include <MarkupLayer.h>
 #include <MessageBox.h>
 #include <SRService.h>
 #include <ScriptState.h>
@@ -19,7 +20,9 @@
 #include <string>
 
 const NamedResource kNamedResources[5] = {
-    {L"UI.lua", 111}, {L"frame.lz", 113}, {L"LG.lua", 114}, {L"program.lz", 115}, {L"style.lz", 116},
+#define ORVO_NAMED_RESOURCE(id, name) {name, id},
+    ORVO_NAMED_RESOURCES(ORVO_NAMED_RESOURCE)
+#undef ORVO_NAMED_RESOURCE
 };
 
 namespace {
@@ -68,7 +71,7 @@ int runInstaller(const FileSystemFactory& makeFileSystem)
 
     platform::OleScope ole;
     SRService::start();
-    installMarkupLayer();
+    installToolkitParts();
     Toolkit::start();
     // Both packages are resources of this executable. Should one be unusable, the installer goes
     // on: a window then fails to build with a script error that says why, instead of a silent exit.

@@ -1,6 +1,8 @@
 // File systems over the executable's resources and over a folder.
 #include "FileSystem.h"
 
+#include "NamedResources.h"
+
 #include <platform/Handle.h>
 
 #include <windows.h>
@@ -12,7 +14,7 @@ namespace {
 
 FileSystem* current = nullptr;
 
-constexpr wchar_t kResourceType[] = L"_OrvoResc";
+constexpr wchar_t kResourceType[] = ORVO_WIDE_NAME(ORVO_RESOURCE_TYPE);
 
 // A copy of `size` bytes followed by the 4 zero bytes every file-system buffer carries.
 void* allocateWithTerminator(uint64_t size)

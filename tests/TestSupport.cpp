@@ -1,6 +1,7 @@
 // Helpers shared by the Windows tests.
 #include "TestSupport.h"
 
+#include <FileTree.h>
 #include <platform/Handle.h>
 #include <platform/Utf.h>
 
@@ -20,26 +21,6 @@ int captureBox(HWND, const wchar_t* text, const wchar_t* title, UINT style)
     return IDOK;
 }
 
-void removeTree(const std::wstring& dir)
-{
-    WIN32_FIND_DATAW data;
-    platform::FindHandle find(FindFirstFileW((dir + L"*").c_str(), &data));
-    if (find) {
-        do {
-            std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            std::wstring path = dir + name;
-            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                removeTree(path + L"\\");
-            else
-                DeleteFileW(path.c_str());
-        } while (FindNextFileW(find.get(), &data));
-    }
-    RemoveDirectoryW(dir.c_str());
-}
-
 } // namespace
 
 TempDir::TempDir()
@@ -54,7 +35,7 @@ TempDir::TempDir()
 
 TempDir::~TempDir()
 {
-    removeTree(path_);
+    deleteTree(path_, true);
 }
 
 bool writeFile(const std::wstring& path, const std::string& bytes)
@@ -77,6 +58,22 @@ std::string readFile(const std::wstring& path)
     ReadFile(file.get(), &out[0], DWORD(out.size()), &read, nullptr);
     out.resize(read);
     return out;
+}
+
+bool pumpMessagesUntil(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    return true;
 }
 
 std::wstring widen(const std::string& utf8)

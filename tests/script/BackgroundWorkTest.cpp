@@ -45,21 +45,9 @@ int codeOf(const std::string& text)
     return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + 5);
 }
 
-// Runs the UI thread's messages (and so the task service's tasks) until `done` or the time-out.
 bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000)
 {
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    return true;
+    return pumpMessagesUntil(done, timeoutMs);
 }
 
 // Runs orvo-run.exe over `dir` and returns its exit code; fails the test when it does not end.

@@ -3,13 +3,16 @@
 
 #include "Control.h"
 #include "GatheredDelegates.h"
+#include "PanelElements.h"
 
 #include <platform/CriticalSection.h>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
+#include <vector>
 
 AlphaBlendProc Toolkit::AlphaBlend = nullptr;
 
@@ -19,7 +22,11 @@ constexpr UINT kDeferredCall = WM_USER + 1;
 constexpr wchar_t kDispatcherClass[] = L"Dispatcher_Quorra512";
 
 std::atomic<Toolkit*> current{nullptr};
-Toolkit::PartsBuilder partsBuilder = nullptr;
+std::vector<Toolkit::PartsBuilder>& partsBuilders()
+{
+    static std::vector<Toolkit::PartsBuilder> builders;
+    return builders;
+}
 
 // Guards the toolkit pointer while a deferred call is posted and while shutdown lets it go.
 // Made on first use, so a post from any thread before start finds it ready.
@@ -101,9 +108,11 @@ bool Toolkit::start()
         AlphaBlend = reinterpret_cast<AlphaBlendProc>(
             reinterpret_cast<void*>(GetProcAddress(toolkit->msimg32, "AlphaBlend")));
 
-    // the tables, the (empty) style registry and the frame package come from the markup layer
-    if (partsBuilder)
-        partsBuilder(*toolkit);
+    // the core's own panels; the other layers bring the rest: tables, their elements and styles,
+    // the (empty) style registry and the frame package
+    registerPanelElements(toolkit->elementFactory);
+    for (PartsBuilder builder : partsBuilders())
+        builder(*toolkit);
 
     toolkit->dispatcherWindow = createDispatcherWindow();
     if (!toolkit->dispatcherWindow)
@@ -130,8 +139,7 @@ void Toolkit::shutdown()
     {
         LockGuard guard;
         toolkit->globalHandlers.clear();   // released, not disarmed
-        toolkit->elementFactory.controlCreators.clear();
-        toolkit->elementFactory.styleCreators.clear();
+        toolkit->elementFactory.clear();
         toolkit->setterTable.clear();
         AlphaBlend = nullptr;
         if (toolkit->msimg32)
@@ -157,9 +165,17 @@ Toolkit* Toolkit::instance()
     return current.load();
 }
 
-void Toolkit::setPartsBuilder(PartsBuilder builder)
+void Toolkit::addPartsBuilder(PartsBuilder builder)
 {
-    partsBuilder = builder;
+    auto& builders = partsBuilders();
+    if (builder && std::find(builders.begin(), builders.end(), builder) == builders.end())
+        builders.push_back(builder);
+}
+
+void Toolkit::removePartsBuilder(PartsBuilder builder)
+{
+    auto& builders = partsBuilders();
+    builders.erase(std::remove(builders.begin(), builders.end(), builder), builders.end());
 }
 
 bool Toolkit::addGlobalHandler(int32_t code, void* target, HandlerFunction function)

@@ -44,8 +44,8 @@ void applyAttributes(Object* object, const XmlNode* element)
         if (!flag)
             continue;
         if (value == L"1")
-            control->flags |= flag;
+            control->writeFlags(flag, true);
         else
-            control->flags &= ~flag;
+            control->writeFlags(flag, false);
     }
 }

@@ -1,7 +1,6 @@
 // The markup layer's contribution to Toolkit::start.
 #include "MarkupLayer.h"
 
-#include "ElementCreators.h"
 #include "SetterTable.h"
 #include "StyleRegistry.h"
 #include "WindowMarkup.h"
@@ -11,13 +10,11 @@
 void buildMarkupTables(Toolkit& toolkit)
 {
     fillSetterTable(toolkit.setterTable);
-    fillControlCreators(toolkit.elementFactory);
-    fillStyleCreators(toolkit.elementFactory);
     toolkit.styleRegistry = std::make_unique<StyleRegistry>();
     toolkit.framePackage = std::make_unique<MarkupFramePackage>();
 }
 
 void installMarkupLayer()
 {
-    Toolkit::setPartsBuilder(buildMarkupTables);
+    Toolkit::addPartsBuilder(buildMarkupTables);
 }

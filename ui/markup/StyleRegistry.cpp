@@ -200,21 +200,13 @@ Style* StyleRegistry::makeStyle(const uint8_t* data, size_t size, std::wstring* 
         return nullptr;
     }
 
-    Style* style = nullptr;
-    Toolkit* toolkit = Toolkit::instance();
-    if (toolkit) {
-        auto creator = toolkit->elementFactory.styleCreators.find(toWide(xmlValue(classAttribute)));
-        if (creator != toolkit->elementFactory.styleCreators.end()) {
-            Object* object = creator->second->create();
-            style = dynamic_cast<Style*>(object);
-            if (!style)
-                delete object;
-        }
-    }
+    std::unique_ptr<Style> style;
+    if (Toolkit* toolkit = Toolkit::instance())
+        style = toolkit->elementFactory.makeStyle(toWide(xmlValue(classAttribute)));
     if (!style)
-        style = new Style();   // an unknown class paints with the plain recipe
-    applyAttributes(style, properties);
-    return style;
+        style = std::make_unique<Style>();   // an unknown class paints with the plain recipe
+    applyAttributes(style.get(), properties);
+    return style.release();
 }
 
 SkinImage* StyleRegistry::image(const std::wstring& name)

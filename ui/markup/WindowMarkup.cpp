@@ -5,7 +5,6 @@
 
 #include <FileSystem.h>
 #include <Panel.h>
-#include <TabItem.h>
 #include <Toolkit.h>
 #include <platform/Utf.h>
 
@@ -90,33 +89,27 @@ std::unique_ptr<Control> buildElement(const XmlNode* element)
     Toolkit* toolkit = Toolkit::instance();
     if (!element || !toolkit)
         return nullptr;
-    const std::wstring name = toWide(xmlName(element));
-    auto creator = toolkit->elementFactory.controlCreators.find(name);
-    if (creator == toolkit->elementFactory.controlCreators.end())
-        return nullptr;   // text and unknown elements drop out with everything inside them
-    std::unique_ptr<Object> made(creator->second->create());
-    Control* control = dynamic_cast<Control*>(made.get());
+    ElementFactory::ContentRule content = nullptr;
+    // text and unknown elements drop out with everything inside them
+    std::unique_ptr<Control> control = toolkit->elementFactory.makeControl(toWide(xmlName(element)), &content);
     if (!control)
         return nullptr;
-    made.release();
-    std::unique_ptr<Control> result(control);
 
-    applyAttributes(control, element);
+    applyAttributes(control.get(), element);
 
-    if (name == L"TabItem") {
-        // the first child node is the page; the tab control shows it, it is not a child here
-        if (auto* item = dynamic_cast<TabItem*>(control))
-            item->content = buildElement(element->first_node()).release();
-        return result;
+    if (content) {
+        // the first child node is the control's content (a tab item's page), not a child here
+        content(control.get(), buildElement(element->first_node()));
+        return control;
     }
-    auto* panel = dynamic_cast<Panel*>(control);
+    auto* panel = dynamic_cast<Panel*>(control.get());
     if (!panel)
-        return result;   // only panels have children
+        return control;   // only panels have children
     for (const XmlNode* child = element->first_node(); child; child = child->next_sibling()) {
         std::unique_ptr<Control> built = buildElement(child);
         // a fresh control has no parent, so the panel takes it; not attached yet, so no events
         if (built && panel->addChild(built.get()))
             built.release();
     }
-    return result;
+    return control;
 }

@@ -53,7 +53,7 @@ void collect(Control* control, std::map<int32_t, Control*>& byId)
     if (const int32_t* id = control->intProperties.get(PropertyKey::id))
         byId[*id] = control;
     if (auto* panel = dynamic_cast<Panel*>(control)) {
-        for (Control* child = panel->firstChild; child; child = child->nextSibling)
+        for (Control* child = panel->firstChild(); child; child = child->nextSibling())
             collect(child, byId);
     }
 }
