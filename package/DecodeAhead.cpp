@@ -193,12 +193,16 @@ uint32_t DecodeAhead::pickNext()
     return found;
 }
 
-// Room for `need` more bytes and one more entry, giving up ready entries that are expected later
-// than `id`, the farthest first. Nothing is given up unless that makes enough room.
+// Room for one more entry of `need` bytes, giving up ready entries that are expected later than
+// `id`, the farthest first. Nothing is given up unless that makes enough room.
 bool DecodeAhead::makeRoom(uint32_t id, uint64_t need)
 {
-    auto fits = [&] { return held_ + need <= budget_ && heldCount_ < kMostAhead; };
-    if (fits())
+    // two entries may always be held, so that a decoder can work while the next one waits to be
+    // taken, even when together they are more than the budget
+    auto roomFor = [&](uint64_t held, size_t count) {
+        return (held + need <= budget_ || count < kAlwaysAhead) && count < kMostAhead;
+    };
+    if (roomFor(held_, heldCount_))
         return true;
     size_t limit = order_.distance(id);
     std::vector<std::pair<size_t, uint32_t>> later;   // (distance, id)
@@ -212,11 +216,11 @@ bool DecodeAhead::makeRoom(uint32_t id, uint64_t need)
             freeable += slots_[other].entry->unpackedSize;
         }
     }
-    if (held_ - freeable + need > budget_ || heldCount_ - later.size() >= kMostAhead)
+    if (!roomFor(held_ - freeable, heldCount_ - later.size()))
         return false;
     std::sort(later.rbegin(), later.rend());
     for (const auto& [distance, other] : later) {
-        if (fits())
+        if (roomFor(held_, heldCount_))
             break;
         Slot& slot = slots_[other];
         Package::freeEntry(slot.buffer);
@@ -224,7 +228,7 @@ bool DecodeAhead::makeRoom(uint32_t id, uint64_t need)
         release(slot);
         ++stats_.dropped;
     }
-    return fits();
+    return roomFor(held_, heldCount_);
 }
 
 // Returns a slot's bytes to the budget; its buffer has been handed over or freed.

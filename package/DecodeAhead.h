@@ -20,15 +20,16 @@
 // decoded again on request, so a damaged entry fails there and only there.
 //
 // Memory stays bounded: decoded bytes not yet handed over (being decoded or ready) never exceed
-// the budget, and at most kMostAhead entries are held. Only LZMA entries are decoded ahead (stored
-// ones are a copy); one larger than the budget is decoded on request. When the budget is short,
-// ready entries expected later than the next one to decode give way.
+// the budget or two entries, whichever is larger, and at most kMostAhead entries are held. Only
+// LZMA entries are decoded ahead (stored ones are a copy); one larger than the budget is decoded
+// on request. When room is short, ready entries expected later than the next one to decode give way.
 //
 // Destruction stops the decoders within about a megabyte of output each, joins them and frees
 // every buffer not handed over. The Package must outlive this object.
 class DecodeAhead {
 public:
     static constexpr size_t kDefaultBudget = size_t(64) << 20;
+    static constexpr size_t kAlwaysAhead = 2;
     static constexpr size_t kMostAhead = 256;
 
     // Starts `decoders` threads; with 0 (or when no thread can be started) every read is a plain
