@@ -81,8 +81,8 @@ int wmain(int argc, wchar_t** argv)
         ahead = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     }
     std::printf("entries %zu bytes %llu decoders %u alone %.3f ahead %.3f ready %zu waited %zu on_demand %zu "
-                "dropped %zu peak_held %llu\n",
+                "stored %zu dropped %zu peak_held %llu\n",
                 names.size(), static_cast<unsigned long long>(bytes), cores, alone, ahead, stats.ready, stats.waited,
-                stats.onDemand, stats.dropped, static_cast<unsigned long long>(stats.peakBytes));
+                stats.onDemand, stats.stored, stats.dropped, static_cast<unsigned long long>(stats.peakBytes));
     return 0;
 }

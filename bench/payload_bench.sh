@@ -90,10 +90,13 @@ extract_worker() {   # extract_worker MODE ROUND: MODE off (ORVO_DECODE_AHEAD=0)
     rm -rf "$work/out" "$work/result"
     mkdir "$work/out"
     sync
+    # the worker's debugger output says how its requests were served
     if [ "$mode" = off ]; then
-        timed "$work/t-$mode-$round" env ORVO_DECODE_AHEAD=0 "$build/wine-run" "$runner" "$(winpath "$run")"
+        timed "$work/t-$mode-$round" env ORVO_DECODE_AHEAD=0 WINEDEBUG=-all,+debugstr \
+            "$build/wine-run" "$runner" "$(winpath "$run")" 2>"$work/debug-$mode-$round"
     else
-        timed "$work/t-$mode-$round" env -u ORVO_DECODE_AHEAD "$build/wine-run" "$runner" "$(winpath "$run")"
+        timed "$work/t-$mode-$round" env -u ORVO_DECODE_AHEAD WINEDEBUG=-all,+debugstr \
+            "$build/wine-run" "$runner" "$(winpath "$run")" 2>"$work/debug-$mode-$round"
     fi
     read -r extracted failed loop < <(tr -d '\r' <"$work/result") || { echo "the worker wrote no result" >&2; exit 1; }
     [ "$extracted" = "$files" ] && [ "$failed" = 0 ] || { echo "worker ($mode): $extracted extracted, $failed failed" >&2; exit 1; }
@@ -146,6 +149,8 @@ echo
 echo "lzpack create, $cores jobs over 1 job:        $(ratio "$create1" "$createN")x  (target 1.8x on 2 cores)"
 echo "extractFile loop, decode ahead on over off:   $(ratio "$loop_off" "$loop_on")x  (target 1.4x on 2 cores)"
 echo "orvo-run start to exit, on over off:          $(ratio "$wall_off" "$wall_on")x"
+served=$(grep -ho 'LuaWork: [^"]*decoders;[^"\\]*' "$work/debug-on-$rounds" | tail -1)
+echo "decode ahead, last round: ${served:-no report from the worker}"
 limit=$(( budget_mib + largest / 1048576 + 32 ))
 echo "peak memory with decode ahead: $rss_on MiB; without: $rss_off MiB; growth $(( rss_on - rss_off )) MiB;" \
      "budget + largest entry + 32 MiB = $limit MiB, plus the package image held whole ($(( image / 1048576 )) MiB) = $(( limit + image / 1048576 )) MiB"

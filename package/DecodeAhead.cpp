@@ -95,7 +95,7 @@ uint8_t* DecodeAhead::readEntry(const std::u16string& name, uint64_t* size)
             *size = length;
         return buffer;
     }
-    ++stats_.onDemand;
+    ++(entry->unpackedSize ? stats_.onDemand : stats_.stored);
     lock.unlock();
     return package_.readRecord(*entry, size);
 }

@@ -50,6 +50,7 @@ public:
         size_t ready = 0;      // handed over already decoded
         size_t waited = 0;     // being decoded when asked for: waited for
         size_t onDemand = 0;   // decoded on the caller's thread
+        size_t stored = 0;     // stored as is: copied on the caller's thread
         size_t dropped = 0;    // decoded ahead, then given up for the budget
         uint64_t peakBytes = 0;   // most decoded bytes held at once
     };

@@ -151,6 +151,21 @@ unsigned decodeAheadThreads()
     return cores > 1 ? unsigned(std::min<unsigned long>(cores, kMostDecoders)) : 0;
 }
 
+// One line for the debugger: how the worker's requests were served.
+void reportDecoders(const LoadedPackage& work)
+{
+    const DecodeAhead* decoders = work.decoders();
+    if (!decoders)
+        return;
+    DecodeAhead::Stats stats = decoders->stats();
+    std::string line = "LuaWork: " + std::to_string(decoders->decoders()) + " decoders; entries ready " +
+                       std::to_string(stats.ready) + ", waited for " + std::to_string(stats.waited) +
+                       ", decoded on request " + std::to_string(stats.onDemand) + ", stored " +
+                       std::to_string(stats.stored) + ", given up " +
+                       std::to_string(stats.dropped) + "; most held " + std::to_string(stats.peakBytes) + " bytes\n";
+    OutputDebugStringA(line.c_str());
+}
+
 void runWork(WorkParameters& params)
 {
     platform::OleScope ole;
@@ -195,6 +210,7 @@ void runWork(WorkParameters& params)
     if (luaL_loadstring(L, script.text()) != LUA_OK || lua_pcall(L, 0, 0, 0) != LUA_OK)
         showError(errorText(L));   // shown from this thread: it blocks only the worker
     lua_settop(L, top);
+    reportDecoders(work);
 }
 
 DWORD WINAPI workerMain(void* argument)

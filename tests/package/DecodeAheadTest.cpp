@@ -230,5 +230,5 @@ TEST(DecodeAhead, WithoutDecodersReadsAreThePlainReadersOnTheCallersThread)
     EXPECT_EQ(ahead.decoders(), 0u);
     ahead.settle();
     expectSameAsReader(*f.package, ahead, f.names(), "no decoders");
-    EXPECT_EQ(ahead.stats().ready + ahead.stats().waited + ahead.stats().onDemand, 0u);
+    EXPECT_EQ(ahead.stats().ready + ahead.stats().waited + ahead.stats().onDemand + ahead.stats().stored, 0u);
 }
