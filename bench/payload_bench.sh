@@ -28,12 +28,14 @@ display_start
 wine_prefix_init
 wineserver_start
 winpath() { echo "Z:${1//\//\\}"; }
-timed() {   # timed OUTFILE COMMAND...: wall seconds and peak RSS (KiB) of COMMAND into OUTFILE
+timed() {   # timed OUTFILE COMMAND...: wall seconds, peak RSS (KiB) and CPU seconds of COMMAND into OUTFILE
     local out=$1
     shift
-    /usr/bin/time -f "%e %M" -o "$out" "$@" >/dev/null
+    /usr/bin/time -f "%e %M %U %S" -o "$out" "$@" >/dev/null
 }
 median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
+
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # --- payload (kept in the build folder while the generator stays the same) ------------------------
 stamp=$(sha1sum "$top/bench/payload.py" | cut -c1-12)
@@ -120,6 +122,7 @@ read -r _ _ _ _ _ decoders _ alone _ ahead _ <<<"$("$build/wine-run" "$decode_be
 
 # --- table -----------------------------------------------------------------------------------------
 wall() { cut -d' ' -f1 "$1"; }
+cpu() { awk '{printf "%.1f", $3 + $4}' "$1"; }
 rss() { echo "$(( $(cut -d' ' -f2 "$1") / 1024 ))"; }
 loop_off=$(cat "$work"/loop-off-* | median)
 loop_on=$(cat "$work"/loop-on-* | median)
@@ -130,21 +133,21 @@ rss_on=$(for f in "$work"/t-on-*; do rss "$f"; done | sort -n | tail -1)
 create1=$(wall "$work/t-create1")
 createN=$(wall "$work/t-createN")
 ratio() { echo "scale=2; $1 / $2" | bc; }
-row() { printf '%-56s %8.2f %8.1f   %s\n' "$1" "$2" "$(echo "scale=1; $bytes / 1000000 / $2" | bc)" "$3"; }
+row() { printf '%-56s %8.2f %8.1f %8s   %s\n' "$1" "$2" "$(echo "scale=1; $bytes / 1000000 / $2" | bc)" "$3" "$4"; }
 
 echo "payload: $files files, $(( bytes / 1000000 )) MB, largest $(( largest / 1000000 )) MB; package $(( image / 1000000 )) MB;" \
-     "$cores cores; medians of $rounds rounds"
-printf '%-56s %8s %8s   %s\n' "" "seconds" "MB/s" "peak memory (RSS of the process)"
-row "lzpack create, native, 1 job" "$create1" "$(rss "$work/t-create1") MiB"
-row "lzpack create, native, $cores jobs" "$createN" "$(rss "$work/t-createN") MiB"
-row "extractFile loop, orvo-run (Wine), decode ahead off" "$loop_off" "$rss_off MiB"
-row "extractFile loop, orvo-run (Wine), decode ahead on" "$loop_on" "$rss_on MiB"
-row "orvo-run start to exit, decode ahead off" "$wall_off" "(Wine start and package read included)"
-row "orvo-run start to exit, decode ahead on" "$wall_on" ""
-row "lzpack extract, native" "$(wall "$work/t-lz")" "$(rss "$work/t-lz") MiB"
-row "lzpack extract, Windows build (Wine)" "$(wall "$work/t-lzwin")" "$(rss "$work/t-lzwin") MiB (Wine start included)"
-row "decode only, one thread (Wine)" "$alone" ""
-row "decode only, $decoders decoders ahead (Wine)" "$ahead" ""
+     "$cores cores; medians of $rounds rounds; load average before $load_before, after $(cut -d' ' -f1-3 /proc/loadavg)"
+printf '%-56s %8s %8s %8s   %s\n' "" "seconds" "MB/s" "CPU s" "peak memory (RSS of the process)"
+row "lzpack create, native, 1 job" "$create1" "$(cpu "$work/t-create1")" "$(rss "$work/t-create1") MiB"
+row "lzpack create, native, $cores jobs" "$createN" "$(cpu "$work/t-createN")" "$(rss "$work/t-createN") MiB"
+row "extractFile loop, orvo-run (Wine), decode ahead off" "$loop_off" "" "$rss_off MiB"
+row "extractFile loop, orvo-run (Wine), decode ahead on" "$loop_on" "" "$rss_on MiB"
+row "orvo-run start to exit, decode ahead off" "$wall_off" "" "(Wine start and package read included)"
+row "orvo-run start to exit, decode ahead on" "$wall_on" "" ""
+row "lzpack extract, native" "$(wall "$work/t-lz")" "$(cpu "$work/t-lz")" "$(rss "$work/t-lz") MiB"
+row "lzpack extract, Windows build (Wine)" "$(wall "$work/t-lzwin")" "" "$(rss "$work/t-lzwin") MiB (Wine start included)"
+row "decode only, one thread (Wine)" "$alone" "" ""
+row "decode only, $decoders decoders ahead (Wine)" "$ahead" "" ""
 echo
 echo "lzpack create, $cores jobs over 1 job:        $(ratio "$create1" "$createN")x  (target 1.8x on 2 cores)"
 echo "extractFile loop, decode ahead on over off:   $(ratio "$loop_off" "$loop_on")x  (target 1.4x on 2 cores)"
