@@ -11,7 +11,7 @@ ExternalProject_Add(native_tools
     BUILD_BYPRODUCTS ${ORVO_NATIVE_LZPACK}
     INSTALL_COMMAND "")
 
-# orvo_make_package(TARGET OUT DIR): OUT is rebuilt from every file under DIR.
+# orvo_make_package(OUT DIR): OUT is rebuilt from every file under DIR.
 function(orvo_make_package out dir)
     file(GLOB_RECURSE inputs CONFIGURE_DEPENDS ${dir}/*)
     add_custom_command(OUTPUT ${out}
@@ -19,4 +19,35 @@ function(orvo_make_package out dir)
         DEPENDS native_tools ${inputs}
         COMMENT "Packing ${dir}"
         VERBATIM)
+endfunction()
+
+# The skin images are drawn by a script and rendered by rsvg-convert at build time; nothing
+# binary is kept in the tree.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+find_program(ORVO_RSVG_CONVERT rsvg-convert)
+if(NOT ORVO_RSVG_CONVERT)
+    message(FATAL_ERROR "rsvg-convert not found: run tools/setup.sh")
+endif()
+
+# orvo_make_style_package(OUT STAGE): the style package OUT, made from the documents and fonts of
+# assets/style and the images that assets/skin/make_skin.py renders, gathered in the folder STAGE
+# (kept for tests and tools that read the files one by one). The target style_package builds it.
+function(orvo_make_style_package out stage)
+    set(generator ${CMAKE_SOURCE_DIR}/assets/skin/make_skin.py)
+    set(stamp ${stage}.stamp)
+    file(GLOB documents CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/assets/style/*)
+    add_custom_command(OUTPUT ${stamp}
+        COMMAND ${CMAKE_COMMAND} -E rm -rf ${stage}
+        COMMAND ${Python3_EXECUTABLE} ${generator} ${stage}
+        COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/assets/style ${stage}
+        COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
+        DEPENDS ${generator} ${documents}
+        COMMENT "Rendering the skin images"
+        VERBATIM)
+    add_custom_command(OUTPUT ${out}
+        COMMAND ${ORVO_NATIVE_LZPACK} create --lzma=7 ${out} ${stage}
+        DEPENDS native_tools ${stamp}
+        COMMENT "Packing ${stage}"
+        VERBATIM)
+    add_custom_target(style_package DEPENDS ${out})
 endfunction()
