@@ -169,6 +169,12 @@ TEST_F(SkinImages, OneFrameOfAVerticalStrip)
     EXPECT_EQ(pixel(0, 0), 0xC00000u);
     EXPECT_EQ(pixel(19, 29), 0xC00000u);
     EXPECT_EQ(pixel(20, 30), 0xFFFFFFu);
+
+    // extents that are not positive draw nothing rather than a mirrored copy
+    EXPECT_EQ(image->draw(dc(), 60, 0, -20, 30, 0, 0, 10, 10), 0);
+    EXPECT_EQ(image->draw(dc(), 60, 0, 20, 30, 0, 0, 10, 0), 0);
+    EXPECT_EQ(pixel(50, 10), 0xFFFFFFu);
+    EXPECT_EQ(pixel(60, 10), 0xFFFFFFu);
 }
 
 TEST_F(SkinImages, NoImageStaysSelectedAfterADraw)

@@ -242,6 +242,14 @@ TEST_F(SkinStyles, CheckButtonIconByStateAndTextBesideIt)
     EXPECT_GE(ink.left, 10 + 12 + 4 + 2);
     EXPECT_LE(ink.left, 10 + 12 + 4 + 2 + 2);
     EXPECT_LT(ink.height(), 16) << "in the DC's font, not the control's";
+
+    // a skin without an icon for the state still shows the text, from the left edge
+    Style* bare = style(L"check.xml");
+    bare->textProperties.set(PropertyKey::upIcon, L"absent.png");
+    paint(L"check.xml", box, rect);
+    ink = inkBounds(rect, 0xFFFFFF);
+    EXPECT_GE(ink.left, 10 + 4 + 2);
+    EXPECT_LE(ink.left, 10 + 4 + 2 + 2);
 }
 
 TEST_F(SkinStyles, CheckButtonExDrawsItsFrameInTheTopLeftCorner)
@@ -435,6 +443,16 @@ TEST_F(SkinStyles, SliderHalvesMeetAtTheThumbCentre)
         EXPECT_EQ(pixel(229, 58), 0xA0A0A0u);
         EXPECT_EQ(pixel(60, 57), 0xFFFFFFu) << "the halves are as high as their images, centred";
     }
+
+    // a vertical slider runs from the top: the track down to the thumb's centre, the rest below
+    slider.intProperties.set(PropertyKey::orientation, keywordValue(PropertyKey::vertical));
+    slider.rect = {0, 0, 20, 100};
+    setState(slider, enabled);
+    paint(L"slider.xml", slider, {200, 0, 220, 100});
+    EXPECT_EQ(pixel(210, 50), 0xC00000u);
+    EXPECT_EQ(pixel(205, 10), 0x2040E0u);
+    EXPECT_EQ(pixel(205, 90), 0xA0A0A0u);
+    EXPECT_EQ(pixel(201, 10), 0xFFFFFFu);
 }
 
 TEST_F(SkinStyles, ControlsChooseTheirDefaultStyles)

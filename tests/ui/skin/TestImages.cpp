@@ -74,6 +74,10 @@ void PaintFixture::fill(uint32_t rgb)
 
 uint32_t PaintFixture::pixel(int32_t x, int32_t y)
 {
+    if (x < 0 || y < 0 || x >= surface.width() || y >= surface.height()) {
+        ADD_FAILURE() << "(" << x << ", " << y << ") is outside the surface";
+        return 0xFFFFFFFF;
+    }
     GdiFlush();
     return surface.pixels()[int64_t(y) * surface.width() + x] & 0xFFFFFF;
 }
