@@ -19,8 +19,10 @@ public:
 
     // Decodes an image file held in memory (PNG, JPEG, BMP, GIF, PSD, HDR, PIC). A first byte 0x01
     // is a marker in front of the image data and is skipped. False, with the reason, for empty,
-    // damaged, unknown or oversized data; the object then holds no pixels.
-    bool decode(const uint8_t* data, size_t size, std::string* error = nullptr);
+    // damaged, unknown or oversized data (more than `maxPixelBytes` of RGBA pixels); the object
+    // then holds no pixels.
+    bool decode(const uint8_t* data, size_t size, std::string* error = nullptr,
+                uint64_t maxPixelBytes = kMaxPixelBytes);
 
     bool valid() const { return pixels_ != nullptr; }
     int32_t width() const { return width_; }

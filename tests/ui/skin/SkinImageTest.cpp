@@ -223,6 +223,18 @@ TEST_F(SkinImages, DamagedOrHostileDataGivesNoImage)
     hugeBmp[26] = 1;
     hugeBmp[28] = 32;
 
+    // a JPEG whose Huffman table declares 16 × 255 codes: the decoder would write past its tables
+    std::string overlongHuffman = std::string("\xFF\xD8\xFF\xC4\x00\x13\x00", 7) + std::string(16, '\xFF') + "\xFF\xD9";
+
+    // a run-length HDR image whose data ends inside its first scanline: the decoder would spin
+    std::string truncatedHdr = "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 4 +X 8\n" + std::string("\x02\x02\x00\x08\x03", 5);
+
+    // a sound JPEG whose scan is made to use a Huffman table it never defines
+    std::string undefinedTable = solidJpeg(16, 8, 0x3366CC);
+    size_t scan = undefinedTable.find("\xFF\xDA");
+    ASSERT_NE(scan, std::string::npos);
+    undefinedTable[scan + 6] = char(uint8_t(undefinedTable[scan + 6]) | 0x03);   // AC table 3
+
     const std::pair<const char*, std::string> cases[] = {
         {"empty", ""},
         {"marker only", "\x01"},
@@ -233,6 +245,10 @@ TEST_F(SkinImages, DamagedOrHostileDataGivesNoImage)
         {"1 GiB of pixels within the side limit", claiming(16384, 16384)},
         {"zero width", claiming(0, 10)},
         {"30000 x 30000 BMP header", hugeBmp},
+        {"JPEG Huffman table of 4080 codes", overlongHuffman},
+        {"the same behind fill bytes", std::string(8, '\xFF') + overlongHuffman},
+        {"JPEG scan with an undefined Huffman table", undefinedTable},
+        {"HDR data ending inside a scanline", truncatedHdr},
     };
     for (const auto& [name, file] : cases) {
         SCOPED_TRACE(name);
@@ -249,10 +265,15 @@ TEST_F(SkinImages, DamagedOrHostileDataGivesNoImage)
         EXPECT_EQ(image.drawNineSlice(dc(), {0, 0, 10, 10}, {2, 2, 2, 2}), 1);
         EXPECT_EQ(pixel(5, 5), 0xFFFFFFu);
     }
-    // within the limits a large image decodes
+    // within the limits a large image decodes, and a sound JPEG passes the table check
     DecodedImage wide;
     std::string wideFile = solidPng(4096, 2, 0xFF000000);
     EXPECT_TRUE(wide.decode(reinterpret_cast<const uint8_t*>(wideFile.data()), wideFile.size()));
+    std::string jpeg = solidJpeg(16, 8, 0x3366CC);
+    auto photo = loaded(jpeg);
+    EXPECT_EQ(photo->width, 16);
+    EXPECT_FALSE(photo->hasAlpha);
+    EXPECT_TRUE(closeTo(photo->pixels()[0] & 0xFFFFFF, 0x3366CC, 6));
 }
 
 TEST_F(SkinImages, TextInANamedFontAndInAMissingOne)

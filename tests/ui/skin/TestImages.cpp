@@ -39,6 +39,19 @@ std::string solidPng(int32_t width, int32_t height, uint32_t argb)
     return pngImage(width, height, std::vector<uint32_t>(size_t(width) * size_t(height), argb));
 }
 
+std::string solidJpeg(int32_t width, int32_t height, uint32_t rgb)
+{
+    std::vector<uint8_t> pixels;
+    for (int64_t i = 0; i < int64_t(width) * height; ++i) {
+        pixels.push_back(uint8_t(rgb >> 16));
+        pixels.push_back(uint8_t(rgb >> 8));
+        pixels.push_back(uint8_t(rgb));
+    }
+    std::string file;
+    EXPECT_TRUE(stbi_write_jpg_to_func(append, &file, width, height, 3, pixels.data(), 90));
+    return file;
+}
+
 void PaintFixture::SetUp()
 {
     MarkupFixture::SetUp();

@@ -11,6 +11,8 @@
 
 // A PNG file of width × height pixels given as 0xAARRGGBB, rows top to bottom.
 std::string pngImage(int32_t width, int32_t height, const std::vector<uint32_t>& argb);
+// A JPEG file of one colour (quality 90).
+std::string solidJpeg(int32_t width, int32_t height, uint32_t rgb);
 // A PNG file of one colour.
 std::string solidPng(int32_t width, int32_t height, uint32_t argb);
 
