@@ -1,7 +1,7 @@
 // Micro-benchmark: builds a 10,000-control window from markup and looks up cached styles; prints the costs.
 #include <FileSystem.h>
 #include <MemoryFileSystem.h>
-#include <MarkupLayer.h>
+#include <ToolkitParts.h>
 #include <PackageWriter.h>
 #include <StyleRegistry.h>
 #include <Toolkit.h>
@@ -57,7 +57,7 @@ int main()
     files.files[L"style.lz"] = package(
         {{u"font.xml", "<fonts><font name=\"Default\" size=\"12\"/></fonts>"},
          {u"button.xml", "<style><class name=\"Button\"><p upSkin=\"up.png\" scaleGrid=\"4,4,4,4\"/></class></style>"}});
-    installMarkupLayer();
+    installToolkitParts();
     Toolkit::start();
     loadStylePackage(L"style.lz");
     loadFramePackage(L"frame.lz");

@@ -72,8 +72,7 @@ int main()
         auto t0 = clock::now();
         Panel* root = build();
         auto t1 = clock::now();
-        root->window = &host;
-        root->attach(root);
+        root->attachRoot(&host);
         auto t2 = clock::now();
         root->measure({1024, 768});
         root->arrange({0, 0, 1024, 768});

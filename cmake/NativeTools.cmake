@@ -11,12 +11,14 @@ ExternalProject_Add(native_tools
     BUILD_BYPRODUCTS ${ORVO_NATIVE_LZPACK}
     INSTALL_COMMAND "")
 
-# orvo_make_package(OUT DIR): OUT is rebuilt from every file under DIR.
+# orvo_make_package(OUT DIR [DEPENDS...]): OUT is rebuilt from every file under DIR; a folder made
+# by the build names what makes it (a stamp) as further dependencies.
 function(orvo_make_package out dir)
     file(GLOB_RECURSE inputs CONFIGURE_DEPENDS ${dir}/*)
+    list(APPEND inputs ${ARGN})
     add_custom_command(OUTPUT ${out}
         COMMAND ${ORVO_NATIVE_LZPACK} create --lzma=7 ${out} ${dir}
-        DEPENDS native_tools ${inputs}
+        DEPENDS native_tools ${ORVO_NATIVE_LZPACK} ${inputs}
         COMMENT "Packing ${dir}"
         VERBATIM)
 endfunction()
@@ -31,7 +33,8 @@ endif()
 
 # orvo_make_style_package(OUT STAGE): the style package OUT, made from the documents and fonts of
 # assets/style and the images that assets/skin/make_skin.py renders, gathered in the folder STAGE
-# (kept for tests and tools that read the files one by one). The target style_package builds it.
+# (kept for tests and tools that read the files one by one). The target style_package builds it;
+# whatever needs the package depends on that target, so that no two targets run its rules at once.
 function(orvo_make_style_package out stage)
     set(generator ${CMAKE_SOURCE_DIR}/assets/skin/make_skin.py)
     set(stamp ${stage}.stamp)
@@ -44,10 +47,6 @@ function(orvo_make_style_package out stage)
         DEPENDS ${generator} ${documents}
         COMMENT "Rendering the skin images"
         VERBATIM)
-    add_custom_command(OUTPUT ${out}
-        COMMAND ${ORVO_NATIVE_LZPACK} create --lzma=7 ${out} ${stage}
-        DEPENDS native_tools ${stamp}
-        COMMENT "Packing ${stage}"
-        VERBATIM)
+    orvo_make_package(${out} ${stage} ${stamp})
     add_custom_target(style_package DEPENDS ${out})
 endfunction()

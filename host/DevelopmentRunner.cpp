@@ -4,6 +4,7 @@
 #include "Installer.h"
 
 #include <MessageBox.h>
+#include <platform/Utf.h>
 
 #include <windows.h>
 
@@ -22,10 +23,7 @@ void reportUsageError(const std::wstring& problem)
     HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
     if (err && err != INVALID_HANDLE_VALUE) {
         std::wstring line = L"orvo-run: " + problem + L"\n";
-        int bytes = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), int(line.size()), nullptr, 0, nullptr, nullptr);
-        std::string utf8(size_t(bytes > 0 ? bytes : 0), '\0');
-        if (bytes > 0)
-            WideCharToMultiByte(CP_UTF8, 0, line.c_str(), int(line.size()), &utf8[0], bytes, nullptr, nullptr);
+        std::string utf8 = wideToUtf8(line);
         DWORD written = 0;
         WriteFile(err, utf8.data(), DWORD(utf8.size()), &written, nullptr);
     }

@@ -1,24 +1,28 @@
 // Start-up and tear-down: the installer mutex, the restart check, cleanup, and the UI script run.
 #include "Installer.h"
 
+#include "NamedResources.h"
 #include "PreInstallCleanup.h"
 #include "RestartCheck.h"
+#include "ToolkitParts.h"
 
-#include <MarkupLayer.h>
 #include <MessageBox.h>
 #include <SRService.h>
 #include <ScriptState.h>
 #include <StyleRegistry.h>
 #include <Toolkit.h>
 #include <WindowMarkup.h>
+#include <platform/Com.h>
+#include <platform/Handle.h>
 
 #include <windows.h>
-#include <ole2.h>
 
 #include <string>
 
 const NamedResource kNamedResources[5] = {
-    {L"UI.lua", 111}, {L"frame.lz", 113}, {L"LG.lua", 114}, {L"program.lz", 115}, {L"style.lz", 116},
+#define ORVO_NAMED_RESOURCE(id, name) {name, id},
+    ORVO_NAMED_RESOURCES(ORVO_NAMED_RESOURCE)
+#undef ORVO_NAMED_RESOURCE
 };
 
 namespace {
@@ -45,13 +49,13 @@ int runInstaller()
 int runInstaller(const FileSystemFactory& makeFileSystem)
 {
     // lock: a second installer or uninstaller of the family is refused; a failed call is not
-    HANDLE mutex = CreateMutexW(nullptr, TRUE, kInstallerMutexName);
+    platform::UniqueHandle mutex(CreateMutexW(nullptr, TRUE, kInstallerMutexName));
     if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
-        CloseHandle(mutex);
+        mutex.reset();
         showMessageBox(nullptr, kAlreadyRunning, kNoticeTitle, MB_OK);
         return 0;
     }
-    setInstallerMutex(mutex);
+    setInstallerMutex(mutex.release());
 
     // An earlier installation waits for a reboot: refuse before touching any file, process or
     // folder. The mutex stays held until the process ends, so no other copy starts meanwhile.
@@ -65,9 +69,9 @@ int runInstaller(const FileSystemFactory& makeFileSystem)
     // named files: the most recently constructed file system becomes the current one
     std::unique_ptr<FileSystem> files = makeFileSystem();
 
-    OleInitialize(nullptr);
+    platform::OleScope ole;
     SRService::start();
-    installMarkupLayer();
+    installToolkitParts();
     Toolkit::start();
     // Both packages are resources of this executable. Should one be unusable, the installer goes
     // on: a window then fails to build with a script error that says why, instead of a silent exit.
@@ -84,7 +88,6 @@ int runInstaller(const FileSystemFactory& makeFileSystem)
     Toolkit::shutdown();
     // Waits for every thread handed to the service, so a worker still extracting keeps us alive.
     SRService::stop();
-    OleUninitialize();
     releaseInstallerMutex();
     files.reset();
     return 0;

@@ -1,7 +1,7 @@
 // The restart-pending check: compares the marker's time stamp with the current one.
 #include "RestartCheck.h"
 
-#include <Handles.h>
+#include <platform/Handle.h>
 #include <RestartMarker.h>
 
 #include <windows.h>
@@ -12,7 +12,7 @@ bool isRestartPending()
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
         return false;
 
-    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    platform::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         DeleteFileW(path.c_str());

@@ -1,6 +1,10 @@
 // File systems over the executable's resources and over a folder.
 #include "FileSystem.h"
 
+#include "NamedResources.h"
+
+#include <platform/Handle.h>
+
 #include <windows.h>
 
 #include <cstdlib>
@@ -10,7 +14,7 @@ namespace {
 
 FileSystem* current = nullptr;
 
-constexpr wchar_t kResourceType[] = L"_OrvoResc";
+constexpr wchar_t kResourceType[] = ORVO_WIDE_NAME(ORVO_RESOURCE_TYPE);
 
 // A copy of `size` bytes followed by the 4 zero bytes every file-system buffer carries.
 void* allocateWithTerminator(uint64_t size)
@@ -22,18 +26,6 @@ void* allocateWithTerminator(uint64_t size)
         std::memset(buffer + size, 0, 4);
     return buffer;
 }
-
-struct FileHandle {
-    HANDLE handle;
-    explicit FileHandle(HANDLE h) : handle(h) {}
-    ~FileHandle()
-    {
-        if (handle != INVALID_HANDLE_VALUE)
-            CloseHandle(handle);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-};
 
 } // namespace
 
@@ -107,11 +99,11 @@ LocalFileSystem::LocalFileSystem(std::wstring root)
 void* LocalFileSystem::readFile(const wchar_t* name, uint64_t* size)
 {
     std::wstring path = root_ + (name ? name : L"");
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.handle == INVALID_HANDLE_VALUE)
+    platform::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return nullptr;
     DWORD high = 0;
-    DWORD length = GetFileSize(file.handle, &high);
+    DWORD length = GetFileSize(file.get(), &high);
     // Files past 4 GiB cannot be read in one call and are not something this reader serves.
     if (length == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
         return nullptr;
@@ -121,7 +113,7 @@ void* LocalFileSystem::readFile(const wchar_t* name, uint64_t* size)
     if (!buffer)
         return nullptr;
     DWORD read = 0;
-    if (!ReadFile(file.handle, buffer, length, &read, nullptr) || read != length) {
+    if (!ReadFile(file.get(), buffer, length, &read, nullptr) || read != length) {
         std::free(buffer);
         return nullptr;
     }

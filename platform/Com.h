@@ -68,39 +68,36 @@ private:
     T* ptr_ = nullptr;
 };
 
-// CoInitialize for one scope. A thread already initialised in another apartment model gets
-// RPC_E_CHANGED_MODE; balancing that failed call would undo the thread's own initialisation.
-class ComScope {
+// COM or OLE initialised for one scope and uninitialised at its end, but only when it succeeded
+// (S_FALSE counts: already initialised). A thread already initialised in another apartment model
+// gets RPC_E_CHANGED_MODE; balancing that failed call would undo the thread's own initialisation.
+template <typename Traits>
+class InitScope {
 public:
-    ComScope() : result_(CoInitialize(nullptr)) {}
-    ~ComScope()
+    InitScope() : result_(Traits::initialise()) {}
+    ~InitScope()
     {
         if (SUCCEEDED(result_))
-            CoUninitialize();
+            Traits::uninitialise();
     }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
+    InitScope(const InitScope&) = delete;
+    InitScope& operator=(const InitScope&) = delete;
     bool ok() const { return SUCCEEDED(result_); }
 
 private:
     HRESULT result_;
 };
 
-// OleInitialize for one scope, balanced only when it succeeded (S_FALSE counts: already initialised).
-class OleScope {
-public:
-    OleScope() : result_(OleInitialize(nullptr)) {}
-    ~OleScope()
-    {
-        if (SUCCEEDED(result_))
-            OleUninitialize();
-    }
-    OleScope(const OleScope&) = delete;
-    OleScope& operator=(const OleScope&) = delete;
-    bool ok() const { return SUCCEEDED(result_); }
-
-private:
-    HRESULT result_;
+struct ComInitTraits {
+    static HRESULT initialise() { return CoInitialize(nullptr); }
+    static void uninitialise() { CoUninitialize(); }
 };
+using ComScope = InitScope<ComInitTraits>;
+
+struct OleInitTraits {
+    static HRESULT initialise() { return OleInitialize(nullptr); }
+    static void uninitialise() { OleUninitialize(); }
+};
+using OleScope = InitScope<OleInitTraits>;
 
 }  // namespace platform

@@ -1,44 +1,23 @@
 // Owners for GDI objects and device contexts: every object deleted once, every selection undone.
 #pragma once
 
-#include <windows.h>
+#include "UniqueResource.h"
 
-#include <utility>
+#include <windows.h>
 
 namespace platform {
 
 // A GDI object (font, bitmap, brush, pen, region) deleted with DeleteObject. It must not be
 // selected into a DC when it goes: a SelectScope restores the previous object first.
 template <typename T>
-class GdiObject {
-public:
-    GdiObject() = default;
-    explicit GdiObject(T object) : object_(object) {}
-    ~GdiObject() { reset(); }
-    GdiObject(GdiObject&& other) noexcept : object_(other.release()) {}
-    GdiObject& operator=(GdiObject&& other) noexcept
-    {
-        if (this != &other)
-            reset(other.release());
-        return *this;
-    }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-
-    T get() const { return object_; }
-    explicit operator bool() const { return object_ != nullptr; }
-    // Hands the object to a new owner (SetWindowRgn owns a region once the call succeeded).
-    T release() { return std::exchange(object_, nullptr); }
-    void reset(T object = nullptr)
-    {
-        if (object_)
-            DeleteObject(object_);
-        object_ = object;
-    }
-
-private:
-    T object_ = nullptr;
+struct GdiObjectTraits {
+    using Type = T;
+    static constexpr Type empty = nullptr;
+    static Type normal(Type object) { return object; }
+    static void close(Type object) { DeleteObject(object); }
 };
+template <typename T>
+using GdiObject = UniqueResource<GdiObjectTraits<T>>;
 
 using FontHandle = GdiObject<HFONT>;
 using BitmapHandle = GdiObject<HBITMAP>;
@@ -81,35 +60,18 @@ private:
     int state_;
 };
 
-// A memory DC compatible with another (or with the screen for null), deleted with DeleteDC.
-class MemoryDC {
+// A memory DC, deleted with DeleteDC.
+struct MemoryDCTraits {
+    using Type = HDC;
+    static constexpr Type empty = nullptr;
+    static Type normal(Type dc) { return dc; }
+    static void close(Type dc) { DeleteDC(dc); }
+};
+class MemoryDC : public UniqueResource<MemoryDCTraits> {
 public:
     MemoryDC() = default;
-    explicit MemoryDC(HDC compatible) : dc_(CreateCompatibleDC(compatible)) {}
-    ~MemoryDC() { reset(); }
-    MemoryDC(MemoryDC&& other) noexcept : dc_(std::exchange(other.dc_, nullptr)) {}
-    MemoryDC& operator=(MemoryDC&& other) noexcept
-    {
-        if (this != &other) {
-            reset();
-            dc_ = std::exchange(other.dc_, nullptr);
-        }
-        return *this;
-    }
-    MemoryDC(const MemoryDC&) = delete;
-    MemoryDC& operator=(const MemoryDC&) = delete;
-
-    HDC get() const { return dc_; }
-    explicit operator bool() const { return dc_ != nullptr; }
-    void reset()
-    {
-        if (dc_)
-            DeleteDC(dc_);
-        dc_ = nullptr;
-    }
-
-private:
-    HDC dc_ = nullptr;
+    // A new memory DC compatible with `compatible` (null: the screen).
+    explicit MemoryDC(HDC compatible) : UniqueResource(CreateCompatibleDC(compatible)) {}
 };
 
 // GetDC for one scope, released with ReleaseDC (null window: the screen).

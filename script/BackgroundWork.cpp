@@ -6,17 +6,19 @@
 #include "SystemApi.h"
 
 #include <FileSystem.h>
-#include <Handles.h>
+#include <LoadedPackage.h>
 #include <MessageBox.h>
-#include <Package.h>
 #include <SRService.h>
+#include <platform/Com.h>
+#include <platform/Handle.h>
 
 #include <windows.h>
-#include <ole2.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <memory>
 #include <string>
+#include <thread>
 
 extern "C" {
 #include <lauxlib.h>
@@ -29,6 +31,8 @@ namespace LuaWork {
 namespace {
 
 constexpr wchar_t kErrorTitle[] = L"错误";
+// More decoders than this only share the same budget.
+constexpr unsigned long kMostDecoders = 16;
 
 // What startWork hands to its worker. Each worker gets its own copy, so a second startWork can
 // never change what a running worker reads.
@@ -39,47 +43,9 @@ struct WorkParameters {
     bool cancelled = false;      // set before the thread runs when it must not do the work
 };
 
-// The package a worker extracts from, with the image it was opened over; both are released
-// through the file system that produced the image when the worker ends.
-struct WorkPackage {
-    FileSystem* files = nullptr;   // not owned
-    void* image = nullptr;
-    std::unique_ptr<Package> package;
-
-    WorkPackage() = default;
-    WorkPackage(const WorkPackage&) = delete;
-    WorkPackage& operator=(const WorkPackage&) = delete;
-    ~WorkPackage()
-    {
-        package.reset();
-        if (image)
-            files->freeData(image);
-    }
-};
-
-struct ScriptBuffer {
-    FileSystem* files = nullptr;   // not owned
-    void* text = nullptr;
-    ~ScriptBuffer()
-    {
-        if (text)
-            files->freeData(text);
-    }
-};
-
 struct StateCloser {
     lua_State* L;
     ~StateCloser() { lua_close(L); }
-};
-
-struct OleScope {
-    OleScope() { OleInitialize(nullptr); }
-    ~OleScope() { OleUninitialize(); }
-};
-
-struct EntryBuffer {
-    uint8_t* data;
-    ~EntryBuffer() { Package::freeEntry(data); }
 };
 
 void showError(const std::wstring& text)
@@ -95,13 +61,13 @@ std::wstring errorText(lua_State* L)
     return L"(error object is a " + utf8ToWide(luaL_typename(L, -1)) + L" value)";
 }
 
-bool extractEntry(const Package& package, std::wstring entry, const std::wstring& destination)
+bool extractEntry(LoadedPackage& package, std::wstring entry, const std::wstring& destination)
 {
     // Entries are stored with forward slashes; scripts write paths either way.
     std::replace(entry.begin(), entry.end(), L'\\', L'/');
     uint64_t size = 0;
-    EntryBuffer buffer{package.readEntry(entry.c_str(), &size)};
-    if (!buffer.data)
+    EntryBuffer buffer(package.readEntry(entry.c_str(), &size));
+    if (!buffer)
         return false;
 
     DWORD attributes = GetFileAttributesW(destination.c_str());
@@ -109,21 +75,21 @@ bool extractEntry(const Package& package, std::wstring entry, const std::wstring
         SetFileAttributesW(destination.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
     DeleteFileW(destination.c_str());
 
-    UniqueHandle file(CreateFileW(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    platform::UniqueHandle file(CreateFileW(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file || size > MAXDWORD)
         return false;
     DWORD written = 0;
-    return WriteFile(file.get(), buffer.data, DWORD(size), &written, nullptr) && written == size;
+    return WriteFile(file.get(), buffer.get(), DWORD(size), &written, nullptr) && written == size;
 }
 
-// extractFile(entry, destination) -> boolean; upvalue 1 is the worker's WorkPackage.
+// extractFile(entry, destination) -> boolean; upvalue 1 is the worker's LoadedPackage.
 int extractFile(lua_State* L)
 {
-    auto* work = static_cast<WorkPackage*>(lua_touserdata(L, lua_upvalueindex(1)));
+    auto* work = static_cast<LoadedPackage*>(lua_touserdata(L, lua_upvalueindex(1)));
     bool ok = false;
     try {
-        ok = work && work->package && extractEntry(*work->package, scriptStringArg(L, 1), scriptStringArg(L, 2));
+        ok = work && *work && extractEntry(*work, scriptStringArg(L, 1), scriptStringArg(L, 2));
     } catch (...) {
         ok = false;
     }
@@ -168,29 +134,56 @@ void runConfiguration(lua_State* L, WorkParameters& params)
     lua_settop(L, top);
 }
 
+// How many threads decode the payload ahead of extractFile: one per core, none on a single core
+// (reads then stay on the worker's thread). ORVO_DECODE_AHEAD overrides it for measurements:
+// 0 turns decoding ahead off, N asks for N decoders.
+unsigned decodeAheadThreads()
+{
+    wchar_t value[16];
+    DWORD length = GetEnvironmentVariableW(L"ORVO_DECODE_AHEAD", value, 16);
+    if (length > 0 && length < 16) {
+        wchar_t* end = nullptr;
+        unsigned long asked = std::wcstoul(value, &end, 10);
+        if (end != value && *end == 0)
+            return unsigned(std::min(asked, kMostDecoders));
+    }
+    unsigned cores = std::thread::hardware_concurrency();
+    return cores > 1 ? unsigned(std::min<unsigned long>(cores, kMostDecoders)) : 0;
+}
+
+// One line for the debugger: how the worker's requests were served.
+void reportDecoders(const LoadedPackage& work)
+{
+    const DecodeAhead* decoders = work.decoders();
+    if (!decoders)
+        return;
+    DecodeAhead::Stats stats = decoders->stats();
+    std::string line = "LuaWork: " + std::to_string(decoders->decoders()) + " decoders; entries ready " +
+                       std::to_string(stats.ready) + ", waited for " + std::to_string(stats.waited) +
+                       ", decoded on request " + std::to_string(stats.onDemand) + ", stored " +
+                       std::to_string(stats.stored) + ", given up " +
+                       std::to_string(stats.dropped) + "; most held " + std::to_string(stats.peakBytes) + " bytes\n";
+    OutputDebugStringA(line.c_str());
+}
+
 void runWork(WorkParameters& params)
 {
-    OleScope ole;
+    platform::OleScope ole;
     FileSystem* files = currentFileSystem();
-    if (!files) {
-        showError(L"无法读取安装包 " + params.package);
-        return;
-    }
-
-    WorkPackage work;
-    work.files = files;
-    uint64_t size = 0;
-    work.image = files->readFile(params.package.c_str(), &size);
-    if (!work.image) {
-        showError(L"无法读取安装包 " + params.package);
-        return;
-    }
+    LoadedPackage work;
     std::string why;
-    work.package = Package::open(work.image, size_t(size), &why);
-    if (!work.package) {
-        showError(L"无法打开安装包 " + params.package + L": " + utf8ToWide(why.c_str()));
+    switch (work.load(files, params.package, &why)) {
+    case LoadedPackage::Status::loaded:
+        break;
+    case LoadedPackage::Status::unreadable:
+        showError(L"无法读取安装包 " + params.package);
+        return;
+    case LoadedPackage::Status::damaged:
+        showError(L"无法打开安装包 " + params.package + L": " + utf8ToWide(why));
         return;
     }
+    // Decoders start now, while the script sets itself up; they end with `work`.
+    work.decodeAhead(decodeAheadThreads());
 
     lua_State* L = luaL_newstate();
     if (!L) {
@@ -208,15 +201,16 @@ void runWork(WorkParameters& params)
 
     runConfiguration(L, params);
 
-    ScriptBuffer script{files, files->readFile(params.script.c_str(), &size)};
-    if (!script.text) {
+    FileBuffer script = FileBuffer::read(files, params.script);
+    if (!script) {
         showError(L"无法读取脚本文件 " + params.script);
         return;
     }
     int top = lua_gettop(L);
-    if (luaL_loadstring(L, static_cast<const char*>(script.text)) != LUA_OK || lua_pcall(L, 0, 0, 0) != LUA_OK)
+    if (luaL_loadstring(L, script.text()) != LUA_OK || lua_pcall(L, 0, 0, 0) != LUA_OK)
         showError(errorText(L));   // shown from this thread: it blocks only the worker
     lua_settop(L, top);
+    reportDecoders(work);
 }
 
 DWORD WINAPI workerMain(void* argument)

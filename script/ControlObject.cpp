@@ -32,20 +32,20 @@ int getWindow(lua_State* L)
     Control* c = controlFromSelf(L);
     if (!c)
         return 0;
-    if (c->window)
-        pushWindowObject(L, c->window);
+    if (c->window())
+        pushWindowObject(L, c->window());
     else
         lua_pushnil(L);
     return 1;
 }
 
-template <Control* Control::*link>
+template <Control* (Control::*link)() const>
 int pushLink(lua_State* L)
 {
     Control* c = controlFromSelf(L);
     if (!c)
         return 0;
-    pushControlObject(L, c->*link);
+    pushControlObject(L, (c->*link)());
     return 1;
 }
 
@@ -84,8 +84,8 @@ int getVisible(lua_State* L)
 int setFocus(lua_State* L)
 {
     Control* c = controlFromSelf(L);
-    if (c && c->window)
-        c->window->setFocus(c);
+    if (c && c->window())
+        c->window()->setFocus(c);
     return 0;
 }
 
@@ -198,10 +198,8 @@ int writeFlag(lua_State* L)
 {
     if (Control* c = controlFromSelf(L)) {
         uint64_t bit = flagBit(L);
-        if (scriptBooleanArg(L, 3))
-            c->flags |= bit;
-        else
-            c->flags &= ~bit;
+        // the bits the toolkit keeps in step with the window and with object lifetime are refused
+        c->writeFlags(bit, scriptBooleanArg(L, 3));
     }
     return 0;
 }
@@ -211,7 +209,7 @@ int readFlag(lua_State* L)
     Control* c = controlFromSelf(L);
     if (!c)
         return 0;
-    lua_pushboolean(L, (c->flags & flagBit(L)) != 0);
+    lua_pushboolean(L, (c->flags() & flagBit(L)) != 0);
     return 1;
 }
 
@@ -227,7 +225,7 @@ int getFirstChild(lua_State* L)
     Panel* p = panelFromSelf(L);
     if (!p)
         return 0;
-    pushControlObject(L, p->firstChild);
+    pushControlObject(L, p->firstChild());
     return 1;
 }
 
@@ -236,7 +234,7 @@ int getLastChild(lua_State* L)
     Panel* p = panelFromSelf(L);
     if (!p)
         return 0;
-    pushControlObject(L, p->lastChild);
+    pushControlObject(L, p->lastChild());
     return 1;
 }
 

@@ -4,49 +4,14 @@
 #include "FileTree.h"
 #include "ScriptConvert.h"
 
+#include <platform/Com.h>
+
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
 namespace {
-
-// Owns one COM interface pointer.
-template <typename T>
-class ComRef {
-public:
-    ComRef() = default;
-    ~ComRef()
-    {
-        if (ptr_)
-            ptr_->Release();
-    }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    T* get() const { return ptr_; }
-    T* operator->() const { return ptr_; }
-    void** out() { return reinterpret_cast<void**>(&ptr_); }
-
-private:
-    T* ptr_ = nullptr;
-};
-
-// COM for the length of one call. A thread already initialised in another apartment model gets
-// RPC_E_CHANGED_MODE; balancing that failed call would undo the thread's own initialisation.
-class ComScope {
-public:
-    ComScope() : result_(CoInitialize(nullptr)) {}
-    ~ComScope()
-    {
-        if (SUCCEEDED(result_))
-            CoUninitialize();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    HRESULT result_;
-};
 
 int pushSpecialFolder(lua_State* L, int csidl)
 {
@@ -59,13 +24,13 @@ int pushSpecialFolder(lua_State* L, int csidl)
 
 bool createShellLink(const std::wstring& target, const std::wstring& shortcut)
 {
-    ComScope com;
-    ComRef<IShellLinkW> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.out())))
+    platform::ComScope com;
+    platform::ComPtr<IShellLinkW> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.outVoid())))
         return false;
     link->SetPath(target.c_str());
-    ComRef<IPersistFile> file;
-    if (FAILED(link->QueryInterface(IID_IPersistFile, file.out())))
+    platform::ComPtr<IPersistFile> file = link.query<IPersistFile>(IID_IPersistFile);
+    if (!file)
         return false;
     return SUCCEEDED(file->Save(shortcut.c_str(), TRUE));
 }

@@ -13,12 +13,6 @@ NotifyRunable::NotifyRunable(const char* text)
 {
 }
 
-NotifyRunable::~NotifyRunable()
-{
-    if (event_)
-        CloseHandle(event_);
-}
-
 void NotifyRunable::run()
 {
     ControlEvent event;
@@ -45,7 +39,7 @@ int32_t NotifyRunable::waitForAnswer()
 {
     if (!event_)
         return kStopAnswer;
-    WaitForSingleObject(event_, INFINITE);
+    WaitForSingleObject(event_.get(), INFINITE);
     return result_;
 }
 
@@ -54,7 +48,7 @@ void NotifyRunable::answer(int32_t result)
     // The result is written before the event is set; SetEvent orders the two for the waiter.
     result_ = result;
     if (event_)
-        SetEvent(event_);
+        SetEvent(event_.get());
 }
 
 } // namespace LuaWork

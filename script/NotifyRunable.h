@@ -2,6 +2,7 @@
 #pragma once
 
 #include <IRunable.h>
+#include <platform/Handle.h>
 
 #include <cstdint>
 
@@ -19,7 +20,6 @@ public:
     // `text` is not owned: it points into the worker script's string, which stays alive because
     // the worker is blocked until the event is set.
     explicit NotifyRunable(const char* text);
-    ~NotifyRunable() override;
     NotifyRunable(const NotifyRunable&) = delete;
     NotifyRunable& operator=(const NotifyRunable&) = delete;
 
@@ -30,7 +30,7 @@ public:
     void discard() override;
 
     // False when the event could not be created; such a task must not be posted.
-    bool usable() const { return event_ != nullptr; }
+    bool usable() const { return bool(event_); }
     // Worker thread: blocks until run or discard has answered, then returns the answer.
     int32_t waitForAnswer();
 
@@ -38,7 +38,7 @@ private:
     void answer(int32_t result);
 
     const char* text_;   // not owned
-    void* event_;        // manual-reset event, not signalled at first
+    platform::UniqueHandle event_;   // manual-reset event, not signalled at first
     int32_t result_ = 0;
 };
 

@@ -1,7 +1,7 @@
 // System functions for the operating system: version, environment, messages, restart, the mutex.
 #include "SystemFunctions.h"
 
-#include "Handles.h"
+#include <platform/Handle.h>
 #include "InstallerMutex.h"
 #include "RestartMarker.h"
 #include "ScriptConvert.h"
@@ -58,7 +58,7 @@ int reboot(lua_State* L)
         showRebootFailure(kRebootNoPrivilege);
         return 0;
     }
-    UniqueHandle token(rawToken);
+    platform::UniqueHandle token(rawToken);
     enableShutdownPrivilege(token.get());
     if (calls.exitWindows(EWX_REBOOT | EWX_FORCE,
                           SHTDN_REASON_MAJOR_APPLICATION | SHTDN_REASON_MINOR_INSTALLATION | SHTDN_REASON_FLAG_PLANNED))

@@ -2,7 +2,7 @@
 #include "SystemFunctions.h"
 
 #include "FileTree.h"
-#include "Handles.h"
+#include <platform/Handle.h>
 #include "ProcessTermination.h"
 #include "ScriptConvert.h"
 #include "SharedBlock.h"
@@ -75,7 +75,7 @@ int shellExecuteEx(lua_State* L)
     if (!(info.fMask & SEE_MASK_NOCLOSEPROCESS))
         return 1;
     // The shell hands no process back when it reused a running one (a document opened by DDE).
-    UniqueHandle process(info.hProcess);
+    platform::UniqueHandle process(info.hProcess);
     if (!process)
         return 1;
     WaitForSingleObject(process.get(), INFINITE);

@@ -1,7 +1,7 @@
 // System functions for registry values and keys, always in the native 64-bit view.
 #include "SystemFunctions.h"
 
-#include "Handles.h"
+#include <platform/Handle.h>
 #include "ScriptConvert.h"
 
 #include <windows.h>
@@ -20,12 +20,12 @@ HKEY rootArg(lua_State* L, int index)
     return reinterpret_cast<HKEY>(static_cast<intptr_t>(scriptIntegerArg(L, index)));
 }
 
-bool openKey(lua_State* L, RegKey& key)
+bool openKey(lua_State* L, platform::RegKey& key)
 {
     return RegOpenKeyExW(rootArg(L, 1), scriptStringArg(L, 2).c_str(), 0, kAccess, key.out()) == ERROR_SUCCESS;
 }
 
-bool createKey(lua_State* L, RegKey& key)
+bool createKey(lua_State* L, platform::RegKey& key)
 {
     return RegCreateKeyExW(rootArg(L, 1), scriptStringArg(L, 2).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, kAccess,
                            nullptr, key.out(), nullptr) == ERROR_SUCCESS;
@@ -37,7 +37,7 @@ namespace sysapi {
 
 int regQueryString(lua_State* L)
 {
-    RegKey key;
+    platform::RegKey key;
     if (!openKey(L, key))
         return 0;
     std::wstring name = scriptStringArg(L, 3);
@@ -54,7 +54,7 @@ int regQueryString(lua_State* L)
 
 int regQueryInteger(lua_State* L)
 {
-    RegKey key;
+    platform::RegKey key;
     if (!openKey(L, key))
         return 0;
     std::wstring name = scriptStringArg(L, 3);
@@ -68,7 +68,7 @@ int regQueryInteger(lua_State* L)
 
 int regWriteString(lua_State* L)
 {
-    RegKey key;
+    platform::RegKey key;
     if (!createKey(L, key))
         return 0;
     std::wstring name = scriptStringArg(L, 3), value = scriptStringArg(L, 4);
@@ -79,7 +79,7 @@ int regWriteString(lua_State* L)
 
 int regWriteInteger(lua_State* L)
 {
-    RegKey key;
+    platform::RegKey key;
     if (!createKey(L, key))
         return 0;
     std::wstring name = scriptStringArg(L, 3);
@@ -90,7 +90,7 @@ int regWriteInteger(lua_State* L)
 
 int regDeleteValue(lua_State* L)
 {
-    RegKey key;
+    platform::RegKey key;
     if (openKey(L, key))
         RegDeleteValueW(key.get(), scriptStringArg(L, 3).c_str());
     return 0;

@@ -1,38 +1,11 @@
-// UTF-8/UTF-16 conversion and argument reading shared by every binding.
+// Argument reading and pushing shared by every binding.
 #include "ScriptConvert.h"
-
-#include <windows.h>
 
 #include <cmath>
 #include <limits>
 
 extern "C" {
 #include <lua.h>
-}
-
-std::wstring utf8ToWide(const char* text)
-{
-    if (!text || !*text)
-        return {};
-    int units = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    if (units <= 1)
-        return {};
-    std::wstring out(size_t(units), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text, -1, &out[0], units);
-    out.resize(size_t(units - 1));
-    return out;
-}
-
-std::string wideToUtf8(const std::wstring& text)
-{
-    if (text.empty())
-        return {};
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0)
-        return {};
-    std::string out(size_t(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &out[0], bytes, nullptr, nullptr);
-    return out;
 }
 
 std::wstring scriptStringArg(lua_State* L, int index)

@@ -1,15 +1,12 @@
 // Strings and values across the script boundary: UTF-8 in scripts, UTF-16 in native code.
 #pragma once
 
+#include <platform/Utf.h>
+
 #include <cstdint>
 #include <string>
 
 struct lua_State;
-
-// Platform UTF-8 <-> UTF-16 conversion; invalid sequences become U+FFFD. The narrow form reads up
-// to its terminating NUL.
-std::wstring utf8ToWide(const char* text);
-std::string wideToUtf8(const std::wstring& text);
 
 // A string argument: the library's string conversion (numbers become their decimal text), then
 // UTF-16 up to the first NUL. A missing or non-string argument is the empty string.

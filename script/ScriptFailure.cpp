@@ -1,6 +1,8 @@
 // Pending script errors: kept when raised under native frames, raised again in script code.
 #include "ScriptFailure.h"
 
+#include <cassert>
+
 extern "C" {
 #include <lauxlib.h>
 #include <lua.h>
@@ -10,8 +12,7 @@ namespace {
 
 constexpr char kPendingField[] = "__pendingError";
 
-ScriptFailureListener failureListener = nullptr;
-void* failureContext = nullptr;
+ScriptFailureScope* innermostScope = nullptr;
 
 // Runs before the next script instruction: raises the pending error there, where only Lua's own
 // frames lie between it and the protected call that runs the script.
@@ -45,8 +46,10 @@ bool callScriptProtected(lua_State* L, int nargs, int nresults)
     }
     for (int i = 0; i < nresults; ++i)
         lua_pushnil(L);
-    if (first && failureListener)
-        failureListener(failureContext);
+    if (first) {
+        for (ScriptFailureScope* scope = innermostScope; scope; scope = scope->outer_)
+            scope->listener_(scope->context_);
+    }
     return false;
 }
 
@@ -76,12 +79,14 @@ bool takePendingScriptError(lua_State* L, const char** message)
     return true;
 }
 
-ScriptFailureListener setScriptFailureListener(ScriptFailureListener listener, void* context, void** previousContext)
+ScriptFailureScope::ScriptFailureScope(Listener listener, void* context)
+    : listener_(listener), context_(context), outer_(innermostScope)
 {
-    ScriptFailureListener previous = failureListener;
-    if (previousContext)
-        *previousContext = failureContext;
-    failureListener = listener;
-    failureContext = context;
-    return previous;
+    innermostScope = this;
+}
+
+ScriptFailureScope::~ScriptFailureScope()
+{
+    assert(innermostScope == this && "failure scopes end in the reverse order of their start");
+    innermostScope = outer_;
 }

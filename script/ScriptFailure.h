@@ -23,7 +23,22 @@ bool scriptFailurePending(lua_State* L);
 // protected run of a script file once it has returned.
 bool takePendingScriptError(lua_State* L, const char** message);
 
-// Called once when an error becomes pending, so that modal loops can end themselves. One listener
-// at a time (the modal loop that runs), null to clear; returns the previous one.
-using ScriptFailureListener = void (*)(void* context);
-ScriptFailureListener setScriptFailureListener(ScriptFailureListener listener, void* context, void** previousContext);
+// While it lives, its listener is told once when an error becomes pending, so that the modal loop
+// it belongs to can end itself. Scopes nest as their loops do (a message box over a dialog):
+// every live scope is told, the innermost first, and each loop unwinds into the next. Scopes end
+// in the reverse order of their start (they live on the stack of the loops); a listener only
+// marks its loop as ending: it must not run script code or end a scope. UI thread only.
+class ScriptFailureScope {
+public:
+    using Listener = void (*)(void* context);
+    ScriptFailureScope(Listener listener, void* context);
+    ~ScriptFailureScope();
+    ScriptFailureScope(const ScriptFailureScope&) = delete;
+    ScriptFailureScope& operator=(const ScriptFailureScope&) = delete;
+
+private:
+    friend bool callScriptProtected(lua_State* L, int nargs, int nresults);
+    Listener listener_;
+    void* context_;
+    ScriptFailureScope* outer_;   // not owned
+};

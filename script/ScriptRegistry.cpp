@@ -136,7 +136,7 @@ void pushControlObject(lua_State* L, Control* control)
     lua_pushvalue(L, -1);
     pushScriptHandle(L, control);
     if (callRegistryFunction(L, "lua_addControl", kControls, 2, 0))
-        control->flags |= Flag::scriptObject;
+        control->markScriptObject(true);
 }
 
 Control* controlFromSelf(lua_State* L, int index)
@@ -150,7 +150,7 @@ void unregisterControlObject(lua_State* L, Control* control)
     pushScriptHandle(L, control);
     callRegistryFunction(L, "lua_removeControl", kControls, 1, 0);
     lua_settop(L, top);
-    control->flags &= ~uint64_t(Flag::scriptObject);
+    control->markScriptObject(false);
 }
 
 void pushControlDispatcher(lua_State* L, int index)

@@ -9,6 +9,7 @@
 #include "SystemApi.h"
 
 #include <Control.h>
+#include <ControlEvent.h>
 
 #include <FileSystem.h>
 #include <MessageBox.h>
@@ -30,11 +31,26 @@ namespace {
 
 constexpr wchar_t kErrorTitle[] = L"错误";
 
+// The global `event`: the codes a script may name, made from the one list the controls use.
+void setEventTable(lua_State* L)
+{
+    lua_newtable(L);
+#define ORVO_SCRIPT_EVENT(name, code, seen) \
+    if (seen) {                             \
+        lua_pushinteger(L, code);           \
+        lua_setfield(L, -2, #name);         \
+    }
+    ORVO_EVENT_CODES(ORVO_SCRIPT_EVENT)
+#undef ORVO_SCRIPT_EVENT
+    lua_setglobal(L, "event");
+}
+
 int loadRegistryModule(lua_State* L)
 {
-    if (luaL_loadbuffer(L, kRegistryModule, std::strlen(kRegistryModule), "@registry.lua") != LUA_OK)
+    if (luaL_loadbuffer(L, kRegistryModule, kRegistryModuleSize, "@registry.lua") != LUA_OK)
         return lua_error(L);
     lua_call(L, 0, 1);
+    setEventTable(L);
     if (lua_isnil(L, -1)) {
         lua_pop(L, 1);
         lua_pushboolean(L, 1);

@@ -1,39 +1,22 @@
 // The task service: a message hook on the UI thread runs queued tasks; a reaper thread joins threads.
 #include "SRService.h"
 
+#include <platform/CriticalSection.h>
+#include <platform/Handle.h>
+
 #include <windows.h>
 
 #include <algorithm>
 #include <cassert>
 #include <deque>
+#include <mutex>
 #include <utility>
 #include <vector>
 
 namespace SRService {
 namespace {
 
-// A critical section that lives for the whole process. It is never deleted: a posting thread may
-// still be inside it while the process runs its exit handlers.
-class ProcessLock {
-public:
-    ProcessLock() { InitializeCriticalSectionAndSpinCount(&section_, 100); }
-    void enter() { EnterCriticalSection(&section_); }
-    void leave() { LeaveCriticalSection(&section_); }
-
-private:
-    CRITICAL_SECTION section_;
-};
-
-class Locked {
-public:
-    explicit Locked(ProcessLock& lock) : lock_(lock) { lock_.enter(); }
-    ~Locked() { lock_.leave(); }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-
-private:
-    ProcessLock& lock_;
-};
+using Locked = std::lock_guard<platform::ProcessCriticalSection>;
 
 using TaskQueue = std::deque<std::shared_ptr<IRunable>>;
 
@@ -42,8 +25,8 @@ using TaskQueue = std::deque<std::shared_ptr<IRunable>>;
 // the queue under both) can never see a task arrive after it has emptied the queue. The hook
 // takes only the queue lock, and runs the task after releasing it, so a task may post again.
 // Tasks, discard calls and thread waits always run outside both locks.
-ProcessLock stateLock;   // running, uiThreadId, stopEvent, hook, timerId, reaperList, reaperThread
-ProcessLock queueLock;   // tasks
+platform::ProcessCriticalSection stateLock;   // running, uiThreadId, stopEvent, hook, timerId, reaperList, reaperThread
+platform::ProcessCriticalSection queueLock;   // tasks
 
 bool running = false;
 DWORD uiThreadId = 0;
@@ -233,7 +216,7 @@ bool addThread(void* thread)
 void stop()
 {
     TaskQueue dropped;
-    HANDLE reaper = nullptr;
+    platform::UniqueHandle reaper;
     HANDLE event = nullptr;
     {
         Locked state(stateLock);
@@ -254,17 +237,15 @@ void stop()
         timerId = 0;
         uiThreadId = 0;
         // With the running flag clear nothing creates a reaper or hands over a thread any more.
-        reaper = std::exchange(reaperThread, nullptr);
+        reaper.reset(std::exchange(reaperThread, nullptr));
         event = stopEvent;
     }
 
     discardAll(dropped);
 
     // The reaper reaps once more after the stop event, so this waits for every handed-over thread.
-    if (reaper) {
-        WaitForSingleObject(reaper, INFINITE);
-        CloseHandle(reaper);
-    }
+    if (reaper)
+        WaitForSingleObject(reaper.get(), INFINITE);
 
     Locked state(stateLock);
     CloseHandle(event);

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ private:
 };
 
 bool writeFile(const std::wstring& path, const std::string& bytes);
+// Runs the thread's messages (and so the task service's tasks) until `done` or the time-out;
+// false on the time-out.
+bool pumpMessagesUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000);
 std::string readFile(const std::wstring& path);
 std::wstring widen(const std::string& utf8);
 std::string narrow(const std::wstring& text);

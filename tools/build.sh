@@ -5,7 +5,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 bash "$top/tools/setup.sh"
 # Absolute: Wine refuses a relative prefix.
 build=$(realpath -m -- "${ORVO_BUILD_DIR:-$top/build/win}")
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
+# Configured on every run (quick when nothing changed): a configure that failed half-way is then
+# simply done again instead of leaving a cache behind that the build cannot use.
+cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$(nproc)" "$@"

@@ -52,12 +52,16 @@ else
 fi
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-allocator_may_return_null=1}
-# an input that runs for 30 s is a hang, and a finding like any other
+# Findings of earlier runs stay for study; only those of this run count. An input that runs for
+# 30 s is a hang, and a finding like any other.
+stamp=$seeds/started
+touch "$stamp"
 "$build/bench/fuzz/${target}_fuzz" "$corpus" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=4096 -malloc_limit_mb=2048 \
     -artifact_prefix="$findings/" -print_final_stats=1 >"$build/fuzz-$target.log" 2>&1 || true
 grep -E '^(==[0-9]+==|SUMMARY)' "$build/fuzz-$target.log" || true
-if ls "$findings/"* >/dev/null 2>&1; then
-    echo "fuzz $target: findings in $findings" >&2
+new=$(find "$findings" -type f -newer "$stamp" | wc -l)
+if [ "$new" -gt 0 ]; then
+    echo "fuzz $target: $new new findings in $findings" >&2
     exit 1
 fi
 runs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$build/fuzz-$target.log" | grep -o '[0-9]*$' || true)

@@ -7,9 +7,7 @@ bash "$top/tools/build.sh"
 # Absolute: Wine refuses a relative prefix, and ctest runs the tests from inside the build folder.
 build=$(realpath -m -- "${ORVO_BUILD_DIR:-$top/build/win}")
 native=${build}-native
-if [ ! -f "$native/CMakeCache.txt" ]; then
-    cmake -S "$top" -B "$native" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
+cmake -S "$top" -B "$native" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$native" -j"$(nproc)"
 
 . "$top/tools/wine-env.sh"

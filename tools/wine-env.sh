@@ -8,6 +8,16 @@ wine_env() {
     export WINEARCH=win64
 }
 
+# `wine reg add` with its arguments; a failure is reported with what Wine said, and returned.
+wine_reg_add() {
+    local out
+    if ! out=$(wine reg add "$@" 2>&1); then
+        echo "wine reg add $*: failed" >&2
+        echo "$out" >&2
+        return 1
+    fi
+}
+
 # Creates the prefix once and applies the settings the tests rely on.
 wine_prefix_init() {
     if [ ! -f "$WINEPREFIX/.orvo-ready" ]; then
@@ -20,10 +30,10 @@ wine_prefix_init() {
             return 1
         fi
         # Without a window manager, destroying a visible window would cost 2 s each time.
-        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+        wine_reg_add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f || return 1
         # The skins name the usual Windows UI fonts; map them to the installed CJK font.
         for face in 'Microsoft YaHei' '微软雅黑' 'SimSun' '宋体' 'Segoe UI' 'Tahoma'; do
-            wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
+            wine_reg_add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d 'WenQuanYi Micro Hei' /f || return 1
         done
         wineserver -w
         touch "$WINEPREFIX/.orvo-ready"
@@ -31,7 +41,7 @@ wine_prefix_init() {
     # A crashing test would otherwise sit in Wine's crash dialog until ctest's time-out; without
     # the dialog it fails at once with its backtrace. Applied once, to older prefixes too.
     if [ ! -f "$WINEPREFIX/.orvo-no-crash-dialog" ]; then
-        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+        wine_reg_add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f || return 1
         wineserver -w
         touch "$WINEPREFIX/.orvo-no-crash-dialog"
     fi

@@ -1,5 +1,6 @@
 -- The script side of the window, control and timer registries. The native bindings call these
--- functions by global name; the UI script loads them first with require "registry".
+-- functions by global name; the UI script loads them first with require "registry", which also
+-- sets the global `event` table (event codes by name) from the host's own list of codes.
 
 -- Handler lists: dispatcher[code] is the ordered list of functions for that event code.
 function lua_addHandler(dispatcher, code, func)
@@ -157,15 +158,3 @@ function lua_onTimer(timers, timer)
         end
     end
 end
-
--- Event codes by name, as the controls deliver them.
-event = {
-    Attached = 0, Detached = 1, GotFocus = 2, LostFocus = 3,
-    PrevKeyDown = 4, KeyDown = 5, PrevKeyUp = 6, KeyUp = 7, PrevKeyPress = 8, KeyPress = 9,
-    GotCapture = 10, LostCapture = 11,
-    PrevLButtonDown = 12, LButtonDown = 13, PrevLButtonUp = 14, LButtonUp = 15,
-    PrevRButtonDown = 16, RButtonDown = 17, PrevRButtonUp = 18, RButtonUp = 19,
-    LButtonDbClick = 20, RButtonDbClick = 21, PrevMouseWheel = 22, MouseWheel = 23,
-    MouseMove = 25, MouseEnter = 26, MouseLeave = 27, QueryCursor = 28,
-    Click = 30, ValueChange = 31, Notify = 32,
-}

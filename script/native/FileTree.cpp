@@ -1,7 +1,7 @@
 // Folder enumeration, recursive deletion and folder-chain creation.
 #include "FileTree.h"
 
-#include "Handles.h"
+#include <platform/Handle.h>
 
 #include <windows.h>
 
@@ -36,7 +36,7 @@ std::vector<std::wstring> listFiles(const std::wstring& folder, const std::wstri
     if (base.back() != L'\\')
         base += L'\\';
     WIN32_FIND_DATAW data;
-    FindHandle find(FindFirstFileW((base + pattern).c_str(), &data));
+    platform::FindHandle find(FindFirstFileW((base + pattern).c_str(), &data));
     if (!find)
         return files;
     do {
@@ -63,7 +63,7 @@ void deleteTree(const std::wstring& folder, bool clearReadOnly)
     WIN32_FIND_DATAW data;
     {
         // A trailing separator on the folder gives a doubled one here, which the file functions accept.
-        FindHandle find(FindFirstFileW((base + L"\\*").c_str(), &data));
+        platform::FindHandle find(FindFirstFileW((base + L"\\*").c_str(), &data));
         if (find) {
             do {
                 std::wstring name = data.cFileName;

@@ -1,6 +1,8 @@
 // The process-wide installer mutex slot.
 #include "InstallerMutex.h"
 
+#include <platform/Handle.h>
+
 #include <atomic>
 
 const wchar_t kInstallerMutexName[] = L"Global\\ORVOINSTALLER";
@@ -14,17 +16,14 @@ std::atomic<HANDLE> installerMutex{nullptr};
 void setInstallerMutex(HANDLE mutex)
 {
     HANDLE previous = installerMutex.exchange(mutex);
-    if (previous && previous != mutex)
-        CloseHandle(previous);
+    if (previous != mutex)
+        platform::UniqueHandle closed(previous);
 }
 
 bool releaseInstallerMutex()
 {
-    HANDLE handle = installerMutex.exchange(nullptr);
-    if (!handle)
-        return false;
     // Closing the last handle abandons ownership; the family's other programs only ever test
     // for the name's existence, so the mutex is never released with ReleaseMutex.
-    CloseHandle(handle);
-    return true;
+    platform::UniqueHandle handle(installerMutex.exchange(nullptr));
+    return bool(handle);
 }

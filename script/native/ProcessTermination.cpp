@@ -1,7 +1,7 @@
 // Process lookup over Toolhelp snapshots and termination by module path or executable name.
 #include "ProcessTermination.h"
 
-#include "Handles.h"
+#include <platform/Handle.h>
 
 #include <psapi.h>
 #include <tlhelp32.h>
@@ -15,7 +15,7 @@ constexpr DWORD kTerminateWaitMs = 10000;
 // Calls `visit` for every process of a fresh snapshot until it returns false.
 void forEachProcess(const std::function<bool(const PROCESSENTRY32W&)>& visit)
 {
-    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    platform::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot)
         return;
     PROCESSENTRY32W entry{};
@@ -39,7 +39,7 @@ bool terminateMatchingPath(DWORD pid, const std::wstring& path)
 {
     if (isCallingProcess(pid))
         return false;
-    UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_TERMINATE, FALSE, pid));
+    platform::UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_TERMINATE, FALSE, pid));
     if (!process)
         return false;
     if (!equalsIgnoringCase(moduleFileName(process.get()), path))
@@ -92,7 +92,7 @@ void terminateByExeName(const std::wstring& name)
     forEachProcess([&](const PROCESSENTRY32W& entry) {
         if (isCallingProcess(entry.th32ProcessID))
             return true;
-        UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
+        platform::UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
         if (process && equalsIgnoringCase(entry.szExeFile, name) && TerminateProcess(process.get(), kTerminatedExitCode))
             WaitForSingleObject(process.get(), kTerminateWaitMs);
         return true;
@@ -109,7 +109,7 @@ void terminateByExeNameNoWait(const std::wstring& entry)
     OutputDebugStringW(name.c_str());
     forEachProcess([&](const PROCESSENTRY32W& process) {
         if (!isCallingProcess(process.th32ProcessID) && equalsIgnoringCase(process.szExeFile, name)) {
-            UniqueHandle handle(OpenProcess(PROCESS_TERMINATE, FALSE, process.th32ProcessID));
+            platform::UniqueHandle handle(OpenProcess(PROCESS_TERMINATE, FALSE, process.th32ProcessID));
             if (handle)
                 TerminateProcess(handle.get(), 0);
         }
@@ -123,7 +123,7 @@ bool isModuleRunning(const std::wstring& path)
     if (path.empty())
         return false;   // an unreadable module path is empty too, and must not count as a match
     forEachProcess([&](const PROCESSENTRY32W& entry) {
-        UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, entry.th32ProcessID));
+        platform::UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, entry.th32ProcessID));
         found = process && equalsIgnoringCase(moduleFileName(process.get()), path);
         return !found;
     });

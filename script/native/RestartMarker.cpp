@@ -1,7 +1,7 @@
 // Restart marker path, the shut-down time stamp, and writing the marker.
 #include "RestartMarker.h"
 
-#include "Handles.h"
+#include <platform/Handle.h>
 
 #include <windows.h>
 
@@ -15,7 +15,7 @@ std::wstring restartMarkerPath()
 ShutdownStamp readShutdownTime()
 {
     ShutdownStamp stamp{};
-    RegKey key;
+    platform::RegKey key;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Windows", 0,
                       KEY_READ | KEY_WOW64_64KEY, key.out()) != ERROR_SUCCESS)
         return stamp;
@@ -31,7 +31,7 @@ void writeRestartMarker()
 {
     std::wstring path = restartMarkerPath();
     {
-        UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        platform::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file) {
             ShutdownStamp stamp = readShutdownTime();
             DWORD written = 0;

@@ -1,7 +1,7 @@
 // The shared process list: a named 4096-byte page-file mapping guarded by a named mutex.
 #pragma once
 
-#include "Handles.h"
+#include <platform/Handle.h>
 
 #include <cstddef>
 #include <string>
@@ -30,7 +30,7 @@ public:
     static std::wstring readText();
 
 private:
-    UniqueHandle mutex_;
-    UniqueHandle mapping_;
+    platform::UniqueHandle mutex_;
+    platform::UniqueHandle mapping_;
     void* view_ = nullptr;
 };

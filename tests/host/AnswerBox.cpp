@@ -1,6 +1,9 @@
 // Test helper: waits for a message box with the given title in any process, saves its text and
 // presses one of its buttons, the way a person would. Working inside Wine, it needs no X tools.
 // Usage: answer_box TITLE [BUTTON_ID [TEXT_FILE [TIMEOUT_MS]]]. Exit 0 answered, 1 no box, 2 usage.
+#include <platform/Handle.h>
+#include <platform/Utf.h>
+
 #include <windows.h>
 
 #include <cwchar>
@@ -26,15 +29,12 @@ BOOL CALLBACK collectText(HWND child, LPARAM param)
 
 void saveUtf8(const wchar_t* path, const std::wstring& text)
 {
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(size_t(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &bytes[0], n, nullptr, nullptr);
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    std::string bytes = wideToUtf8(text);
+    platform::UniqueHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (!file)
         return;
     DWORD written = 0;
-    WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-    CloseHandle(file);
+    WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr);
 }
 
 } // namespace

@@ -1,10 +1,16 @@
 // Running a script file: the protected run, the "错误" box for load and run errors, the closed state.
 #include <FileSystem.h>
+#include <ScriptFailure.h>
 #include <ScriptState.h>
 
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
+
+extern "C" {
+#include <lauxlib.h>
+#include <lua.h>
+}
 
 using namespace testing_support;
 
@@ -91,4 +97,61 @@ TEST(RunScriptFile, MissingScriptIsReportedAndTheStateClosed)
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].title, L"错误");
     EXPECT_NE(boxes[0].text.find(L"UI.lua"), std::wstring::npos);
+}
+
+namespace {
+
+struct LoopRecord {
+    std::vector<std::string>* ended;
+    std::string name;
+    static void end(void* context)
+    {
+        auto* self = static_cast<LoopRecord*>(context);
+        self->ended->push_back(self->name);
+    }
+};
+
+// Calls a function raising `message` the way a window procedure calls a handler.
+bool callFailing(lua_State* L, const char* message)
+{
+    luaL_loadstring(L, (std::string("error('") + message + "')").c_str());
+    return callScriptProtected(L, 0, 1);
+}
+
+} // namespace
+
+TEST(ScriptFailure, EveryLoopInTheNestHearsOfTheFirstErrorInnermostFirst)
+{
+    lua_State* L = luaL_newstate();
+    std::vector<std::string> ended;
+    LoopRecord dialog{&ended, "dialog"}, box{&ended, "box"};
+    {
+        ScriptFailureScope dialogScope(LoopRecord::end, &dialog);
+        {
+            ScriptFailureScope boxScope(LoopRecord::end, &box);   // a message box over the dialog
+            EXPECT_FALSE(callFailing(L, "first"));
+            EXPECT_TRUE(lua_isnil(L, -1)) << "a nil stands in for the result";
+            lua_pop(L, 1);
+            EXPECT_FALSE(callFailing(L, "second"));   // pending already: nobody is told again
+            lua_pop(L, 1);
+            EXPECT_EQ(ended, (std::vector<std::string>{"box", "dialog"}));
+        }
+        const char* message = nullptr;
+        ASSERT_TRUE(takePendingScriptError(L, &message));
+        EXPECT_NE(std::string(message).find("first"), std::string::npos) << message;
+        lua_pop(L, 1);
+
+        // the box has closed; the next error reaches the dialog alone
+        ended.clear();
+        EXPECT_FALSE(callFailing(L, "third"));
+        lua_pop(L, 1);
+        EXPECT_EQ(ended, (std::vector<std::string>{"dialog"}));
+        takePendingScriptError(L, &message);
+        lua_pop(L, 1);
+    }
+    // no loop runs: an error is kept, and nobody is told
+    ended.clear();
+    EXPECT_FALSE(callFailing(L, "fourth"));
+    EXPECT_TRUE(ended.empty());
+    lua_close(L);
 }

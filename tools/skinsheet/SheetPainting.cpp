@@ -12,7 +12,13 @@ namespace sheet {
 
 void setState(Control& control, uint64_t state)
 {
-    control.flags = Flag::visible | state;
+    // the routing states are the window's to set; a sheet without a window plays the window here
+    const uint64_t routing = Flag::focused | Flag::captured | Flag::hovered;
+    const uint64_t own = Flag::enabled | Flag::visible | Flag::checked;
+    control.writeFlags(own, false);
+    control.writeFlags((Flag::visible | state) & own, true);
+    control.setRoutingState(routing, false);
+    control.setRoutingState(state & routing, true);
 }
 
 void paintStyle(HDC dc, const std::wstring& name, const Rect& rect, Control& control)

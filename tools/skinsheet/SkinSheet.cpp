@@ -5,7 +5,6 @@
 #include <CheckBox.h>
 #include <ComboBox.h>
 #include <FileSystem.h>
-#include <MarkupLayer.h>
 #include <ScrollBar.h>
 #include <SkinImage.h>
 #include <SkinPainter.h>
@@ -25,6 +24,7 @@
 #include <Style_ToggleIconButton.h>
 #include <TextDrawing.h>
 #include <Toolkit.h>
+#include <ToolkitParts.h>
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STB_IMAGE_WRITE_STATIC
@@ -310,7 +310,7 @@ int paintFonts(HDC dc, const StyleRegistry& registry, int x, int y)
     y += 28;
     for (const auto& entry : registry.fonts) {
         LOGFONTW parameters{};
-        GetObjectW(entry.second, sizeof parameters, &parameters);
+        GetObjectW(entry.second.get(), sizeof parameters, &parameters);
         std::wstring description = entry.first + L"  —  " + parameters.lfFaceName + L", " +
                                    std::to_wstring(-parameters.lfHeight) + L" px" +
                                    (parameters.lfWeight >= FW_BOLD ? L", bold" : L"") +
@@ -356,12 +356,8 @@ int fail(const std::wstring& message)
     return 1;
 }
 
-int run(const std::wstring& folder, const std::wstring& output)
+int run(const std::wstring& output)
 {
-    std::wstring root = folder;
-    if (!root.empty() && root.back() != L'\\' && root.back() != L'/')
-        root += L'\\';
-    LocalFileSystem files(root);
     std::wstring error;
     if (!loadStylePackage(L"style.lz", &error))
         return fail(error);
@@ -369,7 +365,7 @@ int run(const std::wstring& folder, const std::wstring& output)
 
     // every style document of the package, by name
     std::vector<Row> rows;
-    for (const auto& entry : registry->stylePackage.package->index()) {
+    for (const auto& entry : registry->stylePackage->index()) {
         std::wstring name(entry.first.begin(), entry.first.end());
         if (name == L"font.xml" || name.size() < 4 || name.compare(name.size() - 4, 4, L".xml") != 0)
             continue;
@@ -424,10 +420,15 @@ int wmain(int argc, wchar_t** argv)
         fwprintf(stderr, L"usage: skin-sheet.exe FOLDER OUT.png   (FOLDER holds style.lz)\n");
         return 2;
     }
-    installMarkupLayer();
+    std::wstring root = argv[1];
+    if (!root.empty() && root.back() != L'\\' && root.back() != L'/')
+        root += L'\\';
+    // the file system outlives the toolkit: the style registry gives its package buffer back to it
+    LocalFileSystem files(root);
+    installToolkitParts();
     if (!Toolkit::start())
         return fail(L"the toolkit does not start");
-    int code = run(argv[1], argv[2]);
+    int code = run(argv[2]);
     Toolkit::shutdown();
     return code;
 }

@@ -20,12 +20,12 @@ const wchar_t* Button::className() const
 void Button::onLButtonUp(void* target, Control*, ControlEvent* event)
 {
     auto* button = static_cast<Button*>(target);
-    if (!(button->flags & Flag::captured))
+    if (!(button->flags() & Flag::captured))
         return;
     // Click is posted, not sent: it arrives after the window has finished with this release
     // (capture released, hover re-evaluated), from the message loop.
     Rect area;
-    if (button->window && button->absoluteRect(area) && area.contains(button->window->cursorPosition())) {
+    if (button->window() && button->absoluteRect(area) && area.contains(button->window()->cursorPosition())) {
         ControlEvent click;
         click.code = EventCode::Click;
         click.direction = Direct;

@@ -1,6 +1,8 @@
 // Save, clip and restore of a device context.
 #include "ClipScope.h"
 
+#include <platform/Gdi.h>
+
 #include <windows.h>
 
 ClipScope::ClipScope(DeviceContext dc, const Rect& clip) : dc_(dc)
@@ -9,11 +11,10 @@ ClipScope::ClipScope(DeviceContext dc, const Rect& clip) : dc_(dc)
         return;
     saved_ = SaveDC(dc_);
     RECT r{clip.left, clip.top, clip.right, clip.bottom};
-    if (HRGN region = CreateRectRgnIndirect(&r)) {
-        // the context keeps its own copy of the region
-        SelectClipRgn(dc_, region);
-        DeleteObject(region);
-    }
+    // the context keeps its own copy of the region
+    platform::RegionHandle region(CreateRectRgnIndirect(&r));
+    if (region)
+        SelectClipRgn(dc_, region.get());
 }
 
 ClipScope::~ClipScope()

@@ -9,6 +9,7 @@
 #include "Toolkit.h"
 
 #include <algorithm>
+#include <cassert>
 #include <unordered_set>
 
 namespace {
@@ -45,7 +46,7 @@ void (*Control::scriptObjectDestroyed)(Control* control) = nullptr;
 
 Control::Control() : Control(kInitialFlags) {}
 
-Control::Control(uint64_t initialFlags) : flags(initialFlags), serial_(nextSerial++) {}
+Control::Control(uint64_t initialFlags) : flags_(initialFlags), serial_(nextSerial++) {}
 
 Control::~Control()
 {
@@ -54,11 +55,20 @@ Control::~Control()
         for (Delegate& delegate : entry.second)
             delegate.disarm();
     }
-    if ((flags & Flag::scriptObject) && scriptObjectDestroyed)
+    if ((flags_ & Flag::scriptObject) && scriptObjectDestroyed)
         scriptObjectDestroyed(this);
-    // Whoever deletes a control should detach it first; if not, at least no stale pointer stays
-    // behind for a later dispatch to follow.
+    // Whoever deletes a control should detach it first. If not (a panel deleted with its tree
+    // attached, a handler deleting its own control), the window must still drop every pointer it
+    // keeps to us, so that nothing can reach freed memory later.
+    if (isAttached(this) && window_) {
+        window_->forgetControl(this);
+        window_->forgetId(this);
+    }
     attachedControls().erase(this);
+    // Deleted while still in a child list (a panel going away unlinks its children first): the
+    // parent must not keep the address.
+    if (parent_)
+        static_cast<Panel*>(parent_)->unlinkChild(this);
 }
 
 void Control::paint(DeviceContext dc, const Rect& windowRect, const Rect& clip)
@@ -73,7 +83,7 @@ void Control::paint(DeviceContext dc, const Rect& windowRect, const Rect& clip)
 
 Control* Control::hitTest(Point point)
 {
-    if ((flags & Flag::visible) && !(flags & Flag::mouseTransparent) && rect.contains(point))
+    if ((flags_ & Flag::visible) && !(flags_ & Flag::mouseTransparent) && rect.contains(point))
         return this;
     return nullptr;
 }
@@ -96,10 +106,10 @@ Size Control::arrangeOverride(Size finalSize)
 void Control::attach(Control* control)
 {
     attachedControls().insert(control);
-    control->window = window;
+    control->window_ = window_;
     if (const int32_t* id = control->intProperties.get(PropertyKey::id)) {
-        if (window)
-            window->idMap[*id] = control;
+        if (window_)
+            window_->idMap[*id] = control;
     }
     send(control, EventCode::Attached);
 
@@ -113,16 +123,16 @@ void Control::attach(Control* control)
     Panel* panel = containerOf(control);
     if (!panel)
         return;
-    for (Control* child = panel->firstChild; child;) {
+    for (Control* child = panel->firstChild(); child;) {
         if (isAttached(child)) {
-            child = child->nextSibling;
+            child = child->nextSibling_;
             continue;
         }
-        uint32_t changes = panel->childListChanges;
+        uint32_t changes = panel->childListChanges();
         panel->attach(child);
         if (!isAttached(panel))
             return;
-        child = panel->childListChanges == changes ? child->nextSibling : panel->firstChild;
+        child = panel->childListChanges() == changes ? child->nextSibling_ : panel->firstChild();
     }
 }
 
@@ -133,23 +143,35 @@ void Control::detach(Control* control)
     // children before their parent; a Detached handler may remove (or add) children, so after a
     // change to the list the walk starts again and finds whoever is still attached
     if (Panel* panel = containerOf(control)) {
-        for (Control* child = panel->firstChild; child;) {
+        for (Control* child = panel->firstChild(); child;) {
             if (!isAttached(child)) {
-                child = child->nextSibling;
+                child = child->nextSibling_;
                 continue;
             }
-            uint32_t changes = panel->childListChanges;
+            uint32_t changes = panel->childListChanges();
             panel->detach(child);
-            child = panel->childListChanges == changes ? child->nextSibling : panel->firstChild;
+            child = panel->childListChanges() == changes ? child->nextSibling_ : panel->firstChild();
         }
         if (!isAttached(control))
             return;   // a child's handler has detached this panel already
     }
     send(control, EventCode::Detached);
-    if (control->window)
-        control->window->forgetControl(control);
-    control->window = nullptr;
+    if (control->window_)
+        control->window_->forgetControl(control);
+    control->window_ = nullptr;
     attachedControls().erase(control);
+}
+
+void Control::attachRoot(ControlHost* host)
+{
+    assert(!parent_ && "only a control without a parent can be a window's root");
+    window_ = host;
+    attach(this);
+}
+
+void Control::detachRoot()
+{
+    detach(this);
 }
 
 bool Control::isAttached(const Control* control)
@@ -160,9 +182,23 @@ bool Control::isAttached(const Control* control)
 void Control::setFlag(uint64_t mask, bool on)
 {
     if (on)
-        flags |= mask;
+        flags_ |= mask;
     else
-        flags &= ~mask;
+        flags_ &= ~mask;
+}
+
+bool Control::writeFlags(uint64_t mask, bool on)
+{
+    if (mask & kManagedFlags)
+        return false;
+    setFlag(mask, on);
+    return true;
+}
+
+void Control::setRoutingState(uint64_t state, bool on)
+{
+    assert((state & ~(Flag::focused | Flag::captured | Flag::hovered)) == 0 && "only routing states");
+    setFlag(state & (Flag::focused | Flag::captured | Flag::hovered), on);
 }
 
 void Control::setEnabled(bool enabled)
@@ -170,8 +206,8 @@ void Control::setEnabled(bool enabled)
     if (hasFlags(Flag::enabled) == enabled)
         return;
     setFlag(Flag::enabled, enabled);
-    if (!enabled && window)
-        window->forgetControl(this);
+    if (!enabled && window_)
+        window_->forgetControl(this);
     invalidate(false);
 }
 
@@ -180,8 +216,8 @@ void Control::setVisible(bool visible)
     if (hasFlags(Flag::visible) == visible)
         return;
     setFlag(Flag::visible, visible);
-    if (!visible && window)
-        window->forgetControl(this);
+    if (!visible && window_)
+        window_->forgetControl(this);
     invalidate(false);
 }
 
@@ -210,13 +246,13 @@ void Control::toggleChecked()
 bool Control::invalidate(bool wait)
 {
     Rect absolute;
-    if (!absoluteRect(absolute) || !window)
+    if (!absoluteRect(absolute) || !window_)
         return false;
-    Rect visible = intersect(absolute, window->clientRect());
+    Rect visible = intersect(absolute, window_->clientRect());
     if (visible.isEmpty())
         return false;
-    window->invalidateRect(visible);
-    return window->requestRepaint(wait);
+    window_->invalidateRect(visible);
+    return window_->requestRepaint(wait);
 }
 
 bool Control::absolutePosition(Point& out) const
@@ -225,7 +261,7 @@ bool Control::absolutePosition(Point& out) const
         return false;
     Point sum;
     // the root's own rect is not counted: a root always sits at the window's origin
-    for (const Control* c = this; c->parent; c = c->parent) {
+    for (const Control* c = this; c->parent_; c = c->parent_) {
         sum.x += c->rect.left;
         sum.y += c->rect.top;
     }
@@ -253,9 +289,9 @@ bool Control::toLocal(Point clientPoint, Point& out) const
 
 bool Control::localCursorPosition(Point& out) const
 {
-    if (!isAttached(this) || !window)
+    if (!isAttached(this) || !window_)
         return false;
-    return toLocal(window->cursorPosition(), out);
+    return toLocal(window_->cursorPosition(), out);
 }
 
 bool Control::addHandler(int32_t code, void* target, HandlerFunction function)
@@ -282,7 +318,7 @@ void Control::dispatch(ControlEvent& event)
     GatheredDelegates gathered;
     bool preview = event.direction == Preview;
     bool walkUp = preview || event.direction == Bubbling;
-    for (Control* c = this; c; c = walkUp ? c->parent : nullptr) {
+    for (Control* c = this; c; c = walkUp ? c->parent_ : nullptr) {
         auto entry = c->handlers.find(event.code);
         if (entry == c->handlers.end())
             continue;
@@ -310,7 +346,7 @@ Size Control::measure(Size available)
     int32_t innerWidth = available.width - margin.left - margin.right;
     int32_t innerHeight = available.height - margin.top - margin.bottom;
     // collapsed or no room: wants nothing
-    if (!(flags & Flag::collapsed) && innerWidth > 0 && innerHeight > 0) {
+    if (!(flags_ & Flag::collapsed) && innerWidth > 0 && innerHeight > 0) {
         // fixed sizes replace what the content asks for; -1 counts as absent
         int32_t width = intProperties.value(PropertyKey::width, -1);
         int32_t height = intProperties.value(PropertyKey::height, -1);

@@ -34,9 +34,13 @@ public:
 
     // --- tree and window ---
 
-    // Called on the panel receiving `control`, or on the root by its window (after setting the
-    // root's window): records ids, sends Attached, then attaches the descendants, parents first.
+    // Called on the panel receiving `control`, or on the root by its window (attachRoot): records
+    // ids, sends Attached, then attaches the descendants, parents first.
     void attach(Control* control);
+    // For the window: makes this parentless control its root and attaches the tree; detachRoot
+    // detaches it again (the window then forgets every control of the tree).
+    void attachRoot(ControlHost* host);
+    void detachRoot();
     // Children first, then `control`: Detached while still attached, then the window forgets it.
     void detach(Control* control);
     // The alive-and-attached test: dispatch, invalidation and coordinates need it.
@@ -44,7 +48,29 @@ public:
     // Tells instances apart that lived at the same address at different times.
     uint64_t serial() const { return serial_; }
 
-    bool hasFlags(uint64_t mask) const { return (flags & mask) == mask; }
+    // --- reading the tree and the flag word; they change only through the operations here and
+    // in Panel, which keep the window's per-control state in step ---
+
+    Control* parent() const { return parent_; }
+    Control* previousSibling() const { return previousSibling_; }
+    Control* nextSibling() const { return nextSibling_; }
+    // The window hosting the tree while attached, else null.
+    ControlHost* window() const { return window_; }
+    uint64_t flags() const { return flags_; }
+    bool hasFlags(uint64_t mask) const { return (flags_ & mask) == mask; }
+
+    // Bits only the toolkit changes: the states the window keeps in step with its own records
+    // (focus, capture, hover), the mark of a script object, and the type marks that decide how
+    // the tree is walked and cast.
+    static constexpr uint64_t kManagedFlags =
+        Flag::focused | Flag::captured | Flag::hovered | Flag::scriptObject | Flag::container | Flag::tabItemMark;
+    // Sets or clears bits of the flag word with no repaint and no event (a script's writeFlag).
+    // False, changing nothing, when the mask holds a managed bit.
+    bool writeFlags(uint64_t mask, bool on);
+    // For the host window only: its focus, capture and hover records and these bits move together.
+    void setRoutingState(uint64_t state, bool on);
+    // For the script layer only: whether the control has a script object to unregister.
+    void markScriptObject(bool on) { setFlag(Flag::scriptObject, on); }
 
     // --- state: each does nothing when the state does not change, and requests a repaint ---
 
@@ -84,19 +110,21 @@ public:
     // Called for a control with a script object when it is destroyed; set by the script layer.
     static void (*scriptObjectDestroyed)(Control* control);
 
-    Control* parent = nullptr;            // not owned: the parent owns its children
-    Control* previousSibling = nullptr;   // not owned
-    Control* nextSibling = nullptr;       // not owned
-    ControlHost* window = nullptr;        // not owned; set while attached
     Rect rect;                            // relative to the parent; a root sits at (0, 0)
     Size desiredSize;                     // margins included
     HandlerMap handlers;
-    uint64_t flags;
 
 protected:
     explicit Control(uint64_t initialFlags);
     void setFlag(uint64_t mask, bool on);
 
 private:
+    friend class Panel;   // links and unlinks children
+
+    Control* parent_ = nullptr;            // not owned: the parent owns its children
+    Control* previousSibling_ = nullptr;   // not owned
+    Control* nextSibling_ = nullptr;       // not owned
+    ControlHost* window_ = nullptr;        // not owned; set while attached
+    uint64_t flags_;
     uint64_t serial_;
 };

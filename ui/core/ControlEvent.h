@@ -18,39 +18,47 @@ struct ControlEvent {
     int32_t handled = 0;  // non-zero stops the delivery
 };
 
+// The event codes, each once: X(name, code, seen). `seen` tells whether the UI script's `event`
+// table names it (the script-side table is generated from this list); worker notifications
+// are broadcast to global handlers only.
+#define ORVO_EVENT_CODES(X) \
+    X(Attached, 0, true) \
+    X(Detached, 1, true) \
+    X(GotFocus, 2, true) \
+    X(LostFocus, 3, true) \
+    X(PrevKeyDown, 4, true) \
+    X(KeyDown, 5, true) \
+    X(PrevKeyUp, 6, true) \
+    X(KeyUp, 7, true) \
+    X(PrevKeyPress, 8, true) \
+    X(KeyPress, 9, true) \
+    X(GotCapture, 10, true) \
+    X(LostCapture, 11, true) \
+    X(PrevLButtonDown, 12, true) \
+    X(LButtonDown, 13, true) \
+    X(PrevLButtonUp, 14, true) \
+    X(LButtonUp, 15, true) \
+    X(PrevRButtonDown, 16, true) \
+    X(RButtonDown, 17, true) \
+    X(PrevRButtonUp, 18, true) \
+    X(RButtonUp, 19, true) \
+    X(LButtonDbClick, 20, true) \
+    X(RButtonDbClick, 21, true) \
+    X(PrevMouseWheel, 22, true) \
+    X(MouseWheel, 23, true) \
+    X(MouseMove, 25, true) \
+    X(MouseEnter, 26, true) \
+    X(MouseLeave, 27, true) \
+    X(QueryCursor, 28, true) \
+    X(Click, 30, true) \
+    X(ValueChange, 31, true) \
+    X(Notify, 32, true) \
+    X(WorkerNotification, 1024, false)
+
 namespace EventCode {
 enum : int32_t {
-    Attached = 0,
-    Detached = 1,
-    GotFocus = 2,
-    LostFocus = 3,
-    PrevKeyDown = 4,
-    KeyDown = 5,
-    PrevKeyUp = 6,
-    KeyUp = 7,
-    PrevKeyPress = 8,
-    KeyPress = 9,
-    GotCapture = 10,
-    LostCapture = 11,
-    PrevLButtonDown = 12,
-    LButtonDown = 13,
-    PrevLButtonUp = 14,
-    LButtonUp = 15,
-    PrevRButtonDown = 16,
-    RButtonDown = 17,
-    PrevRButtonUp = 18,
-    RButtonUp = 19,
-    LButtonDbClick = 20,
-    RButtonDbClick = 21,
-    PrevMouseWheel = 22,
-    MouseWheel = 23,
-    MouseMove = 25,
-    MouseEnter = 26,
-    MouseLeave = 27,
-    QueryCursor = 28,
-    Click = 30,
-    ValueChange = 31,
-    Notify = 32,
-    WorkerNotification = 1024,   // broadcast to the global handlers only
+#define ORVO_EVENT_CODE(name, code, seen) name = code,
+    ORVO_EVENT_CODES(ORVO_EVENT_CODE)
+#undef ORVO_EVENT_CODE
 };
 } // namespace EventCode

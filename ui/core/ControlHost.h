@@ -26,13 +26,12 @@ public:
     // Gives the keyboard focus to the control (a control of this window, or null).
     virtual void setFocus(Control* control) {}
 
-    // Controls with an `id` property, recorded when attached; the one attached last wins.
-    // Not owned.
+    // Controls with an `id` property, recorded when attached; the one attached last wins. A
+    // detached control keeps its entry (it may come back), a destroyed one loses it. Not owned.
     std::map<int32_t, Control*> idMap;
 
-    Control* findById(int32_t id) const
-    {
-        auto it = idMap.find(id);
-        return it == idMap.end() ? nullptr : it->second;
-    }
+    // The control recorded under the id while it is attached, else null.
+    Control* findById(int32_t id) const;
+    // Drops every entry that names the control; called when it is destroyed.
+    void forgetId(const Control* control);
 };

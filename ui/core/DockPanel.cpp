@@ -15,7 +15,7 @@ int32_t dockSide(const Control& child)
 Size DockPanel::measureOverride(Size available)
 {
     int32_t usedWidth = 0, usedHeight = 0, maxWidth = 0, maxHeight = 0;
-    for (Control* child = firstChild; child; child = child->nextSibling) {
+    for (Control* child = firstChild(); child; child = child->nextSibling()) {
         Size desired = child->measure(
             {std::max(0, available.width - usedWidth), std::max(0, available.height - usedHeight)});
         int32_t side = dockSide(*child);
@@ -35,11 +35,11 @@ Size DockPanel::arrangeOverride(Size finalSize)
 {
     int32_t left = 0, top = 0, right = finalSize.width, bottom = finalSize.height;
     int32_t rightUsed = 0, bottomUsed = 0;
-    for (Control* child = firstChild; child; child = child->nextSibling) {
+    for (Control* child = firstChild(); child; child = child->nextSibling()) {
         int32_t w = child->desiredSize.width, h = child->desiredSize.height;
         int32_t side = dockSide(*child);
         Rect slot;
-        if (child == lastChild) {
+        if (child == lastChild()) {
             slot = {left, top, right, bottom};
         } else if (side == keywordValue(PropertyKey::left)) {
             slot = {left, top, left + w, bottom};

@@ -1,11 +1,9 @@
-// The window-markup package and the file buffer it was opened over; empty until loaded.
+// The window-markup package the toolkit owns; what it holds is the markup layer's business.
 #pragma once
 
-#include <Package.h>
-
-#include <memory>
-
-struct FramePackage {
-    std::unique_ptr<Package> package;
-    void* image = nullptr;   // from readFile of the current file system; freed through it
+// The markup layer makes it (through the parts builder) and reads it; the core only keeps it
+// and lets it go at shut-down, so it needs no package type.
+class FramePackage {
+public:
+    virtual ~FramePackage() = default;
 };

@@ -6,7 +6,7 @@
 Size Grid::measureOverride(Size available)
 {
     Size result;
-    for (Control* child = firstChild; child; child = child->nextSibling) {
+    for (Control* child = firstChild(); child; child = child->nextSibling()) {
         Size desired = child->measure(available);
         result.width = std::max(result.width, desired.width);
         result.height = std::max(result.height, desired.height);
@@ -16,7 +16,7 @@ Size Grid::measureOverride(Size available)
 
 Size Grid::arrangeOverride(Size finalSize)
 {
-    for (Control* child = firstChild; child; child = child->nextSibling)
+    for (Control* child = firstChild(); child; child = child->nextSibling())
         child->arrange({0, 0, finalSize.width, finalSize.height});
     return finalSize;
 }

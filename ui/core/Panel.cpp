@@ -9,77 +9,96 @@ Panel::Panel(uint64_t initialFlags) : Control(initialFlags) {}
 
 Panel::~Panel()
 {
-    while (Control* child = lastChild) {
-        lastChild = child->previousSibling;
+    while (Control* child = lastChild_) {
+        lastChild_ = child->previousSibling_;
+        if (lastChild_)
+            lastChild_->nextSibling_ = nullptr;
+        else
+            firstChild_ = nullptr;
+        child->parent_ = nullptr;
+        child->previousSibling_ = nullptr;
+        --childCount_;
+        ++childListChanges_;
         delete child;
     }
-    firstChild = nullptr;
-    childCount = 0;
 }
 
 bool Panel::addChild(Control* control)
 {
-    if (!control || control->parent)
+    if (!control || control->parent_)
         return false;
     // a panel inside itself would make the tree a loop
-    for (const Control* c = this; c; c = c->parent) {
+    for (const Control* c = this; c; c = c->parent_) {
         if (c == control)
             return false;
     }
-    control->previousSibling = lastChild;
-    control->nextSibling = nullptr;
-    if (lastChild)
-        lastChild->nextSibling = control;
+    control->previousSibling_ = lastChild_;
+    control->nextSibling_ = nullptr;
+    if (lastChild_)
+        lastChild_->nextSibling_ = control;
     else
-        firstChild = control;
-    lastChild = control;
-    control->parent = this;
-    ++childCount;
-    ++childListChanges;
-    if (window && isAttached(this))
+        firstChild_ = control;
+    lastChild_ = control;
+    control->parent_ = this;
+    ++childCount_;
+    ++childListChanges_;
+    if (window() && isAttached(this))
         attach(control);
     return true;
 }
 
 bool Panel::removeChild(Control* control)
 {
-    if (!control || control->parent != this)
+    if (!control || control->parent_ != this)
         return false;
-    if (window)
+    if (window()) {
+        // A Detached handler may move the control elsewhere, or delete it (it then unlinks
+        // itself): only a child still in our list, and the same instance, is taken out.
+        const uint64_t serial = control->serial();
         detach(control);
-    // a Detached handler may already have moved it elsewhere
-    if (control->parent != this)
+        for (Control* child = firstChild_; child; child = child->nextSibling_) {
+            if (child == control && child->serial() == serial) {
+                unlinkChild(child);
+                break;
+            }
+        }
         return true;
-    if (control->previousSibling)
-        control->previousSibling->nextSibling = control->nextSibling;
-    else
-        firstChild = control->nextSibling;
-    if (control->nextSibling)
-        control->nextSibling->previousSibling = control->previousSibling;
-    else
-        lastChild = control->previousSibling;
-    control->parent = nullptr;
-    control->previousSibling = nullptr;
-    control->nextSibling = nullptr;
-    --childCount;
-    ++childListChanges;
+    }
+    unlinkChild(control);
     return true;
+}
+
+void Panel::unlinkChild(Control* control)
+{
+    if (control->previousSibling_)
+        control->previousSibling_->nextSibling_ = control->nextSibling_;
+    else
+        firstChild_ = control->nextSibling_;
+    if (control->nextSibling_)
+        control->nextSibling_->previousSibling_ = control->previousSibling_;
+    else
+        lastChild_ = control->previousSibling_;
+    control->parent_ = nullptr;
+    control->previousSibling_ = nullptr;
+    control->nextSibling_ = nullptr;
+    --childCount_;
+    ++childListChanges_;
 }
 
 Control* Panel::childAt(int32_t index) const
 {
     // following the list "index times": a negative index follows it no times at all
-    Control* child = firstChild;
+    Control* child = firstChild_;
     for (; child && index > 0; --index)
-        child = child->nextSibling;
+        child = child->nextSibling_;
     return child;
 }
 
 void Panel::paint(DeviceContext dc, const Rect& windowRect, const Rect& clip)
 {
     Control::paint(dc, windowRect, clip);
-    for (Control* child = firstChild; child; child = child->nextSibling) {
-        if (!(child->flags & Flag::visible) || (child->flags & Flag::collapsed))
+    for (Control* child = firstChild_; child; child = child->nextSibling_) {
+        if (!child->hasFlags(Flag::visible) || child->hasFlags(Flag::collapsed))
             continue;
         Rect childRect = child->rect.offset(windowRect.left, windowRect.top);
         Rect visible = intersect(childRect, clip);
@@ -95,7 +114,7 @@ Control* Panel::hitTest(Point point)
     if (!Control::hitTest(point))
         return nullptr;
     Point local{point.x - rect.left, point.y - rect.top};
-    for (Control* child = lastChild; child; child = child->previousSibling) {
+    for (Control* child = lastChild_; child; child = child->previousSibling_) {
         if (Control* hit = child->hitTest(local))
             return hit;
     }

@@ -26,13 +26,23 @@ public:
     Control* hitTest(Point point) override;
     const wchar_t* className() const override;
 
-    Control* firstChild = nullptr;   // owned, as is every sibling after it
-    Control* lastChild = nullptr;
-    int32_t childCount = 0;
+    Control* firstChild() const { return firstChild_; }
+    Control* lastChild() const { return lastChild_; }
+    int32_t childCount() const { return childCount_; }
     // Bumped by every addChild and removeChild, so that a walk over the children can tell whether
     // a handler it called has changed the list under it.
-    uint32_t childListChanges = 0;
+    uint32_t childListChanges() const { return childListChanges_; }
 
 protected:
     explicit Panel(uint64_t initialFlags);
+
+private:
+    friend class Control;   // a child deleted while linked unlinks itself
+    // Takes a child out of the list, without detaching it.
+    void unlinkChild(Control* control);
+
+    Control* firstChild_ = nullptr;   // owned, as is every sibling after it
+    Control* lastChild_ = nullptr;
+    int32_t childCount_ = 0;
+    uint32_t childListChanges_ = 0;
 };

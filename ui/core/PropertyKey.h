@@ -4,115 +4,126 @@
 #include <cstdint>
 #include <string_view>
 
+// The table of property names, in its fixed order: X(key, "name") per entry. Entry n (0-based)
+// has the key n + 1. Names that are C++ keywords carry a trailing underscore as keys.
+#define ORVO_PROPERTY_NAMES(X) \
+    /* skin properties: entries 0-45 */ \
+    X(img, "img") \
+    X(scaleGrid, "scaleGrid") \
+    X(upSkin, "upSkin") \
+    X(downSkin, "downSkin") \
+    X(overSkin, "overSkin") \
+    X(disabledSkin, "disabledSkin") \
+    X(textColor, "textColor") \
+    X(downOffset, "downOffset") \
+    X(upIcon, "upIcon") \
+    X(overIcon, "overIcon") \
+    X(downIcon, "downIcon") \
+    X(disabledIcon, "disabledIcon") \
+    X(checkedUpIcon, "checkedUpIcon") \
+    X(checkedOverIcon, "checkedOverIcon") \
+    X(checkedDownIcon, "checkedDownIcon") \
+    X(checkedDisabledIcon, "checkedDisabledIcon") \
+    X(iconGap, "iconGap") \
+    X(cloUpSkin, "cloUpSkin") \
+    X(cloOverSkin, "cloOverSkin") \
+    X(cloDownSkin, "cloDownSkin") \
+    X(dropBtn, "dropBtn") \
+    X(margin, "margin") \
+    X(multiline, "multiline") \
+    X(disabledAlpha, "disabledAlpha") \
+    X(textPlacement, "textPlacement") \
+    X(barSkin, "barSkin") \
+    X(trackSkin, "trackSkin") \
+    X(thumbUpSkin, "thumbUpSkin") \
+    X(thumbOverSkin, "thumbOverSkin") \
+    X(thumbDownSkin, "thumbDownSkin") \
+    X(checkedUpSkin, "checkedUpSkin") \
+    X(checkedDownSkin, "checkedDownSkin") \
+    X(checkedOverSkin, "checkedOverSkin") \
+    X(checkedDisabledSkin, "checkedDisabledSkin") \
+    X(thumbScaleGrid, "thumbScaleGrid") \
+    X(upArrowUpSkin, "upArrowUpSkin") \
+    X(upArrowOverSkin, "upArrowOverSkin") \
+    X(upArrowDownSkin, "upArrowDownSkin") \
+    X(upArrowDisabledSkin, "upArrowDisabledSkin") \
+    X(downArrowUpSkin, "downArrowUpSkin") \
+    X(downArrowOverSkin, "downArrowOverSkin") \
+    X(downArrowDownSkin, "downArrowDownSkin") \
+    X(downArrowDisabledSkin, "downArrowDisabledSkin") \
+    X(thumbUpIcon, "thumbUpIcon") \
+    X(thumbOverIcon, "thumbOverIcon") \
+    X(thumbDownIcon, "thumbDownIcon") \
+    /* control properties: entries 46-86 */ \
+    X(id, "id") \
+    X(x, "x") \
+    X(y, "y") \
+    X(width, "width") \
+    X(height, "height") \
+    X(padding, "padding") \
+    X(horizontalAlign, "horizontalAlign") \
+    X(verticalAlign, "verticalAlign") \
+    X(dock, "dock") \
+    X(tooltip, "tooltip") \
+    X(style, "style") \
+    X(orientation, "orientation") \
+    X(text, "text") \
+    X(icon, "icon") \
+    X(rows, "rows") \
+    X(columns, "columns") \
+    X(font, "font") \
+    X(color, "color") \
+    X(textAlign, "textAlign") \
+    X(offIcon, "offIcon") \
+    X(offText, "offText") \
+    X(src, "src") \
+    X(tabHeight, "tabHeight") \
+    X(tabPlacement, "tabPlacement") \
+    X(tabOffset, "tabOffset") \
+    X(initSize, "initSize") \
+    X(roundCorner, "roundCorner") \
+    X(grayTip, "grayTip") \
+    X(scrollvertical, "scrollvertical") \
+    X(scrollhorizontal, "scrollhorizontal") \
+    X(itemHeight, "itemHeight") \
+    X(progressbkimg, "progressbkimg") \
+    X(progressbkScaleGrid, "progressbkScaleGrid") \
+    X(progressmargin, "progressmargin") \
+    X(progressimg, "progressimg") \
+    X(progressScaleGrid, "progressScaleGrid") \
+    X(imagelist, "imagelist") \
+    X(url, "url") \
+    X(textspace, "textspace") \
+    X(textpadding, "textpadding") \
+    X(texteditable, "texteditable") \
+    /* keyword values: entries 87-99 */ \
+    X(left, "left") \
+    X(right, "right") \
+    X(top, "top") \
+    X(bottom, "bottom") \
+    X(center, "center") \
+    X(stretch, "stretch") \
+    X(horizontal, "horizontal") \
+    X(vertical, "vertical") \
+    X(true_, "true") \
+    X(false_, "false") \
+    X(auto_, "auto") \
+    X(always, "always") \
+    X(never, "never") \
+    X(logicPanel, "logicPanel")
+
 // A non-zero identity per entry of the name table: the entry's index plus one. Keyword properties
-// store the key of their keyword as their integer value; 0 is no keyword. Names that are C++
-// keywords carry a trailing underscore.
+// store the key of their keyword as their integer value; 0 is no keyword.
 enum class PropertyKey : int32_t {
     none = 0,
-    img = 1,   // skin properties: entries 0-45
-    scaleGrid = 2,
-    upSkin = 3,
-    downSkin = 4,
-    overSkin = 5,
-    disabledSkin = 6,
-    textColor = 7,
-    downOffset = 8,
-    upIcon = 9,
-    overIcon = 10,
-    downIcon = 11,
-    disabledIcon = 12,
-    checkedUpIcon = 13,
-    checkedOverIcon = 14,
-    checkedDownIcon = 15,
-    checkedDisabledIcon = 16,
-    iconGap = 17,
-    cloUpSkin = 18,
-    cloOverSkin = 19,
-    cloDownSkin = 20,
-    dropBtn = 21,
-    margin = 22,
-    multiline = 23,
-    disabledAlpha = 24,
-    textPlacement = 25,
-    barSkin = 26,
-    trackSkin = 27,
-    thumbUpSkin = 28,
-    thumbOverSkin = 29,
-    thumbDownSkin = 30,
-    checkedUpSkin = 31,
-    checkedDownSkin = 32,
-    checkedOverSkin = 33,
-    checkedDisabledSkin = 34,
-    thumbScaleGrid = 35,
-    upArrowUpSkin = 36,
-    upArrowOverSkin = 37,
-    upArrowDownSkin = 38,
-    upArrowDisabledSkin = 39,
-    downArrowUpSkin = 40,
-    downArrowOverSkin = 41,
-    downArrowDownSkin = 42,
-    downArrowDisabledSkin = 43,
-    thumbUpIcon = 44,
-    thumbOverIcon = 45,
-    thumbDownIcon = 46,
-    id = 47,   // control properties: entries 46-86
-    x = 48,
-    y = 49,
-    width = 50,
-    height = 51,
-    padding = 52,
-    horizontalAlign = 53,
-    verticalAlign = 54,
-    dock = 55,
-    tooltip = 56,
-    style = 57,
-    orientation = 58,
-    text = 59,
-    icon = 60,
-    rows = 61,
-    columns = 62,
-    font = 63,
-    color = 64,
-    textAlign = 65,
-    offIcon = 66,
-    offText = 67,
-    src = 68,
-    tabHeight = 69,
-    tabPlacement = 70,
-    tabOffset = 71,
-    initSize = 72,
-    roundCorner = 73,
-    grayTip = 74,
-    scrollvertical = 75,
-    scrollhorizontal = 76,
-    itemHeight = 77,
-    progressbkimg = 78,
-    progressbkScaleGrid = 79,
-    progressmargin = 80,
-    progressimg = 81,
-    progressScaleGrid = 82,
-    imagelist = 83,
-    url = 84,
-    textspace = 85,
-    textpadding = 86,
-    texteditable = 87,
-    left = 88,   // keyword values: entries 87-99
-    right = 89,
-    top = 90,
-    bottom = 91,
-    center = 92,
-    stretch = 93,
-    horizontal = 94,
-    vertical = 95,
-    true_ = 96,
-    false_ = 97,
-    auto_ = 98,
-    always = 99,
-    never = 100,
-    logicPanel = 101,
+#define ORVO_PROPERTY_KEY(key, name) key,
+    ORVO_PROPERTY_NAMES(ORVO_PROPERTY_KEY)
+#undef ORVO_PROPERTY_KEY
 };
 
-constexpr int kPropertyNameCount = 101;
+#define ORVO_PROPERTY_COUNT(key, name) +1
+constexpr int kPropertyNameCount = 0 ORVO_PROPERTY_NAMES(ORVO_PROPERTY_COUNT);
+#undef ORVO_PROPERTY_COUNT
 
 // Entry n of the table (0-based); none outside 0..100.
 PropertyKey propertyKeyAt(int index);

@@ -21,7 +21,7 @@ Size StackPanel::measureOverride(Size available)
     else
         room.height = kUnbounded;
     Size result;
-    for (Control* child = firstChild; child; child = child->nextSibling) {
+    for (Control* child = firstChild(); child; child = child->nextSibling()) {
         Size desired = child->measure(room);
         if (horizontal) {
             result.width += desired.width;
@@ -38,7 +38,7 @@ Size StackPanel::arrangeOverride(Size finalSize)
 {
     bool horizontal = isHorizontal(*this);
     int32_t offset = 0;
-    for (Control* child = firstChild; child; child = child->nextSibling) {
+    for (Control* child = firstChild(); child; child = child->nextSibling()) {
         if (horizontal) {
             child->arrange({offset, 0, offset + child->desiredSize.width, finalSize.height});
             offset += child->desiredSize.width;

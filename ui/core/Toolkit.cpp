@@ -3,12 +3,16 @@
 
 #include "Control.h"
 #include "GatheredDelegates.h"
+#include "PanelElements.h"
 
-#include <FileSystem.h>
+#include <platform/CriticalSection.h>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
+#include <mutex>
+#include <vector>
 
 AlphaBlendProc Toolkit::AlphaBlend = nullptr;
 
@@ -18,29 +22,22 @@ constexpr UINT kDeferredCall = WM_USER + 1;
 constexpr wchar_t kDispatcherClass[] = L"Dispatcher_Quorra512";
 
 std::atomic<Toolkit*> current{nullptr};
-Toolkit::PartsBuilder partsBuilder = nullptr;
+std::vector<Toolkit::PartsBuilder>& partsBuilders()
+{
+    static std::vector<Toolkit::PartsBuilder> builders;
+    return builders;
+}
 
 // Guards the toolkit pointer while a deferred call is posted and while shutdown lets it go.
 // Made on first use, so a post from any thread before start finds it ready.
-class ToolkitLock {
-public:
-    ToolkitLock() { InitializeCriticalSectionAndSpinCount(&section_, 100); }
-    void lock() { EnterCriticalSection(&section_); }
-    void unlock() { LeaveCriticalSection(&section_); }
-
-private:
-    CRITICAL_SECTION section_;
-};
-
-ToolkitLock& toolkitLock()
+platform::ProcessCriticalSection& toolkitLock()
 {
-    static ToolkitLock lock;
+    static platform::ProcessCriticalSection lock;
     return lock;
 }
 
-struct LockGuard {
-    LockGuard() { toolkitLock().lock(); }
-    ~LockGuard() { toolkitLock().unlock(); }
+struct LockGuard : std::lock_guard<platform::ProcessCriticalSection> {
+    LockGuard() : lock_guard(toolkitLock()) {}
 };
 
 struct DeferredCall {
@@ -111,10 +108,11 @@ bool Toolkit::start()
         AlphaBlend = reinterpret_cast<AlphaBlendProc>(
             reinterpret_cast<void*>(GetProcAddress(toolkit->msimg32, "AlphaBlend")));
 
-    // the tables and the (empty) style registry come from the markup layer
-    toolkit->framePackage = std::make_unique<FramePackage>();
-    if (partsBuilder)
-        partsBuilder(*toolkit);
+    // the core's own panels; the other layers bring the rest: tables, their elements and styles,
+    // the (empty) style registry and the frame package
+    registerPanelElements(toolkit->elementFactory);
+    for (PartsBuilder builder : partsBuilders())
+        builder(*toolkit);
 
     toolkit->dispatcherWindow = createDispatcherWindow();
     if (!toolkit->dispatcherWindow)
@@ -131,14 +129,7 @@ void Toolkit::shutdown()
     if (!toolkit)
         return;
 
-    if (toolkit->framePackage) {
-        toolkit->framePackage->package.reset();
-        if (toolkit->framePackage->image) {
-            if (FileSystem* files = currentFileSystem())
-                files->freeData(toolkit->framePackage->image);
-        }
-        toolkit->framePackage.reset();
-    }
+    toolkit->framePackage.reset();
     if (toolkit->styleRegistry) {
         toolkit->styleRegistry->clear();
         toolkit->styleRegistry.reset();
@@ -148,8 +139,7 @@ void Toolkit::shutdown()
     {
         LockGuard guard;
         toolkit->globalHandlers.clear();   // released, not disarmed
-        toolkit->elementFactory.controlCreators.clear();
-        toolkit->elementFactory.styleCreators.clear();
+        toolkit->elementFactory.clear();
         toolkit->setterTable.clear();
         AlphaBlend = nullptr;
         if (toolkit->msimg32)
@@ -175,9 +165,17 @@ Toolkit* Toolkit::instance()
     return current.load();
 }
 
-void Toolkit::setPartsBuilder(PartsBuilder builder)
+void Toolkit::addPartsBuilder(PartsBuilder builder)
 {
-    partsBuilder = builder;
+    auto& builders = partsBuilders();
+    if (builder && std::find(builders.begin(), builders.end(), builder) == builders.end())
+        builders.push_back(builder);
+}
+
+void Toolkit::removePartsBuilder(PartsBuilder builder)
+{
+    auto& builders = partsBuilders();
+    builders.erase(std::remove(builders.begin(), builders.end(), builder), builders.end());
 }
 
 bool Toolkit::addGlobalHandler(int32_t code, void* target, HandlerFunction function)

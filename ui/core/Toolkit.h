@@ -3,8 +3,8 @@
 
 #include "AttributeSetter.h"
 #include "ControlEvent.h"
-#include "Creator.h"
 #include "Delegate.h"
+#include "ElementFactory.h"
 #include "FramePackage.h"
 #include "NativeTypes.h"
 #include "StyleLookup.h"
@@ -28,11 +28,6 @@ using AlphaBlendProc = int(__stdcall*)(DeviceContext destination, int x, int y, 
                                        DeviceContext source, int sourceX, int sourceY, int sourceWidth,
                                        int sourceHeight, BlendFunction blend);
 
-struct ElementFactory {
-    std::map<std::wstring, std::unique_ptr<duiFactory::Creator>> controlCreators;
-    std::map<std::wstring, std::unique_ptr<duiFactory::Creator>> styleCreators;
-};
-
 // Everything here is UI-thread only, except postDeferred, which any thread may call.
 class Toolkit {
 public:
@@ -45,10 +40,12 @@ public:
     // Null before start and after shutdown.
     static Toolkit* instance();
 
-    // The markup layer fills the setter table, the element factory and the style registry
-    // through this during start, so that the core needs none of their types. Null: none.
+    // The other layers fill the setter table, the element factory, the style registry and the
+    // frame package through these during start, in the order they were added, so that the core
+    // needs none of their types. Adding one twice adds it once.
     using PartsBuilder = void (*)(Toolkit& toolkit);
-    static void setPartsBuilder(PartsBuilder builder);
+    static void addPartsBuilder(PartsBuilder builder);
+    static void removePartsBuilder(PartsBuilder builder);
 
     // Both do nothing without a toolkit; add also fails when no delegate cell is free.
     static bool addGlobalHandler(int32_t code, void* target, HandlerFunction function);

@@ -3,15 +3,11 @@
 
 #include <Control.h>
 #include <Toolkit.h>
+#include <platform/Utf.h>
 
 #include <string>
 
 namespace {
-
-std::wstring wideText(const std::u16string& text)
-{
-    return std::wstring(text.begin(), text.end());
-}
 
 // The flag bit an attribute without setter sets on a control; 0 for any other name.
 uint64_t flagOfAttribute(const std::wstring& name)
@@ -35,8 +31,8 @@ void applyAttributes(Object* object, const XmlNode* element)
     Control* control = dynamic_cast<Control*>(object);
     for (const XmlAttribute* attribute = element->first_attribute(); attribute;
          attribute = attribute->next_attribute()) {
-        std::wstring name = wideText(xmlName(attribute));
-        std::wstring value = wideText(xmlValue(attribute));
+        std::wstring name = toWide(xmlName(attribute));
+        std::wstring value = toWide(xmlValue(attribute));
         if (toolkit) {
             auto setter = toolkit->setterTable.find(name);
             if (setter != toolkit->setterTable.end()) {
@@ -48,8 +44,8 @@ void applyAttributes(Object* object, const XmlNode* element)
         if (!flag)
             continue;
         if (value == L"1")
-            control->flags |= flag;
+            control->writeFlags(flag, true);
         else
-            control->flags &= ~flag;
+            control->writeFlags(flag, false);
     }
 }

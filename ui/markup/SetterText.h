@@ -1,7 +1,8 @@
 // The attribute text a setter receives, in the form the value formats read.
 #pragma once
 
-#include <cwchar>
+#include <platform/Utf.h>
+
 #include <string>
 
 namespace duiField {
@@ -9,7 +10,7 @@ namespace duiField {
 // A null value reads as the empty text.
 inline std::u16string setterText(const wchar_t* value)
 {
-    return value ? std::u16string(value, value + std::wcslen(value)) : std::u16string();
+    return value ? toUtf16(value) : std::u16string();
 }
 
 } // namespace duiField

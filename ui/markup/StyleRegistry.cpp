@@ -9,7 +9,7 @@
 #include <SkinImage.h>
 #include <Style.h>
 #include <Toolkit.h>
-#include <Utf.h>
+#include <platform/Utf.h>
 
 #include <windows.h>
 
@@ -21,16 +21,6 @@ namespace {
 
 constexpr wchar_t kFontDocument[] = L"font.xml";
 constexpr size_t kMaxFaceLength = LF_FACESIZE - 1;   // the face-name field keeps a terminator
-
-std::wstring wide(const std::u16string& text)
-{
-    return std::wstring(text.begin(), text.end());
-}
-
-std::wstring wideFromUtf8(const std::string& text)
-{
-    return wide(utf8ToUtf16(text));
-}
 
 void note(std::wstring* error, const std::wstring& line)
 {
@@ -53,7 +43,7 @@ LOGFONTW stockFont()
 // The font height for a `size` value: minus the number, read as wtol reads it.
 LONG heightOfSize(const std::wstring& value)
 {
-    int64_t size = duiField::parseInt(std::u16string(value.begin(), value.end()));
+    int64_t size = duiField::parseInt(toUtf16(value));
     int64_t height = -size;
     return LONG(height > INT_MAX ? INT_MAX : height);
 }
@@ -73,32 +63,25 @@ bool StyleRegistry::loadPackage(const std::wstring& fileName, std::wstring* erro
     if (error)
         error->clear();
 
-    FileSystem* files = currentFileSystem();
-    uint64_t size = 0;
-    void* image = files ? files->readFile(fileName.c_str(), &size) : nullptr;
-    if (!image) {
+    std::string reason;
+    switch (stylePackage.load(currentFileSystem(), fileName, &reason)) {
+    case LoadedPackage::Status::loaded:
+        break;
+    case LoadedPackage::Status::unreadable:
         note(error, L"the style package \"" + fileName + L"\" cannot be read");
         return false;
-    }
-    std::string reason;
-    std::unique_ptr<Package> package = Package::open(image, size_t(size), &reason);
-    if (!package) {
-        files->freeData(image);
-        note(error, L"the style package \"" + fileName + L"\" is damaged: " + wideFromUtf8(reason));
+    case LoadedPackage::Status::damaged:
+        note(error, L"the style package \"" + fileName + L"\" is damaged: " + utf8ToWide(reason));
         return false;
     }
-    stylePackage.image = image;
-    stylePackage.package = std::move(package);
 
     uint64_t fontSize = 0;
-    uint8_t* fontDocument = stylePackage.package->readEntry(kFontDocument, &fontSize);
+    EntryBuffer fontDocument(stylePackage->readEntry(kFontDocument, &fontSize));
     if (!fontDocument) {
         note(error, L"the style package \"" + fileName + L"\" has no \"font.xml\"");
         return false;
     }
-    bool loaded = loadFonts(fontDocument, size_t(fontSize), error);
-    Package::freeEntry(fontDocument);
-    return loaded;
+    return loadFonts(fontDocument.get(), size_t(fontSize), error);
 }
 
 bool StyleRegistry::loadFonts(const uint8_t* data, size_t size, std::wstring* error)
@@ -106,7 +89,7 @@ bool StyleRegistry::loadFonts(const uint8_t* data, size_t size, std::wstring* er
     XmlDocument document;
     std::string parseError;
     if (!document.parse(data, size, &parseError)) {
-        note(error, L"\"font.xml\": " + wideFromUtf8(parseError));
+        note(error, L"\"font.xml\": " + utf8ToWide(parseError));
         return false;
     }
     const XmlNode* root = document.firstNode();
@@ -129,8 +112,8 @@ bool StyleRegistry::loadFonts(const uint8_t* data, size_t size, std::wstring* er
         bool usable = true;
         for (const XmlAttribute* attribute = element->first_attribute(); attribute;
              attribute = attribute->next_attribute()) {
-            const std::wstring key = wide(xmlName(attribute));
-            const std::wstring value = wide(xmlValue(attribute));
+            const std::wstring key = toWide(xmlName(attribute));
+            const std::wstring value = toWide(xmlValue(attribute));
             if (key == L"name") {
                 name = value;
             } else if (key == L"face") {
@@ -157,28 +140,22 @@ bool StyleRegistry::loadFonts(const uint8_t* data, size_t size, std::wstring* er
             complete = false;
             continue;
         }
-        HFONT handle = CreateFontIndirectW(&font);
+        platform::FontHandle handle(CreateFontIndirectW(&font));
         if (!handle) {
             note(error, where + L" (\"" + name + L"\") could not be created");
             complete = false;
             continue;
         }
         // a later element of the same name replaces the earlier font
-        auto existing = fonts.find(name);
-        if (existing != fonts.end()) {
-            DeleteObject(existing->second);
-            existing->second = handle;
-        } else {
-            fonts.emplace(name, handle);
-        }
+        fonts[name] = std::move(handle);
     }
     return complete;
 }
 
-FontHandle StyleRegistry::font(const std::wstring& name) const
+HFONT StyleRegistry::font(const std::wstring& name) const
 {
     auto found = fonts.find(name);
-    return found != fonts.end() ? found->second : nullptr;
+    return found != fonts.end() ? found->second.get() : nullptr;
 }
 
 Style* StyleRegistry::style(const std::wstring& name)
@@ -186,16 +163,15 @@ Style* StyleRegistry::style(const std::wstring& name)
     auto cached = styles.find(name);
     if (cached != styles.end())
         return cached->second.get();
-    if (!stylePackage.package || unusableStyles_.count(name))
+    if (!stylePackage || unusableStyles_.count(name))
         return nullptr;
 
     uint64_t size = 0;
-    uint8_t* document = stylePackage.package->readEntry(name.c_str(), &size);
+    EntryBuffer document(stylePackage->readEntry(name.c_str(), &size));
     if (!document)
         return nullptr;   // not cached: the next lookup reads the package again
     std::wstring reason;
-    Style* made = makeStyle(document, size_t(size), &reason);
-    Package::freeEntry(document);
+    Style* made = makeStyle(document.get(), size_t(size), &reason);
     if (!made) {
         note(nullptr, L"the style \"" + name + L"\" is left out: " + reason);
         unusableStyles_.insert(name);
@@ -210,7 +186,7 @@ Style* StyleRegistry::makeStyle(const uint8_t* data, size_t size, std::wstring* 
     XmlDocument document;
     std::string parseError;
     if (!document.parse(data, size, &parseError)) {
-        *error = wideFromUtf8(parseError);
+        *error = utf8ToWide(parseError);
         return nullptr;
     }
     // the root is a wrapper; its first child names the class, that one's first child holds the
@@ -224,21 +200,13 @@ Style* StyleRegistry::makeStyle(const uint8_t* data, size_t size, std::wstring* 
         return nullptr;
     }
 
-    Style* style = nullptr;
-    Toolkit* toolkit = Toolkit::instance();
-    if (toolkit) {
-        auto creator = toolkit->elementFactory.styleCreators.find(wide(xmlValue(classAttribute)));
-        if (creator != toolkit->elementFactory.styleCreators.end()) {
-            Object* object = creator->second->create();
-            style = dynamic_cast<Style*>(object);
-            if (!style)
-                delete object;
-        }
-    }
+    std::unique_ptr<Style> style;
+    if (Toolkit* toolkit = Toolkit::instance())
+        style = toolkit->elementFactory.makeStyle(toWide(xmlValue(classAttribute)));
     if (!style)
-        style = new Style();   // an unknown class paints with the plain recipe
-    applyAttributes(style, properties);
-    return style;
+        style = std::make_unique<Style>();   // an unknown class paints with the plain recipe
+    applyAttributes(style.get(), properties);
+    return style.release();
 }
 
 SkinImage* StyleRegistry::image(const std::wstring& name)
@@ -246,33 +214,25 @@ SkinImage* StyleRegistry::image(const std::wstring& name)
     auto cached = images.find(name);
     if (cached != images.end())
         return cached->second.get();
-    if (!stylePackage.package)
+    if (!stylePackage)
         return nullptr;
 
     uint64_t size = 0;
-    uint8_t* data = stylePackage.package->readEntry(name.c_str(), &size);
+    EntryBuffer data(stylePackage->readEntry(name.c_str(), &size));
     if (!data)
         return nullptr;   // not cached: the next lookup reads the package again
     auto image = std::make_unique<SkinImage>();
     // one read and one decode per name for the registry's life, successful or not
-    if (!image->load(data, size_t(size)))
+    if (!image->load(data.get(), size_t(size)))
         note(nullptr, L"the image \"" + name + L"\" cannot be decoded; it draws nothing");
-    Package::freeEntry(data);
     return images.emplace(name, std::move(image)).first->second.get();
 }
 
 void StyleRegistry::clear()
 {
-    stylePackage.package.reset();   // it reads the image, so it goes first
-    if (stylePackage.image) {
-        if (FileSystem* files = currentFileSystem())
-            files->freeData(stylePackage.image);
-        stylePackage.image = nullptr;
-    }
+    stylePackage.reset();
     images.clear();
     styles.clear();
-    for (auto& entry : fonts)
-        DeleteObject(entry.second);
     fonts.clear();
     unusableStyles_.clear();
 }

@@ -3,19 +3,16 @@
 
 #include <StyleLookup.h>
 
+#include <LoadedPackage.h>
+#include <platform/Gdi.h>
+
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
 
-#include <Package.h>
-
 class SkinImage;
 class Style;
-
-// The same incomplete type <windows.h> declares its font handle with.
-struct HFONT__;
-using FontHandle = HFONT__*;
 
 // Everything here is UI-thread only. Names are compared exactly, letter case included. The
 // registry owns every font, image and style it hands out; controls look them up at each paint.
@@ -34,8 +31,8 @@ public:
     // longer than 31 characters or that GDI refuses is skipped while the others are created.
     bool loadPackage(const std::wstring& fileName, std::wstring* error = nullptr);
 
-    // The font registered under the name, or null.
-    FontHandle font(const std::wstring& name) const override;
+    // The font registered under the name, or null. Owned by the registry.
+    HFONT font(const std::wstring& name) const override;
     // The shared style of that name, made from its document on first use; null when the package
     // has no such entry (nothing is cached, the next lookup reads again) or when the document is
     // malformed or incomplete (remembered, so it is parsed once).
@@ -47,16 +44,10 @@ public:
     // Releases the package, every image, style and font.
     void clear() override;
 
-    // The style package and the file buffer it was opened over; both empty until loaded.
-    struct StylePackage {
-        std::unique_ptr<Package> package;
-        void* image = nullptr;   // from readFile of the current file system; freed through it
-    };
-
-    std::map<std::wstring, FontHandle> fonts;
+    std::map<std::wstring, platform::FontHandle> fonts;
     std::map<std::wstring, std::unique_ptr<SkinImage>> images;
     std::map<std::wstring, std::unique_ptr<Style>> styles;
-    StylePackage stylePackage;
+    LoadedPackage stylePackage;   // empty until loaded
 
 private:
     // Creates the fonts of a font document; false with the reason when it cannot be parsed.

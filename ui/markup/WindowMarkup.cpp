@@ -5,30 +5,15 @@
 
 #include <FileSystem.h>
 #include <Panel.h>
-#include <TabItem.h>
 #include <Toolkit.h>
-#include <Utf.h>
+#include <platform/Utf.h>
 
 namespace {
 
-std::wstring wide(const std::u16string& text)
+MarkupFramePackage* markupFramePackage()
 {
-    return std::wstring(text.begin(), text.end());
-}
-
-std::wstring wideFromUtf8(const std::string& text)
-{
-    return wide(utf8ToUtf16(text));
-}
-
-void releaseFramePackage(FramePackage& frame)
-{
-    frame.package.reset();   // it reads the image, so it goes first
-    if (frame.image) {
-        if (FileSystem* files = currentFileSystem())
-            files->freeData(frame.image);
-        frame.image = nullptr;
-    }
+    Toolkit* toolkit = Toolkit::instance();
+    return toolkit ? dynamic_cast<MarkupFramePackage*>(toolkit->framePackage.get()) : nullptr;
 }
 
 bool fail(std::wstring* error, const std::wstring& text)
@@ -40,52 +25,51 @@ bool fail(std::wstring* error, const std::wstring& text)
 
 } // namespace
 
+const Package* loadedFramePackage()
+{
+    MarkupFramePackage* frame = markupFramePackage();
+    return frame ? frame->package.get() : nullptr;
+}
+
 bool loadFramePackage(const std::wstring& fileName, std::wstring* error)
 {
-    Toolkit* toolkit = Toolkit::instance();
-    if (!toolkit || !toolkit->framePackage)
+    MarkupFramePackage* frame = markupFramePackage();
+    if (!frame)
         return fail(error, L"the frame package \"" + fileName + L"\" cannot be loaded before the toolkit is started");
-    FramePackage& frame = *toolkit->framePackage;
-    releaseFramePackage(frame);
-
-    FileSystem* files = currentFileSystem();
-    uint64_t size = 0;
-    void* image = files ? files->readFile(fileName.c_str(), &size) : nullptr;
-    if (!image)
-        return fail(error, L"the frame package \"" + fileName + L"\" cannot be read");
     std::string reason;
-    std::unique_ptr<Package> package = Package::open(image, size_t(size), &reason);
-    if (!package) {
-        files->freeData(image);
-        return fail(error, L"the frame package \"" + fileName + L"\" is damaged: " + wideFromUtf8(reason));
+    switch (frame->package.load(currentFileSystem(), fileName, &reason)) {
+    case LoadedPackage::Status::loaded:
+        return true;
+    case LoadedPackage::Status::unreadable:
+        return fail(error, L"the frame package \"" + fileName + L"\" cannot be read");
+    case LoadedPackage::Status::damaged:
+        return fail(error, L"the frame package \"" + fileName + L"\" is damaged: " + utf8ToWide(reason));
     }
-    frame.image = image;
-    frame.package = std::move(package);
-    return true;
+    return false;
 }
 
 std::unique_ptr<Control> buildWindowTree(const std::wstring& name, std::wstring* error)
 {
     const std::wstring what = L"window markup \"" + name + L"\"";
-    Toolkit* toolkit = Toolkit::instance();
-    if (!toolkit || !toolkit->framePackage || !toolkit->framePackage->package) {
+    const Package* package = loadedFramePackage();
+    if (!package) {
         fail(error, what + L": no frame package is loaded");
         return nullptr;
     }
 
     // read and parse; the document keeps its own copy, so the entry goes back at once
     uint64_t size = 0;
-    uint8_t* entry = toolkit->framePackage->package->readEntry(name.c_str(), &size);
+    EntryBuffer entry(package->readEntry(name.c_str(), &size));
     if (!entry) {
         fail(error, what + L" is not in the frame package");
         return nullptr;
     }
     XmlDocument document;
     std::string parseError;
-    bool parsed = document.parse(entry, size_t(size), &parseError);
-    Package::freeEntry(entry);
+    bool parsed = document.parse(entry.get(), size_t(size), &parseError);
+    entry.reset();
     if (!parsed) {
-        fail(error, what + L": " + wideFromUtf8(parseError));
+        fail(error, what + L": " + utf8ToWide(parseError));
         return nullptr;
     }
 
@@ -96,7 +80,7 @@ std::unique_ptr<Control> buildWindowTree(const std::wstring& name, std::wstring*
     }
     std::unique_ptr<Control> tree = buildElement(root);
     if (!tree)
-        fail(error, what + L": the root element \"" + wide(xmlName(root)) + L"\" is not a control");
+        fail(error, what + L": the root element \"" + toWide(xmlName(root)) + L"\" is not a control");
     return tree;
 }
 
@@ -105,33 +89,27 @@ std::unique_ptr<Control> buildElement(const XmlNode* element)
     Toolkit* toolkit = Toolkit::instance();
     if (!element || !toolkit)
         return nullptr;
-    const std::wstring name = wide(xmlName(element));
-    auto creator = toolkit->elementFactory.controlCreators.find(name);
-    if (creator == toolkit->elementFactory.controlCreators.end())
-        return nullptr;   // text and unknown elements drop out with everything inside them
-    std::unique_ptr<Object> made(creator->second->create());
-    Control* control = dynamic_cast<Control*>(made.get());
+    ElementFactory::ContentRule content = nullptr;
+    // text and unknown elements drop out with everything inside them
+    std::unique_ptr<Control> control = toolkit->elementFactory.makeControl(toWide(xmlName(element)), &content);
     if (!control)
         return nullptr;
-    made.release();
-    std::unique_ptr<Control> result(control);
 
-    applyAttributes(control, element);
+    applyAttributes(control.get(), element);
 
-    if (name == L"TabItem") {
-        // the first child node is the page; the tab control shows it, it is not a child here
-        if (auto* item = dynamic_cast<TabItem*>(control))
-            item->content = buildElement(element->first_node()).release();
-        return result;
+    if (content) {
+        // the first child node is the control's content (a tab item's page), not a child here
+        content(control.get(), buildElement(element->first_node()));
+        return control;
     }
-    auto* panel = dynamic_cast<Panel*>(control);
+    auto* panel = dynamic_cast<Panel*>(control.get());
     if (!panel)
-        return result;   // only panels have children
+        return control;   // only panels have children
     for (const XmlNode* child = element->first_node(); child; child = child->next_sibling()) {
         std::unique_ptr<Control> built = buildElement(child);
         // a fresh control has no parent, so the panel takes it; not attached yet, so no events
         if (built && panel->addChild(built.get()))
             built.release();
     }
-    return result;
+    return control;
 }

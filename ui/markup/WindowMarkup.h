@@ -4,9 +4,20 @@
 #include "XmlDocument.h"
 
 #include <Control.h>
+#include <FramePackage.h>
+#include <LoadedPackage.h>
 
 #include <memory>
 #include <string>
+
+// The toolkit's frame package as the markup layer keeps it.
+class MarkupFramePackage : public FramePackage {
+public:
+    LoadedPackage package;   // empty until loaded
+};
+
+// The toolkit's frame package, or null when there is no toolkit or none is loaded.
+const Package* loadedFramePackage();
 
 // Loads the named file of the current file system as the toolkit's frame package, releasing the
 // one loaded before. False, with the reason in `error` and no package kept, when there is no

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include <Utf.h>
+#include <platform/Utf.h>
 
 namespace {
 

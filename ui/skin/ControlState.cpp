@@ -8,7 +8,7 @@ ControlState ControlState::of(const Control* control)
     ControlState state;
     if (!control)
         return state;
-    const uint64_t flags = control->flags;
+    const uint64_t flags = control->flags();
     state.enabled = (flags & Flag::enabled) != 0;
     state.focused = (flags & Flag::focused) != 0;
     state.pressed = (flags & Flag::captured) != 0;

@@ -114,7 +114,7 @@ TEST(ControlFlags, EveryClassStartsWithItsFlagWord)
         {make(new ScrollBar), 0x63, L"Control"},
     };
     for (const Expected& e : table) {
-        EXPECT_EQ(e.control->flags, e.flags) << "expected 0x" << std::hex << e.flags;
+        EXPECT_EQ(e.control->flags(), e.flags) << "expected 0x" << std::hex << e.flags;
         EXPECT_STREQ(e.control->className(), e.className);
     }
 }
@@ -126,14 +126,14 @@ TEST(ControlTree, ChildrenKeepTheirOrderAndCount)
     Control* b = new Control;
     ASSERT_TRUE(panel.addChild(a));
     ASSERT_TRUE(panel.addChild(b));
-    EXPECT_EQ(panel.childCount, 2);
+    EXPECT_EQ(panel.childCount(), 2);
     EXPECT_EQ(panel.childAt(0), a);
     EXPECT_EQ(panel.childAt(1), b);
     EXPECT_EQ(panel.childAt(2), nullptr);
     EXPECT_EQ(panel.childAt(-1), a) << "a negative index follows the list no times";
-    EXPECT_EQ(a->parent, &panel);
-    EXPECT_EQ(a->nextSibling, b);
-    EXPECT_EQ(b->previousSibling, a);
+    EXPECT_EQ(a->parent(), &panel);
+    EXPECT_EQ(a->nextSibling(), b);
+    EXPECT_EQ(b->previousSibling(), a);
 }
 
 TEST(ControlTree, RemovedChildIsUnlinkedAndBelongsToTheCaller)
@@ -147,12 +147,12 @@ TEST(ControlTree, RemovedChildIsUnlinkedAndBelongsToTheCaller)
     panel.addChild(c);
     ASSERT_TRUE(panel.removeChild(b));
     std::unique_ptr<Control> owned(b);
-    EXPECT_EQ(panel.childCount, 2);
-    EXPECT_EQ(a->nextSibling, c);
-    EXPECT_EQ(c->previousSibling, a);
-    EXPECT_EQ(b->parent, nullptr);
-    EXPECT_EQ(b->nextSibling, nullptr);
-    EXPECT_EQ(b->previousSibling, nullptr);
+    EXPECT_EQ(panel.childCount(), 2);
+    EXPECT_EQ(a->nextSibling(), c);
+    EXPECT_EQ(c->previousSibling(), a);
+    EXPECT_EQ(b->parent(), nullptr);
+    EXPECT_EQ(b->nextSibling(), nullptr);
+    EXPECT_EQ(b->previousSibling(), nullptr);
     EXPECT_FALSE(panel.removeChild(b));
 }
 
@@ -166,7 +166,7 @@ TEST(ControlTree, RefusesAChildWithAParentOrALoop)
     EXPECT_FALSE(inner->addChild(&outer));
     EXPECT_FALSE(outer.addChild(&outer));
     EXPECT_FALSE(outer.addChild(nullptr));
-    EXPECT_EQ(outer.childCount, 1);
+    EXPECT_EQ(outer.childCount(), 1);
 }
 
 TEST(ControlTree, DeletingAPanelDeletesItsChildrenLastFirst)
@@ -205,7 +205,7 @@ TEST(Attaching, ParentsReceiveAttachedBeforeTheirChildren)
 
     host.attachRoot(root);
     EXPECT_EQ(journal.entries, (std::vector<std::string>{"root+", "inner+", "leaf+", "second+"}));
-    EXPECT_EQ(leaf->window, &host);
+    EXPECT_EQ(leaf->window(), &host);
     EXPECT_TRUE(Control::isAttached(leaf));
 
     host.detachRoot(root);
@@ -231,7 +231,7 @@ TEST(Attaching, RemovingAnAttachedPanelDetachesDescendantsFirst)
     root->removeChild(inner);
     EXPECT_EQ(journal.entries, (std::vector<std::string>{"a-", "b-", "inner-"}));
     EXPECT_EQ(host.forgotten, (std::vector<Control*>{a, b, inner}));
-    EXPECT_EQ(inner->window, nullptr);
+    EXPECT_EQ(inner->window(), nullptr);
     EXPECT_FALSE(Control::isAttached(a));
     delete inner;
     host.detachRoot(root);
@@ -270,30 +270,74 @@ TEST(Attaching, IdsAreRecordedAndTheLastAttachedWins)
     EXPECT_EQ(host.findById(3), other);
     EXPECT_EQ(host.findById(9), nullptr);
 
-    // detaching leaves the entry: ids go with their window
+    // a detached control keeps its entry, but is not found while it is out of the tree
     root->removeChild(other);
+    EXPECT_EQ(host.findById(3), nullptr);
+    root->addChild(other);
     EXPECT_EQ(host.findById(3), other);
+    root->removeChild(other);
     delete other;
     host.detachRoot(root);
     delete root;
 }
 
-TEST(Attaching, DeletingAnAttachedControlLeavesNoStaleMember)
+TEST(Attaching, AControlThatDiesLeavesNothingBehind)
 {
-    FakeHost host;
-    auto* root = new Panel;
-    host.attachRoot(root);
-    auto* child = new Control;
-    root->addChild(child);
-    const Control* address = child;
-    // unlink without detaching would be a caller's mistake; deleting still must not leave it reachable
-    child->parent = nullptr;
-    root->firstChild = root->lastChild = nullptr;
-    root->childCount = 0;
-    delete child;
-    EXPECT_FALSE(Control::isAttached(address));
-    host.detachRoot(root);
-    delete root;
+    // Every way a window points at a control, and both ways a control dies while attached: deleted
+    // itself while still linked in its parent, or with a panel holding it.
+    enum Record { Focused, Captured, Hovered, IdOnly };
+    for (Record record : {Focused, Captured, Hovered, IdOnly}) {
+        for (bool viaPanel : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "record " << record << (viaPanel ? ", panel deleted" : ", leaf deleted"));
+            FakeHost host;
+            auto* root = new Panel;
+            host.attachRoot(root);
+            auto* group = new Panel;
+            auto* leaf = new Control;
+            leaf->intProperties.set(PropertyKey::id, 7);
+            group->addChild(leaf);
+            root->addChild(group);
+            ASSERT_EQ(host.findById(7), leaf);
+            Control** slot = record == Focused ? &host.focused : record == Captured ? &host.captured
+                           : record == Hovered ? &host.hovered : nullptr;
+            if (slot)
+                *slot = leaf;
+            const Control* address = leaf;
+
+            if (viaPanel)
+                delete group;
+            else
+                delete leaf;
+
+            EXPECT_FALSE(Control::isAttached(address));
+            EXPECT_EQ(host.focused, nullptr);
+            EXPECT_EQ(host.captured, nullptr);
+            EXPECT_EQ(host.hovered, nullptr);
+            EXPECT_EQ(host.findById(7), nullptr);
+            EXPECT_EQ(host.idMap.count(7), 0u);
+            if (viaPanel) {
+                EXPECT_EQ(root->childCount(), 0);
+                EXPECT_EQ(root->firstChild(), nullptr);
+            } else {
+                EXPECT_EQ(group->childCount(), 0);
+                EXPECT_EQ(group->firstChild(), nullptr);
+            }
+            host.detachRoot(root);
+            delete root;
+        }
+    }
+}
+
+TEST(Attaching, ScriptsCannotWriteTheBitsTheToolkitKeepsInStep)
+{
+    Button button;
+    for (uint64_t bit : {Flag::focused, Flag::captured, Flag::hovered, Flag::scriptObject, Flag::container,
+                         Flag::tabItemMark}) {
+        EXPECT_FALSE(button.writeFlags(bit, true)) << std::hex << bit;
+        EXPECT_FALSE(button.hasFlags(bit));
+    }
+    EXPECT_TRUE(button.writeFlags(Flag::mouseTransparent | Flag::collapsed, true));
+    EXPECT_TRUE(button.hasFlags(Flag::mouseTransparent | Flag::collapsed));
 }
 
 namespace {
@@ -305,7 +349,7 @@ struct AddOnAttached {
     static void run(void* target, Control*, ControlEvent*)
     {
         auto* self = static_cast<AddOnAttached*>(target);
-        if (self->added && !self->added->parent)
+        if (self->added && !self->added->parent())
             self->panel->addChild(self->added);
     }
 };
@@ -317,7 +361,7 @@ struct RemoveOnDetached {
     static void run(void* target, Control*, ControlEvent*)
     {
         auto* self = static_cast<RemoveOnDetached*>(target);
-        if (self->removed->parent == self->panel)
+        if (self->removed->parent() == self->panel)
             self->panel->removeChild(self->removed);
     }
 };
@@ -351,7 +395,7 @@ TEST(Attaching, ChildAddedByAnAttachedHandlerIsAttachedOnce)
     host.attachRoot(root);
     EXPECT_EQ(journal.entries,
               (std::vector<std::string>{"panel+", "lateChild+", "grandchild+", "first+", "late+"}));
-    EXPECT_EQ(panel->childCount, 3);
+    EXPECT_EQ(panel->childCount(), 3);
     host.detachRoot(root);
     delete root;
 }
@@ -378,8 +422,8 @@ TEST(Attaching, SiblingRemovedByADetachedHandlerLeavesNoOtherChildAttached)
     host.detachRoot(root);
     EXPECT_EQ(journal.entries, (std::vector<std::string>{"b-", "a-", "c-", "root-"}));
     EXPECT_FALSE(Control::isAttached(c)) << "a control left attached would outlive its window";
-    EXPECT_EQ(c->window, nullptr);
-    EXPECT_EQ(b->parent, nullptr);
+    EXPECT_EQ(c->window(), nullptr);
+    EXPECT_EQ(b->parent(), nullptr);
     delete b;
     delete root;
 }
@@ -414,7 +458,7 @@ TEST_F(StateTest, HidingAHiddenControlDoesNothing)
     size_t repaints = host.repaintRequests.size();
     child->setVisible(false);
     EXPECT_EQ(host.repaintRequests.size(), repaints);
-    EXPECT_FALSE(child->flags & Flag::visible);
+    EXPECT_FALSE(child->flags() & Flag::visible);
 }
 
 TEST_F(StateTest, HidingRepaintsAndMakesTheWindowForgetTheControl)
@@ -427,7 +471,7 @@ TEST_F(StateTest, HidingRepaintsAndMakesTheWindowForgetTheControl)
 TEST_F(StateTest, DisablingMakesTheWindowForgetTheControl)
 {
     child->setEnabled(false);
-    EXPECT_FALSE(child->flags & Flag::enabled);
+    EXPECT_FALSE(child->flags() & Flag::enabled);
     EXPECT_EQ(host.forgotten, (std::vector<Control*>{child}));
     child->setEnabled(true);
     EXPECT_EQ(host.forgotten.size(), 1u);
@@ -439,10 +483,10 @@ TEST_F(StateTest, SetCheckedSendsValueChangeOnlyOnChange)
     child->setChecked(true);
     child->setChecked(true);
     EXPECT_EQ(changes, 1);
-    EXPECT_TRUE(child->flags & Flag::checked);
+    EXPECT_TRUE(child->flags() & Flag::checked);
     child->toggleChecked();
     EXPECT_EQ(changes, 2);
-    EXPECT_FALSE(child->flags & Flag::checked);
+    EXPECT_FALSE(child->flags() & Flag::checked);
 }
 
 TEST_F(StateTest, CheckOnACheckedControlSendsNothing)
@@ -508,5 +552,5 @@ TEST(Detached, NoCoordinatesNoInvalidation)
     EXPECT_EQ(r, (Rect{1, 2, 3, 4}));
     EXPECT_FALSE(loose.invalidate());
     loose.setVisible(false);   // no window: just the bit
-    EXPECT_FALSE(loose.flags & Flag::visible);
+    EXPECT_FALSE(loose.flags() & Flag::visible);
 }

@@ -239,7 +239,7 @@ TEST_F(EventTest, ControlDestroyedByItsOwnHandlerSkipsItsRestButNotItsAncestors)
     add(root, EventCode::LButtonDown, "R1");
     send(target, EventCode::LButtonDown, Bubbling);
     EXPECT_EQ(calls, (Strings{"T1", "P1", "R1"}));
-    EXPECT_EQ(parent->childCount, 0);
+    EXPECT_EQ(parent->childCount(), 0);
 }
 
 TEST_F(EventTest, MoreThanSixteenHandlersOnOnePathAllRun)

@@ -13,6 +13,10 @@ public:
     std::vector<Rect> invalidated;
     std::vector<bool> repaintRequests;   // the wait flag of each request
     std::vector<Control*> forgotten;
+    // the records a real window keeps; not owned
+    Control* focused = nullptr;
+    Control* captured = nullptr;
+    Control* hovered = nullptr;
 
     Rect clientRect() const override { return client; }
     void invalidateRect(const Rect& rect) override { invalidated.push_back(rect); }
@@ -21,14 +25,17 @@ public:
         repaintRequests.push_back(wait);
         return true;
     }
-    void forgetControl(Control* control) override { forgotten.push_back(control); }
+    void forgetControl(Control* control) override
+    {
+        forgotten.push_back(control);
+        for (Control** record : {&focused, &captured, &hovered}) {
+            if (*record == control)
+                *record = nullptr;
+        }
+    }
     Point cursorPosition() const override { return cursor; }
 
     // What the host window does on creation and destruction.
-    void attachRoot(Control* root)
-    {
-        root->window = this;
-        root->attach(root);
-    }
-    void detachRoot(Control* root) { root->detach(root); }
+    void attachRoot(Control* root) { root->attachRoot(this); }
+    void detachRoot(Control* root) { root->detachRoot(); }
 };

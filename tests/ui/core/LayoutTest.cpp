@@ -217,7 +217,7 @@ TEST(StackLayout, CollapsedChildTakesNoSpace)
     auto* stack = new StackPanel;
     auto* a = new Sized(5, 20);
     auto* gone = new Sized(5, 30);
-    gone->flags |= Flag::collapsed;
+    gone->writeFlags(Flag::collapsed, true);
     auto* c = new Sized(5, 10);
     stack->addChild(a);
     stack->addChild(gone);
@@ -295,7 +295,7 @@ TEST(GridLayout, CollapsedChildIsStillArrangedOverTheWholeArea)
 {
     auto* grid = new Grid;
     auto* gone = new Sized(10, 10);
-    gone->flags |= Flag::collapsed;
+    gone->writeFlags(Flag::collapsed, true);
     grid->addChild(gone);
     Tree tree(grid);
     tree.layout(100, 50);
@@ -355,9 +355,9 @@ TEST(PanelPaint, ChildrenPaintBottomFirstClippedAndSkippedWhenHidden)
     auto* outside = new Recorder(order);
     a->rect = {0, 0, 50, 50};
     hidden->rect = {0, 0, 50, 50};
-    hidden->flags &= ~Flag::visible;
+    hidden->writeFlags(Flag::visible, false);
     collapsed->rect = {0, 0, 50, 50};
-    collapsed->flags |= Flag::collapsed;
+    collapsed->writeFlags(Flag::collapsed, true);
     b->rect = {40, 40, 120, 120};
     outside->rect = {300, 300, 310, 310};
     for (Control* c : std::vector<Control*>{a, hidden, collapsed, b, outside})
@@ -394,7 +394,7 @@ TEST(PanelHitTest, TransparentControlsAreNeverHit)
     canvas->rect = {0, 0, 100, 100};
     auto* glass = new Control;
     glass->rect = {0, 0, 50, 50};
-    glass->flags |= Flag::mouseTransparent;
+    glass->writeFlags(Flag::mouseTransparent, true);
     canvas->addChild(glass);
     EXPECT_EQ(canvas->hitTest({10, 10}), canvas);
     delete canvas;
@@ -406,14 +406,14 @@ TEST(PanelHitTest, TransparentPanelHidesItsChildren)
     root->rect = {0, 0, 100, 100};
     auto* glassPanel = new Canvas;
     glassPanel->rect = {0, 0, 50, 50};
-    glassPanel->flags |= Flag::mouseTransparent;
+    glassPanel->writeFlags(Flag::mouseTransparent, true);
     auto* inside = new Control;
     inside->rect = {0, 0, 50, 50};
     glassPanel->addChild(inside);
     root->addChild(glassPanel);
     EXPECT_EQ(root->hitTest({10, 10}), root);
-    glassPanel->flags &= ~Flag::visible;
-    glassPanel->flags &= ~Flag::mouseTransparent;
+    glassPanel->writeFlags(Flag::visible, false);
+    glassPanel->writeFlags(Flag::mouseTransparent, false);
     EXPECT_EQ(root->hitTest({10, 10}), root) << "hidden panels hide their children too";
     delete root;
 }

@@ -3,6 +3,7 @@
 
 #include <Button.h>
 #include <Canvas.h>
+#include <Label.h>
 #include <DelegatePool.h>
 #include <Toolkit.h>
 
@@ -50,8 +51,6 @@ TEST(ToolkitLife, StartPublishesAndShutdownClears)
     ASSERT_NE(toolkit, nullptr);
     EXPECT_NE(toolkit->msimg32, nullptr);
     EXPECT_NE(Toolkit::AlphaBlend, nullptr);
-    EXPECT_NE(toolkit->framePackage, nullptr);
-    EXPECT_EQ(toolkit->framePackage->package, nullptr);
     EXPECT_TRUE(toolkit->globalHandlers.empty());
     ASSERT_NE(toolkit->dispatcherWindow, nullptr);
     HWND dispatcher = toolkit->dispatcherWindow;
@@ -105,21 +104,26 @@ struct FakeSetter : duiField::ISetter {
 
 TEST(ToolkitLife, PartsBuilderFillsTheTablesAndShutdownReleasesThem)
 {
-    Toolkit::setPartsBuilder([](Toolkit& toolkit) {
+    Toolkit::PartsBuilder builder = [](Toolkit& toolkit) {
         toolkit.setterTable[L"text"] = std::make_unique<FakeSetter>();
-        toolkit.elementFactory.controlCreators[L"Canvas"] = std::make_unique<duiFactory::Creator_<Canvas>>();
+        toolkit.elementFactory.addControl<Label>(L"Caption");
         toolkit.styleRegistry = std::make_unique<FakeStyles>();
-    });
+    };
+    Toolkit::addPartsBuilder(builder);
+    Toolkit::addPartsBuilder(builder);   // once is enough
     FakeStyles::cleared = 0;
     ASSERT_TRUE(Toolkit::start());
-    Toolkit::setPartsBuilder(nullptr);
+    Toolkit::removePartsBuilder(builder);
     Toolkit* toolkit = Toolkit::instance();
     ASSERT_EQ(toolkit->setterTable.size(), 1u);
-    Object* made = toolkit->elementFactory.controlCreators[L"Canvas"]->create();
-    EXPECT_STREQ(static_cast<Control*>(made)->className(), L"Panel");
-    toolkit->setterTable[L"text"]->apply(made, L"hello");
+    std::unique_ptr<Control> made = toolkit->elementFactory.makeControl(L"Caption");
+    ASSERT_NE(made, nullptr);
+    EXPECT_STREQ(made->className(), L"Control");
+    EXPECT_STREQ(toolkit->elementFactory.makeControl(L"Window")->className(), L"Panel") << "the core's own panels";
+    EXPECT_EQ(toolkit->elementFactory.makeControl(L"Nothing"), nullptr);
+    toolkit->setterTable[L"text"]->apply(made.get(), L"hello");
     EXPECT_EQ(*made->textProperties.get(PropertyKey::text), L"hello");
-    delete made;
+    made.reset();
     Toolkit::shutdown();
     EXPECT_EQ(FakeStyles::cleared, 1);
 }
@@ -364,19 +368,19 @@ protected:
 
 TEST_F(ButtonTest, ReleasedInsideClicksAfterTheReleaseIsHandled)
 {
-    button->flags |= Flag::captured;
+    button->setRoutingState(Flag::captured, true);
     host.cursor = {50, 20};
     ControlEvent up = release();
     EXPECT_NE(up.handled, 0);
     EXPECT_TRUE(log.empty()) << "the button's own handler handled the release first";
-    button->flags &= ~Flag::captured;   // what the window does after the release
+    button->setRoutingState(Flag::captured, false);   // what the window does after the release
     pumpMessages();
     EXPECT_EQ(log, (std::vector<std::string>{"click after release"}));
 }
 
 TEST_F(ButtonTest, ReleasedOutsideIsHandledWithoutClick)
 {
-    button->flags |= Flag::captured;
+    button->setRoutingState(Flag::captured, true);
     host.cursor = {95, 20};
     ControlEvent up = release();
     EXPECT_NE(up.handled, 0);

@@ -125,9 +125,9 @@ TEST_F(Attributes, VisibleTrueHides)
 TEST_F(Attributes, EnabledAndTransparentSetTheirBitsOnly)
 {
     auto button = element("<Button enabled=\"0\" transparent=\"1\"/>");
-    EXPECT_EQ(button->flags, (Button::kInitialFlags & ~Flag::enabled) | Flag::mouseTransparent);
+    EXPECT_EQ(button->flags(), (Button::kInitialFlags & ~Flag::enabled) | Flag::mouseTransparent);
     auto label = element("<Label transparent=\"0\"/>");
-    EXPECT_EQ(label->flags, Label::kInitialFlags & ~Flag::mouseTransparent);
+    EXPECT_EQ(label->flags(), Label::kInitialFlags & ~Flag::mouseTransparent);
     EXPECT_EQ(propertyCount(*label), 0) << "flag attributes are no properties";
 }
 

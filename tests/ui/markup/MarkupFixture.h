@@ -5,7 +5,7 @@
 #include "TestSupport.h"
 
 #include <FileSystem.h>
-#include <MarkupLayer.h>
+#include <ToolkitParts.h>
 #include <PackageWriter.h>
 #include <StyleRegistry.h>
 #include <Toolkit.h>
@@ -41,7 +41,7 @@ class MarkupFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        installMarkupLayer();
+        installToolkitParts();
         ASSERT_TRUE(Toolkit::start());
     }
     void TearDown() override { Toolkit::shutdown(); }

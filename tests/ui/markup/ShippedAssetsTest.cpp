@@ -74,7 +74,7 @@ void collectStyles(Control* control, std::set<std::wstring>& names)
     if (const std::wstring* name = control->textProperties.get(PropertyKey::style))
         names.insert(*name);
     if (auto* panel = dynamic_cast<Panel*>(control)) {
-        for (Control* child = panel->firstChild; child; child = child->nextSibling)
+        for (Control* child = panel->firstChild(); child; child = child->nextSibling())
             collectStyles(child, names);
     }
 }
@@ -84,7 +84,7 @@ void collect(Control* control, std::map<int32_t, Control*>& byId)
     if (const int32_t* id = control->intProperties.get(PropertyKey::id))
         byId[*id] = control;
     if (auto* panel = dynamic_cast<Panel*>(control)) {
-        for (Control* child = panel->firstChild; child; child = child->nextSibling)
+        for (Control* child = panel->firstChild(); child; child = child->nextSibling())
             collect(child, byId);
     }
 }

@@ -33,7 +33,7 @@ std::string styleDocument(const std::string& className, const std::string& prope
 
 const std::string kFonts = "<fonts><font name=\"Default\" face=\"Tahoma\" size=\"12\"/></fonts>";
 
-LOGFONTW fontParameters(FontHandle font)
+LOGFONTW fontParameters(HFONT font)
 {
     LOGFONTW parameters{};
     EXPECT_EQ(GetObjectW(reinterpret_cast<HFONT>(font), sizeof parameters, &parameters), int(sizeof parameters));
@@ -257,8 +257,7 @@ TEST_F(Styles, UnreadableOrDamagedPackageLeavesTheRegistryEmpty)
     files.files[L"style.lz"] = std::string(64, '\xFF');
     EXPECT_FALSE(loadStylePackage(L"style.lz", &error));
     EXPECT_EQ(error.rfind(L"the style package \"style.lz\" is damaged", 0), 0u) << narrow(error);
-    EXPECT_EQ(registry().stylePackage.package, nullptr);
-    EXPECT_EQ(registry().stylePackage.image, nullptr);
+    EXPECT_FALSE(registry().stylePackage);
 }
 
 TEST_F(Styles, LoadingAgainStartsFromEmpty)
@@ -279,7 +278,7 @@ TEST_F(Styles, ClearReleasesEverything)
     registry().clear();
     EXPECT_EQ(registry().font(L"Default"), nullptr);
     EXPECT_EQ(registry().style(L"button.xml"), nullptr);
-    EXPECT_EQ(registry().stylePackage.package, nullptr);
+    EXPECT_FALSE(registry().stylePackage);
     EXPECT_TRUE(registry().styles.empty());
 }
 

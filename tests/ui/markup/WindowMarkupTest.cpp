@@ -56,9 +56,9 @@ TEST_F(WindowMarkup, UnknownElementIsLeftOutWithEverythingInside)
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(std::type_index(typeid(*root)), std::type_index(typeid(Grid)));
     auto* window = static_cast<Panel*>(root.get());
-    ASSERT_EQ(window->childCount, 1);
-    EXPECT_NE(dynamic_cast<Label*>(window->firstChild), nullptr);
-    EXPECT_EQ(idOf(window->firstChild), 2);
+    ASSERT_EQ(window->childCount(), 1);
+    EXPECT_NE(dynamic_cast<Label*>(window->firstChild()), nullptr);
+    EXPECT_EQ(idOf(window->firstChild()), 2);
 }
 
 TEST_F(WindowMarkup, TabItemKeepsItsFirstChildAsContent)
@@ -67,20 +67,20 @@ TEST_F(WindowMarkup, TabItemKeepsItsFirstChildAsContent)
         "<TabControl><TabItem text=\"one\"><Canvas id=\"11\"/><Canvas id=\"12\"/></TabItem></TabControl>");
     ASSERT_NE(root, nullptr);
     auto* tabs = static_cast<Panel*>(root.get());
-    ASSERT_EQ(tabs->childCount, 1);
-    auto* item = dynamic_cast<TabItem*>(tabs->firstChild);
+    ASSERT_EQ(tabs->childCount(), 1);
+    auto* item = dynamic_cast<TabItem*>(tabs->firstChild());
     ASSERT_NE(item, nullptr);
     ASSERT_NE(item->content, nullptr);
     EXPECT_NE(dynamic_cast<Canvas*>(item->content), nullptr);
     EXPECT_EQ(idOf(item->content), 11);
-    EXPECT_EQ(item->content->parent, nullptr) << "the page is not a child in the tree";
+    EXPECT_EQ(item->content->parent(), nullptr) << "the page is not a child in the tree";
 }
 
 TEST_F(WindowMarkup, TabItemWithoutChildrenHasNoContent)
 {
     auto root = buildMarkup("<TabControl><TabItem/></TabControl>");
     ASSERT_NE(root, nullptr);
-    auto* item = dynamic_cast<TabItem*>(static_cast<Panel*>(root.get())->firstChild);
+    auto* item = dynamic_cast<TabItem*>(static_cast<Panel*>(root.get())->firstChild());
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->content, nullptr);
 }
@@ -91,22 +91,22 @@ TEST_F(WindowMarkup, ChildrenFollowDocumentOrder)
         "<StackPanel>\n  <Label id=\"1\"/>\n  <Button id=\"2\"/>\n  <Label id=\"3\"/>\n</StackPanel>");
     ASSERT_NE(root, nullptr);
     auto* panel = static_cast<Panel*>(root.get());
-    ASSERT_EQ(panel->childCount, 3);
-    EXPECT_EQ(idOf(panel->firstChild), 1);
+    ASSERT_EQ(panel->childCount(), 3);
+    EXPECT_EQ(idOf(panel->firstChild()), 1);
     EXPECT_EQ(idOf(panel->childAt(1)), 2);
-    EXPECT_EQ(idOf(panel->lastChild), 3);
-    EXPECT_EQ(panel->firstChild->parent, panel);
+    EXPECT_EQ(idOf(panel->lastChild()), 3);
+    EXPECT_EQ(panel->firstChild()->parent(), panel);
 }
 
 TEST_F(WindowMarkup, NestedPanelsBuildTheirOwnChildren)
 {
     auto root = buildMarkup("<Window><DockPanel id=\"5\"><Canvas><Label id=\"7\"/></Canvas></DockPanel></Window>");
     ASSERT_NE(root, nullptr);
-    auto* dock = dynamic_cast<DockPanel*>(static_cast<Panel*>(root.get())->firstChild);
+    auto* dock = dynamic_cast<DockPanel*>(static_cast<Panel*>(root.get())->firstChild());
     ASSERT_NE(dock, nullptr);
-    auto* canvas = dynamic_cast<Canvas*>(dock->firstChild);
+    auto* canvas = dynamic_cast<Canvas*>(dock->firstChild());
     ASSERT_NE(canvas, nullptr);
-    EXPECT_EQ(idOf(canvas->firstChild), 7);
+    EXPECT_EQ(idOf(canvas->firstChild()), 7);
 }
 
 TEST_F(WindowMarkup, EntityReferenceStaysAsWritten)
@@ -122,7 +122,7 @@ TEST_F(WindowMarkup, DeclarationAndCommentsAreIgnored)
                             "<Window id=\"9\"><!-- a page --><Label/></Window>\n<!-- done -->\n");
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(idOf(root.get()), 9);
-    EXPECT_EQ(static_cast<Panel*>(root.get())->childCount, 1);
+    EXPECT_EQ(static_cast<Panel*>(root.get())->childCount(), 1);
 }
 
 TEST_F(WindowMarkup, TextBetweenElementsIsSkipped)
@@ -130,9 +130,9 @@ TEST_F(WindowMarkup, TextBetweenElementsIsSkipped)
     auto root = buildMarkup("<Canvas>hello<Label id=\"1\"/><![CDATA[data]]>world<Label id=\"2\"/></Canvas>");
     ASSERT_NE(root, nullptr);
     auto* canvas = static_cast<Panel*>(root.get());
-    ASSERT_EQ(canvas->childCount, 2);
-    EXPECT_EQ(idOf(canvas->firstChild), 1);
-    EXPECT_EQ(idOf(canvas->lastChild), 2);
+    ASSERT_EQ(canvas->childCount(), 2);
+    EXPECT_EQ(idOf(canvas->firstChild()), 1);
+    EXPECT_EQ(idOf(canvas->lastChild()), 2);
 }
 
 TEST_F(WindowMarkup, ChildrenOfNonContainersAreIgnored)
@@ -140,9 +140,9 @@ TEST_F(WindowMarkup, ChildrenOfNonContainersAreIgnored)
     auto root = buildMarkup("<Window><Button id=\"1\"><Label id=\"2\"/></Button><Label id=\"3\"/></Window>");
     ASSERT_NE(root, nullptr);
     auto* window = static_cast<Panel*>(root.get());
-    ASSERT_EQ(window->childCount, 2);
-    EXPECT_EQ(idOf(window->firstChild), 1);
-    EXPECT_EQ(idOf(window->lastChild), 3);
+    ASSERT_EQ(window->childCount(), 2);
+    EXPECT_EQ(idOf(window->firstChild()), 1);
+    EXPECT_EQ(idOf(window->lastChild()), 3);
 }
 
 TEST_F(WindowMarkup, ChineseAttributeTextSurvives)
@@ -264,8 +264,7 @@ TEST_F(WindowMarkup, UnreadableFramePackageFailsCleanly)
     files.files[L"frame.lz"] = "this is no package at all";
     EXPECT_FALSE(loadFramePackage(L"frame.lz", &error));
     EXPECT_EQ(error.rfind(L"the frame package \"frame.lz\" is damaged", 0), 0u) << narrow(error);
-    EXPECT_EQ(Toolkit::instance()->framePackage->package, nullptr);
-    EXPECT_EQ(Toolkit::instance()->framePackage->image, nullptr);
+    EXPECT_EQ(loadedFramePackage(), nullptr);
 }
 
 TEST_F(WindowMarkup, LoadingAgainReplacesThePackage)
@@ -287,7 +286,7 @@ TEST_F(WindowMarkup, EachBuildMakesAFreshTree)
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
     EXPECT_NE(first.get(), second.get());
-    EXPECT_EQ(first->window, nullptr) << "not attached to any window";
+    EXPECT_EQ(first->window(), nullptr) << "not attached to any window";
 }
 
 TEST(WindowMarkupWithoutToolkit, FailsCleanly)

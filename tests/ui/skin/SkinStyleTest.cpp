@@ -59,7 +59,11 @@ const std::string kStateIcons = "upIcon=\"up.png\" overIcon=\"over.png\" downIco
 // The flag word is read and written in one place, so a change of its representation stays here.
 void setState(Control& control, uint64_t bits)
 {
-    control.flags = visible | bits;
+    const uint64_t routing = focused | captured | hovered, own = Flag::enabled | Flag::visible | Flag::checked;
+    control.writeFlags(own, false);
+    control.writeFlags((visible | bits) & own, true);
+    control.setRoutingState(routing, false);
+    control.setRoutingState(bits & routing, true);
 }
 
 } // namespace

@@ -1,7 +1,9 @@
-// UTF-8 <-> UTF-16 conversion for package names, portable (no Win32).
+// UTF-8 <-> UTF-16 conversion, portable (no Win32).
 #include "Utf.h"
 
-std::u16string utf8ToUtf16(const std::string& text)
+#include <cstdint>
+
+std::u16string utf8ToUtf16(std::string_view text)
 {
     std::u16string out;
     size_t i = 0, n = text.size();
@@ -42,7 +44,7 @@ std::u16string utf8ToUtf16(const std::string& text)
     return out;
 }
 
-std::string utf16ToUtf8(const std::u16string& text)
+std::string utf16ToUtf8(std::u16string_view text)
 {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -71,3 +73,32 @@ std::string utf16ToUtf8(const std::u16string& text)
     }
     return out;
 }
+
+#ifdef _WIN32
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 wide strings are UTF-16");
+
+std::wstring toWide(std::u16string_view text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+std::u16string toUtf16(std::wstring_view text)
+{
+    return std::u16string(text.begin(), text.end());
+}
+
+std::wstring utf8ToWide(std::string_view text)
+{
+    return toWide(utf8ToUtf16(text));
+}
+
+std::wstring utf8ToWide(const char* text)
+{
+    return text ? utf8ToWide(std::string_view(text)) : std::wstring();
+}
+
+std::string wideToUtf8(std::wstring_view text)
+{
+    return utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
+}
+#endif

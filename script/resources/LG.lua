@@ -1,1 +1,0 @@
--- Placeholder worker script.
