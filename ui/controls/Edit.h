@@ -9,4 +9,6 @@ public:
 
     Edit();
     const wchar_t* className() const override;
+    // The skin: the style named by `style` when it exists, "edit.xml" otherwise.
+    void paint(DeviceContext dc, const Rect& windowRect, const Rect& clip) override;
 };
