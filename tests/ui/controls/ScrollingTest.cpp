@@ -240,6 +240,7 @@ TEST_F(Scrolling, PanelDecidesItsBars)
         EXPECT_EQ(content->firstChild()->rect.height(), c.height) << what << ": the content's own layout ran";
         if (ScrollBar* h = panel->horizontalBar()) {
             EXPECT_FALSE(h->vertical);
+            EXPECT_EQ(h->upArrow, (Rect{0, 0, 25, 8})) << "the horizontal skin's arrows, not the vertical one's";
             EXPECT_EQ(h->rect, (Rect{0, 142, c.wantVertical ? 190 : 200, 150})) << what;
             EXPECT_EQ(h->range, c.contentRect.width());
         }
