@@ -263,22 +263,13 @@ TEST_F(Scrolling, BarReportsPressesRepeatsAndDrags)
     EXPECT_EQ(bar->hitPart({5, 50}), ScrollBarParts::kThumbPressed);
     EXPECT_EQ(bar->hitPart({5, 150}), ScrollBarParts::kPageDownPressed);
 
-    // the down arrow: at once, then again while held; off the arrow it stops, back on it restarts
+    // an arrow: at once (the repetition while held is the end-to-end scenario's); the bar does
+    // not move itself
     press(bar, downArrow);
-    ASSERT_EQ(lines, std::vector<std::string>{"notify 3 0"});
-    EXPECT_EQ(bar->partState() & 0xFFF0, ScrollBarParts::kDownArrowPressed);
-    ASSERT_TRUE(testing_support::pumpMessagesUntil([&] { return lines.size() >= 3; }, 3000));
-    mouse(bar, EventCode::MouseMove, pageDown);
-    const size_t stopped = lines.size();
-    testing_support::pumpMessagesUntil([] { return false; }, 300);
-    EXPECT_EQ(lines.size(), stopped) << "no repeat off the arrow";
-    mouse(bar, EventCode::MouseMove, downArrow);
-    EXPECT_EQ(lines.size(), stopped + 1) << "at once when back on it";
+    EXPECT_EQ(lines, std::vector<std::string>{"notify 3 0"});
+    EXPECT_EQ(bar->partState(), ScrollBarParts::kDownArrowPressed);
     release(bar, downArrow);
-    const size_t released = lines.size();
-    testing_support::pumpMessagesUntil([] { return false; }, 300);
-    EXPECT_EQ(lines.size(), released);
-    EXPECT_EQ(bar->position, 0) << "a plain panel's bar does not move itself";
+    EXPECT_EQ(bar->position, 0);
 
     // the page-down area repeats only while the pointer is over it
     lines.clear();
@@ -423,25 +414,14 @@ TEST_F(Scrolling, SliderValueUnderThePointer)
     EXPECT_EQ(slider->rect.height(), 20);
     EXPECT_EQ(slider->thumbRect(slider->thumbSize()), (Rect{100, 0, 120, 20})) << "value 50 of 100";
 
-    // press at the far left, drag past the right end and back past the left one
-    press(slider, {10 + 10, 30});
-    EXPECT_EQ(slider->value, 0);
-    mouse(slider, EventCode::MouseMove, {10 + 300, 30});
-    EXPECT_EQ(slider->value, 100);
+    // a drag reaches both ends however far past them it goes; only changes are announced
+    press(slider, {10 + 300, 30});
     mouse(slider, EventCode::MouseMove, {-500, 30});
+    mouse(slider, EventCode::MouseMove, {-400, 30});
+    release(slider, {-400, 30});
+    EXPECT_EQ(lines, (std::vector<std::string>{"change", "change"}));
     EXPECT_EQ(slider->value, 0);
-    release(slider, {-500, 30});
-    EXPECT_EQ(lines, (std::vector<std::string>{"change", "change", "change"}));
-
-    // the wheel: 2 a notch; no change, no event
-    slider->setValue(50);
-    lines.clear();
-    mouse(slider, EventCode::MouseWheel, {50, 30}, 120);
-    EXPECT_EQ(slider->value, 52);
-    mouse(slider, EventCode::MouseWheel, {50, 30}, -360);
-    EXPECT_EQ(slider->value, 46);
     slider->setValue(46);
-    EXPECT_EQ(lines.size(), 2u);
 
     // the pointer over the thumb checks it, leaving clears it
     mouse(slider, EventCode::MouseMove, {10 + 105, 30});
