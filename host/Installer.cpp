@@ -11,6 +11,7 @@
 #include <ScriptState.h>
 #include <StyleRegistry.h>
 #include <Toolkit.h>
+#include <WindowBase.h>
 #include <WindowMarkup.h>
 #include <platform/Com.h>
 #include <platform/Handle.h>
@@ -84,7 +85,8 @@ int runInstaller(const FileSystemFactory& makeFileSystem)
     createUiScriptState(&uiScriptState);
     runScriptFile(&uiScriptState, L"UI.lua");
 
-    // tear-down, in reverse
+    // tear-down, in reverse: windows the script left open go before the toolkit they use
+    WindowBase::destroyAll();
     Toolkit::shutdown();
     // Waits for every thread handed to the service, so a worker still extracting keeps us alive.
     SRService::stop();

@@ -1,5 +1,7 @@
-// COM pointers and the COM/OLE initialisation scopes.
+// COM pointers, task memory and the COM/OLE initialisation scopes.
 #pragma once
+
+#include "UniqueResource.h"
 
 #include <objbase.h>
 #include <ole2.h>
@@ -67,6 +69,18 @@ public:
 private:
     T* ptr_ = nullptr;
 };
+
+// Memory the platform hands out from the COM task allocator (a shell item id list, a string),
+// freed with CoTaskMemFree.
+template <typename T>
+struct CoTaskMemTraits {
+    using Type = T*;
+    static constexpr Type empty = nullptr;
+    static Type normal(Type memory) { return memory; }
+    static void close(Type memory) { CoTaskMemFree(const_cast<void*>(static_cast<const void*>(memory))); }
+};
+template <typename T>
+using CoTaskMemPtr = UniqueResource<CoTaskMemTraits<T>>;
 
 // COM or OLE initialised for one scope and uninitialised at its end, but only when it succeeded
 // (S_FALSE counts: already initialised). A thread already initialised in another apartment model

@@ -1,4 +1,4 @@
-// Owners for kernel, search and registry handles: closed exactly once, on every path.
+// Owners for kernel, search and registry handles, windows and hooks: closed exactly once, on every path.
 #pragma once
 
 #include "UniqueResource.h"
@@ -30,5 +30,28 @@ struct RegKeyTraits {
     static void close(Type key) { RegCloseKey(key); }
 };
 using RegKey = UniqueResource<RegKeyTraits>;
+
+// A window destroyed with DestroyWindow, unless the platform has destroyed it already (an owned
+// window goes with its owner).
+struct WindowTraits {
+    using Type = HWND;
+    static constexpr Type empty = nullptr;
+    static Type normal(Type window) { return window; }
+    static void close(Type window)
+    {
+        if (IsWindow(window))
+            DestroyWindow(window);
+    }
+};
+using UniqueWindow = UniqueResource<WindowTraits>;
+
+// A hook removed with UnhookWindowsHookEx.
+struct HookTraits {
+    using Type = HHOOK;
+    static constexpr Type empty = nullptr;
+    static Type normal(Type hook) { return hook; }
+    static void close(Type hook) { UnhookWindowsHookEx(hook); }
+};
+using UniqueHook = UniqueResource<HookTraits>;
 
 }  // namespace platform

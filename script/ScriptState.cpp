@@ -2,17 +2,20 @@
 #include "ScriptState.h"
 
 #include "BackgroundWork.h"
+#include "LuaWindowTimer.h"
 #include "ScriptConvert.h"
 #include "ScriptFailure.h"
 #include "ScriptModules.h"
 #include "ScriptRegistry.h"
 #include "SystemApi.h"
+#include "WindowObject.h"
 
 #include <Control.h>
 #include <ControlEvent.h>
 
 #include <FileSystem.h>
 #include <MessageBox.h>
+#include <WindowImpl.h>
 
 #include <windows.h>
 
@@ -66,6 +69,13 @@ void controlDestroyed(Control* control)
         unregisterControlObject(uiScriptState, control);
 }
 
+// A host window is going away: its script object, timers and message handlers go with it. A
+// window that outlives the state (destroyed at tear-down) only loses its native timers.
+void windowDestroyed(WindowImpl* window)
+{
+    onScriptWindowDestroyed(uiScriptState, window);
+}
+
 } // namespace
 
 void preloadScriptModules(lua_State* L)
@@ -85,6 +95,8 @@ int createUiScriptState(lua_State** state)
     registerSystemApi(L);
     createScriptRegistries(L);
     Control::scriptObjectDestroyed = controlDestroyed;
+    WindowImpl::windowDestroyed = windowDestroyed;
+    registerCreateWindow(L);
     LuaWork::registerStartWork(L);
     *state = L;
     return 1;
@@ -123,8 +135,10 @@ bool runScriptFile(lua_State** state, const wchar_t* name)
         lua_settop(L, top);
         files->freeData(text);
     }
-    // Controls still alive (for example in trees the script built) must not call into a closed state.
+    // Controls still alive (for example in trees the script built) must not call into a closed state,
+    // and no timer may tick into it.
     *state = nullptr;
+    LuaWindow::discardAllTimers();
     lua_close(L);
     return ok;
 }

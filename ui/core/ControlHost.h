@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
 
 class Control;
 
@@ -25,6 +26,18 @@ public:
     virtual Point cursorPosition() const = 0;
     // Gives the keyboard focus to the control (a control of this window, or null).
     virtual void setFocus(Control* control) {}
+    virtual Control* focusedControl() const { return nullptr; }
+    // Routes the mouse to the control until releaseCapture (a control of this window).
+    virtual void setCapture(Control* control) {}
+    virtual void releaseCapture() {}
+    virtual Control* capturedControl() const { return nullptr; }
+    // The text caret of the focused text control, in client coordinates.
+    virtual void setCaretSize(int32_t width, int32_t height) {}
+    virtual void showCaret(int32_t x, int32_t y) {}
+    virtual void hideCaret() {}
+    // A tooltip at the cursor, and its end.
+    virtual void showTooltip(const std::wstring& text) {}
+    virtual void hideTooltip() {}
 
     // Controls with an `id` property, recorded when attached; the one attached last wins. A
     // detached control keeps its entry (it may come back), a destroyed one loses it. Not owned.

@@ -190,10 +190,10 @@ bool Toolkit::addGlobalHandler(int32_t code, void* target, HandlerFunction funct
     return true;
 }
 
-void Toolkit::removeGlobalHandler(int32_t code, void* target, HandlerFunction function)
+bool Toolkit::removeGlobalHandler(int32_t code, void* target, HandlerFunction function)
 {
-    if (Toolkit* toolkit = instance())
-        removeFirstHandler(toolkit->globalHandlers, code, target, function);
+    Toolkit* toolkit = instance();
+    return toolkit && removeFirstHandler(toolkit->globalHandlers, code, target, function);
 }
 
 void Toolkit::broadcast(ControlEvent& event)

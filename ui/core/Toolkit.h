@@ -47,9 +47,10 @@ public:
     static void addPartsBuilder(PartsBuilder builder);
     static void removePartsBuilder(PartsBuilder builder);
 
-    // Both do nothing without a toolkit; add also fails when no delegate cell is free.
+    // Both do nothing without a toolkit; add also fails when no delegate cell is free. Remove
+    // drops the first registration of the pair and tells whether there was one.
     static bool addGlobalHandler(int32_t code, void* target, HandlerFunction function);
-    static void removeGlobalHandler(int32_t code, void* target, HandlerFunction function);
+    static bool removeGlobalHandler(int32_t code, void* target, HandlerFunction function);
     // Delivers to the global handlers of the event's code, with a null control.
     static void broadcast(ControlEvent& event);
 

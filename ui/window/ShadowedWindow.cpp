@@ -1,0 +1,98 @@
+// ShadowedWindow: the markup tree, the shadow window's creation and keeping it in place.
+#include "ShadowedWindow.h"
+
+#include "ProxyWindow.h"
+
+#include <WindowMarkup.h>
+
+ShadowedWindow::ShadowedWindow(std::wstring name) : markupName(std::move(name)) {}
+
+ShadowedWindow::~ShadowedWindow()
+{
+    if (ProxyWindow* proxy = proxy_) {
+        proxy_ = nullptr;
+        proxy->owner_ = nullptr;
+        // normally gone with our window already; otherwise it goes now and deletes itself
+        if (proxy->hwnd && IsWindow(proxy->hwnd))
+            DestroyWindow(proxy->hwnd);
+    }
+}
+
+LRESULT ShadowedWindow::handleMessage(UINT message, WPARAM wparam, LPARAM lparam)
+{
+    switch (message) {
+    case WM_CREATE: {
+        if (!root()) {
+            std::unique_ptr<Control> tree = buildWindowTree(markupName, &markupError_);
+            if (!tree)
+                return -1;
+            setRoot(std::move(tree));
+        }
+        std::shared_ptr<bool> alive = this->alive();
+        if (WindowImpl::handleMessage(message, wparam, lparam) != 0)
+            return -1;
+        if (*alive)
+            createShadow();
+        return 0;
+    }
+    case WM_MOVE:
+        repositionShadow();
+        return 0;
+    case WM_SIZE:
+        repositionShadow();
+        return WindowImpl::handleMessage(message, wparam, lparam);
+    case WM_SHOWWINDOW:
+        showShadow(wparam != FALSE);
+        return WindowImpl::handleMessage(message, wparam, lparam);
+    case WM_WINDOWPOSCHANGED: {
+        // hidden without WM_SHOWWINDOW (the end of a dialog hides through SetWindowPos)
+        auto* position = reinterpret_cast<const WINDOWPOS*>(lparam);
+        if (position && (position->flags & SWP_HIDEWINDOW))
+            showShadow(false);
+        return WindowImpl::handleMessage(message, wparam, lparam);
+    }
+    default:
+        return WindowImpl::handleMessage(message, wparam, lparam);
+    }
+}
+
+void ShadowedWindow::createShadow()
+{
+    std::wstring problem;
+    std::unique_ptr<Control> tree = buildWindowTree(shadowMarkupName, &problem);
+    if (!tree) {
+        OutputDebugStringW((L"ShadowedWindow: no shadow: " + problem + L"\n").c_str());
+        return;
+    }
+    auto proxy = std::make_unique<ProxyWindow>(this, shadowMarkupName, std::move(tree));
+    RECT area{};
+    GetWindowRect(hwnd, &area);
+    DWORD style = WS_POPUP | (IsWindowVisible(hwnd) ? WS_VISIBLE : 0);
+    if (!proxy->createEx(WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW, nullptr, style, area.left - kShadowLeft,
+                         area.top - kShadowTop, area.right - area.left + kShadowLeft + kShadowRight,
+                         area.bottom - area.top + kShadowTop + kShadowBottom, hwnd)) {
+        OutputDebugStringW(L"ShadowedWindow: the shadow window could not be created\n");
+        return;
+    }
+    proxy_ = proxy.release();
+    repositionShadow();
+}
+
+void ShadowedWindow::repositionShadow()
+{
+    if (!proxy_ || !proxy_->hwnd)
+        return;
+    RECT area{};
+    GetWindowRect(hwnd, &area);
+    SetWindowPos(proxy_->hwnd, nullptr, area.left - kShadowLeft, area.top - kShadowTop,
+                 area.right - area.left + kShadowLeft + kShadowRight,
+                 area.bottom - area.top + kShadowTop + kShadowBottom, SWP_NOACTIVATE | SWP_NOZORDER);
+    // pushes the surface at its new size
+    PostMessageW(proxy_->hwnd, kRepaintRequest, 0, 0);
+}
+
+void ShadowedWindow::showShadow(bool shown)
+{
+    if (proxy_ && proxy_->hwnd)
+        ShowWindow(proxy_->hwnd, shown ? SW_SHOWNOACTIVATE : SW_HIDE);
+}

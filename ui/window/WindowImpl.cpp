@@ -1,0 +1,414 @@
+// WindowImpl: the message table, creation and sizing, painting through the back buffer, the caret.
+#include "WindowImpl.h"
+
+#include <ClipScope.h>
+#include <PropertyKey.h>
+#include <StyleRegistry.h>
+#include <platform/Gdi.h>
+
+#include <imm.h>
+
+#include <algorithm>
+#include <cstring>
+
+void (*WindowImpl::windowDestroyed)(WindowImpl* window) = nullptr;
+
+namespace {
+
+constexpr Size kMeasureRoom{1024, 768};   // what a root without initSize is measured against
+
+HFONT defaultFont()
+{
+    StyleRegistry* registry = styleRegistry();
+    return registry ? registry->font(L"Default") : nullptr;
+}
+
+} // namespace
+
+WindowImpl::WindowImpl()
+    : input_(*this), caretTimer_(*this)
+{
+    caretTimer_.interval = caretBlinkInterval(GetCaretBlinkTime());
+}
+
+WindowImpl::~WindowImpl()
+{
+    caretTimer_.stop();
+    tooltip_.destroy();
+    // normally detached on WM_DESTROY already; a window that never got one lets its tree go here
+    if (root_ && Control::isAttached(root_.get()))
+        root_->detachRoot();
+    root_.reset();
+}
+
+int32_t WindowImpl::caretBlinkInterval(UINT platformBlinkTime)
+{
+    // INFINITE asks for a steady caret; as a period it would fire at the platform's minimum
+    if (platformBlinkTime == 0 || platformBlinkTime == INFINITE || platformBlinkTime > 0x7FFFFFFF)
+        return 0;
+    return int32_t(platformBlinkTime);
+}
+
+void WindowImpl::setRoot(std::unique_ptr<Control> root)
+{
+    root_ = std::move(root);
+}
+
+LRESULT WindowImpl::handleMessage(UINT message, WPARAM wparam, LPARAM lparam)
+{
+    switch (message) {
+    case WM_CREATE:
+        return onCreate() ? 0 : -1;
+    case WM_DESTROY:
+        onDestroy();
+        return 0;   // the object is gone
+    case WM_SIZE:
+        onSize();
+        return 0;
+    case WM_ACTIVATE:
+        input_.activated(wparam);
+        return 0;
+    case WM_KILLFOCUS:
+        input_.focusLost();
+        return 0;
+    case WM_PAINT:
+        onPaint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;   // the tree paints every pixel it owns
+    case WM_SHOWWINDOW: {
+        std::shared_ptr<bool> alive = this->alive();
+        input_.windowShown(wparam != FALSE);
+        return *alive ? WindowBase::handleMessage(message, wparam, lparam) : 0;
+    }
+    case WM_SETCURSOR:
+        if (LOWORD(lparam) == HTCLIENT) {
+            std::shared_ptr<bool> alive = this->alive();
+            if (input_.queryCursor())
+                return TRUE;
+            if (!*alive)
+                return TRUE;
+        }
+        return WindowBase::handleMessage(message, wparam, lparam);
+    case WM_NOTIFY:
+        tooltip_.answer(reinterpret_cast<const NMHDR*>(lparam));
+        return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+        input_.key(message, wparam, lparam);
+        return 0;
+    case WM_IME_STARTCOMPOSITION:
+        placeComposition();
+        return WindowBase::handleMessage(message, wparam, lparam);
+    case WM_SYSCOMMAND:
+        if ((wparam & 0xFFF0) == SC_MAXIMIZE || (wparam & 0xFFF0) == SC_RESTORE) {
+            Point cursor = cursorPosition();
+            PostMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(WORD(int16_t(cursor.x)), WORD(int16_t(cursor.y))));
+        }
+        return WindowBase::handleMessage(message, wparam, lparam);
+    case WM_MOUSEMOVE:
+        input_.mouseMove(wparam, lparam);
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+        input_.buttonDown(message, wparam, lparam);
+        return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+        input_.buttonUp(message, wparam, lparam);
+        return 0;
+    case WM_MOUSEWHEEL:
+        input_.mouseWheel(wparam, lparam);
+        return 0;
+    case WM_CAPTURECHANGED:
+        input_.captureLost();
+        return 0;
+    case WM_MOUSEHOVER:
+        input_.mouseHover(wparam, lparam);
+        return 0;
+    case WM_MOUSELEAVE:
+        input_.mouseLeave();
+        return 0;
+    case WM_PRINTCLIENT:
+        onPrintClient(reinterpret_cast<HDC>(wparam), lparam);
+        return 0;
+    case kRepaintRequest:
+        flushPaint();
+        return 0;
+    default:
+        return WindowBase::handleMessage(message, wparam, lparam);
+    }
+}
+
+// --- creation, sizing, destruction ---
+
+bool WindowImpl::onCreate()
+{
+    if (!root_)
+        return false;
+    std::shared_ptr<bool> alive = this->alive();
+    // attach: ids go to the id map, Attached reaches the tree parents first
+    root_->attachRoot(this);
+    if (!*alive || !root_)
+        return false;
+    updateLayout();
+    if (!*alive)
+        return false;
+    Rect client = clientRect();
+    applyRegion(client.width(), client.height());
+    tooltip_.create(hwnd);
+    if (layered) {
+        SetWindowLongPtrW(hwnd, GWL_EXSTYLE, GetWindowLongPtrW(hwnd, GWL_EXSTYLE) | WS_EX_LAYERED);
+        if (Control::isAttached(root_.get()))
+            root_->invalidate();
+    }
+    return true;
+}
+
+Size WindowImpl::layoutRoot()
+{
+    Control* root = root_.get();
+    if (!Control::isAttached(root))
+        return {};
+    Size size;
+    if (const Size* initial = root->sizeProperties.get(PropertyKey::initSize)) {
+        size = *initial;
+        root->measure(size);
+    } else {
+        size = root->measure(kMeasureRoom);
+    }
+    root->arrange({0, 0, size.width, size.height});
+    return size;
+}
+
+void WindowImpl::updateLayout()
+{
+    if (!hwnd)
+        return;
+    Size size = layoutRoot();
+    // sends WM_SIZE, which sizes the back buffer and the region
+    SetWindowPos(hwnd, nullptr, 0, 0, size.width, size.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void WindowImpl::applyRegion(int32_t width, int32_t height)
+{
+    const Size* corner = root_ ? root_->sizeProperties.get(PropertyKey::roundCorner) : nullptr;
+    if (!corner)
+        return;
+    platform::RegionHandle region(CreateRoundRectRgn(0, 0, width + 1, height + 1, corner->width, corner->height));
+    // the window owns the region once the call succeeds (and frees the one it had before)
+    if (region && SetWindowRgn(hwnd, region.get(), TRUE))
+        region.release();
+}
+
+void WindowImpl::onSize()
+{
+    if (IsIconic(hwnd))
+        return;
+    Rect client = clientRect();
+    backBuffer_.resize(client.width(), client.height());
+    applyRegion(client.width(), client.height());
+    Control* root = root_.get();
+    if (!Control::isAttached(root))
+        return;
+    if (root->rect.right != client.right || root->rect.bottom != client.bottom) {
+        root->measure({client.width(), client.height()});
+        root->arrange(client);
+    }
+    root->invalidate();
+}
+
+void WindowImpl::onDestroy()
+{
+    std::shared_ptr<bool> alive = this->alive();
+    caretTimer_.stop();
+    tooltip_.destroy();
+    // detach: Detached events, then every record of the tree is forgotten
+    if (root_ && Control::isAttached(root_.get()))
+        root_->detachRoot();
+    if (!*alive)
+        return;
+    if (windowDestroyed)
+        windowDestroyed(this);
+    if (*alive)
+        WindowBase::handleMessage(WM_DESTROY, 0, 0);   // deletes this object
+}
+
+// --- invalidation and painting ---
+
+Rect WindowImpl::clientRect() const
+{
+    RECT client{};
+    if (hwnd)
+        GetClientRect(hwnd, &client);
+    return {int32_t(client.left), int32_t(client.top), int32_t(client.right), int32_t(client.bottom)};
+}
+
+Point WindowImpl::cursorPosition() const
+{
+    return WindowBase::cursorPosition();
+}
+
+void WindowImpl::invalidateRect(const Rect& rect)
+{
+    if (!hwnd || rect.isEmpty())
+        return;
+    if (!layered) {
+        RECT area{rect.left, rect.top, rect.right, rect.bottom};
+        InvalidateRect(hwnd, &area, FALSE);
+        return;
+    }
+    // a full list is pushed to the screen first, so no rectangle is dropped
+    if (dirtyRects_.add(rect) == DirtyRectList::Added::full) {
+        flushPaint();
+        dirtyRects_.add(rect);
+    }
+}
+
+bool WindowImpl::requestRepaint(bool wait)
+{
+    if (!hwnd)
+        return false;
+    if (wait) {
+        SendMessageW(hwnd, kRepaintRequest, 0, 0);
+        return true;
+    }
+    return PostMessageW(hwnd, kRepaintRequest, 0, 0) != FALSE;
+}
+
+void WindowImpl::forgetControl(Control* control)
+{
+    input_.forgetControl(control);
+}
+
+void WindowImpl::paintInto(HDC dc, const Rect& clip, bool withCaret)
+{
+    Control* root = root_.get();
+    ClipScope clipped(dc, clip);
+    platform::SelectScope font(dc, defaultFont());
+    if (Control::isAttached(root))
+        root->paint(dc, root->rect, clip);
+    if (withCaret && caretOn_ && !caretRect_.isEmpty()) {
+        platform::BrushHandle brush(CreateSolidBrush(kCaretColor));
+        RECT area{caretRect_.left, caretRect_.top, caretRect_.right, caretRect_.bottom};
+        FillRect(dc, &area, brush.get());
+    }
+}
+
+void WindowImpl::onPaint()
+{
+    platform::PaintScope paint(hwnd);
+    const RECT& dirty = paint.dirty();
+    Rect update{int32_t(dirty.left), int32_t(dirty.top), int32_t(dirty.right), int32_t(dirty.bottom)};
+    if (update.isEmpty() || !backBuffer_.dc())
+        return;
+    paintInto(backBuffer_.dc(), update, true);
+    BitBlt(paint.dc(), update.left, update.top, update.width(), update.height(), backBuffer_.dc(), update.left,
+           update.top, SRCCOPY);
+}
+
+void WindowImpl::onPrintClient(HDC dc, LPARAM flags)
+{
+    if (!(flags & PRF_CLIENT) || !dc || !Control::isAttached(root_.get()))
+        return;
+    platform::SavedDC saved(dc);
+    SelectObject(dc, defaultFont());
+    SetBkMode(dc, TRANSPARENT);
+    root_->paint(dc, root_->rect, clientRect());
+}
+
+void WindowImpl::flushPaint()
+{
+    if (!hwnd)
+        return;
+    if (!layered) {
+        UpdateWindow(hwnd);
+        return;
+    }
+    if (dirtyRects_.empty())
+        return;
+    HDC dc = backBuffer_.dc();
+    for (size_t i = 0; dc && i < dirtyRects_.size(); ++i) {
+        Rect area = intersect(dirtyRects_[i], {0, 0, backBuffer_.width(), backBuffer_.height()});
+        if (area.isEmpty())
+            continue;
+        // Per-pixel alpha is drawn over what lies beneath: the old pixels go first, or each
+        // repaint of a translucent skin would darken it further.
+        GdiFlush();
+        for (int32_t y = area.top; y < area.bottom; ++y)
+            std::memset(backBuffer_.pixels() + size_t(y) * size_t(backBuffer_.width()) + size_t(area.left), 0,
+                        size_t(area.width()) * 4);
+        paintInto(dc, area, true);
+    }
+    dirtyRects_.clear();
+    if (!dc)
+        return;
+    RECT window{};
+    GetWindowRect(hwnd, &window);
+    POINT destination{window.left, window.top};
+    SIZE size{window.right - window.left, window.bottom - window.top};
+    POINT source{0, 0};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, BYTE(perPixelAlpha ? AC_SRC_ALPHA : 0)};
+    UpdateLayeredWindow(hwnd, nullptr, &destination, &size, dc, &source, 0, &blend, ULW_ALPHA);
+}
+
+// --- the caret ---
+
+void WindowImpl::WindowTimer::tick()
+{
+    owner_.caretOn_ = !owner_.caretOn_;
+    owner_.repaintCaret();
+}
+
+void WindowImpl::repaintCaret()
+{
+    invalidateRect(caretRect_);
+    requestRepaint(false);
+}
+
+void WindowImpl::setCaretSize(int32_t width, int32_t height)
+{
+    caretRect_.right = caretRect_.left + width;
+    caretRect_.bottom = caretRect_.top + height;
+}
+
+void WindowImpl::showCaret(int32_t x, int32_t y)
+{
+    if (caretOn_)
+        repaintCaret();
+    caretRect_ = {x, y, x + caretRect_.width(), y + caretRect_.height()};
+    caretOn_ = true;
+    caretShown_ = true;
+    repaintCaret();
+    // a caret that does not blink stays on; a blinking one starts with a flip (Timer::start ticks)
+    if (caretTimer_.interval > 0)
+        caretTimer_.start();
+}
+
+void WindowImpl::hideCaret()
+{
+    caretOn_ = false;
+    caretShown_ = false;
+    repaintCaret();
+    if (HIMC context = ImmGetContext(hwnd)) {
+        ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_CANCEL, 0);
+        ImmReleaseContext(hwnd, context);
+    }
+    caretTimer_.stop();
+}
+
+void WindowImpl::placeComposition()
+{
+    if (!caretShown_)
+        return;
+    HWND ime = ImmGetDefaultIMEWnd(hwnd);
+    if (!ime)
+        return;
+    COMPOSITIONFORM form{};
+    form.dwStyle = CFS_POINT;
+    form.ptCurrentPos = {caretRect_.left, caretRect_.top};
+    SendMessageW(ime, WM_IME_CONTROL, IMC_SETCOMPOSITIONWINDOW, reinterpret_cast<LPARAM>(&form));
+}
