@@ -345,7 +345,11 @@ int32_t TextStore::indexAtX(const LineRecord* line, int32_t x) const
 int32_t TextStore::xOfIndex(int32_t index) const
 {
     index = std::clamp(index, 0, length());
-    const LineRecord* line = lineOfIndex(index);
+    return xInLine(lineOfIndex(index), index);
+}
+
+int32_t TextStore::xInLine(const LineRecord* line, int32_t index) const
+{
     BlockReader reader(blocks_);
     int64_t sum = 0;
     for (int32_t i = line->start; i < index && i <= line->end;) {
@@ -356,17 +360,24 @@ int32_t TextStore::xOfIndex(int32_t index) const
     return static_cast<int32_t>(std::min<int64_t>(sum, INT32_MAX));
 }
 
-// Where the CR that ends a CR-broken line stands: before the unit or surrogate pair it took as
-// its LF, or at the line's end when it was the text's last character.
-static int32_t carriageReturnOf(const TextStore& store, const LineRecord* line)
+int32_t TextStore::breakStart(const LineRecord* line) const
 {
     int32_t end = line->end;
-    if (end - 2 >= line->start && isLowSurrogate(store.charAt(end)) && isHighSurrogate(store.charAt(end - 1)) &&
-        store.charAt(end - 2) == L'\r')
-        return end - 2;
-    if (end - 1 >= line->start && store.charAt(end - 1) == L'\r')
-        return end - 1;
-    return end;
+    switch (line->breakKind) {
+    case LineBreak::LineFeed:
+        return end;
+    case LineBreak::CarriageReturn:
+        // the CR stands before the unit or surrogate pair it took as its LF, or at the end when
+        // it was the text's last character
+        if (end - 2 >= line->start && isLowSurrogate(charAt(end)) && isHighSurrogate(charAt(end - 1)) &&
+            charAt(end - 2) == L'\r')
+            return end - 2;
+        if (end - 1 >= line->start && charAt(end - 1) == L'\r')
+            return end - 1;
+        return end;
+    default:
+        return end + 1;
+    }
 }
 
 int32_t TextStore::previousIndex(int32_t index) const
@@ -378,11 +389,8 @@ int32_t TextStore::previousIndex(int32_t index) const
     if (previous > 0 && isLowSurrogate(charAt(previous)) && isHighSurrogate(charAt(previous - 1)))
         --previous;
     const LineRecord* line = lineOfIndex(previous);
-    if (line->breakKind == LineBreak::CarriageReturn) {
-        int32_t cr = carriageReturnOf(*this, line);
-        if (previous > cr)
-            return cr;
-    }
+    if (line->breakKind == LineBreak::CarriageReturn && previous > breakStart(line))
+        return breakStart(line);
     return previous;
 }
 
@@ -392,8 +400,18 @@ int32_t TextStore::nextIndex(int32_t index) const
         return length();
     index = std::max(index, 0);
     const LineRecord* line = lineOfIndex(index);
-    if (line->breakKind == LineBreak::CarriageReturn && index >= carriageReturnOf(*this, line))
+    if (line->breakKind == LineBreak::CarriageReturn && index >= breakStart(line))
         return line->end + 1;
     BlockReader reader(blocks_);
     return index + unitsAt(reader, index);
+}
+
+int32_t TextStore::caretPositionAt(int32_t index) const
+{
+    if (index >= length())
+        return length();
+    if (index <= 0)
+        return 0;
+    // a caret position steps forward and back to itself; one inside a pair comes back before it
+    return previousIndex(nextIndex(index));
 }

@@ -64,10 +64,18 @@ public:
     int32_t indexAtX(const LineRecord* line, int32_t x) const;
     // Pixels from the left edge of the index's line to the index.
     int32_t xOfIndex(int32_t index) const;
+    // Pixels from the line's left edge to `index`, counting at most the line's own characters
+    // (so end + 1 of a soft-wrapped line is its right end, not the next line's start).
+    int32_t xInLine(const LineRecord* line, int32_t index) const;
     // The neighbouring caret positions: a CR with the character it takes as its LF, and a
     // surrogate pair, are stepped over whole.
     int32_t previousIndex(int32_t index) const;
     int32_t nextIndex(int32_t index) const;
+    // Where the line's break characters begin: its LF, its CR, or end + 1 for a soft end.
+    int32_t breakStart(const LineRecord* line) const;
+    // The caret position at or before `index` (clamped to the text): never between a CR and the
+    // character it takes as its LF, nor inside a surrogate pair.
+    int32_t caretPositionAt(int32_t index) const;
 
     const BlockTable& blocks() const { return blocks_; }
 
