@@ -17,6 +17,24 @@ LoadedPackage::Status LoadedPackage::load(FileSystem* files, const std::wstring&
 
 void LoadedPackage::reset()
 {
+    decoders_.reset();
     package_.reset();
     image_.reset();
+}
+
+void LoadedPackage::decodeAhead(unsigned decoders, size_t budget)
+{
+    decoders_.reset();
+    if (package_ && decoders > 0)
+        decoders_ = std::make_unique<DecodeAhead>(*package_, decoders, budget);
+}
+
+uint8_t* LoadedPackage::readEntry(const wchar_t* name, uint64_t* size)
+{
+    if (!package_ || !name)
+        return nullptr;
+    if (!decoders_)
+        return package_->readEntry(name, size);
+    static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t expected");
+    return decoders_->readEntry(std::u16string(reinterpret_cast<const char16_t*>(name)), size);
 }

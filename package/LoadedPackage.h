@@ -1,6 +1,7 @@
 // A package read through a file system and opened over that image: the two live and go together.
 #pragma once
 
+#include "DecodeAhead.h"
 #include "FileBuffer.h"
 #include "Package.h"
 
@@ -22,8 +23,17 @@ public:
     // Releases what was held, then reads `name` through `files` and opens it. `reason` receives
     // why a readable image is not a package.
     Status load(FileSystem* files, const std::wstring& name, std::string* reason = nullptr);
-    // The package first, since it reads the image, then the image.
+    // The decoders first, since they read the package, then the package, since it reads the
+    // image, then the image.
     void reset();
+
+    // From now on readEntry decodes ahead of its caller on `decoders` threads (DecodeAhead);
+    // 0 leaves it a plain Package::readEntry. Only for a loaded package.
+    void decodeAhead(unsigned decoders, size_t budget = DecodeAhead::kDefaultBudget);
+    const DecodeAhead* decoders() const { return decoders_.get(); }
+
+    // Package::readEntry, through the decoders when there are any; null when nothing is loaded.
+    uint8_t* readEntry(const wchar_t* name, uint64_t* size);
 
     explicit operator bool() const { return package_ != nullptr; }
     const Package* get() const { return package_.get(); }
@@ -32,4 +42,5 @@ public:
 private:
     FileBuffer image_;
     std::unique_ptr<Package> package_;
+    std::unique_ptr<DecodeAhead> decoders_;
 };

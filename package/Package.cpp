@@ -1,6 +1,7 @@
 // Package reader: builds the name index over a package image and decodes single entries.
 #include "Package.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -27,6 +28,7 @@ ISzAlloc lzmaAllocator = {lzmaAlloc, lzmaFree};
 
 constexpr size_t kHeaderSize = 16;
 constexpr size_t kPropsSize = LZMA_PROPS_SIZE;
+constexpr size_t kDecodeSlice = 1u << 20;
 
 // Unscrambles a name field: whole 32-bit words are XORed with the key, an odd last unit is plain.
 std::u16string decodeName(const uint8_t* field, size_t fieldBytes)
@@ -49,6 +51,62 @@ std::u16string decodeName(const uint8_t* field, size_t fieldBytes)
         name.push_back(c);
     }
     return name;
+}
+
+// Decodes the stream after the properties at `data` into exactly `outSize` bytes. The decoder runs
+// in slices so that a reader told to stop lets go within one slice; sliced or not, the bytes are
+// the same. A damaged stream must not pass as the file: anything short of a clean decode of every
+// byte fails.
+bool decodeLzma(const uint8_t* data, size_t packedSize, uint8_t* out, size_t outSize, const std::atomic<bool>* stop,
+                std::string* error)
+{
+    CLzmaDec decoder;
+    LzmaDec_Construct(&decoder);
+    SRes result = LzmaDec_AllocateProbs(&decoder, data, unsigned(kPropsSize), &lzmaAllocator);
+    if (result != SZ_OK) {
+        setError(error, "LZMA data is damaged (decoder error " + std::to_string(result) + ")");
+        return false;
+    }
+    decoder.dic = out;
+    decoder.dicBufSize = outSize;
+    LzmaDec_Init(&decoder);
+    const uint8_t* in = data + kPropsSize;
+    size_t inLeft = packedSize;
+    ELzmaStatus status = LZMA_STATUS_NOT_SPECIFIED;
+    bool stopped = false;
+    while (decoder.dicPos < outSize) {
+        if (stop && stop->load(std::memory_order_relaxed)) {
+            stopped = true;
+            break;
+        }
+        SizeT limit = std::min<SizeT>(outSize, decoder.dicPos + kDecodeSlice);
+        SizeT consumed = inLeft;
+        size_t before = decoder.dicPos;
+        result = LzmaDec_DecodeToDic(&decoder, limit, in, &consumed, LZMA_FINISH_ANY, &status);
+        in += consumed;
+        inLeft -= consumed;
+        if (result != SZ_OK || status == LZMA_STATUS_FINISHED_WITH_MARK)
+            break;
+        if (status == LZMA_STATUS_NEEDS_MORE_INPUT) {
+            result = SZ_ERROR_INPUT_EOF;
+            break;
+        }
+        if (consumed == 0 && decoder.dicPos == before)
+            break;   // no progress: ends as a short result below
+    }
+    size_t produced = decoder.dicPos;
+    LzmaDec_FreeProbs(&decoder, &lzmaAllocator);
+    if (stopped) {
+        setError(error, "stopped");
+        return false;
+    }
+    if (result != SZ_OK || produced != outSize) {
+        setError(error, result != SZ_OK ? "LZMA data is damaged (decoder error " + std::to_string(result) + ")"
+                                        : "LZMA data ends after " + std::to_string(produced) + " of " +
+                                              std::to_string(outSize) + " bytes");
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -135,7 +193,8 @@ uint8_t* Package::readEntry(const wchar_t* name, uint64_t* size) const
 }
 #endif
 
-uint8_t* Package::readRecord(const Entry& entry, uint64_t* size, std::string* error) const
+uint8_t* Package::readRecord(const Entry& entry, uint64_t* size, std::string* error,
+                             const std::atomic<bool>* stop) const
 {
     if (!entry.usable) {
         setError(error, "entry data lies outside the image");
@@ -160,17 +219,8 @@ uint8_t* Package::readRecord(const Entry& entry, uint64_t* size, std::string* er
         setError(error, "out of memory for " + std::to_string(entry.unpackedSize) + " bytes");
         return nullptr;
     }
-    SizeT produced = entry.unpackedSize;
-    SizeT consumed = entry.storedSize - kPropsSize;
-    ELzmaStatus status;
-    SRes result = LzmaDecode(buffer, &produced, data + kPropsSize, &consumed, data, kPropsSize,
-                             LZMA_FINISH_ANY, &status, &lzmaAllocator);
-    // A damaged stream must not pass as the file: anything short of a clean decode of every byte fails.
-    if (result != SZ_OK || produced != entry.unpackedSize) {
+    if (!decodeLzma(data, entry.storedSize - kPropsSize, buffer, entry.unpackedSize, stop, error)) {
         std::free(buffer);
-        setError(error, result != SZ_OK ? "LZMA data is damaged (decoder error " + std::to_string(result) + ")"
-                                        : "LZMA data ends after " + std::to_string(produced) + " of " +
-                                              std::to_string(entry.unpackedSize) + " bytes");
         return nullptr;
     }
     if (size)

@@ -1,6 +1,7 @@
 // Reader for the installer's package format: named entries, stored or LZMA-packed, behind a scrambled directory.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -38,7 +39,10 @@ public:
     static void freeEntry(void* buffer);
 
     // Decodes one directory record, whichever name it has (verification reads shadowed records too).
-    uint8_t* readRecord(const Entry& entry, uint64_t* size, std::string* error = nullptr) const;
+    // Safe to call from several threads at once. When `stop` becomes true the decode gives up
+    // within about a megabyte of output and returns null.
+    uint8_t* readRecord(const Entry& entry, uint64_t* size, std::string* error = nullptr,
+                        const std::atomic<bool>* stop = nullptr) const;
 
     // Every directory record in image order, duplicates included.
     const std::vector<Entry>& records() const { return records_; }

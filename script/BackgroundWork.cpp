@@ -15,8 +15,10 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <memory>
 #include <string>
+#include <thread>
 
 extern "C" {
 #include <lauxlib.h>
@@ -29,6 +31,8 @@ namespace LuaWork {
 namespace {
 
 constexpr wchar_t kErrorTitle[] = L"错误";
+// More decoders than this only share the same budget.
+constexpr unsigned long kMostDecoders = 16;
 
 // What startWork hands to its worker. Each worker gets its own copy, so a second startWork can
 // never change what a running worker reads.
@@ -57,7 +61,7 @@ std::wstring errorText(lua_State* L)
     return L"(error object is a " + utf8ToWide(luaL_typename(L, -1)) + L" value)";
 }
 
-bool extractEntry(const Package& package, std::wstring entry, const std::wstring& destination)
+bool extractEntry(LoadedPackage& package, std::wstring entry, const std::wstring& destination)
 {
     // Entries are stored with forward slashes; scripts write paths either way.
     std::replace(entry.begin(), entry.end(), L'\\', L'/');
@@ -85,7 +89,7 @@ int extractFile(lua_State* L)
     auto* work = static_cast<LoadedPackage*>(lua_touserdata(L, lua_upvalueindex(1)));
     bool ok = false;
     try {
-        ok = work && *work && extractEntry(*work->get(), scriptStringArg(L, 1), scriptStringArg(L, 2));
+        ok = work && *work && extractEntry(*work, scriptStringArg(L, 1), scriptStringArg(L, 2));
     } catch (...) {
         ok = false;
     }
@@ -130,6 +134,38 @@ void runConfiguration(lua_State* L, WorkParameters& params)
     lua_settop(L, top);
 }
 
+// How many threads decode the payload ahead of extractFile: one per core, none on a single core
+// (reads then stay on the worker's thread). ORVO_DECODE_AHEAD overrides it for measurements:
+// 0 turns decoding ahead off, N asks for N decoders.
+unsigned decodeAheadThreads()
+{
+    wchar_t value[16];
+    DWORD length = GetEnvironmentVariableW(L"ORVO_DECODE_AHEAD", value, 16);
+    if (length > 0 && length < 16) {
+        wchar_t* end = nullptr;
+        unsigned long asked = std::wcstoul(value, &end, 10);
+        if (end != value && *end == 0)
+            return unsigned(std::min(asked, kMostDecoders));
+    }
+    unsigned cores = std::thread::hardware_concurrency();
+    return cores > 1 ? unsigned(std::min<unsigned long>(cores, kMostDecoders)) : 0;
+}
+
+// One line for the debugger: how the worker's requests were served.
+void reportDecoders(const LoadedPackage& work)
+{
+    const DecodeAhead* decoders = work.decoders();
+    if (!decoders)
+        return;
+    DecodeAhead::Stats stats = decoders->stats();
+    std::string line = "LuaWork: " + std::to_string(decoders->decoders()) + " decoders; entries ready " +
+                       std::to_string(stats.ready) + ", waited for " + std::to_string(stats.waited) +
+                       ", decoded on request " + std::to_string(stats.onDemand) + ", stored " +
+                       std::to_string(stats.stored) + ", given up " +
+                       std::to_string(stats.dropped) + "; most held " + std::to_string(stats.peakBytes) + " bytes\n";
+    OutputDebugStringA(line.c_str());
+}
+
 void runWork(WorkParameters& params)
 {
     platform::OleScope ole;
@@ -146,6 +182,8 @@ void runWork(WorkParameters& params)
         showError(L"无法打开安装包 " + params.package + L": " + utf8ToWide(why));
         return;
     }
+    // Decoders start now, while the script sets itself up; they end with `work`.
+    work.decodeAhead(decodeAheadThreads());
 
     lua_State* L = luaL_newstate();
     if (!L) {
@@ -172,6 +210,7 @@ void runWork(WorkParameters& params)
     if (luaL_loadstring(L, script.text()) != LUA_OK || lua_pcall(L, 0, 0, 0) != LUA_OK)
         showError(errorText(L));   // shown from this thread: it blocks only the worker
     lua_settop(L, top);
+    reportDecoders(work);
 }
 
 DWORD WINAPI workerMain(void* argument)

@@ -1,4 +1,5 @@
-// libFuzzer target: any byte string opened as a package and every entry read must fail cleanly.
+// libFuzzer target: any byte string opened as a package, every entry read directly and through decoders ahead, fails cleanly.
+#include <DecodeAhead.h>
 #include <Package.h>
 
 #include <cstdint>
@@ -36,6 +37,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             continue;
         uint64_t length = 0;
         Package::freeEntry(package->readEntry(named.first, &length));
+    }
+    // the same through decoders running ahead within a small budget, in reverse order and with
+    // every name asked for twice
+    DecodeAhead ahead(*package, 2, size_t(1) << 20);
+    for (auto named = package->index().rbegin(); named != package->index().rend(); ++named) {
+        const Package::Entry* entry = package->find(named->first);
+        if (!entry || entry->unpackedSize > kLargestDecoded)
+            continue;
+        for (int twice = 0; twice < 2; ++twice) {
+            uint64_t length = 0;
+            Package::freeEntry(ahead.readEntry(named->first, &length));
+        }
     }
     return 0;
 }

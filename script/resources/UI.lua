@@ -1,3 +1,358 @@
--- Placeholder UI script: the installer dialog comes with the window and control bindings.
+-- The installer's UI script: the licence, folder, progress and finish pages of "mainframe.xml",
+-- the worker's notifications, and the integration of the installed application with the machine.
 require "registry"
-print("Pelora setup")
+
+local VERSION = "8.0.0.5"
+local LICENCE_ADDRESS = "https://pelora.orvo.example/agreement.html"
+local PUBLISHER = "Orvo Media Co., Ltd."
+local PUBLISHER_ADDRESS = "https://pelora.orvo.example/"
+
+local SW_NORMAL = 1
+local MB_OK, MB_OKCANCEL, MB_YESNO, MB_RETRYCANCEL = 0, 1, 4, 5
+local MB_ICONQUESTION, MB_ICONEXCLAMATION = 32, 48
+local IDOK, IDCANCEL, IDRETRY, IDYES = 1, 2, 4, 6
+
+-- Splits at a plain separator, dropping empty fields.
+local function stringSplit(text, separator)
+    local fields = {}
+    local start = 1
+    while true do
+        local at = text:find(separator, start, true)
+        local field = text:sub(start, (at or 0) - 1)
+        if field ~= "" then
+            fields[#fields + 1] = field
+        end
+        if not at then
+            return fields
+        end
+        start = at + #separator
+    end
+end
+
+-- Replaces every occurrence of a plain text.
+local function stringReplace(text, old, new)
+    local out, start = {}, 1
+    while true do
+        local at = text:find(old, start, true)
+        if not at then
+            out[#out + 1] = text:sub(start)
+            return table.concat(out)
+        end
+        out[#out + 1] = text:sub(start, at - 1) .. new
+        start = at + #old
+    end
+end
+
+-- A string in long brackets of a level the text does not contain: a folder name holding "]]"
+-- can neither end the string early nor add code to the configuration.
+local function quote(text)
+    local level = 0
+    while text:find("]" .. string.rep("=", level) .. "]", 1, true) do
+        level = level + 1
+    end
+    local eq = string.rep("=", level)
+    local lead = text:match("^[\r\n]") and "\n" or ""
+    return "[" .. eq .. "[" .. lead .. text .. "]" .. eq .. "]"
+end
+
+local window
+local installPath
+local installComplete = false
+local restartNeeded = false
+local progressRange = 0
+
+-- The drive, ":\", then every name followed by "\".
+local function createPath(drive, names)
+    local path = drive .. ":\\"
+    for _, name in ipairs(names) do
+        path = path .. name .. "\\"
+    end
+    return path
+end
+
+local function folderNames(rest)
+    return stringSplit(stringReplace(rest, "/", "\\"), "\\")
+end
+
+-- A stored install folder, if it still names a folder on an existing drive.
+local function formatPath(value)
+    if not value or value == "" then
+        return nil
+    end
+    local fields = stringSplit(value, ":")
+    if #fields ~= 2 or not volumeExists(fields[1] .. ":\\") then
+        return nil
+    end
+    local names = folderNames(fields[2])
+    if #names == 0 then
+        return nil
+    end
+    return createPath(fields[1], names)
+end
+
+local function writeRegedit(root, key, values)
+    for _, pair in ipairs(values) do
+        if type(pair[2]) == "number" then
+            regWriteInteger(root, key, pair[1], pair[2])
+        else
+            regWriteString(root, key, pair[1], pair[2])
+        end
+    end
+end
+
+local function RegisterNubelo(folder, startMonitor)
+    local program = folder .. "NubeloUI.exe"
+    writeRegedit(HKEY_CURRENT_USER, "Software\\OrvoNubelo", {
+        {"InstallPath", folder}, {"Run", program}, {"Version", VERSION}, {"New", 1},
+    })
+    writeRegedit(HKEY_LOCAL_MACHINE,
+        "SOFTWARE\\Microsoft\\Internet Explorer\\Low Rights\\ElevationPolicy\\{CACBA33C-A5E5-43CD-9287-8C075425FC26}", {
+        {"AppName", "NubeloUI.exe"}, {"AppPath", folder}, {"Policy", 524291},
+    })
+    writeRegedit(HKEY_CLASSES_ROOT, "orvolive", {{"", "URL:Orvo直播专用链"}, {"URL Protocol", program}})
+    writeRegedit(HKEY_CLASSES_ROOT, "orvolive\\shell\\open\\command", {{"", '"' .. program .. '" %1'}})
+    if startMonitor then
+        writeRegedit(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", {
+            {"OrvoNubelo Daemon", getAppDataFolder() .. "\\Nubelo\\codecs\\nubmon.exe"},
+        })
+    end
+    writeRegedit(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OrvoNubelo", {
+        {"DisplayIcon", program}, {"DisplayName", "OrvoPelora"}, {"DisplayVersion", VERSION},
+        {"Publisher", PUBLISHER}, {"UninstallString", folder .. "unins000.exe"}, {"URLInfoAbout", PUBLISHER_ADDRESS},
+    })
+    shellExecuteEx("regsvr32", '/s "' .. folder .. 'nubdumper.dll"', "open", 0, 64)
+    local old = regQueryString(HKEY_CLASSES_ROOT, "CLSID\\{F93A0F10-9A4D-4EF4-B8DC-04AFAC5C73E6}\\InprocServer32", "")
+    if old and old ~= "" then
+        shellExecuteEx("regsvr32", '/s /u "' .. old .. '"', "open", 0, 64)
+    end
+    createShortCut(program, getDesktopFolder() .. "\\OrvoPelora.lnk")
+end
+
+-- False when the user would rather keep the running application (the dialog then ends).
+local function runningCheck()
+    local program = installPath .. "NubeloUI.exe"
+    if isProcessRunning(program) then
+        if window:showMessageBox("Pelora正在运行中，是否停止Pelora？", "提示", MB_OKCANCEL + MB_ICONQUESTION) == IDOK then
+            killProcess(program)
+        else
+            window:endDialog(3)
+            return false
+        end
+    end
+    return true
+end
+
+local function startInstall(fromPage)
+    window:getChild(3000):setVisible(true)
+    window:getChild(fromPage):setVisible(false)
+    window:getChild(5000):setVisible(false)
+    startWork("LG.lua", "program.lz", "{installPath=" .. quote(installPath) .. "}")
+end
+
+local function showError(text)
+    window:showMessageBox(text, "错误", MB_OK + MB_ICONEXCLAMATION)
+end
+
+-- The folder of text box 2001, or nil after telling the user what is wrong with it.
+local function validatedFolder()
+    local text = window:getChild(2001):getText()
+    if text == "" then
+        showError("安装路径不能为空")
+        return nil
+    end
+    local fields = stringSplit(text, ":")
+    if #fields ~= 2 then
+        showError("你必须输入带驱动器卷标的完整路径，例如：\n\nC:\\Program Files\\")
+        return nil
+    end
+    if not volumeExists(fields[1] .. ":\\") then
+        showError("输入的盘符无效")
+        return nil
+    end
+    local names = folderNames(fields[2])
+    if #names == 0 then
+        showError("不能安装到盘符根路径")
+        return nil
+    end
+    return createPath(fields[1], names)
+end
+
+local function launch()
+    if restartNeeded then
+        return
+    end
+    releaseMutex()
+    setCurrentDirectory(installPath)
+    local program = installPath .. "NubeloUI.exe"
+    if isVista() then
+        shellExecuteEx("explorer", program, "open", SW_NORMAL, 0)
+    else
+        shellExecuteEx(program, "", "open", SW_NORMAL, 0)
+    end
+end
+
+local function MessageHandler(text)
+    local ok, message = pcall(function() return load("return " .. text)() end)
+    local code = ok and type(message) == "table" and message.code or nil
+    local answer = 1
+    if code == 2 then
+        window:getChild(4000):setVisible(true)
+        window:getChild(3000):setVisible(false)
+        window:getChild(5000):setVisible(true)
+        installComplete = true
+    elseif code == 3 then
+        progressRange = message.range
+        window:getChild(3001):setRange(message.range)
+    elseif code == 4 then
+        window:getChild(3001):setPosition(message.position)
+        if progressRange > 0 then
+            window:getChild(3002):setText(string.format("%2d%%", math.floor(message.position * 100 / progressRange)))
+        end
+    elseif code == 5 then
+        answer = window:showMessageBox("文件可能被其他程序占用。\r\n" .. message.file .. "\r\n请关闭占用的程序再重试",
+            "异常", MB_RETRYCANCEL + MB_ICONEXCLAMATION)
+        if answer == IDCANCEL then
+            window:endDialog(3)
+        end
+    elseif code == 6 then
+        window:showMessageBox("安装过程发生异常\r\n\r\n" .. message.error, "错误", MB_OK + MB_ICONEXCLAMATION)
+        window:endDialog(3)
+        answer = 2
+    elseif code == 7 then
+        restartNeeded = true
+        markRestart()
+    elseif code == 10 then
+        answer = window:showMessageBox("立即结束以下程序来继续安装过程吗?\r\n" .. message.file, "提示",
+            MB_OKCANCEL + MB_ICONQUESTION)
+        if answer == IDCANCEL then
+            window:endDialog(3)
+        end
+    end
+    return answer
+end
+
+local function setupWindow()
+    window = createWindow("mainframe.xml")
+    window:setIcon(2)
+    window:setTitle("Pelora安装程序")
+    window:centerScreen()
+
+    local stored = formatPath(regQueryString(HKEY_CURRENT_USER, "Software\\OrvoNubelo", "InstallPath"))
+    if stored then
+        installPath = stored
+        window:getChild(1004):setVisible(false)
+    else
+        installPath = getProgramFolder() .. "\\OrvoNubelo\\"
+        window:getChild(2001):setText(installPath)
+    end
+
+    local custom, quick = window:getChild(1004), window:getChild(1003)
+    custom:setStyle("button.xml")
+    custom:setEnabled(false)
+    quick:setEnabled(false)
+
+    local agree = window:getChild(1001)
+    agree:addHandler(event.Click, function()
+        local ticked = agree:getCheck()
+        custom:setStyle(ticked and "button_gray.xml" or "button.xml")
+        custom:setEnabled(ticked)
+        quick:setEnabled(ticked)
+    end)
+
+    local link = window:getChild(1002)
+    link:writeFlag(10, false)
+    link:addHandler(event.MouseEnter, function() link:setColor(3355596) end)
+    link:addHandler(event.MouseLeave, function() link:setColor(6711039) end)
+    link:addHandler(event.QueryCursor, function()
+        window:setCursor(32649)
+        return true
+    end)
+    link:addHandler(event.LButtonDown, function()
+        shellExecuteEx("iexplore.exe", LICENCE_ADDRESS, "open", SW_NORMAL, 0)
+    end)
+
+    quick:addHandler(event.Click, function()
+        if runningCheck() then
+            startInstall(1000)
+        end
+    end)
+
+    custom:addHandler(event.Click, function()
+        window:getChild(2000):setVisible(true)
+        window:getChild(1000):setVisible(false)
+    end)
+
+    local folderBox = window:getChild(2001)
+    window:getChild(2002):addHandler(event.Click, function()
+        local chosen = window:browseForFolder("在列表中选择一个文件夹，然后单击“确定”。")
+        if chosen then
+            if chosen:sub(-1) ~= "\\" then
+                folderBox:setText(chosen .. "\\OrvoNubelo\\")
+            else
+                folderBox:setText(chosen .. "OrvoNubelo\\")
+            end
+        end
+    end)
+
+    folderBox:addHandler(event.PrevKeyPress, function(_, _, code)
+        if code == 63 or code == 34 or code == 39 or code == 60 or code == 62 or code == 124 then
+            return true
+        end
+        if code == 58 and folderBox:getText():find(":", 1, true) then
+            return true
+        end
+    end)
+
+    window:getChild(5001):setText("Ver: " .. VERSION)
+
+    window:getChild(2004):addHandler(event.Click, function()
+        local folder = validatedFolder()
+        if not folder then
+            return
+        end
+        installPath = folder
+        if not directoryEmpty(installPath) then
+            local question = "文件夹:\r\n\r\n" .. installPath .. "\r\n\r\n不为空。您一定要安装到该文件夹中么?"
+            if window:showMessageBox(question, "提示", MB_OKCANCEL + MB_ICONQUESTION) == IDCANCEL then
+                return
+            end
+        end
+        if runningCheck() then
+            startInstall(2000)
+        end
+    end)
+
+    window:getChild(5000):addHandler(event.Click, function()
+        if installComplete then
+            window:endDialog(3)
+            RegisterNubelo(installPath, window:getChild(4001):getCheck())
+            return
+        end
+        local question = "安装程序未完成安装。如果您现在退出，您的程序将不能安装。\n\n" ..
+            "您可以以后再运行安装程序完成安装。\n\n退出安装程序吗？"
+        if window:showMessageBox(question, "退出安装程序", MB_YESNO + MB_ICONQUESTION) == IDYES then
+            window:endDialog(2)
+        end
+    end)
+
+    window:getChild(4003):addHandler(event.Click, function()
+        window:endDialog(3)
+        RegisterNubelo(installPath, window:getChild(4001):getCheck())
+        launch()
+    end)
+
+    window:getChild(4002):addHandler(event.Click, function()
+        window:endDialog(3)
+        RegisterNubelo(installPath, window:getChild(4001):getCheck())
+    end)
+
+    window:setMessageHandler(MessageHandler)
+end
+
+setupWindow()
+window:showDialog()
+if restartNeeded then
+    if showMessageBox("Pelora需要重启电脑才能正常使用，是否立即重启?", "提示", MB_OKCANCEL + MB_ICONQUESTION) == IDOK then
+        reboot()
+    end
+end

@@ -393,6 +393,29 @@ TEST(PackageRead, DamagedLzmaDataIsNeverHandedOutAsGood)
     EXPECT_FALSE(read(*damaged, u"f", &out));
 }
 
+TEST(PackageRead, EntriesOfManyDecodingSlicesDecodeAndAStopEndsTheDecode)
+{
+    std::vector<uint8_t> content = mixedContent((5u << 20) / 2, 9);   // two and a half slices
+    std::vector<uint8_t> image = packWithWriter(1, {{u"big", content}});
+    auto package = Package::open(image.data(), image.size());
+    ASSERT_TRUE(package);
+    const Package::Entry& entry = *package->find(u"big");
+    ASSERT_GT(entry.unpackedSize, 0u);
+
+    std::atomic<bool> stop{true};
+    uint64_t size = kUntouched;
+    std::string error;
+    EXPECT_EQ(package->readRecord(entry, &size, &error, &stop), nullptr);
+    EXPECT_EQ(error, "stopped");
+    EXPECT_EQ(size, kUntouched);
+
+    stop = false;
+    uint8_t* data = package->readRecord(entry, &size, &error, &stop);
+    ASSERT_TRUE(data) << error;
+    EXPECT_EQ(std::vector<uint8_t>(data, data + size), content);
+    Package::freeEntry(data);
+}
+
 TEST(PackageWriterNames, NamesThatLeaveTheDestinationAreRefused)
 {
     std::vector<std::u16string> parts;

@@ -2,6 +2,7 @@
 // answered by a native handler of event 1024, extraction from a test package, and the error boxes.
 #include <FileSystem.h>
 #include <NotifyRunable.h>
+#include <Package.h>
 #include <PackageWriter.h>
 #include <SRService.h>
 #include <ScriptState.h>
@@ -10,11 +11,14 @@
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <platform/Utf.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <map>
 #include <memory>
+#include <random>
 
 using namespace testing_support;
 
@@ -44,6 +48,78 @@ int codeOf(const std::string& text)
 bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000)
 {
     return pumpMessagesUntil(done, timeoutMs);
+}
+
+// Runs orvo-run.exe over `dir` and returns its exit code; fails the test when it does not end.
+DWORD runDevelopmentRunner(const TempDir& dir)
+{
+    std::wstring runner = L"Z:" + widen(ORVO_TEST_RUNNER);
+    for (wchar_t& c : runner)
+        if (c == L'/')
+            c = L'\\';
+    std::wstring commandLine = L"\"" + runner + L"\" \"" + dir.path() + L".\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(runner.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        ADD_FAILURE() << "orvo-run did not start";
+        return DWORD(-1);
+    }
+    CloseHandle(process.hThread);
+    DWORD code = DWORD(-1);
+    if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(process.hProcess, &code);
+    } else {
+        ADD_FAILURE() << "orvo-run did not end";
+        TerminateProcess(process.hProcess, 1);   // or it would hold the test's output open
+        WaitForSingleObject(process.hProcess, 5000);
+    }
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+// Sets an environment variable for this process and the programs it starts, while it lives.
+class EnvironmentOverride {
+public:
+    EnvironmentOverride(const wchar_t* name, const wchar_t* value) : name_(name)
+    {
+        SetEnvironmentVariableW(name, value);
+    }
+    ~EnvironmentOverride() { SetEnvironmentVariableW(name_, nullptr); }
+
+private:
+    const wchar_t* name_;
+};
+
+// Bytes that LZMA packs (text with some noise), or noise that is stored as is.
+std::string payloadBytes(size_t size, unsigned seed, bool noise)
+{
+    std::mt19937 random(seed);
+    std::string out(size, '\0');
+    static const char kWords[] = "worker extracts every entry while decoders run ahead ";
+    for (size_t i = 0; i < size; ++i)
+        out[i] = noise || random() % 8 == 0 ? char(random()) : kWords[(i + seed) % (sizeof kWords - 1)];
+    return out;
+}
+
+// An image of `files` packed at level 1, with the LZMA stream of `damaged` (when given) spoilt.
+std::string packImage(const std::map<std::string, std::string>& files, const std::string& damaged = "")
+{
+    PackageWriter writer(1);
+    std::string error;
+    for (const auto& [name, bytes] : files)
+        EXPECT_TRUE(writer.add(utf8ToUtf16(name), reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &error))
+            << error;
+    std::vector<uint8_t> image = writer.finish();
+    if (!damaged.empty()) {
+        auto package = Package::open(image.data(), image.size());
+        const Package::Entry* entry = package ? package->find(utf8ToUtf16(damaged)) : nullptr;
+        EXPECT_TRUE(entry && entry->unpackedSize > 0) << damaged << " must be packed to be spoilt";
+        if (entry)
+            image[entry->dataOffset + 5] = 0xFF;   // an LZMA stream starts with a zero byte
+    }
+    return std::string(image.begin(), image.end());
 }
 
 class BackgroundWork : public ::testing::Test {
@@ -310,6 +386,72 @@ TEST_F(BackgroundWork, WithoutTheTaskServiceNoWorkerStarts)
     EXPECT_TRUE(capture.boxes().empty());
 }
 
+TEST_F(BackgroundWork, DecodersAheadGiveTheSameFilesInAnyOrderAndFailOnlyTheDamagedEntry)
+{
+    EnvironmentOverride decoders(L"ORVO_DECODE_AHEAD", L"2");
+    const std::string damaged = "bin/Broken.dll";
+    std::map<std::string, std::string> files;
+    unsigned seed = 1;
+    for (const char* name : {"Alpha.dll", "Zeta.exe", "bin/app.exe", "bin/Broken.dll", "bin/sub/Deep.txt",
+                             "data/noise.bin", "empty.txt", "readme.txt", "Skin/Logo.png", "skin_extra.xml"}) {
+        std::string n = name;
+        size_t size = n == "empty.txt" ? 0 : 40000 + 30011 * (seed % 7);
+        files[n] = payloadBytes(size, seed++, n == "data/noise.bin" || n == "Skin/Logo.png");
+    }
+    ASSERT_TRUE(writeFile(dir.file(L"ahead.lz"), packImage(files, damaged)));
+
+    std::vector<std::string> inOrder;
+    for (const auto& file : files)
+        inOrder.push_back(file.first);
+    std::vector<std::string> reversed(inOrder.rbegin(), inOrder.rend());
+    std::vector<std::string> shuffled = inOrder;
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(7));
+    std::vector<std::string> repeated, withMissing;
+    for (const std::string& name : inOrder) {
+        repeated.insert(repeated.end(), {name, name});
+        withMissing.insert(withMissing.end(), {name, name + ".old", "ALPHA.DLL", "bin\\sub\\Deep.txt"});
+    }
+    const std::vector<std::vector<std::string>> orders = {inOrder, reversed, shuffled, repeated, withMissing};
+
+    // every order extracts into a folder of its own, entry names flattened with "_"
+    std::string script = "local root = " + luaLong(dir.path()) + "\nlocal orders = {\n";
+    std::string expected;
+    for (size_t k = 0; k < orders.size(); ++k) {
+        std::string folder = "order" + std::to_string(k) + "\\";
+        CreateDirectoryW(dir.file(widen(folder)).c_str(), nullptr);
+        script += "{" + luaLong(folder) + ", {";
+        for (std::string name : orders[k]) {
+            script += luaLong(name) + ",";
+            std::replace(name.begin(), name.end(), '\\', '/');
+            expected += std::string(files.count(name) && name != damaged ? "true" : "false") + ",";
+        }
+        script += "}},\n";
+    }
+    script += "}\nlocal results = {}\n"
+              "for _, order in ipairs(orders) do\n"
+              "    for _, name in ipairs(order[2]) do\n"
+              "        local flat = name:gsub('[/\\\\]', '_')\n"
+              "        results[#results + 1] = tostring(extractFile(name, root .. order[1] .. flat))\n"
+              "    end\n"
+              "end\n" +
+              finishing("table.concat(results, ',') .. ','");
+    runUi(script, "", "ahead.lz");
+    ASSERT_TRUE(waitForWorker());
+    EXPECT_EQ(out(), expected);
+    for (size_t k = 0; k < orders.size(); ++k) {
+        for (const auto& [name, bytes] : files) {
+            std::string flat = name;
+            std::replace(flat.begin(), flat.end(), '/', '_');
+            std::wstring path = dir.file(L"order" + std::to_wstring(k) + L"\\" + widen(flat));
+            if (name == damaged)
+                EXPECT_FALSE(exists(path)) << "order " << k;
+            else
+                EXPECT_TRUE(readFile(path) == bytes) << "order " << k << ": " << name;
+        }
+    }
+    EXPECT_TRUE(capture.boxes().empty());
+}
+
 TEST(NotifyRunable, RefusedTaskAnswersStopAtOnce)
 {
     auto task = std::make_shared<LuaWork::NotifyRunable>("{code=1}");
@@ -349,22 +491,32 @@ TEST(BackgroundWorkProcess, WorkerStillRunningWhenTheUiScriptEndsKeepsTheProcess
                                    "local f = assert(io.open(" + luaLong(dir.file(L"worker-ended")) + ", 'wb'))\n"
                                    "f:write(tostring(answer))\nf:close()\n");
 
-    std::wstring runner = L"Z:" + widen(ORVO_TEST_RUNNER);
-    for (wchar_t& c : runner)
-        if (c == L'/')
-            c = L'\\';
-    std::wstring commandLine = L"\"" + runner + L"\" \"" + dir.path() + L".\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessW(runner.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process));
-    CloseHandle(process.hThread);
-    ASSERT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
-    DWORD code = 1;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hProcess);
-    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(runDevelopmentRunner(dir), 0u);
     EXPECT_TRUE(exists(dir.file(L"ui-ended")));
     EXPECT_EQ(readFile(dir.file(L"worker-ended")), "2") << "the worker finished before the process exited";
+}
+
+TEST(BackgroundWorkProcess, WorkerToldToStopEndsItsDecodersAndTheProcessExits)
+{
+    TempDir dir;
+    EnvironmentOverride decoders(L"ORVO_DECODE_AHEAD", L"2");   // inherited by orvo-run
+    std::map<std::string, std::string> files;
+    for (unsigned i = 0; i < 8; ++i)
+        files["part" + std::to_string(i) + ".bin"] = payloadBytes(3u << 19, i, false);   // several decoding slices
+    ASSERT_TRUE(writeFile(dir.file(L"test.lz"), packImage(files)));
+    writeFile(dir.file(L"UI.lua"), "startWork('LG.lua', 'test.lz', '')\n");
+    // The worker extracts one file and asks about a second; with the UI script over, the answer is
+    // 2 (stop) while the decoders are busy with the entries after it.
+    writeFile(dir.file(L"LG.lua"),
+              "local first = extractFile('part0.bin', " + luaLong(dir.file(L"part0.bin")) + ")\n"
+              "local answer = notifyMessage('{code=5,file=[[part1.bin]]}')\n"
+              "local f = assert(io.open(" + luaLong(dir.file(L"worker-ended")) + ", 'wb'))\n"
+              "f:write(tostring(first), ' ', tostring(answer))\nf:close()\n"
+              "if answer == 2 then return end\n"
+              "extractFile('part1.bin', " + luaLong(dir.file(L"part1.bin")) + ")\n");
+
+    EXPECT_EQ(runDevelopmentRunner(dir), 0u);
+    EXPECT_EQ(readFile(dir.file(L"worker-ended")), "true 2");
+    EXPECT_TRUE(readFile(dir.file(L"part0.bin")) == files["part0.bin"]);
+    EXPECT_FALSE(exists(dir.file(L"part1.bin")));
 }

@@ -57,6 +57,27 @@ check "corrupted entry fails verify" status_is 1 "$lzpack" verify "$work/mid.lz"
 check "naming the entry" grep -q "文本.txt" "$work/err"
 check "empty file is not a package" status_is 1 "$lzpack" verify /dev/null
 
+# packing on several jobs: the same bytes as one job, and the same first failure
+for i in 1 2 3 4 5 6 7 8; do yes "entry $i of a tree packed on several jobs" | head -n $((i * 3000)) >"$src/安装/job$i.txt"; done
+check "create one job" status_is 0 "$lzpack" create --jobs=1 "$work/j1.lz" "$src"
+check "create three jobs" status_is 0 "$lzpack" create --jobs=3 "$work/j3.lz" "$src"
+check "create every core" status_is 0 "$lzpack" create "$work/jn.lz" "$src"
+check "three jobs, the one-job package" cmp "$work/j1.lz" "$work/j3.lz"
+check "every core, the one-job package" cmp "$work/j1.lz" "$work/jn.lz"
+check "zero jobs is a usage error" status_is 2 "$lzpack" create --jobs=0 "$work/q.lz" "$src"
+check "jobs must be a number" status_is 2 "$lzpack" create --jobs=two "$work/q.lz" "$src"
+# a name of more than 1023 units, and files before and after it in the package's order
+long=$work/long
+deep=$long
+for c in a b c d e; do deep=$deep/$(printf "$c%.0s" $(seq 200)); done
+mkdir -p "$deep"
+for n in 1 2; do yes fill | head -n 20000 >"$long/$n.txt"; printf 'x' >"$deep/$n-$(printf 'f%.0s' $(seq 200)).txt"; done
+check "name too long fails with one job" status_is 1 "$lzpack" create --jobs=1 "$work/q.lz" "$long"
+cp "$work/err" "$work/err1"
+check "name too long fails with three jobs" status_is 1 "$lzpack" create --jobs=3 "$work/q.lz" "$long"
+check "naming the same first file" cmp "$work/err1" "$work/err"
+check "which is the first in the package's order" grep -q "/1-f*.txt: name longer" "$work/err"
+
 # names that would escape the destination
 mkdir -p "$work/evil"
 printf 'x' >"$work/evil/ok.txt"

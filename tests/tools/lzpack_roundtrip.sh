@@ -18,6 +18,8 @@ yes '可压缩的中文文本 compressible text' | head -n 10000 >"$src/安装�
 "$native" create "$work/linux.lz" "$src" || fail "native create"
 "$wine_run" "$windows" create "$(w "$work/windows.lz")" "$(w "$src")" || fail "wine create"
 cmp "$work/linux.lz" "$work/windows.lz" || fail "the two builds of lzpack made different packages"
+"$wine_run" "$windows" create --jobs=1 "$(w "$work/windows1.lz")" "$(w "$src")" || fail "wine create, one job"
+cmp "$work/windows.lz" "$work/windows1.lz" || fail "one job and every core made different packages under Wine"
 
 "$wine_run" "$windows" verify "$(w "$work/linux.lz")" >/dev/null || fail "wine verify"
 "$wine_run" "$windows" extract "$(w "$work/linux.lz")" "$(w "$work/out-wine")" || fail "wine extract"

@@ -4,6 +4,7 @@
 #include <Package.h>
 
 #include <cstdlib>
+#include <utility>
 
 extern "C" {
 #include <LzmaEnc.h>
@@ -27,7 +28,7 @@ constexpr size_t kImageLimit = 0x7FFFFFFF;
 
 } // namespace
 
-bool PackageWriter::add(const std::u16string& name, const uint8_t* data, size_t size, std::string* error)
+bool PackageWriter::fits(const std::u16string& name, size_t size, std::string* error) const
 {
     if ((name.size() + 1) * 2 > Package::kMaxNameField) {
         *error = "name longer than a package name field allows";
@@ -40,32 +41,42 @@ bool PackageWriter::add(const std::u16string& name, const uint8_t* data, size_t 
         *error = "package would pass the 2 GiB limit";
         return false;
     }
+    return true;
+}
 
-    Record entry{name, uint32_t(data_.size()), uint32_t(size), 0};
-    // An empty entry is always stored: an unpacked size of 0 is what marks stored data.
-    if (level_ >= 0 && size > 0) {
+bool PackageWriter::add(const std::u16string& name, const uint8_t* data, size_t size, std::string* error)
+{
+    Packed entry;
+    return fits(name, size, error) && pack(level_, std::vector<uint8_t>(data, data + size), &entry, error) &&
+           append(name, std::move(entry), error);
+}
+
+bool PackageWriter::pack(int level, std::vector<uint8_t> data, Packed* out, std::string* error)
+{
+    size_t size = data.size();
+    // An empty entry is always stored: an unpacked size of 0 is what marks stored data. One past
+    // the format's limits is not worth packing: append refuses it.
+    if (level >= 0 && size > 0 && size <= kImageLimit) {
         CLzmaEncProps props;
         LzmaEncProps_Init(&props);
-        props.level = level_;
+        props.level = level;
         props.numThreads = 1;
         // the level's own dictionary, but none larger than the entry needs
-        uint32_t levelDict = level_ <= 5 ? 1u << (level_ * 2 + 14) : level_ == 6 ? 1u << 25 : 1u << 26;
+        uint32_t levelDict = level <= 5 ? 1u << (level * 2 + 14) : level == 6 ? 1u << 25 : 1u << 26;
         props.dictSize = 1u << 12;
         while (props.dictSize < size && props.dictSize < levelDict)
             props.dictSize <<= 1;
         std::vector<uint8_t> packed(LZMA_PROPS_SIZE + size + size / 3 + 128);
         SizeT propsSize = LZMA_PROPS_SIZE;
         SizeT packedSize = packed.size() - LZMA_PROPS_SIZE;
-        SRes result = LzmaEncode(packed.data() + LZMA_PROPS_SIZE, &packedSize, data, size, &props, packed.data(),
-                                 &propsSize, 0, nullptr, &lzmaAllocator, &lzmaAllocator);
+        SRes result = LzmaEncode(packed.data() + LZMA_PROPS_SIZE, &packedSize, data.data(), size, &props,
+                                 packed.data(), &propsSize, 0, nullptr, &lzmaAllocator, &lzmaAllocator);
         if (result == SZ_OK && propsSize == LZMA_PROPS_SIZE && LZMA_PROPS_SIZE + packedSize < size) {
             // smaller than the stored form, which fits
-            size_t total = LZMA_PROPS_SIZE + packedSize;
-            data_.insert(data_.end(), packed.begin(), packed.begin() + total);
-            entry.stored = uint32_t(total);
-            entry.unpacked = uint32_t(size);
-            records_.push_back(entry);
-            directoryBytes_ += record;
+            packed.resize(LZMA_PROPS_SIZE + packedSize);
+            packed.shrink_to_fit();
+            out->bytes = std::move(packed);
+            out->unpacked = uint32_t(size);
             return true;
         }
         if (result != SZ_OK && result != SZ_ERROR_OUTPUT_EOF) {
@@ -73,9 +84,19 @@ bool PackageWriter::add(const std::u16string& name, const uint8_t* data, size_t 
             return false;
         }
     }
-    data_.insert(data_.end(), data, data + size);
-    records_.push_back(entry);
-    directoryBytes_ += record;
+    out->bytes = std::move(data);
+    out->unpacked = 0;
+    return true;
+}
+
+bool PackageWriter::append(const std::u16string& name, Packed entry, std::string* error)
+{
+    if (!fits(name, entry.size(), error))
+        return false;
+    data_.insert(data_.end(), entry.bytes.begin(), entry.bytes.end());
+    records_.push_back(Record{name, uint32_t(data_.size() - entry.bytes.size()), uint32_t(entry.bytes.size()),
+                              entry.unpacked});
+    directoryBytes_ += 16 + (name.size() + 1) * 2;
     return true;
 }
 

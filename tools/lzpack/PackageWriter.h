@@ -15,10 +15,26 @@ public:
     // 2 GiB limit, the name is too long for a name field, or the encoder fails.
     bool add(const std::u16string& name, const uint8_t* data, size_t size, std::string* error);
 
+    // An entry's bytes as they go into the image: LZMA properties and stream, or the file as is.
+    struct Packed {
+        std::vector<uint8_t> bytes;
+        uint32_t unpacked = 0;   // 0: stored
+        size_t size() const { return unpacked ? unpacked : bytes.size(); }   // the file's size
+    };
+    // What add does to the bytes, on any thread: the same input always gives the same bytes, so
+    // entries packed in parallel make the same image as entries packed one by one. False with a
+    // message when the encoder fails.
+    static bool pack(int level, std::vector<uint8_t> data, Packed* out, std::string* error);
+    int level() const { return level_; }
+    // Appends an entry made by pack, with add's checks.
+    bool append(const std::u16string& name, Packed entry, std::string* error);
+
     // The finished image: entry data, directory, closing zero, scrambled directory offset.
     std::vector<uint8_t> finish();
 
 private:
+    bool fits(const std::u16string& name, size_t size, std::string* error) const;
+
     struct Record {
         std::u16string name;
         uint32_t offset, stored, unpacked;

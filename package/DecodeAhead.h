@@ -1,0 +1,96 @@
+// Decodes a package's entries on other threads before the reader asks for them.
+#pragma once
+
+#include "EntryOrder.h"
+#include "Package.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+// While the reader writes one entry, decoders already decode the entries it is expected to ask for
+// next (EntryOrder). A request for an entry that is ready hands its buffer over; one being decoded
+// is waited for; any other is decoded at once on the caller's thread, exactly as Package::readEntry
+// does. Results and failures are those of Package::readEntry: an entry whose decode ahead failed is
+// decoded again on request, so a damaged entry fails there and only there.
+//
+// Memory stays bounded: decoded bytes not yet handed over (being decoded or ready) never exceed
+// the budget or two entries, whichever is larger, and at most kMostAhead entries are held. Only
+// LZMA entries are decoded ahead (stored ones are a copy); one larger than the budget is decoded
+// on request. When room is short, ready entries expected later than the next one to decode give way.
+//
+// Destruction stops the decoders within about a megabyte of output each, joins them and frees
+// every buffer not handed over. The Package must outlive this object.
+class DecodeAhead {
+public:
+    static constexpr size_t kDefaultBudget = size_t(64) << 20;
+    static constexpr size_t kAlwaysAhead = 2;
+    static constexpr size_t kMostAhead = 256;
+
+    // Starts `decoders` threads; with 0 (or when no thread can be started) every read is a plain
+    // Package::readEntry on the caller's thread.
+    DecodeAhead(const Package& package, unsigned decoders, size_t budget = kDefaultBudget);
+    ~DecodeAhead();
+    DecodeAhead(const DecodeAhead&) = delete;
+    DecodeAhead& operator=(const DecodeAhead&) = delete;
+
+    // Package::readEntry's contract: a new buffer released with Package::freeEntry, or null; `size`
+    // written only when a buffer is returned. Any thread may call it.
+    uint8_t* readEntry(const std::u16string& name, uint64_t* size);
+
+    unsigned decoders() const { return unsigned(threads_.size()); }
+
+    // How requests were served, for tests and benchmarks.
+    struct Stats {
+        size_t ready = 0;      // handed over already decoded
+        size_t waited = 0;     // being decoded when asked for: waited for
+        size_t onDemand = 0;   // decoded on the caller's thread
+        size_t stored = 0;     // stored as is: copied on the caller's thread
+        size_t dropped = 0;    // decoded ahead, then given up for the budget
+        uint64_t peakBytes = 0;   // most decoded bytes held at once
+    };
+    Stats stats() const;
+
+    // Blocks until every decoder has found nothing more to do within the budget, for tests and
+    // benchmarks that need a settled state.
+    void settle();
+
+private:
+    enum class State : uint8_t { idle, decoding, ready };
+    struct Slot {
+        const Package::Entry* entry = nullptr;
+        State state = State::idle;
+        bool aheadFailed = false;   // its decode ahead failed once: left to the request
+        uint8_t* buffer = nullptr;
+        uint64_t size = 0;
+    };
+
+    void decoderMain(size_t index);
+    void runDecoder(size_t index);
+    uint32_t pickNext();
+    bool makeRoom(uint32_t id, uint64_t need);
+    void release(Slot& slot);
+    void changed();
+
+    const Package& package_;
+    const size_t budget_;
+    std::vector<Slot> slots_;                 // by entry id, the package's order
+    std::vector<uint32_t> idOfRecord_;        // record position -> entry id
+    EntryOrder order_;
+
+    mutable std::mutex mutex_;
+    std::condition_variable work_;    // decoders: something to do may have appeared
+    std::condition_variable done_;    // requests and settle: a decode ended or a decoder went idle
+    std::atomic<bool> stop_{false};
+    uint64_t held_ = 0;               // bytes of slots decoding or ready
+    size_t heldCount_ = 0;
+    uint64_t generation_ = 0;         // counts changes that may give decoders work
+    std::vector<uint64_t> idleAt_;    // per decoder: the generation it last found nothing at
+    Stats stats_;
+    std::vector<std::thread> threads_;
+};
