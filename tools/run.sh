@@ -17,8 +17,16 @@ wineserver_start
 wine "$build/host/PeloraSetup.exe" &
 setup=$!
 if [ -z "$had_display" ]; then
-    sleep "${ORVO_SCREENSHOT_DELAY:-5}"
+    # the installer's window, once it is there and has painted
+    for _ in $(seq 200); do
+        LANG=C.UTF-8 xdotool search --name 'Pelora安装程序' >/dev/null 2>&1 && break
+        kill -0 "$setup" 2>/dev/null || break
+        sleep 0.1
+    done
+    sleep "${ORVO_SCREENSHOT_DELAY:-1}"
     import -window root "$build/screenshot.png" && echo "screenshot: $build/screenshot.png"
+    # nobody can answer the dialog on a private display: the run ends here
+    kill "$setup" 2>/dev/null || true
 fi
 rc=0
 wait "$setup" || rc=$?

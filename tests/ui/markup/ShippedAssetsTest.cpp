@@ -94,4 +94,20 @@ TEST_F(ShippedAssets, MainWindowBuilds)
     EXPECT_EQ(byId[1004]->textProperties.value(PropertyKey::style, L""), L"button.xml");
     EXPECT_FALSE(byId[1004]->hasFlags(Flag::enabled));
     EXPECT_EQ(byId.count(1003), 1u);
+
+    // every control the UI script looks up is there: a missing one ends the installer at start
+    std::string script = testing_support::readFile(L"Z:" + testing_support::widen(ORVO_UI_SCRIPT));
+    ASSERT_FALSE(script.empty());
+    const std::string call = "getChild(";
+    int looked = 0;
+    for (size_t at = script.find(call); at != std::string::npos; at = script.find(call, at + 1)) {
+        int32_t id = std::atoi(script.c_str() + at + call.size());
+        if (id == 0)
+            continue;   // a variable, not a literal id
+        ++looked;
+        EXPECT_EQ(byId.count(id), 1u) << "UI.lua uses id " << id;
+    }
+    EXPECT_GT(looked, 10);
+    for (int32_t page : {2000, 3000, 4000})
+        EXPECT_FALSE(byId[page]->hasFlags(Flag::visible)) << "only the licence page shows at first";
 }

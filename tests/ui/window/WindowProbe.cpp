@@ -1,11 +1,13 @@
 // Test helper: reports what another process's toolkit window looks like from outside, for the
 // end-to-end scripts: its rectangle and region, its shadow window and its tooltip.
 // Usage: window_probe TITLE prints one line each:
-//   window VISIBLE LEFT TOP RIGHT BOTTOM               (or "window none")
+//   window VISIBLE LEFT TOP RIGHT BOTTOM ENABLED       (or "window none")
 //   region LEFT TOP RIGHT BOTTOM                       (or "region none")
 //   shadow VISIBLE LEFT TOP RIGHT BOTTOM EXSTYLE HANDLE (or "shadow none")
 //   tooltip VISIBLE                                     (or "tooltip none")
-// window_probe --exists HANDLE prints "exists 1" or "exists 0". Exit 0; 2 for bad usage.
+// window_probe --exists HANDLE prints "exists 1" or "exists 0".
+// window_probe --box TITLE exits 0 when a dialog box with that title is shown, else 1.
+// Exit 0 otherwise; 2 for bad usage.
 #include <platform/Gdi.h>
 
 #include <windows.h>
@@ -60,6 +62,10 @@ int wmain(int argc, wchar_t** argv)
         std::printf("exists %d\n", IsWindow(window) ? 1 : 0);
         return 0;
     }
+    if (argc == 3 && wcscmp(argv[1], L"--box") == 0) {
+        HWND box = FindWindowW(L"#32770", argv[2]);
+        return box && IsWindowVisible(box) ? 0 : 1;
+    }
     if (argc != 2)
         return 2;
     HWND window = FindWindowW(kToolkitClass, argv[1]);
@@ -68,7 +74,7 @@ int wmain(int argc, wchar_t** argv)
         return 0;
     }
     printRect("window", window);
-    std::printf("\n");
+    std::printf(" %d\n", IsWindowEnabled(window) ? 1 : 0);
 
     platform::RegionHandle region(CreateRectRgn(0, 0, 0, 0));
     RECT box{};

@@ -13,7 +13,7 @@ wait_for 10 xdotool search --name "^$title\$" >/dev/null || fail "no window titl
 
 # --- size, place, region, shadow ---
 wait_for 5 eval 'probe "$title"; [ "${probe_window%% *}" = 1 ]' || fail "window not shown: $probe_window"
-[ "$probe_window" = "1 440 200 840 500" ] || fail "window rect $probe_window, expected 440 200 840 500"
+[ "$probe_window" = "1 440 200 840 500 1" ] || fail "window rect $probe_window, expected 440 200 840 500"
 [ "$probe_region" = "0 0 400 300" ] || fail "region box $probe_region, expected the client area 0 0 400 300"
 set -- $probe_shadow
 [ "$1 $2 $3 $4 $5" = "1 420 186 856 521" ] || fail "shadow $probe_shadow, expected visible at 420 186 856 521"
@@ -117,7 +117,7 @@ wait_for 3 tooltip_is "$title" 0 || fail "leaving left the tooltip: $probe_toolt
 run_lua 'w:setPosition(100, 120)'
 probe "$title"
 set -- $probe_shadow
-[ "${probe_window}" = "1 100 120 500 420" ] || fail "moved window at $probe_window"
+[ "${probe_window}" = "1 100 120 500 420 1" ] || fail "moved window at $probe_window"
 [ "$1 $2 $3 $4 $5" = "1 80 106 516 441" ] || fail "the shadow did not follow: $probe_shadow"
 run_lua 'w:showWindow(0)'
 probe "$title"
