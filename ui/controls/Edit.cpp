@@ -24,6 +24,9 @@ bool shortcutHeld()
     return (GetKeyState(VK_CONTROL) & 0x8000) && !(GetKeyState(VK_MENU) & 0x8000);
 }
 
+// Characters drawn by one DrawTextW call.
+constexpr size_t kDrawPiece = 512;
+
 int32_t floorDivide(int64_t a, int32_t b)
 {
     int64_t q = a / b;
@@ -491,11 +494,23 @@ void Edit::drawLine(DeviceContext dc, const LineRecord* line, const Rect& textRe
         else
             tabScratch_.push_back(c);
     }
-    if (tabScratch_.empty() || tabScratch_.size() > INT32_MAX)
-        return;
-    RECT r{textRect.left, textRect.top, textRect.right, textRect.bottom};
     SetTextColor(dc, colour);
-    DrawTextW(dc, tabScratch_.data(), static_cast<int>(tabScratch_.size()), &r, DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
+    // in pieces: some DrawTextW implementations cut a line at 1,024 characters
+    RECT r{textRect.left, textRect.top, textRect.right, textRect.bottom};
+    const wchar_t* chars = tabScratch_.data();
+    size_t left = tabScratch_.size();
+    while (left > 0 && r.left < r.right) {
+        int n = static_cast<int>(std::min<size_t>(left, kDrawPiece));
+        if (static_cast<size_t>(n) < left && chars[n - 1] >= 0xD800 && chars[n - 1] <= 0xDBFF)
+            --n;   // a surrogate pair stays in one piece
+        DrawTextW(dc, chars, n, &r, DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
+        SIZE extent{};
+        if (static_cast<size_t>(n) == left || !GetTextExtentPoint32W(dc, chars, n, &extent))
+            break;
+        r.left += extent.cx;
+        chars += n;
+        left -= n;
+    }
 }
 
 // --- events ---

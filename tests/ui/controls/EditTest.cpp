@@ -3,11 +3,14 @@
 
 #include <Canvas.h>
 #include <Edit.h>
+#include <platform/Gdi.h>
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 
 namespace {
@@ -24,9 +27,10 @@ protected:
         }
     }
 
-    // An edit at (10, 20), 200 x 120, in a canvas filling the 400 x 300 window; `text` is its
-    // markup text. Laid out unless `arranged` is false.
-    void make(bool editable, int32_t textspace = 0, const std::wstring* text = nullptr, bool arranged = true)
+    // An edit at (10, 20), 200 x 120 unless `width` says otherwise, in a canvas filling the
+    // window; `text` is its markup text. Laid out unless `arranged` is false.
+    void make(bool editable, int32_t textspace = 0, const std::wstring* text = nullptr, bool arranged = true,
+              int32_t width = 200)
     {
         if (root) {
             host.detachRoot(root);
@@ -36,7 +40,7 @@ protected:
         edit = new Edit;
         edit->intProperties.set(PropertyKey::x, 10);
         edit->intProperties.set(PropertyKey::y, 20);
-        edit->intProperties.set(PropertyKey::width, 200);
+        edit->intProperties.set(PropertyKey::width, width);
         edit->intProperties.set(PropertyKey::height, 120);
         edit->intProperties.set(PropertyKey::texteditable, editable ? 1 : 0);
         edit->intProperties.set(PropertyKey::textspace, textspace);
@@ -49,8 +53,8 @@ protected:
     }
     void layout()
     {
-        root->measure({400, 300});
-        root->arrange({0, 0, 400, 300});
+        root->measure({host.client.right, host.client.bottom});
+        root->arrange(host.client);
     }
     // Room for exactly `lines` whole lines and a bit more.
     void showLines(int32_t lines)
@@ -296,4 +300,101 @@ TEST_F(EditTest, SetTextBringsTheCaretAndTheViewBackIntoAShorterText)
     edit->setText(L"");
     expectState(L"", 0, 0);
     EXPECT_EQ(edit->firstVisibleLine(), 0);
+}
+
+namespace {
+
+// A white 32-bit picture the edit paints into, at the edit's own origin.
+class Picture {
+public:
+    Picture(int32_t width, int32_t height) : width_(width), height_(height)
+    {
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
+        bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0));
+        selected_.emplace(dc_.get(), bitmap_.get());
+        std::fill(bits_, bits_ + width * height, 0xFFFFFF);
+    }
+    void paint(Edit* edit)
+    {
+        Rect area{0, 0, edit->rect.width(), edit->rect.height()};
+        edit->paint(dc_.get(), area, area);
+        GdiFlush();
+    }
+    // 0x00RRGGBB
+    uint32_t at(int32_t x, int32_t y) const { return bits_[y * width_ + x] & 0xFFFFFF; }
+    // The rightmost x in rows [top, bottom) holding `colour`, or -1.
+    int32_t rightmost(int32_t top, int32_t bottom, uint32_t colour) const
+    {
+        for (int32_t x = width_ - 1; x >= 0; --x)
+            for (int32_t y = top; y < bottom; ++y)
+                if (at(x, y) == colour)
+                    return x;
+        return -1;
+    }
+    // The rightmost x in rows [top, bottom) that is not white.
+    int32_t rightmostInk(int32_t top, int32_t bottom) const
+    {
+        for (int32_t x = width_ - 1; x >= 0; --x)
+            for (int32_t y = top; y < bottom; ++y)
+                if (at(x, y) != 0xFFFFFF)
+                    return x;
+        return -1;
+    }
+
+private:
+    int32_t width_, height_;
+    platform::MemoryDC dc_{nullptr};
+    platform::BitmapHandle bitmap_;
+    std::optional<platform::SelectScope> selected_;
+    uint32_t* bits_ = nullptr;
+};
+
+constexpr uint32_t kSelection = 0x3399FF;   // the selection colour as the picture holds it
+
+} // namespace
+
+TEST_F(EditTest, ASelectionCoversWrappedLinesToTheirEndsAndEmptyLinesAsABox)
+{
+    focus();
+    edit->setText(std::wstring(80, L'a') + L"\r\n\r\nb");   // two wrapped lines, an empty line, "b"
+    key('A', true);
+    Picture picture(200, 120);
+    picture.paint(edit);
+    int32_t lh = edit->lineHeight();
+    const LineRecord* first = edit->store().firstLine();
+    ASSERT_EQ(first->breakKind, LineBreak::Soft);
+    int32_t lineEnd = 5 + edit->store().xInLine(first, first->end + 1);
+    EXPECT_GE(picture.rightmost(5, 5 + lh, kSelection), lineEnd - 2);
+    // the empty line: a box about one average character wide at its start
+    int32_t emptyTop = 5 + lh * edit->store().lineOfIndex(82)->number;
+    int32_t box = picture.rightmost(emptyTop, emptyTop + lh, kSelection);
+    EXPECT_GT(box, 5);
+    EXPECT_LT(box, 5 + 20);
+    EXPECT_EQ(picture.at(6, emptyTop + lh / 2), kSelection);
+}
+
+TEST_F(EditTest, LinesLongerThanAnyScratchBufferAreDrawnWhole)
+{
+    // 1,000 tabs are 4,000 spaces when drawn; a line of 3,000 characters spans blocks
+    host.client = {0, 0, 30000, 300};
+    make(true, 0, nullptr, true, 20000);
+    edit->setText(std::wstring(1000, L'\t') + L"X\r\n" + std::wstring(3000, L'i') + L"W");
+    Picture picture(20000, 120);
+    picture.paint(edit);
+    int32_t lh = edit->lineHeight();
+    HDC screen = GetDC(nullptr);
+    SIZE spaces{}, line{};
+    {
+        platform::MemoryDC dc(screen);
+        platform::SelectScope font(dc.get(), GetStockObject(DEFAULT_GUI_FONT));
+        std::wstring four(4000, L' '), long_(3000, L'i');
+        GetTextExtentPoint32W(dc.get(), four.data(), 4000, &spaces);
+        GetTextExtentPoint32W(dc.get(), (long_ + L"W").data(), 3001, &line);
+    }
+    ReleaseDC(nullptr, screen);
+    int32_t x = picture.rightmostInk(5, 5 + lh);
+    EXPECT_GT(x, 5 + spaces.cx);
+    EXPECT_LT(x, 5 + spaces.cx + 20);
+    EXPECT_GT(picture.rightmostInk(5 + lh, 5 + 2 * lh), 5 + line.cx - 20);
 }
