@@ -44,6 +44,8 @@ protected:
         edit->intProperties.set(PropertyKey::height, 120);
         edit->intProperties.set(PropertyKey::texteditable, editable ? 1 : 0);
         edit->intProperties.set(PropertyKey::textspace, textspace);
+        // no registry has this font (there is no registry here at all): the edit falls back
+        edit->textProperties.set(PropertyKey::font, L"No such font");
         if (text)
             edit->textProperties.set(PropertyKey::text, *text);
         root->addChild(edit);
@@ -143,6 +145,7 @@ TEST_F(EditTest, EnterInsertsCrLfAndOneStepGoesBackOverIt)
     expectState(L"ab", 0, 0);
     type(std::wstring(L"\t\x1b\x01", 3));   // control characters other than CR are not typed
     expectState(L"ab", 0, 0);
+    EXPECT_GT(edit->lineHeight(), 5);   // the fallback font's
     EXPECT_TRUE(host.caretShown);
     EXPECT_EQ(host.caretSize, (Size{1, edit->lineHeight()}));
     EXPECT_EQ(host.caretAt, (Point{10 + 5, 20 + 5}));
@@ -187,6 +190,61 @@ TEST_F(EditTest, ShortcutsNeedCtrlWithoutAltAndCutNeedsASelection)
     key(VK_LEFT);
     key(VK_ESCAPE);
     expectState(L"xy", 1, 1);
+}
+
+namespace {
+
+// A window of this thread for the clipboard, destroyed at the end of the scope.
+struct ClipboardWindow {
+    ClipboardWindow() : hwnd(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr)) {}
+    ~ClipboardWindow() { DestroyWindow(hwnd); }
+    HWND hwnd;
+};
+
+std::wstring clipboardText(HWND window)
+{
+    std::wstring text;
+    if (!OpenClipboard(window))
+        return L"<not opened>";
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = chars;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+} // namespace
+
+TEST_F(EditTest, CopyAndPasteThroughTheClipboardAndNothingWhileAnotherWindowHoldsIt)
+{
+    ClipboardWindow ours, other;
+    host.native = ours.hwnd;
+    focus();
+    edit->setText(L"copy\r\nme");
+    key('A', true);
+    key('C', true);
+    EXPECT_EQ(clipboardText(other.hwnd), L"copy\r\nme");
+    key(VK_END);
+    key('V', true);
+    expectState(L"copy\r\nmecopy\r\nme", 16, 16);
+
+    // another window has the clipboard open: copy and paste do nothing, a cut still deletes, and
+    // the clipboard is never left open by the edit
+    ASSERT_TRUE(OpenClipboard(other.hwnd));
+    edit->setText(L"xyz");
+    key('A', true);
+    key('C', true);
+    key('V', true);
+    key('X', true);
+    expectState(L"", 0, 0);
+    CloseClipboard();
+    EXPECT_EQ(clipboardText(other.hwnd), L"copy\r\nme");
+    key('V', true);
+    expectState(L"copy\r\nme", 8, 8);
+    EXPECT_EQ(clipboardText(ours.hwnd), L"copy\r\nme");
 }
 
 TEST_F(EditTest, ReadOnlyIgnoresEditingButSelectsAndMoves)

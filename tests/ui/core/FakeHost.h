@@ -47,6 +47,9 @@ public:
     }
     void hideCaret() override { caretShown = false; }
 
+    WindowHandle native = nullptr;   // what nativeWindow reports; not owned
+    WindowHandle nativeWindow() const override { return native; }
+
     // What the host window does on creation and destruction.
     void attachRoot(Control* root) { root->attachRoot(this); }
     void detachRoot(Control* root) { root->detachRoot(); }
