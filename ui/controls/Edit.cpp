@@ -1,20 +1,19 @@
 // Edit: attaching, layout and scrolling, the caret and the selection, keys, mouse and the clipboard.
 #include "Edit.h"
 
+#include "ClipboardText.h"
+
 #include <ClipScope.h>
 #include <ControlHost.h>
 #include <PropertyKey.h>
 #include <Style.h>
 #include <StyleRegistry.h>
 #include <Toolkit.h>
-#include <platform/Clipboard.h>
 
 #include <windows.h>
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cstring>
-#include <cwchar>
 
 namespace {
 
@@ -370,21 +369,7 @@ bool Edit::copySelection()
         return false;
     std::wstring text;
     store_.copyText(from, to, text);
-    // filled before the clipboard is emptied, so a failure leaves what was there
-    platform::GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, (text.size() + 1) * sizeof(wchar_t)));
-    if (!memory)
-        return false;
-    {
-        platform::GlobalLockScope lock(memory.get());
-        if (!lock.get())
-            return false;
-        std::memcpy(lock.get(), text.data(), text.size() * sizeof(wchar_t));
-    }
-    platform::ClipboardScope clipboard(window() ? window()->nativeWindow() : nullptr);
-    if (!clipboard || !EmptyClipboard() || !SetClipboardData(CF_UNICODETEXT, memory.get()))
-        return false;
-    memory.release();   // the clipboard owns it now
-    return true;
+    return ClipboardText::put(window() ? window()->nativeWindow() : nullptr, text);
 }
 
 void Edit::cutSelection()
@@ -400,26 +385,12 @@ void Edit::cutSelection()
 
 void Edit::paste()
 {
-    if (!IsClipboardFormatAvailable(CF_UNICODETEXT))
-        return;
-    std::wstring text;
-    {
-        platform::ClipboardScope clipboard(window() ? window()->nativeWindow() : nullptr);
-        if (!clipboard)
-            return;
-        HANDLE data = GetClipboardData(CF_UNICODETEXT);
-        platform::GlobalLockScope lock(data);
-        if (!lock.get())
-            return;
-        // up to the terminator, but never past the block, which another program filled
-        const auto* chars = static_cast<const wchar_t*>(lock.get());
-        text.assign(chars, wcsnlen(chars, lock.size() / sizeof(wchar_t)));
-    }
+    std::optional<std::wstring> text = ClipboardText::get(window() ? window()->nativeWindow() : nullptr);
     int32_t selected = std::abs(caret_ - anchor_);
-    if (text.size() > static_cast<size_t>(BlockTable::kMaxLength - (store_.length() - selected)))
+    if (!text || text->size() > static_cast<size_t>(BlockTable::kMaxLength - (store_.length() - selected)))
         return;
     deleteSelection();
-    insertAtCaret(text.data(), static_cast<int32_t>(text.size()));
+    insertAtCaret(text->data(), static_cast<int32_t>(text->size()));
     rememberCaretX();
     placeCaret();
     repaint();
