@@ -83,6 +83,8 @@ void Edit::attached()
     padY_ = padding.height;
     editable_ = intProperties.value(PropertyKey::texteditable, 1) != 0;
     textColour_ = static_cast<COLORREF>(intProperties.value(PropertyKey::color, static_cast<int32_t>(kTextColour)));
+    // the text is replaced below: the old one need not be wrapped again meanwhile
+    store_.setText(L"");
     const std::wstring* fontName = textProperties.get(PropertyKey::font);
     loadFont(fontName ? *fontName : L"Default");
     clientWidth_ = rect.width();
@@ -119,7 +121,6 @@ void Edit::loadFont(const std::wstring& name)
     // a negative textspace must not take the line height to 0 or below: it divides everywhere
     lineHeight_ = std::max<int32_t>(1, metrics.tmHeight + lineSpacing_);
     averageCharWidth_ = std::max<int32_t>(1, metrics.tmAveCharWidth);
-    store_.wrapAll();
 }
 
 Size Edit::arrangeOverride(Size finalSize)
@@ -155,7 +156,8 @@ int32_t Edit::visibleBottom() const
 Point Edit::pointOfIndex(int32_t index) const
 {
     const LineRecord* line = store_.lineOfIndex(index);
-    return {padX_ + store_.xInLine(line, index), (line->number - firstVisibleLine_) * lineHeight_ + padY_};
+    int64_t y = int64_t(line->number - firstVisibleLine_) * lineHeight_ + padY_;
+    return {padX_ + store_.xInLine(line, index), static_cast<int32_t>(std::clamp<int64_t>(y, INT32_MIN / 2, INT32_MAX / 2))};
 }
 
 int32_t Edit::indexAtPoint(Point point) const

@@ -62,7 +62,7 @@ private:
 
     void attached();
     // The edit's copy of the named font ("Default", then the stock GUI font when missing),
-    // selected into the measuring DC; then the metrics.
+    // selected into the measuring DC; then the metrics. The text must be wrapped again after.
     void loadFont(const std::wstring& name);
     void keyDown(uint32_t key);
     void typeCharacter(wchar_t c);
