@@ -22,3 +22,31 @@ function(orvo_make_package out dir)
         COMMENT "Packing ${dir}"
         VERBATIM)
 endfunction()
+
+# The skin images are drawn by a script and rendered by rsvg-convert at build time; nothing
+# binary is kept in the tree.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+find_program(ORVO_RSVG_CONVERT rsvg-convert)
+if(NOT ORVO_RSVG_CONVERT)
+    message(FATAL_ERROR "rsvg-convert not found: run tools/setup.sh")
+endif()
+
+# orvo_make_style_package(OUT STAGE): the style package OUT, made from the documents and fonts of
+# assets/style and the images that assets/skin/make_skin.py renders, gathered in the folder STAGE
+# (kept for tests and tools that read the files one by one). The target style_package builds it;
+# whatever needs the package depends on that target, so that no two targets run its rules at once.
+function(orvo_make_style_package out stage)
+    set(generator ${CMAKE_SOURCE_DIR}/assets/skin/make_skin.py)
+    set(stamp ${stage}.stamp)
+    file(GLOB documents CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/assets/style/*)
+    add_custom_command(OUTPUT ${stamp}
+        COMMAND ${CMAKE_COMMAND} -E rm -rf ${stage}
+        COMMAND ${Python3_EXECUTABLE} ${generator} ${stage}
+        COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/assets/style ${stage}
+        COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
+        DEPENDS ${generator} ${documents}
+        COMMENT "Rendering the skin images"
+        VERBATIM)
+    orvo_make_package(${out} ${stage} ${stamp})
+    add_custom_target(style_package DEPENDS ${out})
+endfunction()

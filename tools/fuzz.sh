@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Fuzzes one reader natively with libFuzzer and the sanitizers, from a generated seed corpus.
-# Usage: tools/fuzz.sh package|markup [SECONDS]   (default 300 s). Findings: build/fuzz/findings-TARGET/.
+# Usage: tools/fuzz.sh package|markup|image [SECONDS]   (default 300 s). Findings: build/fuzz/findings-TARGET/.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 target=${1:-}
 seconds=${2:-300}
 case "$target" in
-    package|markup) ;;
-    *) echo "usage: tools/fuzz.sh package|markup [SECONDS]" >&2; exit 2 ;;
+    package|markup|image) ;;
+    *) echo "usage: tools/fuzz.sh package|markup|image [SECONDS]" >&2; exit 2 ;;
 esac
 bash "$top/tools/setup.sh"
 build=$top/build/fuzz
@@ -32,6 +32,17 @@ if [ "$target" = package ]; then
     "$lzpack" create --lzma=1 "$corpus/seed-lzma1.lz" "$seeds/tree"
     "$lzpack" create --lzma=9 "$corpus/seed-lzma9.lz" "$seeds/tree"
     "$lzpack" create "$corpus/seed-empty.lz" "$seeds/empty"
+elif [ "$target" = image ]; then
+    # a few of the real skin images, and one small picture in every format the decoder takes
+    python3 "$top/assets/skin/make_skin.py" "$seeds/skin" >/dev/null
+    for name in button_up check_on_up shadow progress_fill vscroll_up_over; do
+        cp "$seeds/skin/$name.png" "$corpus/seed-$name.png"
+    done
+    printf '\001' | cat - "$seeds/skin/check_up.png" >"$corpus/seed-marked.png"
+    for format in bmp gif jpg psd hdr; do
+        convert "$seeds/skin/radio_on_up.png" "$corpus/seed-radio.$format" 2>/dev/null || true
+    done
+    convert -size 5x3 gradient:red-blue -depth 8 "BMP3:$corpus/seed-plain.bmp" 2>/dev/null || true
 else
     # the shipped markup and styles, and a few documents of every shape the builder meets
     find "$top/assets" -name '*.xml' -exec cp {} "$corpus/" \;
@@ -41,10 +52,11 @@ else
 fi
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-allocator_may_return_null=1}
-# Findings of earlier runs stay for study; only those of this run count.
+# Findings of earlier runs stay for study; only those of this run count. An input that runs for
+# 30 s is a hang, and a finding like any other.
 stamp=$seeds/started
 touch "$stamp"
-"$build/bench/fuzz/${target}_fuzz" "$corpus" -max_total_time="$seconds" -rss_limit_mb=4096 -malloc_limit_mb=2048 \
+"$build/bench/fuzz/${target}_fuzz" "$corpus" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=4096 -malloc_limit_mb=2048 \
     -artifact_prefix="$findings/" -print_final_stats=1 >"$build/fuzz-$target.log" 2>&1 || true
 grep -E '^(==[0-9]+==|SUMMARY)' "$build/fuzz-$target.log" || true
 new=$(find "$findings" -type f -newer "$stamp" | wc -l)

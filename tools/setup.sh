@@ -7,7 +7,8 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 third=$top/third_party
 
 need=(mingw-w64 wine wine64 xvfb xdotool imagemagick x11-utils lzma-dev librapidxml-dev libstb-dev
-      libgtest-dev fonts-wqy-microhei cmake python3 clang libclang-rt-14-dev xz-utils dpkg-dev g++)
+      libgtest-dev fonts-wqy-microhei cmake python3 clang libclang-rt-14-dev xz-utils dpkg-dev g++
+      librsvg2-bin)
 missing=()
 for p in "${need[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

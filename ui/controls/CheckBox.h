@@ -8,4 +8,6 @@ public:
     static constexpr uint64_t kInitialFlags = Button::kInitialFlags;
 
     CheckBox();
+    // The style named by `style`, "checkbox.xml" without one; a `style` naming no style draws nothing.
+    void paint(DeviceContext dc, const Rect& windowRect, const Rect& clip) override;
 };

@@ -6,9 +6,7 @@
 #include <ClipScope.h>
 #include <ControlHost.h>
 #include <PropertyKey.h>
-#include <Style.h>
-#include <StyleRegistry.h>
-#include <Toolkit.h>
+#include <SkinPainter.h>
 
 #include <windows.h>
 #include <windowsx.h>
@@ -97,12 +95,9 @@ void Edit::attached()
 
 void Edit::loadFont(const std::wstring& name)
 {
-    HFONT shared = nullptr;
-    if (StyleRegistry* registry = styleRegistry()) {
-        shared = registry->font(name);
-        if (!shared)
-            shared = registry->font(L"Default");
-    }
+    HFONT shared = skin::font(name);
+    if (!shared)
+        shared = skin::font(L"Default");
     LOGFONTW description{};
     if (!shared || GetObjectW(shared, sizeof description, &description) != sizeof description)
         GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof description, &description);
@@ -403,14 +398,7 @@ void Edit::paste()
 void Edit::paint(DeviceContext dc, const Rect& windowRect, const Rect& clip)
 {
     // the skin: the named style when it exists, else the edit's default one
-    if (Toolkit* toolkit = Toolkit::instance(); toolkit && toolkit->styleRegistry) {
-        const std::wstring* name = textProperties.get(PropertyKey::style);
-        Style* style = name ? toolkit->styleRegistry->style(*name) : nullptr;
-        if (!style)
-            style = toolkit->styleRegistry->style(L"edit.xml");
-        if (style)
-            style->draw(dc, windowRect, this);
-    }
+    skin::paintWith(skin::existingStyleOr(*this, L"edit.xml"), dc, windowRect, this);
     if (!dc)
         return;
 

@@ -8,4 +8,6 @@ public:
     static constexpr uint64_t kInitialFlags = Button::kInitialFlags;
 
     ImageButton();
+    // The `img` image stretched over the control, then the style named by `style`.
+    void paint(DeviceContext dc, const Rect& windowRect, const Rect& clip) override;
 };

@@ -1,4 +1,11 @@
 // RadioButton: a button whose clicks check it; it never unchecks itself.
 #include "RadioButton.h"
 
+#include <SkinPainter.h>
+
 RadioButton::RadioButton() : Button(kInitialFlags) {}
+
+void RadioButton::paint(DeviceContext dc, const Rect& windowRect, const Rect&)
+{
+    skin::paintWith(skin::style(L"radiobutton.xml"), dc, windowRect, this);
+}

@@ -8,4 +8,6 @@ public:
     static constexpr uint64_t kInitialFlags = Button::kInitialFlags;
 
     RadioButton();
+    // Always the style "radiobutton.xml"; the `style` property is not consulted.
+    void paint(DeviceContext dc, const Rect& windowRect, const Rect& clip) override;
 };

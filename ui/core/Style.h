@@ -9,7 +9,9 @@ class Control;
 
 class Style : public Object {
 public:
-    // Paints `control` into `rect` (window client coordinates). The plain style paints nothing;
-    // the style classes bring their recipes.
+    // Paints `control` into `rect` (device-context coordinates; the clip region is already the
+    // control's visible part). The plain style draws its background skin by the control's state;
+    // the style classes bring their own recipes. The recipes are implemented in the skin layer
+    // (ui/skin), next to the drawing primitives they are made of.
     virtual void draw(DeviceContext dc, const Rect& rect, Control* control);
 };

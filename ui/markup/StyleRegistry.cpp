@@ -212,7 +212,20 @@ Style* StyleRegistry::makeStyle(const uint8_t* data, size_t size, std::wstring* 
 SkinImage* StyleRegistry::image(const std::wstring& name)
 {
     auto cached = images.find(name);
-    return cached != images.end() ? cached->second.get() : nullptr;
+    if (cached != images.end())
+        return cached->second.get();
+    if (!stylePackage)
+        return nullptr;
+
+    uint64_t size = 0;
+    EntryBuffer data(stylePackage->readEntry(name.c_str(), &size));
+    if (!data)
+        return nullptr;   // not cached: the next lookup reads the package again
+    auto image = std::make_unique<SkinImage>();
+    // one read and one decode per name for the registry's life, successful or not
+    if (!image->load(data.get(), size_t(size)))
+        note(nullptr, L"the image \"" + name + L"\" cannot be decoded; it draws nothing");
+    return images.emplace(name, std::move(image)).first->second.get();
 }
 
 void StyleRegistry::clear()

@@ -32,13 +32,15 @@ public:
     bool loadPackage(const std::wstring& fileName, std::wstring* error = nullptr);
 
     // The font registered under the name, or null. Owned by the registry.
-    HFONT font(const std::wstring& name) const;
+    HFONT font(const std::wstring& name) const override;
     // The shared style of that name, made from its document on first use; null when the package
     // has no such entry (nothing is cached, the next lookup reads again) or when the document is
     // malformed or incomplete (remembered, so it is parsed once).
     Style* style(const std::wstring& name) override;
-    // The cached skin image of that name, or null.
-    SkinImage* image(const std::wstring& name);
+    // The skin image of that name, decoded on first use and cached whether or not it decoded (an
+    // undecodable image has no bitmap and draws nothing); null when the package has no such file,
+    // which is not cached: the next lookup reads the package again.
+    SkinImage* image(const std::wstring& name) override;
     // Releases the package, every image, style and font.
     void clear() override;
 

@@ -3,8 +3,9 @@
 
 #include <Style.h>
 
-// Created from style documents whose class is "Background"; its skin properties come from the document.
+// Reads `img` and `scaleGrid`.
 class Style_Background : public Style {
 public:
     Style_Background() = default;
+    void draw(DeviceContext dc, const Rect& rect, Control* control) override;
 };

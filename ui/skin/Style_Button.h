@@ -3,8 +3,9 @@
 
 #include <Style.h>
 
-// Created from style documents whose class is "Button"; its skin properties come from the document.
+// Reads the four state skins, `scaleGrid`, `textColor` (white by default) and `downOffset`.
 class Style_Button : public Style {
 public:
     Style_Button() = default;
+    void draw(DeviceContext dc, const Rect& rect, Control* control) override;
 };

@@ -3,8 +3,10 @@
 
 #include <Style.h>
 
-// Created from style documents whose class is "ButtonEx"; its skin properties come from the document.
+// Reads `src` (a vertical strip of 4 equal frames: up, over, down, disabled), `textColor` (white
+// by default) and `downOffset`.
 class Style_ButtonEx : public Style {
 public:
     Style_ButtonEx() = default;
+    void draw(DeviceContext dc, const Rect& rect, Control* control) override;
 };

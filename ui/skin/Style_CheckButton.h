@@ -3,8 +3,10 @@
 
 #include <Style.h>
 
-// Created from style documents whose class is "CheckButton"; its skin properties come from the document.
+// Reads the eight state icons, `iconGap` (2 by default) and `textColor` (white by default). The
+// text is drawn in the DC's current font, the window's "Default".
 class Style_CheckButton : public Style {
 public:
     Style_CheckButton() = default;
+    void draw(DeviceContext dc, const Rect& rect, Control* control) override;
 };

@@ -3,8 +3,10 @@
 
 #include <Style.h>
 
-// Created from style documents whose class is "CheckButtonEx"; its skin properties come from the document.
+// Reads `src` (a vertical strip of 8 equal frames: up, over, down, disabled, then the same four
+// checked), `iconGap` (2 by default) and `textColor` (white by default).
 class Style_CheckButtonEx : public Style {
 public:
     Style_CheckButtonEx() = default;
+    void draw(DeviceContext dc, const Rect& rect, Control* control) override;
 };

@@ -3,8 +3,9 @@
 
 #include <Style.h>
 
-// Created from style documents whose class is "ComboBox"; its skin properties come from the document.
+// Reads the four state skins, `scaleGrid` and `dropBtn`; the text is black, in the DC's font.
 class Style_ComboBox : public Style {
 public:
     Style_ComboBox() = default;
+    void draw(DeviceContext dc, const Rect& rect, Control* control) override;
 };

@@ -3,8 +3,10 @@
 
 #include <Style.h>
 
-// Created from style documents whose class is "Edit"; its skin properties come from the document.
+// Reads `upSkin`, `overSkin`, `disabledSkin` and `scaleGrid`. Text, caret and selection are the
+// control's own.
 class Style_Edit : public Style {
 public:
     Style_Edit() = default;
+    void draw(DeviceContext dc, const Rect& rect, Control* control) override;
 };

@@ -3,8 +3,10 @@
 
 #include <Style.h>
 
-// Created from style documents whose class is "IconButton"; its skin properties come from the document.
+// Reads the four state skins, `scaleGrid`, `textPlacement` (right by default), `iconGap` (2),
+// `textColor` (black) and `downOffset`; the control gives `icon`, `text` and `font`.
 class Style_IconButton : public Style {
 public:
     Style_IconButton() = default;
+    void draw(DeviceContext dc, const Rect& rect, Control* control) override;
 };

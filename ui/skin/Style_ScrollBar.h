@@ -3,8 +3,11 @@
 
 #include <Style.h>
 
-// Created from style documents whose class is "ScrollBar"; its skin properties come from the document.
+// Reads `barSkin` and `scaleGrid` (the track), the arrow skins by state, the thumb skins and icons
+// and `thumbScaleGrid`. The parts come from the control (ScrollBarParts); a control without them
+// gets the track only.
 class Style_ScrollBar : public Style {
 public:
     Style_ScrollBar() = default;
+    void draw(DeviceContext dc, const Rect& rect, Control* control) override;
 };

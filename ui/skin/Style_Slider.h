@@ -3,8 +3,11 @@
 
 #include <Style.h>
 
-// Created from style documents whose class is "Slider"; its skin properties come from the document.
+// Reads `trackSkin` (from the start to the thumb), `barSkin` (from the thumb to the end),
+// `scaleGrid` (all-zero by default) and the three thumb skins. The thumb's place comes from the
+// control (SliderParts).
 class Style_Slider : public Style {
 public:
     Style_Slider() = default;
+    void draw(DeviceContext dc, const Rect& rect, Control* control) override;
 };

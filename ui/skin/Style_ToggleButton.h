@@ -3,8 +3,9 @@
 
 #include <Style.h>
 
-// Created from style documents whose class is "ToggleButton"; its skin properties come from the document.
+// Reads the four state skins and the four checked ones; always stretched, no text.
 class Style_ToggleButton : public Style {
 public:
     Style_ToggleButton() = default;
+    void draw(DeviceContext dc, const Rect& rect, Control* control) override;
 };

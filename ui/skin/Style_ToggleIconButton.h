@@ -3,8 +3,9 @@
 
 #include <Style.h>
 
-// Created from style documents whose class is "ToggleIconButton"; its skin properties come from the document.
+// Reads what Style_IconButton reads; a checked control shows its `offIcon` and `offText`.
 class Style_ToggleIconButton : public Style {
 public:
     Style_ToggleIconButton() = default;
+    void draw(DeviceContext dc, const Rect& rect, Control* control) override;
 };

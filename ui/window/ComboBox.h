@@ -8,4 +8,6 @@ public:
     static constexpr uint64_t kInitialFlags = Control::kInitialFlags | Flag::repaintOnInteraction | Flag::pressClearsFocus;
 
     ComboBox();
+    // The style named by `style` when it exists, "combobox.xml" otherwise.
+    void paint(DeviceContext dc, const Rect& windowRect, const Rect& clip) override;
 };

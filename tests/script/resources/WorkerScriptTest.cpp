@@ -159,8 +159,9 @@ TEST_F(ShippedWorker, InstallsEveryFileAndReportsEveryStep)
     EXPECT_EQ(seen[1].range, 233);
     int position = 0;
     for (const Notification& n : seen) {
-        if (n.code == 4)
+        if (n.code == 4) {
             EXPECT_EQ(n.position, ++position) << n.text;
+        }
     }
     EXPECT_EQ(position, 233);
     EXPECT_EQ(retries, 1);

@@ -86,6 +86,8 @@ namespace {
 struct FakeStyles : StyleLookup {
     static int cleared;
     Style* style(const std::wstring&) override { return nullptr; }
+    SkinImage* image(const std::wstring&) override { return nullptr; }
+    HFONT__* font(const std::wstring&) const override { return nullptr; }
     void clear() override { ++cleared; }
 };
 int FakeStyles::cleared = 0;

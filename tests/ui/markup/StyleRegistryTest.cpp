@@ -282,11 +282,19 @@ TEST_F(Styles, ClearReleasesEverything)
     EXPECT_TRUE(registry().styles.empty());
 }
 
-TEST_F(Styles, ImageCacheStartsEmpty)
+TEST_F(Styles, ImagesAreCachedOncePerNameDecodedOrNot)
 {
-    ASSERT_TRUE(loadStyles({{L"font.xml", kFonts}, {L"up.png", "\x89PNG"}}));
-    EXPECT_EQ(registry().image(L"up.png"), nullptr);
+    ASSERT_TRUE(loadStyles({{L"font.xml", kFonts}, {L"broken.png", "\x89PNG"}}));
+    // an undecodable image is cached without a bitmap: one read and one decode for the name
+    SkinImage* broken = registry().image(L"broken.png");
+    ASSERT_NE(broken, nullptr);
+    EXPECT_EQ(broken->bitmap(), nullptr);
+    EXPECT_EQ(registry().image(L"broken.png"), broken);
+    // a name the package lacks is not cached: every lookup asks the package again
     EXPECT_EQ(registry().image(L"absent.png"), nullptr);
+    EXPECT_EQ(registry().image(L"absent.png"), nullptr);
+    EXPECT_EQ(registry().images.size(), 1u);
+    EXPECT_EQ(registry().image(L"Broken.png"), nullptr) << "names are case-sensitive";
 }
 
 TEST(StylesWithoutToolkit, LoadingFailsCleanly)
