@@ -16,6 +16,8 @@ display_start
 trap wine_stop EXIT
 wine_prefix_init
 wineserver_start
+# Wine's desktop process, started now with nothing attached (see tests/DesktopKeeper.cpp)
+wine "$build/tests/desktop_keeper.exe" >/dev/null 2>&1 </dev/null &
 
 status=0
 (cd "$native" && ctest --output-on-failure) || status=1
