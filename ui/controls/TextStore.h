@@ -1,5 +1,4 @@
-// The edit's text and its lines: blocks of characters, wrapping by character, and the lookups
-// between indices, lines and x positions.
+// The edit's text and its wrapped lines, with the lookups between indices, lines and x positions.
 #pragma once
 
 #include "BlockTable.h"

@@ -1,4 +1,4 @@
-// The edit's keys, mouse, scrolling and caret through its events, hosted by a stand-in window.
+// The edit's keys, mouse, scrolling, caret, clipboard and painting, hosted by a stand-in window.
 #include "../core/FakeHost.h"
 
 #include <Canvas.h>

@@ -1,5 +1,4 @@
-// The edit's text store without a window: blocks, wrapping, lookups, and edits checked against a
-// plain re-wrap of the same text.
+// The edit's text store without a window: blocks, wrapping, lookups, edits against a plain re-wrap.
 #include <LinePool.h>
 #include <TextStore.h>
 
