@@ -3,6 +3,7 @@
 
 #include "ComboHelperWnd.h"
 
+#include <ControlHost.h>
 #include <ListBox.h>
 #include <SkinPainter.h>
 
@@ -68,21 +69,21 @@ void ComboBox::setChosenText(const std::wstring& text)
 
 void ComboBox::open()
 {
-    auto* window = dynamic_cast<WindowBase*>(this->window());
+    HWND owner = window() ? window()->nativeWindow() : nullptr;
     Rect area;
-    if (!window || !window->hwnd || !absoluteRect(area))
+    if (!owner || !absoluteRect(area))
         return;
     ComboHelperWnd* popup = ensurePopup();
     if (!popup)
         return;
     POINT corner{area.left, area.top};
-    ClientToScreen(window->hwnd, &corner);
+    ClientToScreen(owner, &corner);
     // below while up to six rows fit above the screen's bottom edge, else above the box
     const int32_t rows = std::min(itemCount(), kVisibleItems);
     const int32_t height = area.height();
     const bool below = corner.y + 8 + rows * kItemHeight + height < GetSystemMetrics(SM_CYSCREEN);
     const int32_t y = below ? corner.y + height : corner.y - rows * kItemHeight - kPopupPadding;
-    popup->showPopup(window->hwnd, corner.x, y, area.width(), kMaxPopupHeight, below);
+    popup->showPopup(owner, corner.x, y, area.width(), kMaxPopupHeight, below);
 }
 
 void ComboBox::onLButtonDown(void* target, Control*, ControlEvent*)

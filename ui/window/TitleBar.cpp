@@ -1,9 +1,9 @@
 // TitleBar: the strip that drags its window.
 #include "TitleBar.h"
 
-#include "WindowBase.h"
-
 #include <ControlHost.h>
+
+#include <windows.h>
 
 TitleBar::TitleBar() : Control(kInitialFlags)
 {
@@ -12,10 +12,9 @@ TitleBar::TitleBar() : Control(kInitialFlags)
 
 void TitleBar::onLButtonDown(void* target, Control*, ControlEvent*)
 {
-    auto* bar = static_cast<TitleBar*>(target);
-    auto* window = dynamic_cast<WindowBase*>(bar->window());
+    ControlHost* window = static_cast<TitleBar*>(target)->window();
     // the platform's move loop: the window follows the pointer until the release (the bar may
     // be gone when it returns)
-    if (window && window->hwnd)
-        SendMessageW(window->hwnd, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+    if (HWND handle = window ? window->nativeWindow() : nullptr)
+        SendMessageW(handle, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
 }
