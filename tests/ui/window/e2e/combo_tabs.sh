@@ -3,7 +3,8 @@
 # ValueChange order and the page sliding in (caught in screenshots taken during it); the combo box
 # near the bottom of the screen dropping its list upwards, 148 pixels high for ten items; choosing
 # the item shown sends no ValueChange, a click elsewhere closes the list unchanged, another item
-# changes the text; a title-bar drag moving the window and its shadow.
+# changes the text; a title-bar drag moving the window and its shadow; a script failing while the
+# list is down closes it and ends the script with its error box.
 set -u
 . "$(dirname "$0")/harness.sh"
 title="Orvo combo test"
@@ -99,9 +100,18 @@ wait_for 5 eval 'probe "$title"; [ "$probe_window" = "1 560 260 960 560 1" ]' ||
 set -- $probe_shadow
 [ "$1 $2 $3 $4 $5" = "1 540 246 976 581" ] || fail "the shadow did not follow: $probe_shadow"
 expect_log "titlebar LButtonDown 560 260"
+win_x=560 win_y=260
 
-run_lua 'w:endDialog(1)'
-expect_log "result 1"
-touch "$work/app/finish"
+# --- a script failing while the list is down (a command run by the list's own loop): the list
+# closes by itself, the dialog ends, and the error box follows ---
+point 100 76
+xdotool click 1
+wait_for 5 eval '"$wine_run" "$probe" --popup | grep -q "^popup 1"' || fail "the list did not drop down for the failure"
+start_lua 'error("failing under the drop-down")'
+wait_for 10 "$wine_run" "$probe" --box "错误" || fail "no error box"
+"$wine_run" "$probe" --popup | grep -q "^popup 1" && fail "the list stayed open under the failure"
+"$wine_run" "$answer" "错误" 1 "$(winpath "$work/error.txt")" 20000 || fail "the error box could not be answered"
+grep -q "failing under the drop-down" "$work/error.txt" || fail "error box text: $(cat "$work/error.txt")"
+! grep -q '^result' "$log" || fail "the dialog returned normally"
 wait_for 10 runner_exited || fail "the runner did not exit"
 echo "combo box, tabs and title bar: all checks passed"
