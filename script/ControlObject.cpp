@@ -10,7 +10,9 @@
 #include <Control.h>
 #include <ControlHost.h>
 #include <Panel.h>
+#include <ProgressBar.h>
 #include <PropertyKey.h>
+#include <TextBox.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -266,6 +268,43 @@ int getCheck(lua_State* L)
     return 1;
 }
 
+// The text box keeps its text itself, bounded and with its caret, not in the `text` property.
+int textBoxSetText(lua_State* L)
+{
+    if (auto* box = dynamic_cast<TextBox*>(controlFromSelf(L)))
+        box->setText(scriptStringArg(L, 2));
+    return 0;
+}
+
+int textBoxGetText(lua_State* L)
+{
+    auto* box = dynamic_cast<TextBox*>(controlFromSelf(L));
+    if (!box)
+        return 0;
+    pushScriptString(L, box->text());
+    return 1;
+}
+
+// Progress counts beyond 32 bits saturate rather than wrap to a different sign.
+int32_t int32Arg(lua_State* L, int index)
+{
+    return int32_t(std::clamp<int64_t>(scriptIntegerArg(L, index), INT32_MIN, INT32_MAX));
+}
+
+int progressSetRange(lua_State* L)
+{
+    if (auto* bar = dynamic_cast<ProgressBar*>(controlFromSelf(L)))
+        bar->setRange(int32Arg(L, 2));
+    return 0;
+}
+
+int progressSetPosition(lua_State* L)
+{
+    if (auto* bar = dynamic_cast<ProgressBar*>(controlFromSelf(L)))
+        bar->setPosition(int32Arg(L, 2));
+    return 0;
+}
+
 const luaL_Reg commonMethods[] = {
     {"getWindow", guarded<getWindow>},
     {"getParent", guarded<pushLink<&Control::parent>>},
@@ -303,15 +342,29 @@ const luaL_Reg buttonMethods[] = {
     {nullptr, nullptr},
 };
 
+const luaL_Reg textBoxMethods[] = {
+    {"setText", guarded<textBoxSetText>},
+    {"getText", guarded<textBoxGetText>},
+    {nullptr, nullptr},
+};
+
+const luaL_Reg progressBarMethods[] = {
+    {"setRange", guarded<progressSetRange>},
+    {"setPosition", guarded<progressSetPosition>},
+    {nullptr, nullptr},
+};
+
 struct ClassMethods {
     const wchar_t* className;
     const luaL_Reg* methods;
 };
 
-// The text box, edit, slide-show and progress-bar methods join this list with those controls.
+// The edit and slide-show methods join this list with those controls.
 const ClassMethods classMethods[] = {
     {L"Panel", panelMethods},
     {L"Button", buttonMethods},
+    {L"TextBox", textBoxMethods},
+    {L"ProgressBar", progressBarMethods},
 };
 
 } // namespace
