@@ -9,6 +9,7 @@
 
 #include <Control.h>
 #include <ControlHost.h>
+#include <Edit.h>
 #include <Panel.h>
 #include <ProgressBar.h>
 #include <PropertyKey.h>
@@ -305,6 +306,23 @@ int progressSetPosition(lua_State* L)
     return 0;
 }
 
+// The edit keeps its text in its own store, not in the `text` property.
+int editSetText(lua_State* L)
+{
+    if (auto* edit = dynamic_cast<Edit*>(controlFromSelf(L)))
+        edit->setText(scriptStringArg(L, 2));
+    return 0;
+}
+
+int editGetText(lua_State* L)
+{
+    auto* edit = dynamic_cast<Edit*>(controlFromSelf(L));
+    if (!edit)
+        return 0;
+    pushScriptString(L, edit->getText());
+    return 1;
+}
+
 const luaL_Reg commonMethods[] = {
     {"getWindow", guarded<getWindow>},
     {"getParent", guarded<pushLink<&Control::parent>>},
@@ -354,17 +372,24 @@ const luaL_Reg progressBarMethods[] = {
     {nullptr, nullptr},
 };
 
+const luaL_Reg editMethods[] = {
+    {"setText", guarded<editSetText>},
+    {"getText", guarded<editGetText>},
+    {nullptr, nullptr},
+};
+
 struct ClassMethods {
     const wchar_t* className;
     const luaL_Reg* methods;
 };
 
-// The edit and slide-show methods join this list with those controls.
+// The slide-show methods join this list with that control.
 const ClassMethods classMethods[] = {
     {L"Panel", panelMethods},
     {L"Button", buttonMethods},
     {L"TextBox", textBoxMethods},
     {L"ProgressBar", progressBarMethods},
+    {L"Edit", editMethods},
 };
 
 } // namespace
