@@ -215,6 +215,16 @@ for spec in "1 0" "230 80" "230 230"; do
     keep "progressbar-$((position * 100 / range))"
 done
 
+# every checking button checked, then all of them disabled
+run_lua 'for _, b in ipairs({check, radios[1], switch, expander}) do b:setCheck(true) end'
+sleep 0.3
+shot
+keep "checked"
+run_lua 'for id, _ in pairs({[10] = 1, [11] = 1, [12] = 1, [20] = 1, [21] = 1, [23] = 1, [32] = 1}) do w:getChild(id):setEnabled(false) end'
+sleep 0.3
+shot
+keep "checked-disabled"
+
 touch "$work/app/finish"
 run_lua 'w:endDialog(1)'
 wait_for 10 runner_exited || fail "the runner did not exit"
