@@ -249,8 +249,12 @@ void TextBox::typeCharacter(wchar_t c)
 
 void TextBox::keyDown(uint32_t key)
 {
-    pendingHighSurrogate_ = 0;
     const bool ctrl = ctrlShortcut();
+    // A key that moves the caret or edits ends a half-typed pair; others (the packet key that
+    // carries each half of an injected pair, Shift) leave it waiting for its second half.
+    const bool shortcut = ctrl && (key == 'A' || key == 'C' || key == 'X' || key == 'V');
+    if (shortcut || key == VK_BACK || (key >= VK_LEFT && key <= VK_DOWN))
+        pendingHighSurrogate_ = 0;
     switch (key) {
     case VK_BACK:
         if (anchor_ == caret_) {

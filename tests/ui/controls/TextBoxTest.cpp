@@ -172,6 +172,14 @@ TEST_F(TextBoxTest, KeysAndTyping)
          [](TextBoxTest& t) { t.key(VK_LEFT); t.key(VK_LEFT); t.key(VK_RIGHT); t.key(VK_BACK); }, L"ab", 1, 1},
         {"a pair typed as two characters goes in whole", L"a", [](TextBoxTest& t) { t.type(kSmile); },
          L"a" + kSmile, 3, 1},
+        {"also when each half comes with a key of its own (injected)", L"",
+         [](TextBoxTest& t) {
+             t.key(VK_PACKET);
+             t.type(kSmile.substr(0, 1));
+             t.key(VK_PACKET);
+             t.type(kSmile.substr(1));
+         },
+         kSmile, 2, 1},
         {"a pair with room for one unit does not go in", std::wstring(1999, L'y'),
          [](TextBoxTest& t) { t.type(kSmile); }, std::wstring(1999, L'y'), 1999, 1},
         {"a lone second half is dropped", L"a", [](TextBoxTest& t) { t.type(kSmile.substr(1)); }, L"a", 1, 0},

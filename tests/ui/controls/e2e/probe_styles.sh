@@ -6,6 +6,10 @@
 #   probe_track.png    220 x 8 of 20E020 (a progress bar's background)
 #   probe_grad.png     200 x 4, column i of colour (i, 0x40, 0x80) (a progress bar's fill)
 
+# The pointer goes back to the corner whatever the end, so that no test after this one finds it
+# over the windows it opens.
+trap 'xdotool mousemove 5 5 2>/dev/null; e2e_stop' EXIT
+
 probe_up=C00000 probe_over=00C000 probe_down=0000C0 probe_disabled=808080 probe_track=20E020
 # The fill image's colour of column I, as ImageMagick's txt output writes it.
 probe_grad() { printf '%02X4080' "$1"; }
