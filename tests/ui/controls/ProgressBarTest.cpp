@@ -1,5 +1,6 @@
 // The progress bar painted off screen with a gradient fill image, so that every revealed column
-// can be told from the next: range and position rules, 64-bit arithmetic, the clip kept.
+// can be told from the next: 64-bit arithmetic, a range below the position, the clip kept. The
+// range and position rules are end to end.
 #include "ui/skin/TestImages.h"
 
 #include <ClipScope.h>
@@ -73,15 +74,11 @@ TEST_F(ProgressBarPaint, RevealsPositionOverRangeOfTheFillArea)
     const Case cases[] = {
         {"a fresh bar", [](ProgressBar&) {}, 1, 0, 0},
         {"115 of 230 over 200 pixels", [](ProgressBar& b) { b.setRange(230); b.setPosition(115); }, 230, 115, 100},
-        {"above the range is stored as full", [](ProgressBar& b) { b.setPosition(500); }, 230, 230, 200},
-        {"a larger range keeps the position", [](ProgressBar& b) { b.setRange(1000); }, 1000, 230, 46},
-        {"range 0", [](ProgressBar& b) { b.setRange(0); }, 0, 230, 0},
-        {"a negative position", [](ProgressBar& b) { b.setRange(230); b.setPosition(-5); }, 230, -5, 0},
-        {"a negative range", [](ProgressBar& b) { b.setPosition(100); b.setRange(-230); }, -230, 100, 0},
+        {"a negative range", [](ProgressBar& b) { b.setRange(-230); }, -230, 115, 0},
         {"counts past 32-bit products", [](ProgressBar& b) { b.setRange(2000000000); b.setPosition(1900000000); },
          2000000000, 1900000000, 190},
-        {"a range lowered below the position fills the area, no more",
-         [](ProgressBar& b) { b.setRange(1000); b.setPosition(900); b.setRange(100); }, 100, 900, 200},
+        {"a range lowered below the position fills the area, no more", [](ProgressBar& b) { b.setRange(100); },
+         100, 1900000000, 200},
     };
     for (const Case& c : cases) {
         c.set(bar);
@@ -103,15 +100,4 @@ TEST_F(ProgressBarPaint, TheFillStaysInsideTheControlsClip)
     EXPECT_EQ(pixel(119, 13), gradient(99));
     for (int32_t x = 120; x < kBar.right; ++x)
         ASSERT_EQ(pixel(x, 13), 0xFFFFFFu) << "painted outside the clip at x " << x;
-}
-
-TEST_F(ProgressBarPaint, MissingImagesDrawNothingOfTheirOwn)
-{
-    bar.textProperties.set(PropertyKey::progressimg, L"missing.png");
-    bar.setPosition(1);
-    paint();
-    EXPECT_EQ(revealed(), 0) << "the background without a fill";
-    bar.textProperties.set(PropertyKey::progressbkimg, L"missing.png");
-    paint();
-    EXPECT_EQ(pixel(50, 13), 0xFFFFFFu);
 }
