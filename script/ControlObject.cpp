@@ -10,6 +10,7 @@
 #include <Control.h>
 #include <ControlHost.h>
 #include <Panel.h>
+#include <PowerPoint.h>
 #include <PropertyKey.h>
 
 #include <algorithm>
@@ -266,6 +267,21 @@ int getCheck(lua_State* L)
     return 1;
 }
 
+// PowerPoint: the slide show.
+int playStart(lua_State* L)
+{
+    if (auto* show = dynamic_cast<PowerPoint*>(controlFromSelf(L)))
+        show->playStart();
+    return 0;
+}
+
+int playStop(lua_State* L)
+{
+    if (auto* show = dynamic_cast<PowerPoint*>(controlFromSelf(L)))
+        show->playStop();
+    return 0;
+}
+
 const luaL_Reg commonMethods[] = {
     {"getWindow", guarded<getWindow>},
     {"getParent", guarded<pushLink<&Control::parent>>},
@@ -303,15 +319,22 @@ const luaL_Reg buttonMethods[] = {
     {nullptr, nullptr},
 };
 
+const luaL_Reg powerPointMethods[] = {
+    {"playStart", guarded<playStart>},
+    {"playStop", guarded<playStop>},
+    {nullptr, nullptr},
+};
+
 struct ClassMethods {
     const wchar_t* className;
     const luaL_Reg* methods;
 };
 
-// The text box, edit, slide-show and progress-bar methods join this list with those controls.
+// The text box, edit and progress-bar methods join this list with those controls.
 const ClassMethods classMethods[] = {
     {L"Panel", panelMethods},
     {L"Button", buttonMethods},
+    {L"PowerPoint", powerPointMethods},
 };
 
 } // namespace
