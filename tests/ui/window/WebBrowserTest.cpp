@@ -246,6 +246,10 @@ TEST_F(WebBrowserTest, KeyboardFilterOffersKeysOnceAndKeepsEachPagesOwnProcedure
     EXPECT_EQ(SendMessageW(pages[1], WM_ERASEBKGND, 0, 0), 1);
     EXPECT_EQ(count(seen, "2:" + std::to_string(WM_ERASEBKGND) + ":0"), 0);
 
+    // announced again, the same object stays listed once
+    IOleInPlaceActiveObject* first = browsers[0]->activeObject();
+    EXPECT_EQ(browsers[0]->SetActiveObject(first, nullptr), S_OK);
+    EXPECT_EQ(BrowserKeyboardFilter::activeObjects().count(first), 1u);
     // the browser takes its active object back: it leaves the filter and is released
     int live = fakeBrowser::log().liveObjects;
     EXPECT_EQ(browsers[1]->SetActiveObject(nullptr, nullptr), S_OK);
