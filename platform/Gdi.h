@@ -10,14 +10,7 @@ namespace platform {
 // A GDI object (font, bitmap, brush, pen, region) deleted with DeleteObject. It must not be
 // selected into a DC when it goes: a SelectScope restores the previous object first.
 template <typename T>
-struct GdiObjectTraits {
-    using Type = T;
-    static constexpr Type empty = nullptr;
-    static Type normal(Type object) { return object; }
-    static void close(Type object) { DeleteObject(object); }
-};
-template <typename T>
-using GdiObject = UniqueResource<GdiObjectTraits<T>>;
+using GdiObject = UniqueResource<PointerTraits<T, DeleteObject>>;
 
 using FontHandle = GdiObject<HFONT>;
 using BitmapHandle = GdiObject<HBITMAP>;
@@ -61,13 +54,7 @@ private:
 };
 
 // A memory DC, deleted with DeleteDC.
-struct MemoryDCTraits {
-    using Type = HDC;
-    static constexpr Type empty = nullptr;
-    static Type normal(Type dc) { return dc; }
-    static void close(Type dc) { DeleteDC(dc); }
-};
-class MemoryDC : public UniqueResource<MemoryDCTraits> {
+class MemoryDC : public UniqueResource<PointerTraits<HDC, DeleteDC>> {
 public:
     MemoryDC() = default;
     // A new memory DC compatible with `compatible` (null: the screen).

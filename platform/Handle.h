@@ -23,13 +23,7 @@ using UniqueHandle = UniqueResource<HandleTraits<CloseHandle>>;
 using FindHandle = UniqueResource<HandleTraits<FindClose>>;
 
 // Open registry key, closed with RegCloseKey. The predefined root keys are never owned.
-struct RegKeyTraits {
-    using Type = HKEY;
-    static constexpr Type empty = nullptr;
-    static Type normal(Type key) { return key; }
-    static void close(Type key) { RegCloseKey(key); }
-};
-using RegKey = UniqueResource<RegKeyTraits>;
+using RegKey = UniqueResource<PointerTraits<HKEY, RegCloseKey>>;
 
 // A window destroyed with DestroyWindow, unless the platform has destroyed it already (an owned
 // window goes with its owner).
@@ -46,12 +40,6 @@ struct WindowTraits {
 using UniqueWindow = UniqueResource<WindowTraits>;
 
 // A hook removed with UnhookWindowsHookEx.
-struct HookTraits {
-    using Type = HHOOK;
-    static constexpr Type empty = nullptr;
-    static Type normal(Type hook) { return hook; }
-    static void close(Type hook) { UnhookWindowsHookEx(hook); }
-};
-using UniqueHook = UniqueResource<HookTraits>;
+using UniqueHook = UniqueResource<PointerTraits<HHOOK, UnhookWindowsHookEx>>;
 
 }  // namespace platform

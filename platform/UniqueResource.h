@@ -47,4 +47,13 @@ private:
     Type value_ = Traits::empty;
 };
 
+// The traits of a pointer-like handle that is empty when null and given back with `Close`.
+template <typename T, auto Close>
+struct PointerTraits {
+    using Type = T;
+    static constexpr Type empty = nullptr;
+    static Type normal(Type value) { return value; }
+    static void close(Type value) { Close(value); }
+};
+
 }  // namespace platform

@@ -9,6 +9,7 @@
 
 #include <Control.h>
 #include <ControlHost.h>
+#include <Edit.h>
 #include <Panel.h>
 #include <PowerPoint.h>
 #include <PropertyKey.h>
@@ -267,6 +268,23 @@ int getCheck(lua_State* L)
     return 1;
 }
 
+// The edit keeps its text in its own store, not in the `text` property.
+int editSetText(lua_State* L)
+{
+    if (auto* edit = dynamic_cast<Edit*>(controlFromSelf(L)))
+        edit->setText(scriptStringArg(L, 2));
+    return 0;
+}
+
+int editGetText(lua_State* L)
+{
+    auto* edit = dynamic_cast<Edit*>(controlFromSelf(L));
+    if (!edit)
+        return 0;
+    pushScriptString(L, edit->getText());
+    return 1;
+}
+
 // PowerPoint: the slide show.
 int playStart(lua_State* L)
 {
@@ -319,6 +337,12 @@ const luaL_Reg buttonMethods[] = {
     {nullptr, nullptr},
 };
 
+const luaL_Reg editMethods[] = {
+    {"setText", guarded<editSetText>},
+    {"getText", guarded<editGetText>},
+    {nullptr, nullptr},
+};
+
 const luaL_Reg powerPointMethods[] = {
     {"playStart", guarded<playStart>},
     {"playStop", guarded<playStop>},
@@ -330,10 +354,11 @@ struct ClassMethods {
     const luaL_Reg* methods;
 };
 
-// The text box, edit and progress-bar methods join this list with those controls.
+// The text box and progress-bar methods join this list with those controls.
 const ClassMethods classMethods[] = {
     {L"Panel", panelMethods},
     {L"Button", buttonMethods},
+    {L"Edit", editMethods},
     {L"PowerPoint", powerPointMethods},
 };
 

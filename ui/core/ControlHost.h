@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Geometry.h"
+#include "NativeTypes.h"
 
 #include <cstdint>
 #include <map>
@@ -35,6 +36,9 @@ public:
     virtual void setCaretSize(int32_t width, int32_t height) {}
     virtual void showCaret(int32_t x, int32_t y) {}
     virtual void hideCaret() {}
+    // The native window, for the platform services that need one (the clipboard); null when
+    // there is none.
+    virtual WindowHandle nativeWindow() const { return nullptr; }
     // A tooltip at the cursor, and its end.
     virtual void showTooltip(const std::wstring& text) {}
     virtual void hideTooltip() {}

@@ -53,6 +53,7 @@ public:
     void setCaretSize(int32_t width, int32_t height) override;
     void showCaret(int32_t x, int32_t y) override;
     void hideCaret() override;
+    WindowHandle nativeWindow() const override { return hwnd; }
     void showTooltip(const std::wstring& text) override { tooltip_.show(text); }
     void hideTooltip() override { tooltip_.hide(); }
 

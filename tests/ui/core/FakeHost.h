@@ -35,6 +35,21 @@ public:
     }
     Point cursorPosition() const override { return cursor; }
 
+    // the text caret as the controls left it
+    Size caretSize;
+    Point caretAt;
+    bool caretShown = false;
+    void setCaretSize(int32_t width, int32_t height) override { caretSize = {width, height}; }
+    void showCaret(int32_t x, int32_t y) override
+    {
+        caretAt = {x, y};
+        caretShown = true;
+    }
+    void hideCaret() override { caretShown = false; }
+
+    WindowHandle native = nullptr;   // what nativeWindow reports; not owned
+    WindowHandle nativeWindow() const override { return native; }
+
     // What the host window does on creation and destruction.
     void attachRoot(Control* root) { root->attachRoot(this); }
     void detachRoot(Control* root) { root->detachRoot(); }
