@@ -8,6 +8,7 @@
 
 #include <exdispid.h>
 
+#include <string>
 #include <utility>
 
 namespace {
@@ -39,8 +40,11 @@ WebBrowser::WebBrowser() : Control(kInitialFlags)
 WebBrowser::~WebBrowser()
 {
     releaseBrowser();
-    if (refCount_ != 0)
-        debugNote(L"the browser still holds references to a control that goes", HRESULT(refCount_));
+    if (refCount_ != 0) {
+        std::wstring note = L"WebBrowser: the browser still holds " + std::to_wstring(refCount_) +
+                            L" references to a control that goes\n";
+        OutputDebugStringW(note.c_str());
+    }
 }
 
 void WebBrowser::onAttached(void* target, Control*, ControlEvent*)
