@@ -11,6 +11,7 @@
 #include <ControlHost.h>
 #include <Edit.h>
 #include <Panel.h>
+#include <PowerPoint.h>
 #include <PropertyKey.h>
 
 #include <algorithm>
@@ -284,6 +285,21 @@ int editGetText(lua_State* L)
     return 1;
 }
 
+// PowerPoint: the slide show.
+int playStart(lua_State* L)
+{
+    if (auto* show = dynamic_cast<PowerPoint*>(controlFromSelf(L)))
+        show->playStart();
+    return 0;
+}
+
+int playStop(lua_State* L)
+{
+    if (auto* show = dynamic_cast<PowerPoint*>(controlFromSelf(L)))
+        show->playStop();
+    return 0;
+}
+
 const luaL_Reg commonMethods[] = {
     {"getWindow", guarded<getWindow>},
     {"getParent", guarded<pushLink<&Control::parent>>},
@@ -327,16 +343,23 @@ const luaL_Reg editMethods[] = {
     {nullptr, nullptr},
 };
 
+const luaL_Reg powerPointMethods[] = {
+    {"playStart", guarded<playStart>},
+    {"playStop", guarded<playStop>},
+    {nullptr, nullptr},
+};
+
 struct ClassMethods {
     const wchar_t* className;
     const luaL_Reg* methods;
 };
 
-// The text box, slide-show and progress-bar methods join this list with those controls.
+// The text box and progress-bar methods join this list with those controls.
 const ClassMethods classMethods[] = {
     {L"Panel", panelMethods},
     {L"Button", buttonMethods},
     {L"Edit", editMethods},
+    {L"PowerPoint", powerPointMethods},
 };
 
 } // namespace
