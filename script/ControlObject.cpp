@@ -11,6 +11,7 @@
 #include <ControlHost.h>
 #include <Edit.h>
 #include <Panel.h>
+#include <PowerPoint.h>
 #include <ProgressBar.h>
 #include <PropertyKey.h>
 #include <TextBox.h>
@@ -323,6 +324,21 @@ int editGetText(lua_State* L)
     return 1;
 }
 
+// PowerPoint: the slide show.
+int playStart(lua_State* L)
+{
+    if (auto* show = dynamic_cast<PowerPoint*>(controlFromSelf(L)))
+        show->playStart();
+    return 0;
+}
+
+int playStop(lua_State* L)
+{
+    if (auto* show = dynamic_cast<PowerPoint*>(controlFromSelf(L)))
+        show->playStop();
+    return 0;
+}
+
 const luaL_Reg commonMethods[] = {
     {"getWindow", guarded<getWindow>},
     {"getParent", guarded<pushLink<&Control::parent>>},
@@ -378,18 +394,24 @@ const luaL_Reg editMethods[] = {
     {nullptr, nullptr},
 };
 
+const luaL_Reg powerPointMethods[] = {
+    {"playStart", guarded<playStart>},
+    {"playStop", guarded<playStop>},
+    {nullptr, nullptr},
+};
+
 struct ClassMethods {
     const wchar_t* className;
     const luaL_Reg* methods;
 };
 
-// The slide-show methods join this list with that control.
 const ClassMethods classMethods[] = {
     {L"Panel", panelMethods},
     {L"Button", buttonMethods},
     {L"TextBox", textBoxMethods},
     {L"ProgressBar", progressBarMethods},
     {L"Edit", editMethods},
+    {L"PowerPoint", powerPointMethods},
 };
 
 } // namespace

@@ -1,5 +1,5 @@
 // Control objects of a window built from markup, through the real UI script state: the text box's,
-// the edit's and the progress bar's methods, class names, the flag bits a script may not write, objects of
+// the edit's, the slide show's and the progress bar's methods, class names, the flag bits a script may not write, objects of
 // freed controls, and getWindow on a control of the shadow window.
 #include "ui/markup/MarkupFixture.h"
 
@@ -28,6 +28,7 @@ const char kMarkup[] = R"(<Window initSize="300,200"><Canvas>
     <Label id="4" x="10" y="100" width="100" height="24" text="label"/>
     <Canvas id="6" x="10" y="130" width="200" height="40"><Button id="7"/><Button id="8"/></Canvas>
     <Edit id="9" x="220" y="10" width="70" height="100"/>
+    <PowerPoint id="11" x="220" y="120" width="70" height="70"/>
 </Canvas></Window>)";
 const char kShadowMarkup[] = R"(<Window><Canvas><Button id="1" x="0" y="0" width="10" height="10"/></Canvas></Window>)";
 
@@ -118,6 +119,8 @@ TEST_F(ControlObjects, TextBoxAndProgressBarMethods)
         local edit = w:getChild(9)
         edit:setText("one\r\ntwo")
         T.note(edit:getName() .. " " .. edit:getText())
+        local show = w:getChild(11)
+        T.note(show:getName() .. " " .. type(show.playStart) .. " " .. type(show.playStop) .. " " .. type(edit.playStart))
         local box, bar = w:getChild(1), w:getChild(2)
         T.note(box:getName() .. " " .. bar:getName() .. " " .. w:getChild(3):getName() .. " " .. w:getChild(4):getName())
         T.note(type(bar.setRange) .. " " .. type(box.setRange) .. " " .. type(box.setCheck) .. " " .. type(w:getChild(4).setPosition))
@@ -139,7 +142,7 @@ TEST_F(ControlObjects, TextBoxAndProgressBarMethods)
         bar:setRange(2^40)
         T.note(table.concat({T.progress(bar)}, " "))
     )");
-    EXPECT_EQ(notes, (Notes{"Edit one\r\ntwo", "TextBox ProgressBar Button Control", "function nil nil nil", "C:\\Program Files\\",
+    EXPECT_EQ(notes, (Notes{"Edit one\r\ntwo", "PowerPoint function function nil", "TextBox ProgressBar Button Control", "function nil nil nil", "C:\\Program Files\\",
                             "D:\\Pelora\\ 1", "2000 2", "230 230", "1000 230", "2147483647 -5"}));
 }
 
