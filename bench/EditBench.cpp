@@ -131,7 +131,7 @@ int main()
     keys[VK_CONTROL] = 0;
     SetKeyboardState(keys);
     BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 800, -600, 1, 32, BI_RGB};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 800, -600, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     platform::MemoryDC dc(nullptr);
     platform::BitmapHandle bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));

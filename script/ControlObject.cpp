@@ -12,7 +12,10 @@
 #include <ControlHost.h>
 #include <Edit.h>
 #include <Panel.h>
+#include <PowerPoint.h>
+#include <ProgressBar.h>
 #include <PropertyKey.h>
+#include <TextBox.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -268,6 +271,43 @@ int getCheck(lua_State* L)
     return 1;
 }
 
+// The text box keeps its text itself, bounded and with its caret, not in the `text` property.
+int textBoxSetText(lua_State* L)
+{
+    if (auto* box = dynamic_cast<TextBox*>(controlFromSelf(L)))
+        box->setText(scriptStringArg(L, 2));
+    return 0;
+}
+
+int textBoxGetText(lua_State* L)
+{
+    auto* box = dynamic_cast<TextBox*>(controlFromSelf(L));
+    if (!box)
+        return 0;
+    pushScriptString(L, box->text());
+    return 1;
+}
+
+// Progress counts beyond 32 bits saturate rather than wrap to a different sign.
+int32_t int32Arg(lua_State* L, int index)
+{
+    return int32_t(std::clamp<int64_t>(scriptIntegerArg(L, index), INT32_MIN, INT32_MAX));
+}
+
+int progressSetRange(lua_State* L)
+{
+    if (auto* bar = dynamic_cast<ProgressBar*>(controlFromSelf(L)))
+        bar->setRange(int32Arg(L, 2));
+    return 0;
+}
+
+int progressSetPosition(lua_State* L)
+{
+    if (auto* bar = dynamic_cast<ProgressBar*>(controlFromSelf(L)))
+        bar->setPosition(int32Arg(L, 2));
+    return 0;
+}
+
 // The edit keeps its text in its own store, not in the `text` property.
 int editSetText(lua_State* L)
 {
@@ -283,6 +323,21 @@ int editGetText(lua_State* L)
         return 0;
     pushScriptString(L, edit->getText());
     return 1;
+}
+
+// PowerPoint: the slide show.
+int playStart(lua_State* L)
+{
+    if (auto* show = dynamic_cast<PowerPoint*>(controlFromSelf(L)))
+        show->playStart();
+    return 0;
+}
+
+int playStop(lua_State* L)
+{
+    if (auto* show = dynamic_cast<PowerPoint*>(controlFromSelf(L)))
+        show->playStop();
+    return 0;
 }
 
 const luaL_Reg commonMethods[] = {
@@ -322,9 +377,27 @@ const luaL_Reg buttonMethods[] = {
     {nullptr, nullptr},
 };
 
+const luaL_Reg textBoxMethods[] = {
+    {"setText", guarded<textBoxSetText>},
+    {"getText", guarded<textBoxGetText>},
+    {nullptr, nullptr},
+};
+
+const luaL_Reg progressBarMethods[] = {
+    {"setRange", guarded<progressSetRange>},
+    {"setPosition", guarded<progressSetPosition>},
+    {nullptr, nullptr},
+};
+
 const luaL_Reg editMethods[] = {
     {"setText", guarded<editSetText>},
     {"getText", guarded<editGetText>},
+    {nullptr, nullptr},
+};
+
+const luaL_Reg powerPointMethods[] = {
+    {"playStart", guarded<playStart>},
+    {"playStop", guarded<playStop>},
     {nullptr, nullptr},
 };
 
@@ -333,11 +406,13 @@ struct ClassMethods {
     const luaL_Reg* methods;
 };
 
-// The text box, slide-show and progress-bar methods join this list with those controls.
 const ClassMethods classMethods[] = {
     {L"Panel", panelMethods},
     {L"Button", buttonMethods},
+    {L"TextBox", textBoxMethods},
+    {L"ProgressBar", progressBarMethods},
     {L"Edit", editMethods},
+    {L"PowerPoint", powerPointMethods},
 };
 
 } // namespace

@@ -3,7 +3,15 @@
 
 #include <SkinPainter.h>
 
-CheckBox::CheckBox() : Button(kInitialFlags) {}
+CheckBox::CheckBox() : Button(kInitialFlags)
+{
+    addHandler(EventCode::Click, this, onClick);
+}
+
+void CheckBox::onClick(void* self, Control*, ControlEvent*)
+{
+    static_cast<CheckBox*>(self)->toggleChecked();
+}
 
 void CheckBox::paint(DeviceContext dc, const Rect& windowRect, const Rect&)
 {

@@ -3,7 +3,15 @@
 
 #include <SkinPainter.h>
 
-RadioButton::RadioButton() : Button(kInitialFlags) {}
+RadioButton::RadioButton() : Button(kInitialFlags)
+{
+    addHandler(EventCode::Click, this, onClick);
+}
+
+void RadioButton::onClick(void* self, Control*, ControlEvent*)
+{
+    static_cast<RadioButton*>(self)->check();
+}
 
 void RadioButton::paint(DeviceContext dc, const Rect& windowRect, const Rect&)
 {

@@ -3,4 +3,12 @@
 
 ToggleButton::ToggleButton() : ToggleButton(kInitialFlags) {}
 
-ToggleButton::ToggleButton(uint64_t initialFlags) : Button(initialFlags) {}
+ToggleButton::ToggleButton(uint64_t initialFlags) : Button(initialFlags)
+{
+    addHandler(EventCode::Click, this, onClick);
+}
+
+void ToggleButton::onClick(void* self, Control*, ControlEvent*)
+{
+    static_cast<ToggleButton*>(self)->toggleChecked();
+}

@@ -10,5 +10,9 @@ public:
     ToggleButton();
 
 protected:
+    // Each Click toggles the checked state (ValueChange, repaint) before any handler a script adds.
     explicit ToggleButton(uint64_t initialFlags);
+
+private:
+    static void onClick(void* self, Control*, ControlEvent* event);
 };

@@ -351,7 +351,7 @@ public:
     Picture(int32_t width, int32_t height) : width_(width), height_(height)
     {
         BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
         bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0));
         selected_.emplace(dc_.get(), bitmap_.get());
         std::fill(bits_, bits_ + width * height, 0xFFFFFF);
