@@ -1,6 +1,7 @@
 // Control object methods. Each resolves `self` first and does nothing for a control that is gone.
 #include "ControlObject.h"
 
+#include "ChoiceControlMethods.h"
 #include "ScriptBridges.h"
 #include "ScriptConvert.h"
 #include "ScriptFailure.h"
@@ -426,4 +427,5 @@ void setControlMethods(lua_State* L, Control* control)
             break;
         }
     }
+    setChoiceControlMethods(L, control);
 }

@@ -1,6 +1,8 @@
 // Pending script errors: kept when raised under native frames, raised again in script code.
 #include "ScriptFailure.h"
 
+#include <ModalLoopGuard.h>
+
 #include <cassert>
 
 extern "C" {
@@ -89,4 +91,12 @@ ScriptFailureScope::~ScriptFailureScope()
 {
     assert(innermostScope == this && "failure scopes end in the reverse order of their start");
     innermostScope = outer_;
+}
+
+void installLoopFailureScopes()
+{
+    ModalLoopGuard::openHook = [](ModalLoopGuard::EndLoop end, void* context) -> void* {
+        return new ScriptFailureScope(end, context);
+    };
+    ModalLoopGuard::closeHook = [](void* scope) { delete static_cast<ScriptFailureScope*>(scope); };
 }

@@ -42,3 +42,7 @@ private:
     void* context_;
     ScriptFailureScope* outer_;   // not owned
 };
+
+// Lets the toolkit's own modal loops (the combo box's drop-down) end through a failure scope of
+// their own while they run (ModalLoopGuard). Called when the UI script state is made.
+void installLoopFailureScopes();

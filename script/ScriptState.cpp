@@ -96,6 +96,7 @@ int createUiScriptState(lua_State** state)
     createScriptRegistries(L);
     Control::scriptObjectDestroyed = controlDestroyed;
     WindowImpl::windowDestroyed = windowDestroyed;
+    installLoopFailureScopes();
     registerCreateWindow(L);
     LuaWork::registerStartWork(L);
     *state = L;

@@ -14,4 +14,11 @@ public:
     // Owned: the page the tab control shows while this item is selected. It is not in the tree's
     // child lists, so nothing else deletes it. Null until set.
     Control* content = nullptr;
+
+private:
+    // A press asks the tab control to select this tab (handled, selected or not); attaching and
+    // detaching take the page along. A tab outside a tab control does neither.
+    static void onLButtonDown(void* target, Control* control, ControlEvent* event);
+    static void onAttached(void* target, Control* control, ControlEvent* event);
+    static void onDetached(void* target, Control* control, ControlEvent* event);
 };

@@ -25,6 +25,9 @@ public:
     virtual void forgetControl(Control* control) = 0;
     // The cursor in client coordinates.
     virtual Point cursorPosition() const = 0;
+    // Queues a mouse move at the cursor, so that hover states follow content that moved under a
+    // still pointer (a wheel step).
+    virtual void postMouseMove() {}
     // Gives the keyboard focus to the control (a control of this window, or null).
     virtual void setFocus(Control* control) {}
     virtual Control* focusedControl() const { return nullptr; }

@@ -70,6 +70,10 @@ bool Panel::removeChild(Control* control)
 
 void Panel::unlinkChild(Control* control)
 {
+    if (!control->previousSibling_ && firstChild_ != control) {
+        control->parent_ = nullptr;   // linked without being listed
+        return;
+    }
     if (control->previousSibling_)
         control->previousSibling_->nextSibling_ = control->nextSibling_;
     else
@@ -83,6 +87,22 @@ void Panel::unlinkChild(Control* control)
     control->nextSibling_ = nullptr;
     --childCount_;
     ++childListChanges_;
+}
+
+bool Panel::linkUnlisted(Control* control)
+{
+    if (!control || control->parent_)
+        return false;
+    control->parent_ = this;
+    control->previousSibling_ = nullptr;
+    control->nextSibling_ = nullptr;
+    return true;
+}
+
+void Panel::unlinkUnlisted(Control* control)
+{
+    if (control && control->parent_ == this && !control->previousSibling_ && firstChild_ != control)
+        control->parent_ = nullptr;
 }
 
 Control* Panel::childAt(int32_t index) const

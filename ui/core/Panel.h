@@ -36,9 +36,16 @@ public:
 protected:
     explicit Panel(uint64_t initialFlags);
 
+    // For panels that lay out, paint and hit-test controls kept outside their child list (a tab
+    // control's pages): the control's parent link points here, so coordinates and events go
+    // through this panel, but no child walk sees it. False when the control has a parent already.
+    bool linkUnlisted(Control* control);
+    // Drops that link again; nothing for a control linked otherwise.
+    void unlinkUnlisted(Control* control);
+
 private:
     friend class Control;   // a child deleted while linked unlinks itself
-    // Takes a child out of the list, without detaching it.
+    // Takes a child out of the list, without detaching it; only drops the link of an unlisted one.
     void unlinkChild(Control* control);
 
     Control* firstChild_ = nullptr;   // owned, as is every sibling after it

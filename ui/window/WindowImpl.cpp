@@ -252,6 +252,14 @@ Point WindowImpl::cursorPosition() const
     return WindowBase::cursorPosition();
 }
 
+void WindowImpl::postMouseMove()
+{
+    if (!hwnd)
+        return;
+    Point cursor = cursorPosition();
+    PostMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(WORD(int16_t(cursor.x)), WORD(int16_t(cursor.y))));
+}
+
 void WindowImpl::invalidateRect(const Rect& rect)
 {
     if (!hwnd || rect.isEmpty())

@@ -45,6 +45,7 @@ public:
     bool requestRepaint(bool wait) override;
     void forgetControl(Control* control) override;
     Point cursorPosition() const override;
+    void postMouseMove() override;
     void setFocus(Control* control) override { input_.setFocus(control); }
     Control* focusedControl() const override { return input_.focused(); }
     void setCapture(Control* control) override { input_.setCapture(control); }

@@ -7,6 +7,8 @@
 //   tooltip VISIBLE                                     (or "tooltip none")
 // window_probe --exists HANDLE prints "exists 1" or "exists 0".
 // window_probe --box TITLE exits 0 when a dialog box with that title is shown, else 1.
+// window_probe --popup prints "popup VISIBLE LEFT TOP RIGHT BOTTOM" for a combo box's drop-down (a
+//   toolkit tool window without owner that is not layered; a shown one first), or "popup none".
 // Exit 0 otherwise; 2 for bad usage.
 #include <platform/Gdi.h>
 
@@ -53,6 +55,27 @@ void printRect(const char* what, HWND window)
                 area.bottom);
 }
 
+struct PopupSearch {
+    HWND found;
+    bool visible;
+};
+
+BOOL CALLBACK findPopup(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<PopupSearch*>(param);
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    const LONG_PTR exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
+    if (wcscmp(name, kToolkitClass) != 0 || !(exStyle & WS_EX_TOOLWINDOW) || (exStyle & WS_EX_LAYERED) ||
+        GetWindow(window, GW_OWNER))
+        return TRUE;
+    if (!search->found || (!search->visible && IsWindowVisible(window))) {
+        search->found = window;
+        search->visible = IsWindowVisible(window) != FALSE;
+    }
+    return TRUE;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -65,6 +88,16 @@ int wmain(int argc, wchar_t** argv)
     if (argc == 3 && wcscmp(argv[1], L"--box") == 0) {
         HWND box = FindWindowW(L"#32770", argv[2]);
         return box && IsWindowVisible(box) ? 0 : 1;
+    }
+    if (argc == 2 && wcscmp(argv[1], L"--popup") == 0) {
+        PopupSearch search{nullptr, false};
+        EnumWindows(findPopup, reinterpret_cast<LPARAM>(&search));
+        if (search.found)
+            printRect("popup", search.found);
+        else
+            std::printf("popup none");
+        std::printf("\n");
+        return 0;
     }
     if (argc != 2)
         return 2;

@@ -31,15 +31,22 @@ e2e_stop() {
     rm -rf "$work"
 }
 
-# e2e_start SCENARIO.lua MARKUP_FOLDER: packs the markup, writes UI.lua (harness + scenario) and
-# starts the runner.
+# e2e_start SCENARIO.lua MARKUP_FOLDER [STYLE_FOLDER]: packs the markup, writes UI.lua (harness +
+# scenario) and starts the runner. Files of STYLE_FOLDER replace or join the shipped styles.
 e2e_start() {
-    local scenario=$1 markup=$2
+    local scenario=$1 markup=$2 styles=${3:-}
     mkdir -p "$work/app" "$work/frame"
     # the scenario's markup beside the shipped shadow markup
     cp "$here/../../../../assets/frame/proxywindow.xml" "$markup"/* "$work/frame/"
     "$lzpack" create "$work/app/frame.lz" "$work/frame" >/dev/null || fail "cannot pack $markup"
-    cp "$style_package" "$work/app/style.lz"
+    if [ -n "$styles" ]; then
+        rm -rf "$work/style"
+        "$lzpack" extract "$style_package" "$work/style" >/dev/null || fail "cannot unpack the styles"
+        cp "$styles"/* "$work/style/"
+        "$lzpack" create "$work/app/style.lz" "$work/style" >/dev/null || fail "cannot pack the styles"
+    else
+        cp "$style_package" "$work/app/style.lz"
+    fi
     local dir_win
     dir_win=$(winpath "$work/app")
     { printf 'HARNESS_DIR = [[%s\\]]\n' "$dir_win"; cat "$here/harness.lua" "$scenario"; } >"$work/app/UI.lua"
@@ -103,6 +110,25 @@ glide() {
         xdotool mousemove --sync $((win_x + x0 + (x1 - x0) * i / 5)) $((win_y + y0 + (y1 - y0) * i / 5))
         sleep 0.05
     done
+}
+
+# Screenshots: shoot FILE takes the screen; colour_at FILE X Y prints the pixel at a client point
+# as RRGGBB; run_of FILE X Y WIDTH HEIGHT RRGGBB scans a client row (HEIGHT 1) or column (WIDTH 1)
+# and prints "OFFSET LENGTH" of the first run of that colour along it, or "none".
+shoot() { import -window root "$1" 2>/dev/null || fail "no screenshot"; }
+colour_at() {
+    convert "$1" -crop 1x1+$((win_x + $2))+$((win_y + $3)) +repage -depth 8 txt:- | sed -n 's/.*#\([0-9A-Fa-f]\{6\}\).*/\1/p'
+}
+run_of() {
+    convert "$1" -crop "$4x$5+$((win_x + $2))+$((win_y + $3))" +repage -depth 8 txt:- |
+        awk -v want="#$6" -v across="$(( $4 > 1 ))" '
+            NR == 1 { start = -1; length_ = 0; next }
+            {
+                split($1, at, /[,:]/); i = across ? at[1] : at[2]
+                if (index(toupper($0), toupper(want))) { if (start < 0) start = i; if (!ended) length_++ }
+                else if (start >= 0) ended = 1
+            }
+            END { if (start < 0) print "none"; else print start, length_ }'
 }
 
 # The runner's exit, waited for up to SECONDS.
