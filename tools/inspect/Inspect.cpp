@@ -1,19 +1,27 @@
 // orvo-inspect: reads another program's window through MSAA, as a screen reader does.
 //
-//   orvo-inspect TITLE [--wait MS] [--do NAME]
+//   orvo-inspect TITLE [--wait MS] [--do NAME | --events MS [--until TEXT]]
 //
-// Without --do it prints the tree below the window's client object, one object a line, indented
-// two spaces a level:  role "name" [states] (left,top,width,height) value="..."
-// (screen coordinates; the value only where the object has one). With --do it runs the default
-// action of the first visible object named NAME. Output is UTF-8. Exit codes: 0 done, 1 bad
-// arguments, 2 no such window or no accessible object, 3 no object of that name, 4 the action
-// failed.
+// Without options it prints the tree below the window's client object, one object a line,
+// indented two spaces a level:
+//   role "name" [states] (left,top,width,height) value="..."
+// (screen coordinates; the value only where the object has one).
+// --do NAME runs the default action of the first visible object named NAME.
+// --events MS listens to the window's events for up to MS milliseconds: first a line "listening"
+// once the hook is in place, then one line an event, its kind before the object it names as that
+// object reads when its turn comes ("value progress bar ... value="37%""); a repeat of an event
+// still waiting is dropped. It stops early when the window goes away or a line contains TEXT.
+// --wait MS waits that long for the window to appear.
+// Output is UTF-8. Exit codes: 0 done, 1 bad arguments, 2 no such window or no accessible object,
+// 3 no object of that name, 4 the action failed, 5 TEXT never came.
 #include <platform/Com.h>
 
 #include <windows.h>
 #include <oleacc.h>
 
+#include <algorithm>
 #include <cwchar>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -134,10 +142,9 @@ std::vector<Node> childrenOf(const Node& node)
     return out;
 }
 
-void print(const Node& node, int depth)
+std::wstring describe(const Node& node)
 {
-    std::wstring line(size_t(depth) * 2, L' ');
-    line += roleText(numberOf(&IAccessible::get_accRole, node));
+    std::wstring line = roleText(numberOf(&IAccessible::get_accRole, node));
     line += L" \"" + textOf(&IAccessible::get_accName, node) + L"\"";
     line += L" [" + stateText(numberOf(&IAccessible::get_accState, node)) + L"]";
     long x = 0, y = 0, w = 0, h = 0;
@@ -148,7 +155,12 @@ void print(const Node& node, int depth)
     std::wstring value = textOf(&IAccessible::get_accValue, node, &hasValue);
     if (hasValue)
         line += L" value=\"" + value + L"\"";
-    write(line + L"\n");
+    return line;
+}
+
+void print(const Node& node, int depth)
+{
+    write(std::wstring(size_t(depth) * 2, L' ') + describe(node) + L"\n");
     for (const Node& child : childrenOf(node))
         print(child, depth + 1);
 }
@@ -167,6 +179,104 @@ bool find(const Node& node, const std::wstring& name, Node& out)
     return false;
 }
 
+// --- listening to window events ---
+
+// One event as the hook saw it; read back later, from the main loop.
+struct Event {
+    DWORD kind;
+    LONG child;
+};
+
+struct Listener {
+    HWND window = nullptr;
+    std::deque<Event> pending;
+};
+Listener* listener = nullptr;   // the one listener of this run; hook callbacks reach it here
+
+const wchar_t* eventText(DWORD event)
+{
+    switch (event) {
+    case EVENT_OBJECT_FOCUS: return L"focus";
+    case EVENT_OBJECT_STATECHANGE: return L"state";
+    case EVENT_OBJECT_VALUECHANGE: return L"value";
+    case EVENT_OBJECT_NAMECHANGE: return L"name";
+    case EVENT_OBJECT_SHOW: return L"show";
+    case EVENT_OBJECT_HIDE: return L"hide";
+    case EVENT_OBJECT_REORDER: return L"reorder";
+    default: return nullptr;
+    }
+}
+
+// Only queues: reading the object back is a call into the other process, and while it waits COM
+// dispatches further events to this callback. Read from inside, they would interleave out of order.
+// An event equal to one still waiting adds nothing (the object is read as it is when its turn
+// comes), so a burst of progress steps does not leave the reader seconds behind.
+void CALLBACK onEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD)
+{
+    if (!listener || window != listener->window || object != OBJID_CLIENT || !eventText(event))
+        return;
+    for (const Event& waiting : listener->pending) {
+        if (waiting.kind == event && waiting.child == child)
+            return;
+    }
+    listener->pending.push_back({event, child});
+}
+
+// The event's line: its kind and the object it names as that object reads now.
+std::wstring readBack(HWND window, const Event& event)
+{
+    std::wstring line = eventText(event.kind);
+    Node node;
+    platform::VariantScope found;
+    if (SUCCEEDED(AccessibleObjectFromEvent(window, DWORD(OBJID_CLIENT), DWORD(event.child), node.object.out(),
+                                            &found)) &&
+        node.object) {
+        node.child = found.get().vt == VT_I4 ? found.get().lVal : CHILDID_SELF;
+        return line + L" " + describe(node);
+    }
+    return line + L" (gone) child " + std::to_wstring(event.child);
+}
+
+int listen(HWND window, DWORD milliseconds, const std::wstring& until)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    Listener state;
+    state.window = window;
+    listener = &state;
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_VALUECHANGE, nullptr, onEvent, process, 0,
+                                         WINEVENT_OUTOFCONTEXT);
+    if (!hook) {
+        listener = nullptr;
+        write(L"cannot listen to the window's events\n");
+        return 2;
+    }
+    // a driver waits for this line before it acts, so that no event of its action is missed
+    write(L"listening\n");
+    bool met = false;
+    DWORD start = GetTickCount();
+    while (!met && IsWindow(window)) {
+        DWORD spent = GetTickCount() - start;
+        if (spent >= milliseconds)
+            break;
+        if (state.pending.empty())
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(milliseconds - spent, 100), QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        while (!met && !state.pending.empty()) {
+            Event event = state.pending.front();
+            state.pending.pop_front();
+            std::wstring line = readBack(window, event);
+            write(line + L"\n");
+            met = !until.empty() && line.find(until) != std::wstring::npos;
+        }
+    }
+    UnhookWinEvent(hook);
+    listener = nullptr;
+    return met || until.empty() ? 0 : 5;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -175,10 +285,16 @@ int wmain(int argc, wchar_t** argv)
     std::wstring target;
     bool act = false;
     DWORD wait = 0;
+    DWORD listenFor = 0;
+    std::wstring until;
     for (int i = 1; i < argc; ++i) {
         if (!wcscmp(argv[i], L"--do") && i + 1 < argc) {
             act = true;
             target = argv[++i];
+        } else if (!wcscmp(argv[i], L"--events") && i + 1 < argc) {
+            listenFor = DWORD(wcstoul(argv[++i], nullptr, 10));
+        } else if (!wcscmp(argv[i], L"--until") && i + 1 < argc) {
+            until = argv[++i];
         } else if (!wcscmp(argv[i], L"--wait") && i + 1 < argc) {
             wait = DWORD(wcstoul(argv[++i], nullptr, 10));
         } else if (title.empty()) {
@@ -188,8 +304,8 @@ int wmain(int argc, wchar_t** argv)
             break;
         }
     }
-    if (title.empty()) {
-        write(L"usage: orvo-inspect TITLE [--wait MS] [--do NAME]\n");
+    if (title.empty() || (act && listenFor) || (!until.empty() && !listenFor)) {
+        write(L"usage: orvo-inspect TITLE [--wait MS] [--do NAME | --events MS [--until TEXT]]\n");
         return 1;
     }
     platform::ComScope com;
@@ -204,6 +320,8 @@ int wmain(int argc, wchar_t** argv)
         write(L"no accessible window titled \"" + title + L"\"\n");
         return 2;
     }
+    if (listenFor)
+        return listen(window, listenFor, until);
     if (!act) {
         print(client, 0);
         return 0;

@@ -211,6 +211,20 @@ std::wstring name(const Control* control)
         }
         return {};
     }
+    if (r == ROLE_SYSTEM_PROPERTYPAGE) {
+        // a page is called by its heading, the first plain caption on it
+        const Control* heading = nullptr;
+        std::function<void(Control*)> look = [&](Control* c) {
+            if (heading)
+                return;
+            if (isCaption(c))
+                heading = c;
+            else
+                forEachChild(c, look);
+        };
+        forEachChild(control, look);
+        return heading ? *textOf(heading) : std::wstring();
+    }
     if (const std::wstring* text = textOf(control))
         return *text;
     return {};
@@ -218,13 +232,15 @@ std::wstring name(const Control* control)
 
 bool hasValue(const Control* control)
 {
-    return is<TextBox>(control) || is<ProgressBar>(control) || is<Slider>(control);
+    return is<TextBox>(control) || is<Edit>(control) || is<ProgressBar>(control) || is<Slider>(control);
 }
 
 std::wstring value(const Control* control)
 {
     if (const TextBox* box = dynamic_cast<const TextBox*>(control))
         return box->text();
+    if (const Edit* edit = dynamic_cast<const Edit*>(control))
+        return edit->getText();
     if (const ProgressBar* bar = dynamic_cast<const ProgressBar*>(control)) {
         int64_t range = bar->range();
         int64_t position = bar->position();

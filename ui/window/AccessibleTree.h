@@ -29,9 +29,9 @@ Control* parent(const Control* control, const Control* root);
 
 LONG role(const Control* control);
 // The `accName` attribute, else the caption; an entry field or a bar is named by the plain
-// caption label placed before it.
+// caption label placed before it, a page by its first plain caption (its heading).
 std::wstring name(const Control* control);
-// Text box text, progress percent, slider value; empty when the role has no value.
+// The text of a text box or an edit, progress percent, slider value; empty when the role has none.
 std::wstring value(const Control* control);
 bool hasValue(const Control* control);
 // STATE_SYSTEM_* bits; `host` says which control holds the focus.

@@ -450,8 +450,10 @@ HRESULT CAccessible::accDoDefaultAction(VARIANT child)
         return hr;
     if (isClient(target) || accessible::defaultAction(target) == accessible::Action::none)
         return DISP_E_MEMBERNOTFOUND;
-    // a control the mouse could not press cannot be pressed this way either
-    if (accessible::state(target, window()) & (STATE_SYSTEM_UNAVAILABLE | STATE_SYSTEM_INVISIBLE))
+    // a control the mouse could not press cannot be pressed this way either (nor while a modal
+    // box has disabled its window)
+    if ((accessible::state(target, window()) & (STATE_SYSTEM_UNAVAILABLE | STATE_SYSTEM_INVISIBLE)) ||
+        !IsWindowEnabled(window()->hwnd))
         return E_FAIL;
     // Done later from the message loop: the action may run script handlers that open message
     // boxes, which must not hold the caller's cross-process call open.

@@ -486,7 +486,9 @@ bool WindowImpl::postAccessibleAction(Control* control)
 
 bool WindowImpl::doAccessibleAction(Control* control)
 {
-    if (!accessible::exposed(control) || (accessible::state(control, this) & STATE_SYSTEM_UNAVAILABLE))
+    // checked again: a modal box or a script may have changed things since the action was queued
+    if (!IsWindowEnabled(hwnd) || !accessible::exposed(control) ||
+        (accessible::state(control, this) & STATE_SYSTEM_UNAVAILABLE))
         return false;
     Rect area;
     if (!control->absoluteRect(area) || area.isEmpty())

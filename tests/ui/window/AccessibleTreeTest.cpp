@@ -170,6 +170,7 @@ TEST_F(AccessibleTreeTest, RolesNamesStatesValuesAndPlacesOfTheVisibleControls)
     auto top = childrenOf(client.get());
     ASSERT_EQ(top.size(), 2u);
     EXPECT_EQ(numberOf(top[0].get(), &IAccessible::get_accRole), ROLE_SYSTEM_PROPERTYPAGE);
+    EXPECT_EQ(nameOf(top[0].get()), L"安装位置");   // a page is called by its heading
     EXPECT_EQ(nameOf(top[1].get()), L"关闭");
     EXPECT_EQ(numberOf(top[1].get(), &IAccessible::get_accRole), ROLE_SYSTEM_PUSHBUTTON);
 
@@ -263,9 +264,13 @@ TEST_F(AccessibleTreeTest, ChangesRaiseWindowEventsAndTheDefaultActionClicksLike
     for (const auto& event : wanted)
         EXPECT_NE(std::find(events.begin(), events.end(), event), events.end()) << std::hex << event.first;
 
-    // a disabled control refuses its action, and a control without one says so
+    // a disabled control refuses its action, so does any control while a modal box disables the
+    // window, and a control without one says so
     go->setEnabled(false);
     EXPECT_EQ(items[3]->accDoDefaultAction(self()), E_FAIL);
+    EnableWindow(handle, FALSE);
+    EXPECT_EQ(items[2]->accDoDefaultAction(self()), E_FAIL);
+    EnableWindow(handle, TRUE);
     EXPECT_EQ(items[0]->accDoDefaultAction(self()), DISP_E_MEMBERNOTFOUND);
 }
 
