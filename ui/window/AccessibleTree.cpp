@@ -10,6 +10,7 @@
 #include <PropertyKey.h>
 
 #include <CheckBox.h>
+#include <Drawing.h>
 #include <Edit.h>
 #include <ImageButton.h>
 #include <Label.h>
@@ -128,7 +129,8 @@ bool meaningful(const Control* control)
         // panels with an id are the pages a script switches; lists, tabs and scroll panels count
         return control->intProperties.has(PropertyKey::id) || is<ListBox>(control) || is<TabControl>(control);
     }
-    if (is<Seperator>(control) || is<TitleBar>(control) || is<WebBrowser>(control) || is<PowerPoint>(control))
+    if (is<Seperator>(control) || is<TitleBar>(control) || is<WebBrowser>(control) || is<PowerPoint>(control) ||
+        is<Drawing>(control))
         return false;
     if (is<Label>(control))
         return textOf(control) != nullptr;
@@ -190,7 +192,7 @@ LONG role(const Control* control)
         return ROLE_SYSTEM_PAGETABLIST;
     if (is<ScrollBar>(control))
         return ROLE_SYSTEM_SCROLLBAR;
-    if (is<PowerPoint>(control))
+    if (is<PowerPoint>(control) || is<Drawing>(control))
         return ROLE_SYSTEM_GRAPHIC;
     if (isPanel(control))
         return control->intProperties.has(PropertyKey::id) ? ROLE_SYSTEM_PROPERTYPAGE : ROLE_SYSTEM_GROUPING;
