@@ -234,7 +234,8 @@ std::wstring name(const Control* control)
 
 bool hasValue(const Control* control)
 {
-    return is<TextBox>(control) || is<Edit>(control) || is<ProgressBar>(control) || is<Slider>(control);
+    return is<TextBox>(control) || is<Edit>(control) || is<ComboBox>(control) || is<ProgressBar>(control) ||
+           is<Slider>(control);
 }
 
 std::wstring value(const Control* control)
@@ -243,6 +244,10 @@ std::wstring value(const Control* control)
         return box->text();
     if (const Edit* edit = dynamic_cast<const Edit*>(control))
         return edit->getText();
+    if (is<ComboBox>(control)) {
+        const std::wstring* text = control->textProperties.get(PropertyKey::text);
+        return text ? *text : std::wstring();
+    }
     if (const ProgressBar* bar = dynamic_cast<const ProgressBar*>(control)) {
         int64_t range = bar->range();
         int64_t position = bar->position();

@@ -31,7 +31,8 @@ LONG role(const Control* control);
 // The `accName` attribute, else the caption; an entry field or a bar is named by the plain
 // caption label placed before it, a page by its first plain caption (its heading).
 std::wstring name(const Control* control);
-// The text of a text box or an edit, progress percent, slider value; empty when the role has none.
+// The text of a text box, an edit or a combo box, progress percent, slider value; empty when the
+// role has none.
 std::wstring value(const Control* control);
 bool hasValue(const Control* control);
 // STATE_SYSTEM_* bits; `host` says which control holds the focus.
