@@ -116,6 +116,10 @@ sort -n -c "$work/values" 2>/dev/null || fail "the progress went back: $values"
 [ "$(head -1 "$work/values")" -lt 100 ] && [ "$(tail -1 "$work/values")" -eq 100 ] ||
     fail "the progress did not go from below full to full: $values"
 
+# the percentage label's caption changes were announced as name changes, the last one full
+grep 'name static text' "$work/events" | tail -1 | grep -qF 'name static text "100%"' ||
+    fail "the percentage's last name change does not read 100%: $(grep 'name static' "$work/events" | tail -1)"
+
 # --- the finish page, and finishing ---
 wait_for 10 '    push button "完成" [focusable]' >/dev/null || fail "no finish button"
 grep -qxF '    check box "开机时启动 Pelora 监控" [focusable]' "$work/tree" || fail "no monitor box"
