@@ -82,6 +82,29 @@ struct CoTaskMemTraits {
 template <typename T>
 using CoTaskMemPtr = UniqueResource<CoTaskMemTraits<T>>;
 
+// A BSTR from an automation call, freed with SysFreeString.
+struct BstrTraits {
+    using Type = BSTR;
+    static constexpr Type empty = nullptr;
+    static Type normal(Type text) { return text; }
+    static void close(Type text) { SysFreeString(text); }
+};
+using Bstr = UniqueResource<BstrTraits>;
+
+// A VARIANT cleared (its string or interface released) when the scope ends.
+class VariantScope {
+public:
+    VariantScope() { VariantInit(&value_); }
+    ~VariantScope() { VariantClear(&value_); }
+    VariantScope(const VariantScope&) = delete;
+    VariantScope& operator=(const VariantScope&) = delete;
+    VARIANT* operator&() { return &value_; }
+    VARIANT& get() { return value_; }
+
+private:
+    VARIANT value_;
+};
+
 // COM or OLE initialised for one scope and uninitialised at its end, but only when it succeeded
 // (S_FALSE counts: already initialised). A thread already initialised in another apartment model
 // gets RPC_E_CHANGED_MODE; balancing that failed call would undo the thread's own initialisation.

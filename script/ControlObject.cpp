@@ -162,6 +162,8 @@ int setText(lua_State* L)
 {
     if (Control* c = controlFromSelf(L)) {
         c->textProperties.set(PropertyKey::text, scriptStringArg(L, 2));
+        if (c->window() && Control::isAttached(c))
+            c->window()->controlChanged(c, ControlChange::name);
         c->invalidate();
     }
     return 0;

@@ -1,6 +1,7 @@
 // ProgressBar: range and position, and the fill revealed by a clip inside the control's own.
 #include "ProgressBar.h"
 
+#include <ControlHost.h>
 #include <SkinPainter.h>
 
 #include <platform/Gdi.h>
@@ -17,12 +18,16 @@ const wchar_t* ProgressBar::className() const
 void ProgressBar::setRange(int32_t range)
 {
     range_ = range;
+    if (window() && Control::isAttached(this))
+        window()->controlChanged(this, ControlChange::value);
     invalidate(false);
 }
 
 void ProgressBar::setPosition(int32_t position)
 {
     position_ = std::min(position, range_);
+    if (window() && Control::isAttached(this))
+        window()->controlChanged(this, ControlChange::value);
     invalidate(false);
 }
 

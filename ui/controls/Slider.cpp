@@ -92,6 +92,8 @@ void Slider::setValue(int32_t v)
     if (v == value)
         return;
     value = v;
+    if (window() && isAttached(this))
+        window()->controlChanged(this, ControlChange::value);
     // repaint first: a ValueChange handler may delete the slider
     invalidate();
     ControlEvent event;

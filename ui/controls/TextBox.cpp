@@ -172,6 +172,8 @@ void TextBox::placeCaret()
 bool TextBox::sendValueChange()
 {
     const uint64_t mine = serial();
+    if (window() && Control::isAttached(this))
+        window()->controlChanged(this, ControlChange::value);
     ControlEvent event;
     event.code = EventCode::ValueChange;
     event.direction = Direct;

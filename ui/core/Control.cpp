@@ -208,6 +208,8 @@ void Control::setEnabled(bool enabled)
     setFlag(Flag::enabled, enabled);
     if (!enabled && window_)
         window_->forgetControl(this);
+    if (window_ && isAttached(this))
+        window_->controlChanged(this, ControlChange::state);
     invalidate(false);
 }
 
@@ -218,6 +220,8 @@ void Control::setVisible(bool visible)
     setFlag(Flag::visible, visible);
     if (!visible && window_)
         window_->forgetControl(this);
+    if (window_ && isAttached(this))
+        window_->controlChanged(this, visible ? ControlChange::shown : ControlChange::hidden);
     invalidate(false);
 }
 
@@ -226,6 +230,8 @@ void Control::setChecked(bool checked)
     if (hasFlags(Flag::checked) == checked)
         return;
     setFlag(Flag::checked, checked);
+    if (window_ && isAttached(this))
+        window_->controlChanged(this, ControlChange::state);
     // The repaint is requested before ValueChange goes out: a handler may delete this control,
     // after which nothing here may touch it.
     invalidate(false);

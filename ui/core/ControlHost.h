@@ -10,6 +10,9 @@
 
 class Control;
 
+// What changed about a control, for assistive technology watching the window.
+enum class ControlChange { focus, state, value, name, shown, hidden };
+
 class ControlHost {
 public:
     virtual ~ControlHost() = default;
@@ -45,6 +48,9 @@ public:
     // A tooltip at the cursor, and its end.
     virtual void showTooltip(const std::wstring& text) {}
     virtual void hideTooltip() {}
+    // Told after a control took the focus or changed its state (enabled, checked, visible), its
+    // value or its caption.
+    virtual void controlChanged(Control* control, ControlChange change) {}
 
     // Controls with an `id` property, recorded when attached; the one attached last wins. A
     // detached control keeps its entry (it may come back), a destroyed one loses it. Not owned.

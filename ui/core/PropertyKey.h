@@ -119,6 +119,8 @@ enum class PropertyKey : int32_t {
 #define ORVO_PROPERTY_KEY(key, name) key,
     ORVO_PROPERTY_NAMES(ORVO_PROPERTY_KEY)
 #undef ORVO_PROPERTY_KEY
+    // Keys beyond the name table: attributes the toolkit reads that no skin or script names.
+    accName = 1001,   // the name screen readers announce, for controls that show no text
 };
 
 #define ORVO_PROPERTY_COUNT(key, name) +1

@@ -1,4 +1,4 @@
-// The 85 attribute setters, by value kind.
+// The attribute setters, by value kind: 85 for the name table, one for the accessible name.
 #include "SetterTable.h"
 
 #include "ColorSetter.h"
@@ -62,4 +62,6 @@ void fillSetterTable(SetterTable& table)
         table[std::wstring(name)] = makeSetter(name, key);
     }
     assert(table.size() == 85 && "every attribute name but the two scrolling modes has a setter");
+    // outside the name table: the accessible name of an image-only control
+    table[L"accName"] = std::make_unique<duiField::TextSetter>(PropertyKey::accName);
 }

@@ -60,6 +60,8 @@ void ComboBox::setChosenText(const std::wstring& text)
     if (current && *current == text)
         return;
     textProperties.set(PropertyKey::text, text);
+    if (window() && isAttached(this))
+        window()->controlChanged(this, ControlChange::value);
     invalidate();
     ControlEvent event;
     event.code = EventCode::ValueChange;

@@ -347,6 +347,7 @@ void InputRouter::setFocus(Control* control)
             return;
     }
     control->setRoutingState(Flag::focused, true);
+    window_.controlChanged(control, ControlChange::focus);
     send(control, EventCode::GotFocus, Direct, 0, 0);
 }
 

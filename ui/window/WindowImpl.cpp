@@ -1,12 +1,16 @@
 // WindowImpl: the message table, creation and sizing, painting through the back buffer, the caret.
 #include "WindowImpl.h"
 
+#include "AccessibleTree.h"
+#include "CAccessible.h"
+
 #include <ClipScope.h>
 #include <PropertyKey.h>
 #include <StyleRegistry.h>
 #include <platform/Gdi.h>
 
 #include <imm.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cstring>
@@ -138,6 +142,12 @@ LRESULT WindowImpl::handleMessage(UINT message, WPARAM wparam, LPARAM lparam)
     case kRepaintRequest:
         flushPaint();
         return 0;
+    case WM_GETOBJECT:
+        return answerGetObject(wparam, lparam);
+    case kAccessibleAction:
+        if (Control* control = accessible::findByChildId(root_.get(), LONG(lparam)))
+            doAccessibleAction(control);
+        return 0;
     default:
         return WindowBase::handleMessage(message, wparam, lparam);
     }
@@ -249,7 +259,7 @@ Rect WindowImpl::clientRect() const
 
 Point WindowImpl::cursorPosition() const
 {
-    return WindowBase::cursorPosition();
+    return pointerOverride_ ? overriddenPointer_ : WindowBase::cursorPosition();
 }
 
 void WindowImpl::postMouseMove()
@@ -419,4 +429,88 @@ void WindowImpl::placeComposition()
     form.dwStyle = CFS_POINT;
     form.ptCurrentPos = {caretRect_.left, caretRect_.top};
     SendMessageW(ime, WM_IME_CONTROL, IMC_SETCOMPOSITIONWINDOW, reinterpret_cast<LPARAM>(&form));
+}
+
+// --- accessibility ---
+
+LRESULT WindowImpl::answerGetObject(WPARAM wparam, LPARAM lparam)
+{
+    // the object id arrives as a 32-bit value; OBJID_CLIENT is negative
+    if (LONG(DWORD(lparam)) != LONG(OBJID_CLIENT) || !Control::isAttached(root_.get()))
+        return WindowBase::handleMessage(WM_GETOBJECT, wparam, lparam);
+    platform::ComPtr<CAccessible> client = CAccessible::create(*this, nullptr);
+    if (!client)
+        return 0;
+    // __uuidof, not IID_IAccessible: the import library resolves that name to a code thunk
+    return LresultFromObject(__uuidof(IAccessible), wparam, static_cast<IAccessible*>(client.get()));
+}
+
+void WindowImpl::controlChanged(Control* control, ControlChange change)
+{
+    if (!hwnd || !control)
+        return;
+    DWORD event = 0;
+    switch (change) {
+    case ControlChange::focus:
+        event = EVENT_OBJECT_FOCUS;
+        break;
+    case ControlChange::state:
+        event = EVENT_OBJECT_STATECHANGE;
+        break;
+    case ControlChange::value:
+        event = EVENT_OBJECT_VALUECHANGE;
+        break;
+    case ControlChange::name:
+        event = EVENT_OBJECT_NAMECHANGE;
+        break;
+    case ControlChange::shown:
+        event = EVENT_OBJECT_SHOW;
+        break;
+    case ControlChange::hidden:
+        event = EVENT_OBJECT_HIDE;
+        break;
+    }
+    if (!accessible::meaningful(control)) {
+        // a layout panel shown or hidden changes which controls the client object holds
+        if (change == ControlChange::shown || change == ControlChange::hidden)
+            NotifyWinEvent(EVENT_OBJECT_REORDER, hwnd, OBJID_CLIENT, CHILDID_SELF);
+        return;
+    }
+    NotifyWinEvent(event, hwnd, OBJID_CLIENT, accessible::childId(control));
+}
+
+bool WindowImpl::postAccessibleAction(Control* control)
+{
+    return hwnd && control && PostMessageW(hwnd, kAccessibleAction, 0, LPARAM(accessible::childId(control)));
+}
+
+bool WindowImpl::doAccessibleAction(Control* control)
+{
+    // checked again: a modal box or a script may have changed things since the action was queued
+    if (!IsWindowEnabled(hwnd) || !accessible::exposed(control) ||
+        (accessible::state(control, this) & STATE_SYSTEM_UNAVAILABLE))
+        return false;
+    Rect area;
+    if (!control->absoluteRect(area) || area.isEmpty())
+        return false;
+    Point centre{area.left + area.width() / 2, area.top + area.height() / 2};
+    Control* root = root_.get();
+    Point inRoot{centre.x - root->rect.left, centre.y - root->rect.top};
+    if (root->hitTest(inRoot) != control)
+        return false;
+    std::shared_ptr<bool> alive = this->alive();
+    // While the press and release run, the pointer is where they happen: the button's rule
+    // (released inside) and every handler asking for the cursor see the click's point.
+    pointerOverride_ = true;
+    overriddenPointer_ = centre;
+    LPARAM point = MAKELPARAM(WORD(int16_t(centre.x)), WORD(int16_t(centre.y)));
+    input_.buttonDown(WM_LBUTTONDOWN, MK_LBUTTON, point);
+    if (*alive)
+        input_.buttonUp(WM_LBUTTONUP, 0, point);
+    if (!*alive)
+        return true;
+    pointerOverride_ = false;
+    // the hover goes back to where the real pointer is
+    postMouseMove();
+    return true;
 }

@@ -22,6 +22,8 @@ class WindowImpl : public WindowBase, public ControlHost {
 public:
     // Posted to a host window: paint what has been invalidated.
     static constexpr UINT kRepaintRequest = WM_USER + 1;
+    // Posted to a host window: run the default action of the control a child id names (lparam).
+    static constexpr UINT kAccessibleAction = WM_USER + 0x41;
     static constexpr COLORREF kCaretColor = RGB(90, 90, 90);
 
     WindowImpl();
@@ -57,6 +59,16 @@ public:
     WindowHandle nativeWindow() const override { return hwnd; }
     void showTooltip(const std::wstring& text) override { tooltip_.show(text); }
     void hideTooltip() override { tooltip_.hide(); }
+    // Raises the accessibility event for the change (NotifyWinEvent, OBJID_CLIENT, the control's
+    // child id).
+    void controlChanged(Control* control, ControlChange change) override;
+
+    // Queues the default action of an exposed control; false when it cannot be posted.
+    bool postAccessibleAction(Control* control);
+    // The default action as the mouse does it: a press and a release at the control's centre
+    // through the input routing, so handlers see the events a click brings. False when something
+    // else lies on top of that point.
+    bool doAccessibleAction(Control* control);
 
     // The blink period for a platform caret blink time; 0 when the caret does not blink (the
     // platform says INFINITE, or 0).
@@ -102,6 +114,7 @@ private:
     void onPrintClient(HDC dc, LPARAM flags);
     void placeComposition();
     void repaintCaret();
+    LRESULT answerGetObject(WPARAM wparam, LPARAM lparam);
 
     std::unique_ptr<Control> root_;
     InputRouter input_;
@@ -112,4 +125,7 @@ private:
     bool caretOn_ = false;     // drawn in this blink phase
     bool caretShown_ = false;  // between showCaret and hideCaret
     WindowTimer caretTimer_;
+    // Where the pointer is said to be while an accessible action presses a control; else none.
+    bool pointerOverride_ = false;
+    Point overriddenPointer_;
 };

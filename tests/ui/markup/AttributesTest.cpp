@@ -156,7 +156,9 @@ TEST_F(Attributes, TheTableHoldsEightyFiveSettersOfSixKinds)
     const std::set<std::string> colors = {"textColor", "color"};
     const std::set<std::string> keywords = {"textPlacement", "horizontalAlign", "verticalAlign", "dock",
                                             "orientation", "tabPlacement", "textAlign"};
-    EXPECT_EQ(Toolkit::instance()->setterTable.size(), 85u);
+    // the 85 of the name table, and the accessible name
+    EXPECT_EQ(Toolkit::instance()->setterTable.size(), 86u);
+    EXPECT_EQ(Toolkit::instance()->setterTable.count(L"accName"), 1u);
 
     int texts = 0;
     for (int entry = 0; entry <= 86; ++entry) {
