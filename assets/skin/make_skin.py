@@ -275,9 +275,14 @@ image("button_focus.png", 20, 20, ring(2, 2, 16, 16, 3, "#FFFFFF", 1.5, 0.95))
 image("button_gray_focus.png", 20, 20, ring(0, 0, 20, 20, 4, ACCENT, 2))
 image("cta_focus.png", 160, 40, ring(3, 3, 154, 34, 4, "#FFFFFF", 2, 0.95))
 image("close_focus.png", 32, 32, ring(2, 2, 28, 28, 4, "#FFFFFF", 2, 0.95))
-image("check_focus.png", 20, 20, ring(0, 0, 20, 20, 5, ACCENT, 2, 0.55))
+# Around a 16 × 16 mark, drawn centred on it: a pale halo outside, the mark's edge in blue (seen on
+# an empty box) and a white ring just inside it (seen on a ticked one).
+image("check_focus.png", 20, 20, ring(0, 0, 20, 20, 5, ACCENT, 2, 0.35) + ring(2, 2, 16, 16, 3, ACCENT, 1)
+      + ring(4, 4, 12, 12, 2, "#FFFFFF", 1, 0.9))
 image("radio_focus.png", 20, 20,
-      f'<circle cx="10" cy="10" r="9" fill="none" stroke="{ACCENT}" stroke-width="2" opacity="0.55"/>')
+      f'<circle cx="10" cy="10" r="9" fill="none" stroke="{ACCENT}" stroke-width="2" opacity="0.35"/>'
+      f'<circle cx="10" cy="10" r="7.5" fill="none" stroke="{ACCENT}" stroke-width="1"/>'
+      f'<circle cx="10" cy="10" r="5.5" fill="none" stroke="#FFFFFF" stroke-width="1" opacity="0.9"/>')
 image("edit_focus.png", 20, 20, ring(0, 0, 20, 20, 3, ACCENT, 1) + ring(1, 1, 18, 18, 2, ACCENT, 1, 0.4))
 
 # --- icons for icon buttons (16 × 16 and 12 × 12) --------------------------------------------------

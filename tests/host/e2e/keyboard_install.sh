@@ -8,8 +8,10 @@
 #
 #   keyboard_install.sh BUILD_DIR INSTALLER_EXE
 #
-# Leaves focus-checkbox.png and focus-button.png (the focus cue on the agreement and on the install
-# button, framed as on a desktop) in BUILD_DIR/keyboard/.
+# Leaves focus-checkbox.png, focus-button.png and focus-textbox.png (the focus cue on the agreement,
+# the install button and the folder box, framed as on a desktop) and focus-cue.png (the middle of
+# the licence page with the cue on the agreement, the install button and the custom button; the
+# picture docs/focus-cue.png is a copy) in BUILD_DIR/keyboard/.
 set -euo pipefail
 build=$(realpath -m -- "$1")
 installer=$2
@@ -62,6 +64,7 @@ press shift+Tab
 drive_capture "$work/cue-button.ppm"
 press Tab
 press Tab
+drive_capture "$work/cue-secondary.ppm"
 press Return
 
 # folder page: Tab selects the offered folder, typing replaces it
@@ -70,6 +73,7 @@ drive_capture "$work/typing.ppm"
 xdotool type --delay 60 "$folder"
 wait_until 10 drive_changed_from "$work/typing.ppm" || drive_fail "typing changed nothing"
 drive_settle || drive_fail "the window does not settle after typing"
+drive_capture "$work/cue-textbox.ppm"
 # Tab past the browse button to install, Enter
 press Tab
 press Tab
@@ -103,5 +107,11 @@ wine reg query 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' /v 'OrvoNube
 # the pictures of the focus cue, framed as on a desktop
 drive_frame "$work/cue-checkbox.ppm" "$out/focus-checkbox.png"
 drive_frame "$work/cue-button.ppm" "$out/focus-button.png"
+drive_frame "$work/cue-textbox.ppm" "$out/focus-textbox.png"
+# and the licence page's middle in the three states side by side, at 1:1, for the docs
+for cue in cue-checkbox cue-button cue-secondary; do
+    convert "$work/$cue.ppm" -crop 440x214+160+184 +repage -bordercolor '#DEE3E9' -border 1 "$work/$cue.png"
+done
+convert "$work/cue-checkbox.png" "$work/cue-button.png" "$work/cue-secondary.png" +append -strip "$out/focus-cue.png"
 rm -rf "$folder_unix"
 echo "installed by keyboard into $folder ($files files); focus pictures in $out"
