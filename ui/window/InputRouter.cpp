@@ -348,6 +348,8 @@ bool InputRouter::windowKeyDown(WPARAM key, LPARAM lparam)
     const bool shift = GetKeyState(VK_SHIFT) < 0;
     const bool ctrlOrAlt = GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
     const bool repeat = (lparam & (1 << 30)) != 0;
+    // focus handlers may destroy the window: nothing of it is touched once it is gone
+    std::shared_ptr<bool> alive = window_.alive();
     Control* focused = focusedControl_;
     switch (key) {
     case VK_TAB: {
@@ -361,6 +363,8 @@ bool InputRouter::windowKeyDown(WPARAM key, LPARAM lparam)
         Held held(to);
         setFocus(to);
         // as in a dialog: a text box reached by Tab has its text selected, ready to be replaced
+        if (!*alive)
+            return true;
         if (auto* box = dynamic_cast<TextBox*>(held.get(&window_)); box && box == focusedControl_)
             box->selectAll();
         return true;
@@ -416,6 +420,8 @@ bool InputRouter::windowKeyDown(WPARAM key, LPARAM lparam)
         showFocusCues();
         Held held(to);
         setFocus(to);
+        if (!*alive)
+            return true;
         if (Control* now = held.get(&window_); now && now == focusedControl_)
             activate(now);
         return true;
