@@ -383,10 +383,13 @@ bool InputRouter::windowKeyDown(WPARAM key, LPARAM lparam)
         if (!focused || ctrlOrAlt || !usable(focused))
             return false;
         const bool button = dynamic_cast<Button*>(focused) != nullptr;
-        // Enter acts at once on buttons and links; Space is a button's key and, as on the
-        // platform, presses on the way down and clicks on the way up.
+        // Enter acts at once on buttons and links (and whatever markup made a stop, as a label a
+        // script reacts to); Space is a button's key and, as on the platform, presses on the way
+        // down and clicks on the way up.
         if (key == VK_RETURN) {
-            if (!button && !dynamic_cast<LinkLabel*>(focused))
+            const bool pressable = dynamic_cast<LinkLabel*>(focused) ||
+                                   (!TabOrder::isStopKind(focused) && focused->intProperties.has(KeyboardKey::tabIndex));
+            if (!button && !pressable)
                 return false;
             swallowChar_ = L'\r';
             if (!repeat)
@@ -457,7 +460,8 @@ void InputRouter::activate(Control* control)
         postEvent(control, click);
         return;
     }
-    // a link opens on a press: the press the mouse would give at its centre
+    // a link (or a label a script listens to) reacts to a press: the press the mouse would give
+    // at its centre
     Rect area;
     if (!control->absoluteRect(area))
         return;

@@ -75,7 +75,7 @@ private:
     // The release of a Space press: true when taken.
     bool windowKeyUp(WPARAM key);
     // What a click does, by keyboard: Click for a button (posted, as the mouse's), selection for
-    // a tab, a press for a link.
+    // a tab, a press for a link or a label that markup made a stop.
     void activate(Control* control);
     // The control Escape presses: the root's `closeButton` id, while usable.
     Control* closeButton() const;

@@ -40,13 +40,14 @@ void collect(Control* control, std::vector<Candidate>& out)
 {
     if (!shown(control))
         return;
-    if (TabOrder::isStopKind(control)) {
-        const int32_t index = control->intProperties.value(KeyboardKey::tabIndex, 0);
+    auto* panel = dynamic_cast<Panel*>(control);
+    const int32_t* given = control->intProperties.get(KeyboardKey::tabIndex);
+    if (TabOrder::isStopKind(control) || (given && !panel)) {
+        const int32_t index = given ? *given : 0;
         if (control->hasFlags(Flag::enabled) && index >= 0)
             out.push_back({control, index});
         return;
     }
-    auto* panel = dynamic_cast<Panel*>(control);
     if (!panel)
         return;
     for (Control* child = panel->firstChild(); child; child = child->nextSibling())

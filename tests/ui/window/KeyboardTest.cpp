@@ -53,7 +53,8 @@ protected:
         ASSERT_TRUE(Toolkit::start());
         clicks.clear();
         // A page of every kind of control, a hidden page, and controls outside the pages:
-        //   page:   label, ok, agree (check box), one/two/three (radio group, two checked),
+        //   page:   label, ok, agree (check box), link (a label given tabIndex 0), one/two/three
+        //           (radio group, two checked),
         //           path (text box), off (disabled button), bar (progress bar)
         //   hidden: secret
         //   root:   close, skipped (tabIndex -1)
@@ -62,6 +63,8 @@ protected:
         place(page, new Label, 0, 0);
         ok = place(page, new Button, 10, 10);
         agree = place(page, new CheckBox, 80, 10);
+        link = place(page, new Label, 150, 10);
+        link->intProperties.set(KeyboardKey::tabIndex, 0);
         one = place(page, new RadioButton, 10, 40);
         two = place(page, new RadioButton, 80, 40);
         three = place(page, new RadioButton, 150, 40);
@@ -134,6 +137,7 @@ protected:
     Canvas* hidden = nullptr;
     Button *ok = nullptr, *agree = nullptr, *one = nullptr, *two = nullptr, *three = nullptr, *off = nullptr;
     Button *secret = nullptr, *close = nullptr, *skipped = nullptr;
+    Label* link = nullptr;
     TextBox* path = nullptr;
     WindowImpl* window = nullptr;   // not owned: it goes with its window
     HWND handle = nullptr;
@@ -143,7 +147,7 @@ protected:
 
 TEST_F(KeyboardTest, TabVisitsTheUsableStopsOfTheShownPagesInOrder)
 {
-    std::map<Control*, std::string> names = {{nullptr, "nothing"}, {ok, "ok"}, {agree, "agree"}, {one, "one"},
+    std::map<Control*, std::string> names = {{nullptr, "nothing"}, {ok, "ok"}, {agree, "agree"}, {link, "link"}, {one, "one"},
                                              {two, "two"}, {three, "three"}, {path, "path"}, {close, "close"},
                                              {skipped, "skipped"}, {secret, "secret"}, {off, "off"}};
     struct Row {
@@ -156,7 +160,8 @@ TEST_F(KeyboardTest, TabVisitsTheUsableStopsOfTheShownPagesInOrder)
     const Row rows[] = {
         {"from nothing, the first stop; labels are none", nullptr, false, ok, 0},
         {"buttons and check boxes are stops", ok, false, agree, 0},
-        {"a radio group is one stop: its checked button", agree, false, two, 0},
+        {"a label given a tabIndex is a stop", agree, false, link, 0},
+        {"a radio group is one stop: its checked button", link, false, two, 0},
         {"leaving the group from any of its buttons", one, false, path, 0},
         {"disabled, progress bars and hidden pages are skipped", path, false, close, 0},
         {"wrapping; a negative tabIndex is out", close, false, ok, 0},
@@ -252,6 +257,15 @@ TEST_F(KeyboardTest, SpaceEnterAndEscapeClickThroughTheDeferredPathOnlyWhereThey
     key(VK_TAB, L'\t');
     EXPECT_EQ(typed, (std::vector<WPARAM>{L' '}));
     EXPECT_EQ(path->text(), L" ");
+
+    // Enter on a label made a stop is the press the mouse would give it
+    int presses = 0;
+    auto pressed = [](void* count, Control*, ControlEvent*) { ++*static_cast<int*>(count); };
+    link->addHandler(EventCode::LButtonDown, &presses, pressed);
+    window->setFocus(link);
+    key(VK_RETURN, L'\r');
+    key(VK_SPACE, L' ');
+    EXPECT_EQ(presses, 1) << "Space is a button's key";
 
     // Escape presses the window's close button, from anywhere, and only while it can be used
     key(VK_ESCAPE, 27);
