@@ -6,7 +6,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 third=$top/third_party
 
-need=(mingw-w64 wine wine64 xvfb xdotool imagemagick x11-utils lzma-dev librapidxml-dev libstb-dev
+need=(mingw-w64 wine wine64 xvfb xdotool imagemagick x11-utils lzma-dev librapidxml-dev libstb-dev time bc
       libgtest-dev fonts-wqy-microhei cmake python3 clang libclang-rt-14-dev xz-utils dpkg-dev g++
       librsvg2-bin)
 missing=()

@@ -258,6 +258,33 @@ image("progress_bg.png", 16, 8, box(0, 0, 16, 8, 4, "#E6EAF0"))
 image("progress_fill.png", 240, 8, '<rect width="240" height="8" rx="4" fill="url(#g)"/>',
       gradient("g", [(0, ACCENT), (1, SKY)]))
 
+# --- focus cues: drawn over a control the keyboard has focused, never for the mouse ---------------
+# Each fits inside its control (a control paints only its own rectangle): a white ring inset on
+# the filled blue and red controls, a blue ring on the white ones, a halo around the check marks.
+
+
+def ring(x, y, w, h, radius, colour, width=2, opacity=1.0):
+    """A ring `width` pixels wide lying inside the rectangle, on whole pixels."""
+    inset = width / 2
+    return (f'<rect x="{x + inset}" y="{y + inset}" width="{w - width}" height="{h - width}" '
+            f'rx="{max(radius - inset, 0)}" fill="none" stroke="{colour}" stroke-width="{width}" '
+            f'opacity="{opacity}"/>')
+
+
+image("button_focus.png", 20, 20, ring(2, 2, 16, 16, 3, "#FFFFFF", 1.5, 0.95))
+image("button_gray_focus.png", 20, 20, ring(0, 0, 20, 20, 4, ACCENT, 2))
+image("cta_focus.png", 160, 40, ring(3, 3, 154, 34, 4, "#FFFFFF", 2, 0.95))
+image("close_focus.png", 32, 32, ring(2, 2, 28, 28, 4, "#FFFFFF", 2, 0.95))
+# Around a 16 × 16 mark, drawn centred on it: a pale halo outside, the mark's edge in blue (seen on
+# an empty box) and a white ring just inside it (seen on a ticked one).
+image("check_focus.png", 20, 20, ring(0, 0, 20, 20, 5, ACCENT, 2, 0.35) + ring(2, 2, 16, 16, 3, ACCENT, 1)
+      + ring(4, 4, 12, 12, 2, "#FFFFFF", 1, 0.9))
+image("radio_focus.png", 20, 20,
+      f'<circle cx="10" cy="10" r="9" fill="none" stroke="{ACCENT}" stroke-width="2" opacity="0.35"/>'
+      f'<circle cx="10" cy="10" r="7.5" fill="none" stroke="{ACCENT}" stroke-width="1"/>'
+      f'<circle cx="10" cy="10" r="5.5" fill="none" stroke="#FFFFFF" stroke-width="1" opacity="0.9"/>')
+image("edit_focus.png", 20, 20, ring(0, 0, 20, 20, 3, ACCENT, 1) + ring(1, 1, 18, 18, 2, ACCENT, 1, 0.4))
+
 # --- icons for icon buttons (16 × 16 and 12 × 12) --------------------------------------------------
 
 image("icon_folder.png", 16, 16,

@@ -13,7 +13,7 @@ namespace sheet {
 void setState(Control& control, uint64_t state)
 {
     // the routing states are the window's to set; a sheet without a window plays the window here
-    const uint64_t routing = Flag::focused | Flag::captured | Flag::hovered;
+    const uint64_t routing = Control::kRoutingStates;
     const uint64_t own = Flag::enabled | Flag::visible | Flag::checked;
     control.writeFlags(own, false);
     control.writeFlags((Flag::visible | state) & own, true);

@@ -17,6 +17,7 @@ enum : uint64_t {
     kPressed = Flag::enabled | Flag::hovered | Flag::captured,
     kDisabled = 0,
     kChecked = Flag::checked,
+    kKeyFocus = Flag::enabled | Flag::focused | Flag::focusCue,   // focused by the keyboard: the cue shows
 };
 void setState(Control& control, uint64_t state);
 

@@ -98,12 +98,14 @@ struct State {
     uint64_t flags = 0;
     int32_t parts = 0;   // scroll-bar part bits
 };
-const State kFour[] = {{L"up", kUp}, {L"hover", kHover}, {L"pressed", kPressed}, {L"disabled", kDisabled}};
-const State kEdit[] = {{L"up", kUp}, {L"hover", kHover}, {L"disabled", kDisabled}};
+const State kFour[] = {{L"up", kUp}, {L"hover", kHover}, {L"pressed", kPressed}, {L"disabled", kDisabled},
+                       {L"keyboard focus", kKeyFocus}};
+const State kEdit[] = {{L"up", kUp}, {L"hover", kHover}, {L"disabled", kDisabled}, {L"keyboard focus", kKeyFocus}};
 const State kEight[] = {{L"up", kUp},        {L"hover", kHover},
                         {L"pressed", kPressed}, {L"disabled", kDisabled},
                         {L"checked", kUp | kChecked}, {L"checked hover", kHover | kChecked},
-                        {L"checked pressed", kPressed | kChecked}, {L"checked disabled", kDisabled | kChecked}};
+                        {L"checked pressed", kPressed | kChecked}, {L"checked disabled", kDisabled | kChecked},
+                        {L"keyboard focus", kKeyFocus}, {L"checked focus", kKeyFocus | kChecked}};
 const State kOne[] = {{L"", kUp}};
 const State kScroll[] = {{L"up", kUp},
                          {L"arrow hover", kUp, ScrollBarParts::kUpArrowOver},

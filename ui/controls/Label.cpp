@@ -1,4 +1,4 @@
-// Label: measuring and painting one line of text.
+// Label: measuring and painting one line of text, and its focus cue.
 #include "Label.h"
 
 #include <SkinPainter.h>
@@ -44,4 +44,12 @@ void Label::paint(DeviceContext dc, const Rect& windowRect, const Rect&)
     const auto colour = uint32_t(intProperties.value(PropertyKey::color, kDefaultColour));
     // a font the skin lacks draws in the one the window selected
     drawTextInFont(dc, area, text->c_str(), skin::controlFont(*this), colour, format);
+    // A label the keyboard reached (a link) has no skin to show it: a thin frame in its own
+    // colour around it does.
+    if (hasFlags(Flag::focused | Flag::focusCue)) {
+        platform::PenHandle pen(CreatePen(PS_SOLID, 1, colour));
+        platform::SelectScope penScope(dc, pen.get());
+        platform::SelectScope brushScope(dc, GetStockObject(NULL_BRUSH));
+        RoundRect(dc, windowRect.left, windowRect.top, windowRect.right, windowRect.bottom, 4, 4);
+    }
 }

@@ -206,6 +206,14 @@ bool TextBox::deleteSelection()
     return deleteRange(start, end);
 }
 
+void TextBox::selectAll()
+{
+    anchor_ = 0;
+    caret_ = text_.length();
+    placeCaret();
+    repaint();
+}
+
 void TextBox::setText(std::wstring_view text)
 {
     const std::wstring_view kept = SingleLineText::fitting(text, kCapacity);

@@ -39,6 +39,8 @@ public:
     // text box has the focus), the box is repainted and ValueChange sent.
     void setText(std::wstring_view text);
     const std::wstring& text() const { return text_.chars(); }
+    // Selects the whole text, the caret at its end (what Ctrl+A does).
+    void selectAll();
 
     int32_t anchor() const { return anchor_; }
     int32_t caret() const { return caret_; }

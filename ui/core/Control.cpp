@@ -197,8 +197,8 @@ bool Control::writeFlags(uint64_t mask, bool on)
 
 void Control::setRoutingState(uint64_t state, bool on)
 {
-    assert((state & ~(Flag::focused | Flag::captured | Flag::hovered)) == 0 && "only routing states");
-    setFlag(state & (Flag::focused | Flag::captured | Flag::hovered), on);
+    assert((state & ~kRoutingStates) == 0 && "only routing states");
+    setFlag(state & kRoutingStates, on);
 }
 
 void Control::setEnabled(bool enabled)

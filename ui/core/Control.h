@@ -59,11 +59,13 @@ public:
     uint64_t flags() const { return flags_; }
     bool hasFlags(uint64_t mask) const { return (flags_ & mask) == mask; }
 
-    // Bits only the toolkit changes: the states the window keeps in step with its own records
-    // (focus, capture, hover), the mark of a script object, and the type marks that decide how
-    // the tree is walked and cast.
-    static constexpr uint64_t kManagedFlags =
-        Flag::focused | Flag::captured | Flag::hovered | Flag::scriptObject | Flag::container | Flag::tabItemMark;
+    // The states the window keeps in step with its own records: focus (and its visible cue),
+    // capture, hover and a press by the keyboard.
+    static constexpr uint64_t kRoutingStates =
+        Flag::focused | Flag::captured | Flag::hovered | Flag::focusCue | Flag::keyPressed;
+    // Bits only the toolkit changes: the routing states, the mark of a script object, and the type
+    // marks that decide how the tree is walked and cast.
+    static constexpr uint64_t kManagedFlags = kRoutingStates | Flag::scriptObject | Flag::container | Flag::tabItemMark;
     // Sets or clears bits of the flag word with no repaint and no event (a script's writeFlag).
     // False, changing nothing, when the mask holds a managed bit.
     bool writeFlags(uint64_t mask, bool on);

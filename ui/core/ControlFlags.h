@@ -22,6 +22,8 @@ constexpr uint64_t checked = 0x4000;
 constexpr uint64_t wheelAdjusts = 0x8000;
 constexpr uint64_t tabItemMark = 0x20000;
 constexpr uint64_t scriptObject = 0x40000;      // has a script object to unregister
+constexpr uint64_t focusCue = 0x80000;          // focused while the window shows focus cues (the keyboard was used)
+constexpr uint64_t keyPressed = 0x100000;       // held down by the Space key; styles draw it pressed
 } // namespace Flag
 
 // The available width or height where a panel places its children without limit.

@@ -1,7 +1,11 @@
-// Applying an element's attributes through the setter table and the three flag attributes.
+// Applying an element's attributes through the setter table, the three flag attributes and the keyboard ones.
 #include "Attributes.h"
 
+#include "IntSetter.h"
+#include "TextSetter.h"
+
 #include <Control.h>
+#include <KeyboardKeys.h>
 #include <Toolkit.h>
 #include <platform/Utf.h>
 
@@ -19,6 +23,20 @@ uint64_t flagOfAttribute(const std::wstring& name)
     if (name == L"transparent")
         return Flag::mouseTransparent;
     return 0;
+}
+
+// The keyboard attributes, which live outside the name table: true when `name` is one (applied).
+bool applyKeyboardAttribute(Object* object, Control* control, const std::wstring& name, const wchar_t* value)
+{
+    if (control && (name == L"tabIndex" || name == L"closeButton")) {
+        duiField::IntSetter(name == L"tabIndex" ? KeyboardKey::tabIndex : KeyboardKey::closeButton).apply(object, value);
+        return true;
+    }
+    if (!control && (name == L"focusSkin" || name == L"focusIcon")) {
+        duiField::TextSetter(name == L"focusSkin" ? KeyboardKey::focusSkin : KeyboardKey::focusIcon).apply(object, value);
+        return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -40,6 +58,8 @@ void applyAttributes(Object* object, const XmlNode* element)
                 continue;
             }
         }
+        if (applyKeyboardAttribute(object, control, name, value.c_str()))
+            continue;
         uint64_t flag = control ? flagOfAttribute(name) : 0;
         if (!flag)
             continue;

@@ -11,7 +11,8 @@ ControlState ControlState::of(const Control* control)
     const uint64_t flags = control->flags();
     state.enabled = (flags & Flag::enabled) != 0;
     state.focused = (flags & Flag::focused) != 0;
-    state.pressed = (flags & Flag::captured) != 0;
+    state.pressed = (flags & (Flag::captured | Flag::keyPressed)) != 0;
+    state.focusCue = state.focused && (flags & Flag::focusCue) != 0;
     state.hovered = (flags & Flag::hovered) != 0;
     state.checked = (flags & Flag::checked) != 0;
     return state;

@@ -12,7 +12,8 @@ class Control;
 struct ControlState {
     bool enabled = true;
     bool focused = false;
-    bool pressed = false;   // holds the mouse capture after a left press
+    bool pressed = false;   // holds the mouse capture after a left press, or held down by Space
+    bool focusCue = false;  // focused, in a window that shows focus cues (the keyboard was used)
     bool hovered = false;
     bool checked = false;   // a slider uses it for "the pointer is over the thumb"
 

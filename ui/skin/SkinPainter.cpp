@@ -6,6 +6,7 @@
 #include "TextDrawing.h"
 
 #include <Control.h>
+#include <KeyboardKeys.h>
 #include <Style.h>
 #include <StyleLookup.h>
 #include <Toolkit.h>
@@ -89,6 +90,12 @@ void drawSkin(DeviceContext dc, const SkinImage* image, const Rect& rect, const 
 void drawSkin(DeviceContext dc, const Object& style, PropertyKey imageKey, const Rect& rect, PropertyKey gridKey)
 {
     drawSkin(dc, imageOf(style, imageKey), rect, style.rectProperties.get(gridKey));
+}
+
+void drawFocusSkin(DeviceContext dc, const Object& style, const Control* control, const Rect& rect)
+{
+    if (ControlState::of(control).focusCue)
+        drawSkin(dc, style, KeyboardKey::focusSkin, rect);
 }
 
 void drawCaption(DeviceContext dc, const Object& style, const Control& control, const std::wstring& text, Rect rect,

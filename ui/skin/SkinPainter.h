@@ -44,6 +44,10 @@ void drawSkin(DeviceContext dc, const SkinImage* image, const Rect& rect, const 
 void drawSkin(DeviceContext dc, const Object& style, PropertyKey imageKey, const Rect& rect,
               PropertyKey gridKey = PropertyKey::scaleGrid);
 
+// The focus cue of buttons and text fields: the style's `focusSkin` over the rectangle, nine-sliced
+// with its `scaleGrid` when it has one, while the control shows the cue. Nothing otherwise.
+void drawFocusSkin(DeviceContext dc, const Object& style, const Control* control, const Rect& rect);
+
 // The caption step: `text` in the control's font and the style's `textColor` (`defaultColour`
 // without one), moved by (+1, +1) while the control is pressed when `downOffset` is exactly 1.
 void drawCaption(DeviceContext dc, const Object& style, const Control& control, const std::wstring& text, Rect rect,

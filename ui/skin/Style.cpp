@@ -7,4 +7,5 @@
 void Style::draw(DeviceContext dc, const Rect& rect, Control* control)
 {
     skin::drawSkin(dc, *this, ControlState::of(control).skinByState(), rect);
+    skin::drawFocusSkin(dc, *this, control, rect);
 }

@@ -10,6 +10,7 @@
 void Style_Button::draw(DeviceContext dc, const Rect& rect, Control* control)
 {
     skin::drawSkin(dc, *this, ControlState::of(control).skinByState(), rect);
+    skin::drawFocusSkin(dc, *this, control, rect);
     if (!control)
         return;
     if (const std::wstring* text = control->textProperties.get(PropertyKey::text))

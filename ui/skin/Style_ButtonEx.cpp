@@ -20,6 +20,7 @@ void Style_ButtonEx::draw(DeviceContext dc, const Rect& rect, Control* control)
         strip->draw(dc, rect.left, rect.top, rect.width(), rect.height(), 0,
                     ControlState::of(control).stripFrame() * frameHeight, strip->width, frameHeight);
     }
+    skin::drawFocusSkin(dc, *this, control, rect);
     if (!control)
         return;
     if (const std::wstring* text = control->textProperties.get(PropertyKey::text))

@@ -1,4 +1,5 @@
-// Style_CheckButton: the icon by the check-icon rule, vertically centred at the left, then the text.
+// Style_CheckButton: the icon by the check-icon rule, vertically centred at the left, its focus cue,
+// then the text.
 #include "Style_CheckButton.h"
 
 #include "ControlState.h"
@@ -7,15 +8,22 @@
 #include "TextDrawing.h"
 
 #include <Control.h>
+#include <KeyboardKeys.h>
 
 void Style_CheckButton::draw(DeviceContext dc, const Rect& rect, Control* control)
 {
     // Without an icon for the state the skin is incomplete; the text still shows, at the left.
-    const SkinImage* icon = skin::imageOf(*this, ControlState::of(control).checkIcon());
+    const ControlState state = ControlState::of(control);
+    const SkinImage* icon = skin::imageOf(*this, state.checkIcon());
     int32_t iconWidth = 0;
     if (icon) {
-        icon->drawAt(dc, rect.left + 2, (rect.top + rect.bottom - icon->height) / 2);
+        const int32_t x = rect.left + 2, y = (rect.top + rect.bottom - icon->height) / 2;
+        icon->drawAt(dc, x, y);
         iconWidth = icon->width;
+        // the focus cue is centred on the icon, a ring around the box
+        const SkinImage* cue = state.focusCue ? skin::imageOf(*this, KeyboardKey::focusIcon) : nullptr;
+        if (cue)
+            cue->drawAt(dc, x + (icon->width - cue->width) / 2, y + (icon->height - cue->height) / 2);
     }
     if (!control)
         return;

@@ -11,6 +11,7 @@
 void Style_ComboBox::draw(DeviceContext dc, const Rect& rect, Control* control)
 {
     skin::drawSkin(dc, *this, ControlState::of(control).skinByState(), rect);
+    skin::drawFocusSkin(dc, *this, control, rect);
     Rect textRect = rect;
     if (const SkinImage* button = skin::imageOf(*this, PropertyKey::dropBtn)) {
         button->drawAt(dc, rect.right - button->width, (rect.top + rect.bottom - button->height) / 2);

@@ -1,4 +1,4 @@
-// Style_Edit: the background skin by the edit-skin rule.
+// Style_Edit: the background skin by the edit-skin rule, and the focus cue over it.
 #include "Style_Edit.h"
 
 #include "ControlState.h"
@@ -6,5 +6,8 @@
 
 void Style_Edit::draw(DeviceContext dc, const Rect& rect, Control* control)
 {
-    skin::drawSkin(dc, *this, ControlState::of(control).editSkin(), rect);
+    const ControlState state = ControlState::of(control);
+    skin::drawSkin(dc, *this, state.editSkin(), rect);
+    if (state.enabled)
+        skin::drawFocusSkin(dc, *this, control, rect);
 }

@@ -9,6 +9,7 @@
 void Style_IconButton::draw(DeviceContext dc, const Rect& rect, Control* control)
 {
     skin::drawSkin(dc, *this, ControlState::of(control).skinByState(), rect);
+    skin::drawFocusSkin(dc, *this, control, rect);
     if (!control)
         return;
     skin::drawIconAndCaption(dc, *this, *control, rect, skin::imageOf(*control, PropertyKey::icon),

@@ -10,6 +10,7 @@ void Style_ToggleIconButton::draw(DeviceContext dc, const Rect& rect, Control* c
 {
     const ControlState state = ControlState::of(control);
     skin::drawSkin(dc, *this, state.toggleIconBackground(), rect);
+    skin::drawFocusSkin(dc, *this, control, rect);
     if (!control)
         return;
     const PropertyKey iconKey = state.checked ? PropertyKey::offIcon : PropertyKey::icon;

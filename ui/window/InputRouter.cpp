@@ -1,10 +1,19 @@
-// InputRouter: hit testing, hover chains, capture, focus, keys, the wheel, cursor queries and tooltips.
+// InputRouter: hit testing, hover chains, capture, focus, keys and keyboard navigation, the wheel,
+// cursor queries and tooltips.
 #include "InputRouter.h"
 
+#include "TabOrder.h"
 #include "WindowImpl.h"
 
+#include <Button.h>
 #include <ControlEvent.h>
+#include <KeyboardKeys.h>
+#include <LinkLabel.h>
 #include <PropertyKey.h>
+#include <TabControl.h>
+#include <TabItem.h>
+#include <TextBox.h>
+#include <Toolkit.h>
 
 #include <windowsx.h>
 
@@ -297,10 +306,20 @@ bool InputRouter::queryCursor()
 
 void InputRouter::key(UINT message, WPARAM wparam, LPARAM lparam)
 {
-    // Only the focused control hears keys; keys nobody handles end here.
+    // The character of a key the window took (Tab, Enter, Escape, Space) is nobody's text.
+    if (message == WM_CHAR) {
+        const WPARAM swallow = swallowChar_;
+        swallowChar_ = 0;
+        if (swallow && wparam == swallow)
+            return;
+    } else if (message == WM_KEYDOWN) {
+        swallowChar_ = 0;
+    }
+
+    // The focused control hears keys first in preview, so that a script can claim even Tab; then
+    // the window takes its own keys; the rest go to the control. Without a focused control only
+    // the window's keys do anything.
     Control* control = focusedControl_;
-    if (!control)
-        return;
     int32_t preview = EventCode::PrevKeyDown, proper = EventCode::KeyDown;
     if (message == WM_KEYUP) {
         preview = EventCode::PrevKeyUp;
@@ -310,11 +329,178 @@ void InputRouter::key(UINT message, WPARAM wparam, LPARAM lparam)
         proper = EventCode::KeyPress;
     }
     Held target(control);
-    bool handled = false;
-    if (!send(control, preview, Preview, wparam, lparam, &handled) || handled)
+    if (control) {
+        bool handled = false;
+        if (!send(control, preview, Preview, wparam, lparam, &handled) || handled)
+            return;
+        control = target.get(&window_);
+    }
+    if (message == WM_KEYDOWN && windowKeyDown(wparam, lparam))
         return;
-    if ((control = target.get(&window_)))
+    if (message == WM_KEYUP && windowKeyUp(wparam))
+        return;
+    if (control)
         send(control, proper, Bubbling, wparam, lparam);
+}
+
+bool InputRouter::windowKeyDown(WPARAM key, LPARAM lparam)
+{
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    const bool ctrlOrAlt = GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
+    const bool repeat = (lparam & (1 << 30)) != 0;
+    // focus handlers may destroy the window: nothing of it is touched once it is gone
+    std::shared_ptr<bool> alive = window_.alive();
+    Control* focused = focusedControl_;
+    switch (key) {
+    case VK_TAB: {
+        if (ctrlOrAlt)
+            return false;
+        swallowChar_ = L'\t';
+        showFocusCues();
+        Control* to = TabOrder::next(window_.root(), focused, shift);
+        if (!to || to == focused)
+            return true;
+        Held held(to);
+        setFocus(to);
+        // as in a dialog: a text box reached by Tab has its text selected, ready to be replaced
+        if (!*alive)
+            return true;
+        if (auto* box = dynamic_cast<TextBox*>(held.get(&window_)); box && box == focusedControl_)
+            box->selectAll();
+        return true;
+    }
+    case VK_ESCAPE: {
+        Control* close = closeButton();
+        if (!close)
+            return false;
+        swallowChar_ = 27;
+        if (!repeat)
+            activate(close);
+        return true;
+    }
+    case VK_RETURN:
+    case VK_SPACE: {
+        if (!focused || ctrlOrAlt || !usable(focused))
+            return false;
+        const bool button = dynamic_cast<Button*>(focused) != nullptr;
+        // Enter acts at once on buttons and links (and whatever markup made a stop, as a label a
+        // script reacts to); Space is a button's key and, as on the platform, presses on the way
+        // down and clicks on the way up.
+        if (key == VK_RETURN) {
+            const bool pressable = dynamic_cast<LinkLabel*>(focused) ||
+                                   (!TabOrder::isStopKind(focused) && focused->intProperties.has(KeyboardKey::tabIndex));
+            if (!button && !pressable)
+                return false;
+            swallowChar_ = L'\r';
+            if (!repeat)
+                activate(focused);
+            return true;
+        }
+        if (!button)
+            return false;
+        swallowChar_ = L' ';
+        if (focused->hasFlags(Flag::tabItemMark)) {
+            if (!repeat)
+                activate(focused);
+            return true;
+        }
+        if (keyPressed_ != focused) {
+            endKeyPress();
+            keyPressed_ = focused;
+            focused->setRoutingState(Flag::keyPressed, true);
+            focused->invalidate();
+        }
+        return true;
+    }
+    case VK_LEFT:
+    case VK_UP:
+    case VK_RIGHT:
+    case VK_DOWN: {
+        // arrows move within a radio group and choose as they go
+        Control* to = focused && !ctrlOrAlt ? TabOrder::nextInGroup(focused, key == VK_LEFT || key == VK_UP) : nullptr;
+        if (!to)
+            return false;
+        showFocusCues();
+        Held held(to);
+        setFocus(to);
+        if (!*alive)
+            return true;
+        if (Control* now = held.get(&window_); now && now == focusedControl_)
+            activate(now);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool InputRouter::windowKeyUp(WPARAM key)
+{
+    if (key != VK_SPACE || !keyPressed_)
+        return false;
+    Control* control = keyPressed_;
+    endKeyPress();
+    if (control == focusedControl_ && usable(control))
+        activate(control);
+    return true;
+}
+
+void InputRouter::activate(Control* control)
+{
+    if (control->hasFlags(Flag::tabItemMark)) {
+        if (auto* tabs = dynamic_cast<TabControl*>(control->parent()))
+            tabs->select(static_cast<TabItem*>(control));
+        return;
+    }
+    if (dynamic_cast<Button*>(control)) {
+        // posted, like the mouse's, so that scripts see the same Click at the same moment
+        ControlEvent click;
+        click.code = EventCode::Click;
+        click.direction = Direct;
+        postEvent(control, click);
+        return;
+    }
+    // a link (or a label a script listens to) reacts to a press: the press the mouse would give
+    // at its centre
+    Rect area;
+    if (!control->absoluteRect(area))
+        return;
+    const LPARAM centre = packPoint({(area.left + area.right) / 2, (area.top + area.bottom) / 2});
+    Held target(control);
+    bool handled = false;
+    if (!send(control, EventCode::PrevLButtonDown, Preview, MK_LBUTTON, centre, &handled) || handled)
+        return;
+    if (Control* still = target.get(&window_))
+        send(still, EventCode::LButtonDown, Bubbling, MK_LBUTTON, centre);
+}
+
+Control* InputRouter::closeButton() const
+{
+    Control* root = window_.root();
+    const int32_t* id = root ? root->intProperties.get(KeyboardKey::closeButton) : nullptr;
+    Control* control = id ? window_.findById(*id) : nullptr;
+    return control && usable(control) ? control : nullptr;
+}
+
+void InputRouter::showFocusCues()
+{
+    if (focusCues_)
+        return;
+    focusCues_ = true;
+    if (Control* control = focusedControl_) {
+        control->setRoutingState(Flag::focusCue, true);
+        control->invalidate();
+    }
+}
+
+void InputRouter::endKeyPress()
+{
+    Control* control = keyPressed_;
+    keyPressed_ = nullptr;
+    if (control && attachedHere(control)) {
+        control->setRoutingState(Flag::keyPressed, false);
+        control->invalidate();
+    }
 }
 
 void InputRouter::setFocus(Control* control)
@@ -325,6 +511,7 @@ void InputRouter::setFocus(Control* control)
         return;   // only a control of this window can hold its focus
     std::shared_ptr<bool> alive = window_.alive();
     Held target(control);
+    endKeyPress();
     if (focusToRestore_) {
         // a parked focus that is not given back loses its mark
         if (focusToRestore_ != control)
@@ -334,6 +521,10 @@ void InputRouter::setFocus(Control* control)
     if (Control* previous = focusedControl_) {
         focusedControl_ = nullptr;
         previous->setRoutingState(Flag::focused, false);
+        if (previous->hasFlags(Flag::focusCue)) {
+            previous->setRoutingState(Flag::focusCue, false);
+            previous->invalidate();
+        }
         if (!send(previous, EventCode::LostFocus, Direct, 0, 0))
             return;
     }
@@ -346,6 +537,10 @@ void InputRouter::setFocus(Control* control)
         if (!*alive || focusedControl_ != control)
             return;
     }
+    if (focusCues_) {
+        control->setRoutingState(Flag::focusCue, true);
+        control->invalidate();
+    }
     control->setRoutingState(Flag::focused, true);
     window_.controlChanged(control, ControlChange::focus);
     send(control, EventCode::GotFocus, Direct, 0, 0);
@@ -356,8 +551,13 @@ void InputRouter::focusLost()
     Control* control = focusedControl_;
     if (!control)
         return;
-    // parked with its mark until the window is activated again
+    // parked with its mark until the window is activated again; no cue meanwhile
+    endKeyPress();
     focusedControl_ = nullptr;
+    if (control->hasFlags(Flag::focusCue)) {
+        control->setRoutingState(Flag::focusCue, false);
+        control->invalidate();
+    }
     if (focusToRestore_ && focusToRestore_ != control)
         focusToRestore_->setRoutingState(Flag::focused, false);
     focusToRestore_ = control;
@@ -450,6 +650,8 @@ void InputRouter::forgetControl(Control* control)
         if (!*alive)
             return;
     }
+    if (keyPressed_ && within(keyPressed_))
+        endKeyPress();
     if (focusToRestore_ && within(focusToRestore_)) {
         focusToRestore_->setRoutingState(Flag::focused, false);
         focusToRestore_ = nullptr;

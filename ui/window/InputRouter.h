@@ -43,6 +43,9 @@ public:
     Control* captured() const { return capturedControl_; }
     Control* hovered() const { return hoveredControl_; }
     Control* focusToRestore() const { return focusToRestore_; }
+    // Whether the focused control shows its focus cue: off until the keyboard first moves the
+    // focus in this window, then on for good (mouse users see nothing of it).
+    bool focusCuesShown() const { return focusCues_; }
     // The hovered control followed by its ancestors up to the root.
     const std::vector<Control*>& hoverChain() const { return hoverChain_; }
 
@@ -64,6 +67,22 @@ private:
     // Asks for leave and hover reports; true when they will come.
     bool armTracking();
 
+    // --- the keys the window itself answers (after the preview, before the control's own) ---
+
+    // Tab and Shift+Tab, Escape, Space and Enter on a button, arrows in a radio group: true when
+    // the key was taken.
+    bool windowKeyDown(WPARAM key, LPARAM lparam);
+    // The release of a Space press: true when taken.
+    bool windowKeyUp(WPARAM key);
+    // What a click does, by keyboard: Click for a button (posted, as the mouse's), selection for
+    // a tab, a press for a link or a label that markup made a stop.
+    void activate(Control* control);
+    // The control Escape presses: the root's `closeButton` id, while usable.
+    Control* closeButton() const;
+    void showFocusCues();
+    // Ends a Space press without a click.
+    void endKeyPress();
+
     WindowImpl& window_;
     Control* capturedControl_ = nullptr;   // not owned
     Control* focusedControl_ = nullptr;    // not owned
@@ -71,4 +90,7 @@ private:
     Control* hoveredControl_ = nullptr;    // not owned
     std::vector<Control*> hoverChain_;     // not owned; no depth limit
     bool mouseTracking_ = false;
+    Control* keyPressed_ = nullptr;        // not owned; held down by Space, clicked on its release
+    bool focusCues_ = false;
+    WPARAM swallowChar_ = 0;               // the character of a key the window took
 };

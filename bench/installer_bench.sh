@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# The real installer over the benchmark's demo payload (about 100 MB), as a user runs it: licence
+# page, agreement ticked, quick install, timed from the click on install to the finish page on the
+# screen. Beside it, in the same run, `lzpack extract` of the very package the installer carries,
+# native and under Wine. Every installed and extracted tree is compared with the payload.
+#   bash bench/installer_bench.sh [ROUNDS]      (default 3; builds what it needs)
+#
+# Peak memory of the installer is the VmHWM of its Wine process, read from /proc at the finish page:
+# under Wine a Windows process is one Linux process, and Wine itself answers GetProcessMemoryInfo's
+# PeakWorkingSetSize from that same VmHWM, so this is the number a probe inside Wine would print.
+# It counts the whole process: the UI, the worker thread, decoders, Wine's own libraries and the
+# pages of the executable's resources that were touched (the package is read from the image).
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=$(realpath -m -- "${ORVO_BUILD_DIR:-$top/build/win}")
+rounds=${1:-3}
+bash "$top/tools/build.sh" --target bench_installer lzpack >/dev/null
+installer=$build/bench/installer/PeloraSetup.exe
+package=$build/bench/installer-resources/program.lz
+payload=$build/bench/installer-resources/payload
+native_lzpack=$build/native-tools/tools/lzpack/lzpack
+windows_lzpack=$build/tools/lzpack/lzpack.exe
+for f in "$installer" "$package" "$native_lzpack" "$windows_lzpack"; do
+    [ -e "$f" ] || { echo "missing $f after the build" >&2; exit 1; }
+done
+
+. "$top/tools/installer-drive.sh"
+trap drive_stop EXIT
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+drive_start "$build" bench-prefix
+work=$drive_work
+installed=$(winepath -u "$drive_install_dir")
+bytes=$(find "$payload" -type f -printf '%s\n' | awk '{s += $1} END {print s}')
+files=$(find "$payload" -type f | wc -l)
+image=$(stat -c %s "$package")
+ticks=$(getconf CLK_TCK)
+now() { date +%s.%N; }
+
+# One installation: seconds from the click to the finish page, peak working set (KiB), CPU seconds
+# of the installer process (every thread) over the same span.
+install_round() {
+    local round=$1
+    drive_reset
+    drive_launch "$installer"
+    drive_capture "$work/before.ppm"
+    drive_click 1001
+    drive_wait_change "$work/before.ppm"
+    local bar_rect point
+    bar_rect=$(drive_rect 3001)
+    point=$(drive_point 1003)
+    xdotool mousemove --sync $point
+    sleep 0.2
+    local started ended= seen= filled at cpu_before
+    cpu_before=$(awk '{print $14 + $15}' "/proc/$drive_pid/stat")
+    started=$(now)
+    xdotool click 1
+    # the first capture without the bar after one with it is the finish page; a capture takes a
+    # tenth of a second or so, which bounds the error of the end time
+    for _ in $(seq 3000); do
+        at=$(now)
+        drive_capture "$work/poll.ppm"
+        filled=$(python3 "$top/tools/screen_probe.py" bar "$work/poll.ppm" $bar_rect)
+        if [ "$filled" != none ]; then
+            seen=1
+        elif [ -n "$seen" ]; then
+            ended=$at
+            break
+        fi
+    done
+    [ -n "$ended" ] || drive_fail "round $round: the finish page did not come"
+    # the Linux process that `wine` became is the installer itself
+    local hwm cpu
+    hwm=$(awk '/^VmHWM:/ {print $2}' "/proc/$drive_pid/status")
+    cpu=$(awk -v t="$ticks" -v b="$cpu_before" '{printf "%.1f", ($14 + $15 - b) / t}' "/proc/$drive_pid/stat")
+    grep -q PeloraSetup "/proc/$drive_pid/cmdline" || drive_fail "process $drive_pid is not the installer"
+    kill "$drive_pid"
+    wait_until 10 eval '! kill -0 "$drive_pid" 2>/dev/null' || kill -9 "$drive_pid" 2>/dev/null || true
+    wait "$drive_pid" 2>/dev/null || true
+    drive_pid=
+    diff -r -q "$payload" "$installed" >/dev/null || drive_fail "round $round: the installed files differ from the payload"
+    echo "$(awk -v a="$started" -v b="$ended" 'BEGIN {printf "%.2f", b - a}') $hwm $cpu" >"$work/installer-$round"
+}
+
+# lzpack extract of the package, timed by /usr/bin/time: seconds, peak RSS (KiB), CPU seconds.
+extract_round() {
+    local round=$1 out=$work/out
+    rm -rf "$out"
+    sync
+    /usr/bin/time -f "%e %M %U %S" -o "$work/t" "$native_lzpack" extract "$package" "$out" >/dev/null
+    awk '{printf "%s %s %.1f\n", $1, $2, $3 + $4}' "$work/t" >"$work/native-$round"
+    diff -r -q "$payload" "$out" >/dev/null || drive_fail "lzpack extract (native) differs from the payload"
+    rm -rf "$out"
+    sync
+    /usr/bin/time -f "%e %M %U %S" -o "$work/t" wine "$windows_lzpack" extract "$(winepath -w "$package")" \
+        "$(winepath -w "$out")" >/dev/null 2>&1
+    awk '{printf "%s %s %.1f\n", $1, $2, $3 + $4}' "$work/t" >"$work/windows-$round"
+    diff -r -q "$payload" "$out" >/dev/null || drive_fail "lzpack extract (Wine) differs from the payload"
+    rm -rf "$out"
+}
+
+for round in $(seq "$rounds"); do
+    echo "round $round of $rounds ..." >&2
+    install_round "$round"
+    extract_round "$round"
+done
+
+median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
+column() { for f in "$work/$1"-*; do cut -d' ' -f"$2" "$f"; done; }
+row() {   # row LABEL PREFIX NOTE
+    local seconds peak cpu
+    seconds=$(column "$2" 1 | median)
+    cpu=$(column "$2" 3 | median)
+    peak=$(column "$2" 2 | sort -n | tail -1)
+    printf '%-52s %8.2f %8.1f %8s %10s   %s\n' "$1" "$seconds" "$(awk -v b="$bytes" -v s="$seconds" 'BEGIN {print b / 1e6 / s}')" \
+        "$cpu" "$((peak / 1024)) MiB" "$3"
+}
+echo "payload: $files files, $((bytes / 1000000)) MB; package $((image / 1000000)) MB; $(nproc) cores;" \
+     "medians of $rounds rounds (peak: the highest); load average before $load_before, after $(cut -d' ' -f1-3 /proc/loadavg)"
+printf '%-52s %8s %8s %8s %10s\n' "" "seconds" "MB/s" "CPU s" "peak"
+row "PeloraSetup.exe, click on install to finish page" installer "peak working set (VmHWM)"
+row "lzpack extract, native" native "peak RSS"
+row "lzpack extract, Windows build (Wine)" windows "peak RSS, Wine start included"
+echo "each round (installer): $(for f in "$work"/installer-*; do cut -d' ' -f1 "$f"; done | tr '\n' ' ')s"
