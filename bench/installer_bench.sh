@@ -5,9 +5,14 @@
 # native and under Wine. Every installed and extracted tree is compared with the payload.
 #   bash bench/installer_bench.sh [ROUNDS]      (default 3; builds what it needs)
 #
+# The finish page is seen by one watcher process reading the close button's pixels from the X server
+# every 10 ms (tools/screen_probe.py watch): polling with a capture and a probe per look took most of
+# a core away from the installer on a two-core machine and doubled the time measured.
+#
 # Peak memory of the installer is the VmHWM of its Wine process, read from /proc at the finish page:
-# under Wine a Windows process is one Linux process, and Wine itself answers GetProcessMemoryInfo's
-# PeakWorkingSetSize from that same VmHWM, so this is the number a probe inside Wine would print.
+# under Wine a Windows process is one Linux process (the pid `wine` was started as), and Wine answers
+# GetProcessMemoryInfo's PeakWorkingSetSize from that same VmHWM (a probe calling it inside Wine
+# printed exactly the VmHWM of its pid), so this is the number a probe inside Wine would print.
 # It counts the whole process: the UI, the worker thread, decoders, Wine's own libraries and the
 # pages of the executable's resources that were touched (the package is read from the image).
 set -euo pipefail
@@ -45,29 +50,25 @@ install_round() {
     drive_capture "$work/before.ppm"
     drive_click 1001
     drive_wait_change "$work/before.ppm"
-    local bar_rect point
-    bar_rect=$(drive_rect 3001)
+    # The script hides the close button from the click on install and shows it again with the
+    # finish page: a watcher reading that rectangle straight from the X server every 10 ms sees it
+    # go (the progress page) and come back (the finish page), and says when.
+    local point rx ry rw rh
+    read -r rx ry rw rh <<<"$(drive_rect 5000)"
     point=$(drive_point 1003)
     xdotool mousemove --sync $point
-    sleep 0.2
-    local started ended= seen= filled at cpu_before
+    drive_settle || drive_fail "round $round: the licence page does not settle"
+    rm -f "$work/ready"
+    python3 "$top/tools/screen_probe.py" watch $((win_x + rx)) $((win_y + ry)) "$rw" "$rh" "$work/ready" 300 \
+        >"$work/times" &
+    local watcher=$!
+    wait_until 10 test -e "$work/ready" || drive_fail "round $round: the watcher did not start"
+    local started ended progress cpu_before
     cpu_before=$(awk '{print $14 + $15}' "/proc/$drive_pid/stat")
     started=$(now)
     xdotool click 1
-    # the first capture without the bar after one with it is the finish page; a capture takes a
-    # tenth of a second or so, which bounds the error of the end time
-    for _ in $(seq 3000); do
-        at=$(now)
-        drive_capture "$work/poll.ppm"
-        filled=$(python3 "$top/tools/screen_probe.py" bar "$work/poll.ppm" $bar_rect)
-        if [ "$filled" != none ]; then
-            seen=1
-        elif [ -n "$seen" ]; then
-            ended=$at
-            break
-        fi
-    done
-    [ -n "$ended" ] || drive_fail "round $round: the finish page did not come"
+    wait "$watcher" || drive_fail "round $round: the finish page did not come"
+    read -r progress ended <"$work/times"
     # the Linux process that `wine` became is the installer itself
     local hwm cpu
     hwm=$(awk '/^VmHWM:/ {print $2}' "/proc/$drive_pid/status")
@@ -78,7 +79,8 @@ install_round() {
     wait "$drive_pid" 2>/dev/null || true
     drive_pid=
     diff -r -q "$payload" "$installed" >/dev/null || drive_fail "round $round: the installed files differ from the payload"
-    echo "$(awk -v a="$started" -v b="$ended" 'BEGIN {printf "%.2f", b - a}') $hwm $cpu" >"$work/installer-$round"
+    echo "$(awk -v a="$started" -v b="$ended" 'BEGIN {printf "%.2f", b - a}') $hwm $cpu" \
+         "$(awk -v a="$started" -v b="$progress" 'BEGIN {printf "%.2f", b - a}')" >"$work/installer-$round"
 }
 
 # lzpack extract of the package, timed by /usr/bin/time: seconds, peak RSS (KiB), CPU seconds.
@@ -120,4 +122,5 @@ printf '%-52s %8s %8s %8s %10s\n' "" "seconds" "MB/s" "CPU s" "peak"
 row "PeloraSetup.exe, click on install to finish page" installer "peak working set (VmHWM)"
 row "lzpack extract, native" native "peak RSS"
 row "lzpack extract, Windows build (Wine)" windows "peak RSS, Wine start included"
-echo "each round (installer): $(for f in "$work"/installer-*; do cut -d' ' -f1 "$f"; done | tr '\n' ' ')s"
+echo "each round (installer): $(for f in "$work"/installer-*; do cut -d' ' -f1 "$f"; done | tr '\n' ' ')s;" \
+     "progress page shown $(for f in "$work"/installer-*; do cut -d' ' -f4 "$f"; done | tr '\n' ' ')s after the click"

@@ -6,11 +6,27 @@ installer that must know what the window shows before they act or take a picture
         How far the progress bar in that rectangle is filled, as a percentage, or "none" when the
         rectangle does not hold a bar (another page is showing).
 
-A bar is told by its middle row: every pixel there is close to one of two colours, the fill from
-the left end and the track up to the right end, with one change from the first to the second. The
-colours are read from the row itself, so a new skin or a new layout needs no change here.
+A bar is told by its middle row: from the left end a run of the fill (smooth, a gradient allowed,
+far from the track's colour), then the track's colour up to the right end. The colours are read
+from the row itself, so a new skin or a new layout needs no change here. An empty or a full bar
+reads as "none": it cannot be told from a flat panel, and it is no middle state either.
+
+    screen_probe.py same PPM_A PPM_B X Y WIDTH HEIGHT
+        Exit status 0 when the rectangle holds the same pixels in both captures.
+
+    screen_probe.py watch X Y WIDTH HEIGHT READY_FILE [SECONDS]
+        Watches a rectangle of the screen ($DISPLAY, root coordinates) every few milliseconds: takes
+        what it holds now, creates READY_FILE, waits until the rectangle changes and settles, then
+        until it changes again, and prints the two times of change (seconds since the epoch). Exit
+        status 1 when SECONDS (600 by default) pass first. This is the timer of the benchmark: one
+        process reading a few hundred pixels straight from the X server costs the machine next to
+        nothing, where a capture and a probe started for every look would take CPU from the
+        installer being timed and see the change a good half second late.
 """
+import ctypes
+import ctypes.util
 import sys
+import time
 
 
 def read_ppm(path):
@@ -45,29 +61,100 @@ def bar(path, x, y, width, height):
     # the rounded ends of the skin images are left out
     inner = range(x + 4, x + width - 4)
     colours = [tuple(pixels[(row * image_width + i) * 3:(row * image_width + i) * 3 + 3]) for i in inner]
-    fill, track = colours[0], colours[-1]
-    tolerance = 24
-    if distance(fill, track) <= 3 * tolerance:
+    track = colours[-1]
+    tolerance, step = 24, 12
+    # the fill: from the left end, far from the track's colour, changing smoothly (the fill image
+    # may be a gradient, stretched with the bar)
+    filled = 0
+    while (filled < len(colours) and distance(colours[filled], track) > 3 * tolerance
+           and (filled == 0 or distance(colours[filled], colours[filled - 1]) <= step)):
+        filled += 1
+    if filled == 0:
         # an empty or a full bar looks like any flat panel: not enough to tell, not a middle state
         return "none"
-    filled, changed = 0, False
-    for colour in colours:
-        near_fill, near_track = distance(colour, fill) <= tolerance, distance(colour, track) <= tolerance
-        if near_fill and not changed:
-            filled += 1
-        elif near_track:
-            changed = True
-        elif not (near_fill or near_track) and not changed:
-            # the one blended column where the fill ends
-            changed = True
-        else:
-            return "none"
+    # a few blended columns where the fill ends, then the track to the right end
+    rest = colours[filled:]
+    blended = 0
+    while blended < min(3, len(rest)) and distance(rest[blended], track) > tolerance:
+        blended += 1
+    if any(distance(colour, track) > tolerance for colour in rest[blended:]):
+        return "none"
     return str(round(filled * 100 / len(colours)))
+
+
+def region(path, x, y, width, height):
+    image_width, image_height, pixels = read_ppm(path)
+    if x < 0 or y < 0 or x + width > image_width or y + height > image_height:
+        sys.exit(f"{path}: the rectangle {x},{y} {width}x{height} is outside the picture")
+    return [pixels[((y + row) * image_width + x) * 3:((y + row) * image_width + x + width) * 3] for row in range(height)]
+
+
+class XImage(ctypes.Structure):
+    # the leading fields of Xlib's XImage, as far as they are read here
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                ("format", ctypes.c_int), ("data", ctypes.POINTER(ctypes.c_char)),
+                ("byte_order", ctypes.c_int), ("bitmap_unit", ctypes.c_int),
+                ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int),
+                ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int)]
+
+
+def watch(x, y, width, height, ready, seconds=600.0):
+    xlib = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+    xlib.XOpenDisplay.restype = ctypes.c_void_p
+    xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    xlib.XDefaultRootWindow.restype = ctypes.c_ulong
+    xlib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    xlib.XGetImage.restype = ctypes.POINTER(XImage)
+    xlib.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                               ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+    xlib.XDestroyImage.argtypes = [ctypes.POINTER(XImage)]
+    display = xlib.XOpenDisplay(None)
+    if not display:
+        sys.exit("watch: cannot open the display")
+    root = xlib.XDefaultRootWindow(display)
+    z_pixmap, all_planes = 2, 0xFFFFFFFF
+
+    def look():
+        image = xlib.XGetImage(display, root, x, y, width, height, all_planes, z_pixmap)
+        if not image:
+            sys.exit("watch: the rectangle is not on the screen")
+        pixels = ctypes.string_at(image.contents.data, image.contents.bytes_per_line * height)
+        xlib.XDestroyImage(image)
+        return pixels
+
+    deadline = time.monotonic() + seconds
+    first = now = look()
+    open(ready, "w").close()
+    changed = None
+    while time.monotonic() < deadline:
+        time.sleep(0.01)
+        now = look()
+        if now != first:
+            changed = time.time()
+            break
+    # settled: the same pixels over a tenth of a second
+    settled, same_since = now, time.monotonic()
+    while changed and time.monotonic() < deadline and time.monotonic() - same_since < 0.1:
+        time.sleep(0.01)
+        now = look()
+        if now != settled:
+            settled, same_since = now, time.monotonic()
+    while changed and time.monotonic() < deadline:
+        time.sleep(0.01)
+        if look() != settled:
+            print(f"{changed:.3f} {time.time():.3f}")
+            return 0
+    return 1
 
 
 def main():
     if len(sys.argv) == 7 and sys.argv[1] == "bar":
         print(bar(sys.argv[2], *map(int, sys.argv[3:7])))
+    elif len(sys.argv) == 8 and sys.argv[1] == "same":
+        rect = list(map(int, sys.argv[4:8]))
+        sys.exit(0 if region(sys.argv[2], *rect) == region(sys.argv[3], *rect) else 1)
+    elif len(sys.argv) in (7, 8) and sys.argv[1] == "watch":
+        sys.exit(watch(*map(int, sys.argv[2:6]), sys.argv[6], *map(float, sys.argv[7:8])))
     else:
         sys.exit(__doc__)
 

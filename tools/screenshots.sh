@@ -19,46 +19,69 @@ drive_reset
 mkdir -p "$out"
 work=$drive_work
 
-drive_launch "$installer"
+# to the folder page of a fresh installer, the agreement ticked
+to_folder_page() {
+    drive_launch "$installer"
+    drive_capture "$work/before.ppm"
+    drive_click 1001
+    drive_wait_change "$work/before.ppm"
+    drive_pointer_away
+    drive_capture "$work/licence.ppm"
+    drive_click 1004
+    drive_wait_change "$work/licence.ppm"
+    drive_pointer_away
+    drive_capture "$work/folder.ppm"
+}
 
-# licence page, the agreement ticked (the install buttons enabled)
-drive_capture "$work/before.ppm"
-drive_click 1001
-drive_wait_change "$work/before.ppm"
-drive_pointer_away
-drive_capture "$work/licence.ppm"
+# Installs and keeps the first capture with the bar between a quarter and three quarters in
+# progress.ppm; fails when the bar was seen beyond that first.
+catch_progress() {
+    drive_click 2004
+    xdotool mousemove --sync 1 1
+    local bar_rect
+    bar_rect=$(drive_rect 3001)
+    local seen=
+    filled=none
+    for _ in $(seq 600); do
+        drive_capture "$work/progress.ppm"
+        filled=$(python3 "$top/tools/screen_probe.py" bar "$work/progress.ppm" $bar_rect)
+        if [ "$filled" != none ]; then
+            seen=1
+            [ "$filled" -lt 25 ] || break
+        elif [ -n "$seen" ]; then
+            break   # a full bar or the finish page: it went past between two captures
+        fi
+    done
+    [ "$filled" != none ] && [ "$filled" -ge 25 ] && [ "$filled" -le 75 ]
+}
+
+# finish page: the script hides the close button while it installs and shows it again with the
+# finish page, so the button's place changing from the progress page is the sign
+finished() {
+    drive_capture "$work/now.ppm" &&
+        ! python3 "$top/tools/screen_probe.py" same "$work/progress.ppm" "$work/now.ppm" $(drive_rect 5000)
+}
+
+to_folder_page
+# licence page with the agreement ticked (the install buttons enabled), folder page as custom
+# install shows it
 drive_frame "$work/licence.ppm" "$out/page-licence.png"
-
-# folder page, as custom install shows it
-drive_click 1004
-drive_wait_change "$work/licence.ppm"
-drive_pointer_away
-drive_capture "$work/folder.ppm"
 drive_frame "$work/folder.ppm" "$out/page-folder.png"
 
-# progress page: the first capture with the bar between a quarter and three quarters
-drive_click 2004
-xdotool mousemove --sync 1 1
-caught= seen= filled=none
-for _ in $(seq 600); do
-    drive_capture "$work/progress.ppm"
-    filled=$(drive_bar 3001 "$work/progress.ppm")
-    if [ "$filled" != none ]; then
-        seen=1
-        if [ "$filled" -ge 25 ] && [ "$filled" -le 75 ]; then
-            caught=$filled
-            break
-        fi
-        [ "$filled" -lt 25 ] || break
-    elif [ -n "$seen" ]; then
-        break   # the bar is gone: the installation ended between two captures
-    fi
+# A busy machine may let the bar pass the middle between two captures: then once more from the
+# start, in a clean prefix.
+for attempt in 1 2 3; do
+    catch_progress && break
+    echo "attempt $attempt: the progress page was not caught between 25% and 75% (seen: $filled)" >&2
+    [ "$attempt" -lt 3 ] || drive_fail "the progress page was not caught"
+    kill "$drive_pid" 2>/dev/null || true
+    wait "$drive_pid" 2>/dev/null || true
+    drive_reset
+    to_folder_page
 done
-[ -n "$caught" ] || drive_fail "the progress page was not caught between 25% and 75% (last: $filled)"
+caught=$filled
 drive_frame "$work/progress.ppm" "$out/page-progress.png"
 
-# finish page: the bar gone and the window still
-finished() { drive_capture "$work/now.ppm" && [ "$(drive_bar 3001 "$work/now.ppm")" = none ]; }
 wait_until 120 finished || drive_fail "the installation did not finish"
 drive_settle || drive_fail "the finish page does not settle"
 drive_capture "$work/finish.ppm"
