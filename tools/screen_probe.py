@@ -22,6 +22,12 @@ reads as "none": it cannot be told from a flat panel, and it is no middle state 
         process reading a few hundred pixels straight from the X server costs the machine next to
         nothing, where a capture and a probe started for every look would take CPU from the
         installer being timed and see the change a good half second late.
+
+    screen_probe.py sample READY_FILE SECONDS X1 Y1 [X2 Y2 ...]
+        Reads the pixels at those points of the screen ($DISPLAY, root coordinates) every couple of
+        milliseconds for SECONDS, after creating READY_FILE, and prints every new combination seen
+        as one line of RRGGBB values. For catching an animation of a tenth of a second in a few
+        pixels, which a burst of full captures misses on a busy machine.
 """
 import ctypes
 import ctypes.util
@@ -98,7 +104,8 @@ class XImage(ctypes.Structure):
                 ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int)]
 
 
-def watch(x, y, width, height, ready, seconds=600.0):
+def screen_reader():
+    """A function (x, y, width, height) -> the raw pixels of that rectangle of the root window."""
     xlib = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
     xlib.XOpenDisplay.restype = ctypes.c_void_p
     xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
@@ -110,17 +117,26 @@ def watch(x, y, width, height, ready, seconds=600.0):
     xlib.XDestroyImage.argtypes = [ctypes.POINTER(XImage)]
     display = xlib.XOpenDisplay(None)
     if not display:
-        sys.exit("watch: cannot open the display")
+        sys.exit("cannot open the display")
     root = xlib.XDefaultRootWindow(display)
     z_pixmap, all_planes = 2, 0xFFFFFFFF
 
-    def look():
+    def grab(x, y, width, height):
         image = xlib.XGetImage(display, root, x, y, width, height, all_planes, z_pixmap)
         if not image:
-            sys.exit("watch: the rectangle is not on the screen")
+            sys.exit(f"the rectangle {x},{y} {width}x{height} is not on the screen")
         pixels = ctypes.string_at(image.contents.data, image.contents.bytes_per_line * height)
         xlib.XDestroyImage(image)
         return pixels
+
+    return grab
+
+
+def watch(x, y, width, height, ready, seconds=600.0):
+    grab = screen_reader()
+
+    def look():
+        return grab(x, y, width, height)
 
     deadline = time.monotonic() + seconds
     first = now = look()
@@ -147,6 +163,21 @@ def watch(x, y, width, height, ready, seconds=600.0):
     return 1
 
 
+def sample(ready, seconds, points):
+    grab = screen_reader()
+    seen = set()
+    open(ready, "w").close()
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        # a 32-bit visual keeps each pixel as B, G, R, unused
+        now = " ".join(grab(x, y, 1, 1)[2::-1].hex() for x, y in points)
+        if now not in seen:
+            seen.add(now)
+            print(now, flush=True)
+        time.sleep(0.002)
+    return 0
+
+
 def main():
     if len(sys.argv) == 7 and sys.argv[1] == "bar":
         print(bar(sys.argv[2], *map(int, sys.argv[3:7])))
@@ -155,6 +186,9 @@ def main():
         sys.exit(0 if region(sys.argv[2], *rect) == region(sys.argv[3], *rect) else 1)
     elif len(sys.argv) in (7, 8) and sys.argv[1] == "watch":
         sys.exit(watch(*map(int, sys.argv[2:6]), sys.argv[6], *map(float, sys.argv[7:8])))
+    elif len(sys.argv) >= 6 and len(sys.argv) % 2 == 0 and sys.argv[1] == "sample":
+        coords = list(map(int, sys.argv[4:]))
+        sys.exit(sample(sys.argv[2], float(sys.argv[3]), list(zip(coords[::2], coords[1::2]))))
     else:
         sys.exit(__doc__)
 
