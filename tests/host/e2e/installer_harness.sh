@@ -1,0 +1,191 @@
+# The driver library of the installer's end-to-end scenarios: the real PeloraSetup.exe in the test
+# prefix, real X input, real message boxes. It builds on tools/installer-drive.sh (window, controls
+# by id through markup_point.py, captures, waits) and adds what the tests check.
+# Arguments of a scenario: BUILD SETUP_EXE ANSWER_BOX HOLD_FILE
+#
+#   inst_begin                    display, prefix and wineserver (the caller's when it has them)
+#   inst_clean                    removes everything an installation leaves in the prefix
+#   inst_start                    starts the installer and waits until its window has painted
+#   inst_type ID TEXT             replaces the text of text box ID by typing TEXT
+#   inst_box TITLE BUTTON [TEXT]  answers the message box TITLE with BUTTON; checks its text
+#   inst_no_box TITLE             fails if a box TITLE shows up within a second
+#   inst_inert ID                 clicks control ID and fails if the window changes
+#   inst_id_changes ID PPM_A PPM_B   whether control ID looks different in two captures
+#   inst_wait_finish              waits for the finish page (the progress bar gone)
+#   inst_wait_exit                waits until the installer has ended
+#   inst_expect_payload FOLDER    every payload file in FOLDER (a Windows path) with the same bytes
+#   inst_reg KEY FILE             the key as a UTF-8 .reg text, for grep -xF
+#   inst_hold PATH / inst_release   a helper process keeps PATH open without sharing / lets go
+#   check COND MESSAGE            fails with MESSAGE unless COND (a command) succeeds
+
+inst_build=$1 inst_setup=$2 inst_answer=$3 inst_holder=$4
+inst_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)
+. "$inst_top/tools/installer-drive.sh"
+inst_payload=$inst_build/payload
+inst_hold_pid=
+inst_own_display=
+
+inst_end() {
+    [ -n "${drive_work:-}" ] && touch "$drive_work/release"
+    for pid in ${drive_pid:-} $inst_hold_pid; do
+        kill -0 "$pid" 2>/dev/null && kill "$pid" 2>/dev/null
+    done
+    # an application the installer launched is ours to stop
+    pkill -f 'NubeloUI\.exe' 2>/dev/null
+    [ -n "$inst_own_display" ] && wine_stop
+    wait 2>/dev/null
+    rm -rf "${drive_work:-/nonexistent}"
+}
+
+inst_begin() {
+    drive_build=$inst_build
+    drive_work=$(mktemp -d /tmp/orvo-e2e.XXXXXX)
+    drive_pid=
+    trap inst_end EXIT
+    [ -n "${WINEPREFIX:-}" ] || wine_env "$inst_build"
+    export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+    if [ -z "${DISPLAY:-}" ]; then
+        # run by hand without a display: a private one, and a wineserver that ends with it
+        display_start || drive_fail "no X display"
+        inst_own_display=1
+        wine_prefix_init || drive_fail "no Wine prefix"
+        wineserver_start
+    fi
+}
+
+winpath() { winepath -w "$1" 2>/dev/null; }
+unixpath() { winepath -u "$1" 2>/dev/null; }
+
+check() {
+    local message=${*: -1}
+    "${@:1:$#-1}" || drive_fail "FAIL: $message"
+}
+
+# Every trace of an installation: registry keys and values, the shortcut, the test folders, a
+# running application. Folders are the Windows paths given.
+inst_clean() {
+    local key
+    for key in 'HKCU\Software\OrvoNubelo' 'HKCR\orvolive' \
+        'HKLM\SOFTWARE\Microsoft\Internet Explorer\Low Rights\ElevationPolicy\{CACBA33C-A5E5-43CD-9287-8C075425FC26}' \
+        'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\OrvoNubelo' \
+        'HKCR\CLSID\{6B1C3D7E-2F4A-4B8E-9C21-5D7E8F903A11}' 'HKCR\CLSID\{0E9F4C2B-7A61-4D35-8B0C-3F2A9E6D1B47}'; do
+        wine reg delete "$key" /f </dev/null >/dev/null 2>&1
+    done
+    wine reg delete 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' /v 'OrvoNubelo Daemon' /f >/dev/null 2>&1
+    pkill -f 'NubeloUI\.exe' 2>/dev/null
+    rm -f "$(unixpath 'C:\users\Public\Desktop')/OrvoPelora.lnk"
+    rm -rf "$(unixpath "$drive_install_dir")"
+    local folder
+    for folder in "$@"; do
+        rm -rf "$(unixpath "$folder")"
+    done
+    return 0
+}
+
+inst_start() {
+    drive_launch "$inst_setup"
+    drive_capture "$drive_work/start.ppm"
+}
+
+inst_type() {
+    drive_click "$1"
+    xdotool key ctrl+a BackSpace
+    [ -z "$2" ] || xdotool type --delay 15 -- "$2"
+}
+
+# inst_box TITLE BUTTON [EXPECTED_TEXT]: BUTTON as a dialog id (1 OK, 2 Cancel, 4 Retry, 6 Yes, 7 No).
+inst_box() {
+    local text=$drive_work/box.txt
+    rm -f "$text"
+    wine "$inst_answer" "$1" "$2" "$(winpath "$text")" 20000 </dev/null >/dev/null 2>&1 ||
+        drive_fail "FAIL: no \"$1\" box"
+    if [ $# -ge 3 ]; then
+        local seen
+        seen=$(cat "$text" 2>/dev/null)
+        [ "$seen" = "$3" ] || drive_fail "FAIL: the \"$1\" box says \"$seen\", expected \"$3\""
+    fi
+    return 0
+}
+
+inst_no_box() {
+    if wine "$inst_answer" "$1" 2 "" 1000 </dev/null >/dev/null 2>&1; then
+        drive_fail "FAIL: an unexpected \"$1\" box"
+    fi
+}
+
+# crop ID PPM OUT: the rectangle of control ID out of a window capture
+inst_crop() {
+    local x y w h
+    read -r x y w h <<<"$(drive_rect "$1")"
+    convert "$2" -crop "${w}x${h}+${x}+${y}" +repage "ppm:$3"
+}
+
+inst_id_changes() {
+    inst_crop "$1" "$2" "$drive_work/crop-a.ppm" && inst_crop "$1" "$3" "$drive_work/crop-b.ppm" &&
+        ! cmp -s "$drive_work/crop-a.ppm" "$drive_work/crop-b.ppm"
+}
+
+# A click on a disabled or hidden control changes nothing on the window.
+inst_inert() {
+    xdotool mousemove --sync $(drive_point "$1")
+    drive_settle || drive_fail "the window does not settle"
+    drive_capture "$drive_work/inert-a.ppm"
+    xdotool click 1
+    sleep 0.5
+    drive_settle || drive_fail "the window does not settle"
+    drive_capture "$drive_work/inert-b.ppm"
+    cmp -s "$drive_work/inert-a.ppm" "$drive_work/inert-b.ppm" || drive_fail "FAIL: a click on $1 changed the window"
+}
+
+inst_wait_finish() {
+    finish_shown() {
+        kill -0 "$drive_pid" 2>/dev/null || drive_fail "FAIL: the installer ended before its finish page"
+        drive_capture "$drive_work/now.ppm" && [ "$(drive_bar 3001 "$drive_work/now.ppm")" = none ]
+    }
+    wait_until 90 finish_shown || drive_fail "FAIL: no finish page"
+    drive_settle || drive_fail "the finish page does not settle"
+}
+
+inst_wait_exit() {
+    ended() { ! kill -0 "$drive_pid" 2>/dev/null; }
+    wait_until "${1:-20}" ended || drive_fail "FAIL: the installer did not end"
+    wait "$drive_pid" 2>/dev/null
+    drive_pid=
+}
+
+inst_expect_payload() {
+    local folder
+    folder=$(unixpath "$1")
+    local count
+    count=$(cd "$inst_payload" && find . -type f | wc -l)
+    [ "$count" -eq 217 ] || drive_fail "the payload folder has $count files"
+    diff -rq "$inst_payload" "$folder" | grep -v "^Only in $folder" &&
+        drive_fail "FAIL: the files in $1 differ from the payload"
+    return 0
+}
+
+# inst_reg KEY FILE: the key's values as UTF-8 lines ("name"="data", @="default", dword:...).
+inst_reg() {
+    local utf16=$drive_work/export.reg
+    rm -f "$utf16"
+    wine reg export "$1" "$(winpath "$utf16")" /y </dev/null >/dev/null 2>&1 || { : >"$2"; return 0; }
+    iconv -f UTF-16 -t UTF-8 "$utf16" | tr -d '\r' >"$2"
+}
+
+# reg_has FILE LINE
+reg_has() { grep -qxF -- "$2" "$1"; }
+
+inst_hold() {
+    rm -f "$drive_work/held" "$drive_work/release"
+    mkdir -p "$(dirname "$(unixpath "$1")")"
+    wine "$inst_holder" "$1" "$(winpath "$drive_work/held")" "$(winpath "$drive_work/release")" >/dev/null 2>&1 &
+    inst_hold_pid=$!
+    held() { [ -e "$drive_work/held" ]; }
+    wait_until 20 held || drive_fail "the helper could not hold $1"
+}
+
+inst_release() {
+    touch "$drive_work/release"
+    wait "$inst_hold_pid" 2>/dev/null
+    inst_hold_pid=
+}
