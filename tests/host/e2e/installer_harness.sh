@@ -127,7 +127,7 @@ inst_id_changes() {
 
 # A click on a disabled or hidden control changes nothing on the window.
 inst_inert() {
-    xdotool mousemove --sync $(drive_point "$1")
+    drive_move $(drive_point "$1")
     drive_settle || drive_fail "the window does not settle"
     drive_capture "$drive_work/inert-a.ppm"
     xdotool click 1
@@ -137,10 +137,18 @@ inst_inert() {
     cmp -s "$drive_work/inert-a.ppm" "$drive_work/inert-b.ppm" || drive_fail "FAIL: a click on $1 changed the window"
 }
 
+# A message box of the installer on the screen.
+inst_box_shown() { xdotool search --onlyvisible --name '^(异常|错误|提示|退出安装程序)$' >/dev/null 2>&1; }
+
+# The finish page: no progress bar, no box over the window, and a finish button drawn where the
+# progress page has none.
 inst_wait_finish() {
     finish_shown() {
         kill -0 "$drive_pid" 2>/dev/null || drive_fail "FAIL: the installer ended before its finish page"
-        drive_capture "$drive_work/now.ppm" && [ "$(drive_bar 3001 "$drive_work/now.ppm")" = none ]
+        ! inst_box_shown && drive_capture "$drive_work/now.ppm" &&
+            [ "$(drive_bar 3001 "$drive_work/now.ppm")" = none ] &&
+            inst_crop 4003 "$drive_work/now.ppm" "$drive_work/button.ppm" &&
+            [ "$(convert "$drive_work/button.ppm" -format '%[fx:standard_deviation>0.02]' info:)" = 1 ]
     }
     wait_until 90 finish_shown || drive_fail "FAIL: no finish page"
     drive_settle || drive_fail "the finish page does not settle"
@@ -189,3 +197,12 @@ inst_release() {
     wait "$inst_hold_pid" 2>/dev/null
     inst_hold_pid=
 }
+
+# The Nth file the worker extracts (its relative Windows path), from the built worker script.
+inst_step_file() {
+    grep -oP '^\s*\{1, \[\[\K[^]]*' "$inst_build/resources/LG.lua" | sed -n "${1}p"
+}
+
+# Whether a program whose path ends in NAME runs in the prefix (Wine processes show their Windows
+# path in their command line).
+inst_running() { pgrep -f -- "$1" >/dev/null; }
