@@ -23,15 +23,17 @@ inst_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)
 . "$inst_top/tools/installer-drive.sh"
 inst_payload=$inst_build/payload
 inst_hold_pid=
+inst_app_pid=
 inst_own_display=
 
 inst_end() {
     [ -n "${drive_work:-}" ] && touch "$drive_work/release"
+    local pid
     for pid in ${drive_pid:-} $inst_hold_pid; do
         kill -0 "$pid" 2>/dev/null && kill "$pid" 2>/dev/null
     done
-    # an application the installer launched is ours to stop
-    pkill -f 'NubeloUI\.exe' 2>/dev/null
+    # an application the installer launched for us is ours to stop
+    [ -n "$inst_app_pid" ] && kill "$inst_app_pid" 2>/dev/null
     [ -n "$inst_own_display" ] && wine_stop
     wait 2>/dev/null
     rm -rf "${drive_work:-/nonexistent}"
@@ -53,8 +55,17 @@ inst_begin() {
     fi
 }
 
-winpath() { winepath -w "$1" 2>/dev/null; }
-unixpath() { winepath -u "$1" 2>/dev/null; }
+# The prefix's own mapping, without a Wine process for each path: Z: is the Unix root, a drive
+# letter is its link under dosdevices.
+winpath() {
+    local path
+    path=$(realpath -m -- "$1")
+    echo "Z:${path//\//\\}"
+}
+unixpath() {
+    local drive=${1:0:1} rest=${1:2}
+    echo "$WINEPREFIX/dosdevices/${drive,,}:${rest//\\//}"
+}
 
 check() {
     local message=${*: -1}
@@ -64,15 +75,20 @@ check() {
 # Every trace of an installation: registry keys and values, the shortcut, the test folders, a
 # running application. Folders are the Windows paths given.
 inst_clean() {
-    local key
-    for key in 'HKCU\Software\OrvoNubelo' 'HKCR\orvolive' \
-        'HKLM\SOFTWARE\Microsoft\Internet Explorer\Low Rights\ElevationPolicy\{CACBA33C-A5E5-43CD-9287-8C075425FC26}' \
-        'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\OrvoNubelo' \
-        'HKCR\CLSID\{6B1C3D7E-2F4A-4B8E-9C21-5D7E8F903A11}' 'HKCR\CLSID\{0E9F4C2B-7A61-4D35-8B0C-3F2A9E6D1B47}'; do
-        wine reg delete "$key" /f </dev/null >/dev/null 2>&1
-    done
-    wine reg delete 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' /v 'OrvoNubelo Daemon' /f >/dev/null 2>&1
-    pkill -f 'NubeloUI\.exe' 2>/dev/null
+    # one import that removes them all: a Wine process for each key costs seconds
+    cat >"$drive_work/clean.reg" <<'EOF'
+REGEDIT4
+
+[-HKEY_CURRENT_USER\Software\OrvoNubelo]
+[-HKEY_CLASSES_ROOT\orvolive]
+[-HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer\Low Rights\ElevationPolicy\{CACBA33C-A5E5-43CD-9287-8C075425FC26}]
+[-HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\OrvoNubelo]
+[-HKEY_CLASSES_ROOT\CLSID\{6B1C3D7E-2F4A-4B8E-9C21-5D7E8F903A11}]
+[-HKEY_CLASSES_ROOT\CLSID\{0E9F4C2B-7A61-4D35-8B0C-3F2A9E6D1B47}]
+[HKEY_CURRENT_USER\SOFTWARE\Microsoft\Windows\CurrentVersion\Run]
+"OrvoNubelo Daemon"=-
+EOF
+    wine regedit /s "$(winpath "$drive_work/clean.reg")" </dev/null >/dev/null 2>&1
     rm -f "$(unixpath 'C:\users\Public\Desktop')/OrvoPelora.lnk"
     rm -rf "$(unixpath "$drive_install_dir")"
     local folder
@@ -203,6 +219,10 @@ inst_step_file() {
     grep -oP '^\s*\{1, \[\[\K[^]]*' "$inst_build/resources/LG.lua" | sed -n "${1}p"
 }
 
-# Whether a program whose path ends in NAME runs in the prefix (Wine processes show their Windows
-# path in their command line).
-inst_running() { pgrep -f -- "$1" >/dev/null; }
+# The process id of a program started from PATH (a Windows path) in the prefix: Wine processes show
+# their Windows path first in their command line.
+inst_running() {
+    local pattern=${1//\\/\\\\}
+    inst_app_pid=$(pgrep -f -- "^${pattern//./\\.}( |\$)" | head -1)
+    [ -n "$inst_app_pid" ]
+}

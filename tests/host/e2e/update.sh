@@ -35,12 +35,12 @@ inst_box 异常 4 "$busy"
 inst_wait_finish
 inst_no_box 异常
 drive_click 4003
-# the program itself (its own command line starts with its path), and its window
-running() { inst_running '^C:\\OrvoE2E\\Stored\\NubeloUI\.exe' && xdotool search --onlyvisible --name '^Pelora$' >/dev/null; }
+# the program itself (not a shell that was given its path), and its window
+running() { inst_running "${folder}NubeloUI.exe" && xdotool search --onlyvisible --name '^Pelora$' >/dev/null; }
 wait_until 20 running || drive_fail "FAIL: finish and launch did not start NubeloUI.exe"
-ps -eo pid,args | grep -i '[n]ubelo'
 inst_wait_exit
-pkill -f '^C:\\OrvoE2E\\Stored\\NubeloUI\.exe'
+kill "$inst_app_pid"
+inst_app_pid=
 
 inst_expect_payload "$folder"
 inst_reg 'HKCU\Software\OrvoNubelo' "$drive_work/app.reg"
