@@ -6,7 +6,8 @@
 set -u
 . "$(dirname "$0")/installer_harness.sh"
 inst_begin
-folder='C:\OrvoE2E\Peloraxy\'
+# "]]" and "]=]" in its name: the folder travels to the worker and back inside Lua texts
+folder='C:\OrvoE2E\Pelo]]ra]=]xy\'
 inst_clean 'C:\OrvoE2E'
 mkdir -p "$(unixpath "$folder")"
 echo kept >"$(unixpath "$folder")/keep.txt"
@@ -43,8 +44,8 @@ C:/|不能安装到盘符根路径
 EOF
 
 # Refused characters never reach the text, a second colon neither; slashes become backslashes.
-# The text left is C:/OrvoE2E//Peloraxy, which names the non-empty folder made above.
-inst_type 2001 "C:/OrvoE2E//Pel|o?r\"a'<x>:y"
+# The text left is C:/OrvoE2E//Pelo]]ra]=]xy, which names the non-empty folder made above.
+inst_type 2001 "C:/OrvoE2E//Pe|l?o]]\"r'a<]=]>x:y"
 question=$(printf '文件夹:\r\n\r\n%s\r\n\r\n不为空。您一定要安装到该文件夹中么?' "$folder")
 drive_click 2004
 inst_box 提示 2 "$question"
