@@ -93,5 +93,4 @@ done
 shortcut=$(unixpath 'C:\users\Public\Desktop')/OrvoPelora.lnk
 check test -s "$shortcut" "no desktop shortcut"
 check grep -qaF 'NubeloUI.exe' "$shortcut" "the shortcut does not lead to NubeloUI.exe"
-inst_clean 'C:\OrvoE2E'
 echo "custom installation into $folder: pages, folder rules, files, registry, shortcut and servers checked"

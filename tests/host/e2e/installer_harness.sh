@@ -4,7 +4,8 @@
 # Arguments of a scenario: BUILD SETUP_EXE ANSWER_BOX HOLD_FILE
 #
 #   inst_begin                    display, prefix and wineserver (the caller's when it has them)
-#   inst_clean                    removes everything an installation leaves in the prefix
+#   inst_clean [FOLDER...]        removes everything an installation leaves in the prefix (again
+#                                 when the scenario ends, however it ends)
 #   inst_start                    starts the installer and waits until its window has painted
 #   inst_type ID TEXT             replaces the text of text box ID by typing TEXT
 #   inst_box TITLE BUTTON [TEXT]  answers the message box TITLE with BUTTON; checks its text
@@ -25,6 +26,8 @@ inst_payload=$inst_build/payload
 inst_hold_pid=
 inst_app_pid=
 inst_own_display=
+inst_cleaned=
+inst_folders=()
 
 inst_end() {
     [ -n "${drive_work:-}" ] && touch "$drive_work/release"
@@ -34,6 +37,8 @@ inst_end() {
     done
     # an application the installer launched for us is ours to stop
     [ -n "$inst_app_pid" ] && kill "$inst_app_pid" 2>/dev/null
+    # nothing of this run, passed or failed, may reach the next test that starts the installer
+    [ -n "$inst_cleaned" ] && inst_clean "${inst_folders[@]}"
     [ -n "$inst_own_display" ] && wine_stop
     wait 2>/dev/null
     rm -rf "${drive_work:-/nonexistent}"
@@ -75,6 +80,7 @@ check() {
 # Every trace of an installation: registry keys and values, the shortcut, the test folders, a
 # running application. Folders are the Windows paths given.
 inst_clean() {
+    inst_cleaned=1 inst_folders=("$@")
     # one import that removes them all: a Wine process for each key costs seconds
     cat >"$drive_work/clean.reg" <<'EOF'
 REGEDIT4

@@ -32,5 +32,4 @@ inst_release
 sleep 1
 check test -e "$(unixpath "$folder$(inst_step_file 1)")" "the default folder was not used"
 check test ! -e "$(unixpath "$after")" "the worker went on after Cancel"
-inst_clean
 echo "quit question answered No; stored folder on Q: ignored; Cancel on a held file ended the installation"

@@ -47,5 +47,4 @@ inst_reg 'HKCU\Software\OrvoNubelo' "$drive_work/app.reg"
 check reg_has "$drive_work/app.reg" '"InstallPath"="C:\\OrvoE2E\\Stored\\"' "the stored folder was not kept"
 inst_reg 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' "$drive_work/run.reg"
 grep -qF '"OrvoNubelo Daemon"=' "$drive_work/run.reg" && drive_fail "FAIL: an autostart value with the monitor unticked"
-inst_clean 'C:\OrvoE2E'
 echo "update into the stored $folder: locked file retried, application launched, no autostart"
