@@ -105,7 +105,7 @@ drive_wait_change() {
 }
 
 drive_launch() {
-    xdotool mousemove --sync 1 1
+    drive_move 1 1
     wine "$1" >"$drive_work/installer.out" 2>&1 &
     drive_pid=$!
     find_window() { drive_window=$(xdotool search --name "^$drive_title\$" 2>/dev/null | head -1) && [ -n "$drive_window" ]; }
@@ -117,29 +117,41 @@ drive_launch() {
     drive_settle || drive_fail "the window does not settle"
 }
 
-# The centre of control ID on the screen.
-drive_point() {
-    local point
-    point=$(python3 "$drive_top/tools/markup_point.py" "$drive_markup" "$1") || drive_fail "no control $1 in the markup"
-    set -- $point
-    echo "$((win_x + $1)) $((win_y + $2))"
+# The rectangle of control ID in window pixels: X Y WIDTH HEIGHT. The markup is read once: a
+# Python start for every click is slow on a busy machine.
+drive_rect() {
+    [ -s "$drive_work/rects" ] || python3 "$drive_top/tools/markup_point.py" "$drive_markup" --all >"$drive_work/rects"
+    local rect
+    rect=$(awk -v id="$1" '$1 == id { print $2, $3, $4, $5 }' "$drive_work/rects")
+    [ -n "$rect" ] || drive_fail "no control $1 in the markup"
+    echo "$rect"
 }
 
-# The rectangle of control ID in window pixels: X Y WIDTH HEIGHT.
-drive_rect() { python3 "$drive_top/tools/markup_point.py" "$drive_markup" "$1" --rect || drive_fail "no control $1 in the markup"; }
+# The centre of control ID on the screen.
+drive_point() {
+    local x y w h
+    read -r x y w h <<<"$(drive_rect "$1")"
+    echo "$((win_x + x + w / 2)) $((win_y + y + h / 2))"
+}
+
+# drive_move X Y: the pointer there. --sync waits for a motion, which never comes when the pointer
+# is there already.
+drive_move() {
+    local X Y SCREEN WINDOW
+    eval "$(xdotool getmouselocation --shell)"
+    [ "$X $Y" = "$1 $2" ] || xdotool mousemove --sync "$1" "$2"
+}
 
 drive_click() {
-    local point
-    point=$(drive_point "$1")
     # moved there first, so the control has seen the pointer enter before the button goes down
-    xdotool mousemove --sync $point
+    drive_move $(drive_point "$1")
     sleep 0.1
     xdotool click 1
 }
 
 # The pointer off the window, and the window settled again (a hover state gone).
 drive_pointer_away() {
-    xdotool mousemove --sync 1 1
+    drive_move 1 1
     sleep 0.1
     drive_settle || drive_fail "the window does not settle"
 }

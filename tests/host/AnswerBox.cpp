@@ -54,6 +54,9 @@ int wmain(int argc, wchar_t** argv)
             if (textFile)
                 saveUtf8(textFile, text);
             PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+            // Gone before we return, so the caller's next look finds the next box, not this one.
+            for (int i = 0; i < 100 && IsWindow(box); ++i)
+                Sleep(20);
             return 0;
         }
         Sleep(50);

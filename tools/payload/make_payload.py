@@ -36,7 +36,7 @@ def catalogue():
     # root: the large program libraries and the application's own files
     add("nubcore.dll", "pe", 18_900_000)
     add("nubrender.dll", "pe", 14_200_000)
-    for name in ("avutil-56.dll", "swscale-5.dll", "libcurl.dll", "zlib1.dll", "nubnet.dll", "nubui.dll"):
+    for name in ("avutil-56.dll", "swscale-5.dll", "libcurl.dll", "nubzip.dll", "nubnet.dll", "nubui.dll"):
         add(name, "pe", 900_000)
     add("licence.txt", "text", 24_000)
     add("readme.txt", "text", 6_000)

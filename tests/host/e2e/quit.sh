@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Quitting before completion asks, and No keeps the installer. A stored folder on a missing drive
+# is ignored: install at once goes to the program-files folder. Cancel on a held payload file ends
+# the dialog and the worker: no file after it is written.
+set -u
+. "$(dirname "$0")/installer_harness.sh"
+inst_begin
+inst_clean
+wine reg add 'HKCU\Software\OrvoNubelo' /v InstallPath /d 'Q:\Gone\' /f </dev/null >/dev/null 2>&1 ||
+    drive_fail "cannot store the install folder"
+folder="$drive_install_dir\\"
+locked="$folder$(inst_step_file 40)"
+after="$folder$(inst_step_file 41)"
+inst_hold "$locked"
+
+inst_start
+drive_click 5000
+inst_box 退出安装程序 7 "$(printf '安装程序未完成安装。如果您现在退出，您的程序将不能安装。\n\n您可以以后再运行安装程序完成安装。\n\n退出安装程序吗？')"
+sleep 1
+kill -0 "$drive_pid" 2>/dev/null || drive_fail "FAIL: No to the quit question ended the installer"
+drive_pointer_away
+drive_capture "$drive_work/unticked.ppm"
+drive_click 1001
+drive_wait_change "$drive_work/unticked.ppm"
+drive_pointer_away
+drive_capture "$drive_work/ticked.ppm"
+check inst_id_changes 1004 "$drive_work/unticked.ppm" "$drive_work/ticked.ppm" "custom install is hidden for a folder on a missing drive"
+drive_click 1003
+inst_box 异常 2 "$(printf '文件可能被其他程序占用。\r\n%s\r\n请关闭占用的程序再重试' "$locked")"
+inst_wait_exit
+inst_release
+sleep 1
+check test -e "$(unixpath "$folder$(inst_step_file 1)")" "the default folder was not used"
+check test ! -e "$(unixpath "$after")" "the worker went on after Cancel"
+echo "quit question answered No; stored folder on Q: ignored; Cancel on a held file ended the installation"
