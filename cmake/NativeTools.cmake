@@ -12,10 +12,15 @@ ExternalProject_Add(native_tools
     INSTALL_COMMAND "")
 
 # orvo_make_package(OUT DIR [DEPENDS...]): OUT is rebuilt from every file under DIR; a folder made
-# by the build names what makes it (a stamp) as further dependencies.
+# by the build names what makes it (a stamp) as its dependencies instead. Its files are not listed
+# then: the build may make them anew under other names, and a listed file that is gone stops make
+# with "no rule to make target" before the stamp's rule can run.
 function(orvo_make_package out dir)
-    file(GLOB_RECURSE inputs CONFIGURE_DEPENDS ${dir}/*)
-    list(APPEND inputs ${ARGN})
+    if(ARGN)
+        set(inputs ${ARGN})
+    else()
+        file(GLOB_RECURSE inputs CONFIGURE_DEPENDS ${dir}/*)
+    endif()
     add_custom_command(OUTPUT ${out}
         COMMAND ${ORVO_NATIVE_LZPACK} create --lzma=7 ${out} ${dir}
         DEPENDS native_tools ${ORVO_NATIVE_LZPACK} ${inputs}

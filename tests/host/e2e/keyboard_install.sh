@@ -59,10 +59,13 @@ drive_settle || true
 press Tab
 drive_capture "$work/cue-checkbox.ppm"
 press space
-# Shift+Tab: the large install button, enabled now (a picture of its cue); back, and on to custom
+# Shift+Tab: the large install button, enabled now (a picture of its cue); back, past the licence
+# link, and on to custom
 press shift+Tab
 drive_capture "$work/cue-button.ppm"
 press Tab
+press Tab
+drive_capture "$work/cue-link.ppm"
 press Tab
 drive_capture "$work/cue-secondary.ppm"
 press Return
