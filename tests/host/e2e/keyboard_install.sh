@@ -111,10 +111,10 @@ wine reg query 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' /v 'OrvoNube
 drive_frame "$work/cue-checkbox.ppm" "$out/focus-checkbox.png"
 drive_frame "$work/cue-button.ppm" "$out/focus-button.png"
 drive_frame "$work/cue-textbox.ppm" "$out/focus-textbox.png"
-# and the licence page's middle in the three states side by side, at 1:1, for the docs
-for cue in cue-checkbox cue-button cue-secondary; do
+# and the licence page's middle in the four focus states side by side, at 1:1, for the docs
+for cue in cue-checkbox cue-button cue-link cue-secondary; do
     convert "$work/$cue.ppm" -crop 440x214+160+184 +repage -bordercolor '#DEE3E9' -border 1 "$work/$cue.png"
 done
-convert "$work/cue-checkbox.png" "$work/cue-button.png" "$work/cue-secondary.png" +append -strip "$out/focus-cue.png"
+convert "$work/cue-checkbox.png" "$work/cue-button.png" "$work/cue-link.png" "$work/cue-secondary.png" +append -strip "$out/focus-cue.png"
 rm -rf "$folder_unix"
 echo "installed by keyboard into $folder ($files files); focus pictures in $out"
