@@ -17,12 +17,7 @@ inst_start
 # before the agreement: neither install button does anything
 inst_inert 1003
 inst_inert 1004
-drive_pointer_away
-drive_capture "$drive_work/unticked.ppm"
-drive_click 1001
-drive_wait_change "$drive_work/unticked.ppm"
-drive_pointer_away
-drive_capture "$drive_work/ticked.ppm"
+inst_tick_agreement
 check inst_id_changes 1003 "$drive_work/unticked.ppm" "$drive_work/ticked.ppm" "ticking the agreement leaves 1003 as it was"
 check inst_id_changes 1004 "$drive_work/unticked.ppm" "$drive_work/ticked.ppm" "ticking the agreement leaves 1004 as it was"
 drive_click 1004

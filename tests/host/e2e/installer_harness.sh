@@ -10,6 +10,7 @@
 #   inst_type ID TEXT             replaces the text of text box ID by typing TEXT
 #   inst_box TITLE BUTTON [TEXT]  answers the message box TITLE with BUTTON; checks its text
 #   inst_no_box TITLE             fails if a box TITLE shows up within a second
+#   inst_tick_agreement           ticks 1001; the page before and after in unticked.ppm, ticked.ppm
 #   inst_inert ID                 clicks control ID and fails if the window changes
 #   inst_id_changes ID PPM_A PPM_B   whether control ID looks different in two captures
 #   inst_wait_finish              waits for the finish page (the progress bar gone)
@@ -145,6 +146,17 @@ inst_crop() {
 inst_id_changes() {
     inst_crop "$1" "$2" "$drive_work/crop-a.ppm" && inst_crop "$1" "$3" "$drive_work/crop-b.ppm" &&
         ! cmp -s "$drive_work/crop-a.ppm" "$drive_work/crop-b.ppm"
+}
+
+# Ticks the agreement (1001) and waits for the window to show it; the pages before and after are
+# kept as $drive_work/unticked.ppm and ticked.ppm, to see which controls the tick changed.
+inst_tick_agreement() {
+    drive_pointer_away
+    drive_capture "$drive_work/unticked.ppm"
+    drive_click 1001
+    drive_wait_change "$drive_work/unticked.ppm"
+    drive_pointer_away
+    drive_capture "$drive_work/ticked.ppm"
 }
 
 # A click on a disabled or hidden control changes nothing on the window.

@@ -18,12 +18,7 @@ drive_click 5000
 inst_box 退出安装程序 7 "$(printf '安装程序未完成安装。如果您现在退出，您的程序将不能安装。\n\n您可以以后再运行安装程序完成安装。\n\n退出安装程序吗？')"
 sleep 1
 kill -0 "$drive_pid" 2>/dev/null || drive_fail "FAIL: No to the quit question ended the installer"
-drive_pointer_away
-drive_capture "$drive_work/unticked.ppm"
-drive_click 1001
-drive_wait_change "$drive_work/unticked.ppm"
-drive_pointer_away
-drive_capture "$drive_work/ticked.ppm"
+inst_tick_agreement
 check inst_id_changes 1004 "$drive_work/unticked.ppm" "$drive_work/ticked.ppm" "custom install is hidden for a folder on a missing drive"
 drive_click 1003
 inst_box 异常 2 "$(printf '文件可能被其他程序占用。\r\n%s\r\n请关闭占用的程序再重试' "$locked")"

@@ -15,12 +15,7 @@ locked="$folder$(inst_step_file 40)"
 inst_hold "$locked"
 
 inst_start
-drive_pointer_away
-drive_capture "$drive_work/unticked.ppm"
-drive_click 1001
-drive_wait_change "$drive_work/unticked.ppm"
-drive_pointer_away
-drive_capture "$drive_work/ticked.ppm"
+inst_tick_agreement
 check inst_id_changes 1003 "$drive_work/unticked.ppm" "$drive_work/ticked.ppm" "ticking the agreement leaves 1003 as it was"
 inst_id_changes 1004 "$drive_work/unticked.ppm" "$drive_work/ticked.ppm" && drive_fail "FAIL: custom install is shown with a stored folder"
 inst_inert 1004

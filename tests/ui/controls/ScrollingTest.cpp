@@ -2,6 +2,7 @@
 // geometry, positions and their limits, the bars a panel decides on, pressing, repeating and
 // dragging, list selection by keys and clicks, and the slider's value under the pointer.
 #include "ui/core/FakeHost.h"
+#include "ui/core/Place.h"
 #include "ui/skin/TestImages.h"
 
 #include <Canvas.h>
@@ -35,17 +36,6 @@ void record(void*, Control*, ControlEvent* event)
         journal->push_back("notify " + std::to_string(event->wparam) + " " + std::to_string(event->lparam));
     else
         journal->push_back("change");
-}
-
-template <class T>
-T* place(Panel* parent, T* control, int x, int y, int width, int height)
-{
-    control->intProperties.set(PropertyKey::x, x);
-    control->intProperties.set(PropertyKey::y, y);
-    control->intProperties.set(PropertyKey::width, width);
-    control->intProperties.set(PropertyKey::height, height);
-    parent->addChild(control);
-    return control;
 }
 
 // A control of a fixed size: the content of a scroll panel.

@@ -1,6 +1,8 @@
 // The accessibility tree of a host window, read in-process through oleacc the way a screen reader
 // reads it: roles, names, states, values and places, the child ids window events carry, the
 // default action going through the mouse path, and objects that outlive their control.
+#include "ui/core/Place.h"
+
 #include <AccessibleTree.h>
 #include <Button.h>
 #include <Canvas.h>
@@ -22,19 +24,6 @@
 #include <vector>
 
 namespace {
-
-template <class T>
-T* place(Panel* parent, T* control, int x, int y, int width, int height, const wchar_t* text = nullptr)
-{
-    control->intProperties.set(PropertyKey::x, x);
-    control->intProperties.set(PropertyKey::y, y);
-    control->intProperties.set(PropertyKey::width, width);
-    control->intProperties.set(PropertyKey::height, height);
-    if (text)
-        control->textProperties.set(PropertyKey::text, text);
-    parent->addChild(control);
-    return control;
-}
 
 VARIANT self(LONG child = CHILDID_SELF)
 {

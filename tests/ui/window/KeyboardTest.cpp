@@ -1,5 +1,7 @@
 // Keyboard use of a host window in-process: the Tab order rules, Space, Enter and Escape through
 // the same deferred Click as the mouse, and the focus cue that only the keyboard turns on.
+#include "ui/core/Place.h"
+
 #include <Button.h>
 #include <Canvas.h>
 #include <CheckBox.h>
@@ -19,17 +21,6 @@
 #include <vector>
 
 namespace {
-
-template <class T>
-T* place(Panel* parent, T* control, int x, int y, int width = 60, int height = 20)
-{
-    control->intProperties.set(PropertyKey::x, x);
-    control->intProperties.set(PropertyKey::y, y);
-    control->intProperties.set(PropertyKey::width, width);
-    control->intProperties.set(PropertyKey::height, height);
-    parent->addChild(control);
-    return control;
-}
 
 Canvas* canvas(int width, int height)
 {

@@ -2,6 +2,8 @@
 // flushes), and the routing rules that real input cannot reach reliably: handlers that hide,
 // disable, take away or destroy what is being routed to, capture moved between controls, a
 // parked focus that is dropped, and a hovered panel that goes away.
+#include "ui/core/Place.h"
+
 #include <Button.h>
 #include <Canvas.h>
 #include <DirtyRectList.h>
@@ -51,18 +53,6 @@ private:
     COLORREF colour_;
     bool translucent_;
 };
-
-// A control placed at a fixed spot of a canvas.
-template <class T>
-T* place(Panel* parent, T* control, int x, int y, int width, int height)
-{
-    control->intProperties.set(PropertyKey::x, x);
-    control->intProperties.set(PropertyKey::y, y);
-    control->intProperties.set(PropertyKey::width, width);
-    control->intProperties.set(PropertyKey::height, height);
-    parent->addChild(control);
-    return control;
-}
 
 // What native handlers saw ("name:code", in order), and what some of them do then.
 struct Journal {
