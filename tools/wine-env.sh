@@ -52,17 +52,24 @@ display_start() {
     if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
         return
     fi
-    for n in $(seq 90 140); do
-        [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
-        Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-        ORVO_XVFB_PID=$!
-        export DISPLAY=":$n"
-        for _ in $(seq 50); do
-            xdpyinfo >/dev/null 2>&1 && return
-            sleep 0.1
-        done
-        kill "$ORVO_XVFB_PID" 2>/dev/null
+    # The server picks a free display number itself and writes it once it takes connections:
+    # tests that start their own displays at the same moment never end up sharing one (where the
+    # first to finish would take the other's screen away).
+    local number
+    number=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
+    ORVO_XVFB_PID=$!
+    for _ in $(seq 100); do
+        if [ -s "$number" ]; then
+            export DISPLAY=":$(tr -d '[:space:]' <"$number")"
+            rm -f "$number"
+            return
+        fi
+        kill -0 "$ORVO_XVFB_PID" 2>/dev/null || break
+        sleep 0.1
     done
+    kill "$ORVO_XVFB_PID" 2>/dev/null
+    rm -f "$number"
     echo "no X display could be started" >&2
     return 1
 }
