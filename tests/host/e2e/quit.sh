@@ -6,8 +6,7 @@ set -u
 . "$(dirname "$0")/installer_harness.sh"
 inst_begin
 inst_clean
-wine reg add 'HKCU\Software\OrvoNubelo' /v InstallPath /d 'Q:\Gone\' /f </dev/null >/dev/null 2>&1 ||
-    drive_fail "cannot store the install folder"
+inst_store_path 'Q:\Gone\'
 folder="$drive_install_dir\\"
 locked="$folder$(inst_step_file 40)"
 after="$folder$(inst_step_file 41)"

@@ -9,8 +9,7 @@ inst_begin
 folder='C:\OrvoE2E\Stored\'
 inst_clean 'C:\OrvoE2E'
 # written with forward slashes and no trailing backslash: the installer makes it its own form
-wine reg add 'HKCU\Software\OrvoNubelo' /v InstallPath /d 'C:/OrvoE2E/Stored' /f </dev/null >/dev/null 2>&1 ||
-    drive_fail "cannot store the install folder"
+inst_store_path 'C:/OrvoE2E/Stored'
 locked="$folder$(inst_step_file 40)"
 inst_hold "$locked"
 
