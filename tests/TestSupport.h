@@ -27,6 +27,8 @@ bool writeFile(const std::wstring& path, const std::string& bytes);
 // Runs the thread's messages (and so the task service's tasks) until `done` or the time-out;
 // false on the time-out.
 bool pumpMessagesUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000);
+// Dispatches whatever the thread's queue holds now, without waiting.
+void pumpMessages();
 std::string readFile(const std::wstring& path);
 std::wstring widen(const std::string& utf8);
 std::string narrow(const std::wstring& text);

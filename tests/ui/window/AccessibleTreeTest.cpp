@@ -1,6 +1,7 @@
 // The accessibility tree of a host window, read in-process through oleacc the way a screen reader
 // reads it: roles, names, states, values and places, the child ids window events carry, the
 // default action going through the mouse path, and objects that outlive their control.
+#include "TestSupport.h"
 #include "ui/core/Place.h"
 
 #include <AccessibleTree.h>
@@ -122,14 +123,7 @@ protected:
             DestroyWindow(handle);
         Toolkit::shutdown();
     }
-    static void pump()
-    {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
+    static void pump() { testing_support::pumpMessages(); }
 
     platform::ComScope com;
     Canvas* root = nullptr;   // owned by the window from creation on

@@ -1,6 +1,8 @@
 // The combo box's drop-down in real windows: where it opens and how high, choosing items, the ways
 // its loop ends (a choice, Escape, losing activation, a failing script, a quit request, a close
 // from another thread), that it keeps the message after its end, and the focus afterwards.
+#include "TestSupport.h"
+
 #include <Canvas.h>
 #include <ComboBox.h>
 #include <ComboHelperWnd.h>
@@ -136,14 +138,7 @@ protected:
         watched = nullptr;
         return !watchdogFired;
     }
-    static void pump()
-    {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
+    static void pump() { testing_support::pumpMessages(); }
     HWND popupWindow() const { return combo->popup() ? combo->popup()->hwnd : nullptr; }
     // Posts a click on item `index` of the open list (unscrolled).
     void clickItem(int index)

@@ -1,5 +1,6 @@
 // Keyboard use of a host window in-process: the Tab order rules, Space, Enter and Escape through
 // the same deferred Click as the mouse, and the focus cue that only the keyboard turns on.
+#include "TestSupport.h"
 #include "ui/core/Place.h"
 
 #include <Button.h>
@@ -91,14 +92,7 @@ protected:
         Toolkit::shutdown();
     }
 
-    static void pump()
-    {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
+    static void pump() { testing_support::pumpMessages(); }
     // The thread's key state, which the window reads for Shift.
     static void holdShift(bool down)
     {

@@ -2,6 +2,7 @@
 // flushes), and the routing rules that real input cannot reach reliably: handlers that hide,
 // disable, take away or destroy what is being routed to, capture moved between controls, a
 // parked focus that is dropped, and a hovered panel that goes away.
+#include "TestSupport.h"
 #include "ui/core/Place.h"
 
 #include <Button.h>
@@ -105,14 +106,7 @@ protected:
         ShowWindow(handle, SW_SHOWNOACTIVATE);
         pump();
     }
-    static void pump()
-    {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
+    static void pump() { testing_support::pumpMessages(); }
     static LPARAM at(int x, int y) { return MAKELPARAM(WORD(int16_t(x)), WORD(int16_t(y))); }
     void press(int x, int y) { SendMessageW(handle, WM_LBUTTONDOWN, MK_LBUTTON, at(x, y)); }
     void release(int x, int y) { SendMessageW(handle, WM_LBUTTONUP, 0, at(x, y)); }
