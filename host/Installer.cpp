@@ -42,12 +42,12 @@ std::unique_ptr<FileSystem> makeResourceFileSystem()
 
 } // namespace
 
-int runInstaller()
+int runInstaller(const HostOptions& options)
 {
-    return runInstaller(makeResourceFileSystem);
+    return runInstaller(makeResourceFileSystem, options);
 }
 
-int runInstaller(const FileSystemFactory& makeFileSystem)
+int runInstaller(const FileSystemFactory& makeFileSystem, const HostOptions& options)
 {
     // lock: a second installer or uninstaller of the family is refused; a failed call is not
     platform::UniqueHandle mutex(CreateMutexW(nullptr, TRUE, kInstallerMutexName));
@@ -65,7 +65,8 @@ int runInstaller(const FileSystemFactory& makeFileSystem)
         return 0;
     }
 
-    runPreInstallCleanup();
+    if (options.preInstallCleanup)
+        runPreInstallCleanup();
 
     // named files: the most recently constructed file system becomes the current one
     std::unique_ptr<FileSystem> files = makeFileSystem();
@@ -83,6 +84,8 @@ int runInstaller(const FileSystemFactory& makeFileSystem)
         OutputDebugStringW((L"Installer: " + problem + L"\n").c_str());
 
     createUiScriptState(&uiScriptState);
+    if (options.prepareScript && uiScriptState)
+        options.prepareScript(uiScriptState);
     runScriptFile(&uiScriptState, L"UI.lua");
 
     // tear-down, in reverse: windows the script left open go before the toolkit they use

@@ -25,6 +25,11 @@ bool endsWithIgnoringCase(const std::string& text, const std::string& tail)
     return true;
 }
 
+bool sameText(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && endsWithIgnoringCase(a, b);
+}
+
 } // namespace
 
 bool pathInside(const std::string& path, const std::string& folder)
@@ -60,6 +65,26 @@ JournalReplay::JournalReplay(const std::vector<JournalRecord>& records, Mode mod
     first_ = mode == Mode::rollback ? lastSessionStart(records) : 0;
     if (first_ > last_)
         first_ = last_;
+}
+
+void JournalReplay::defer(const std::string& path)
+{
+    deferred_.push_back(path);
+}
+
+void JournalReplay::finishDeferred()
+{
+    bool scheduled = false;
+    for (const std::string& path : deferredFiles_) {
+        if (system_.exists(path) && !system_.deleteFile(path) && system_.deleteAtReboot(path))
+            scheduled = restartNeeded_ = true;
+    }
+    for (const std::string& folder : leftFolders_) {
+        if (system_.exists(folder) && !system_.removeEmptyFolder(folder) && scheduled)
+            system_.deleteAtReboot(folder);
+    }
+    deferredFiles_.clear();
+    leftFolders_.clear();
 }
 
 bool JournalReplay::next(std::string* what)
@@ -133,6 +158,12 @@ void JournalReplay::undoFile(const JournalRecord& record)
         ++refused_;
         return;
     }
+    for (const std::string& deferred : deferred_) {
+        if (sameText(deferred, record.path)) {
+            deferredFiles_.push_back(record.path);
+            return;
+        }
+    }
     if (mode_ == Mode::rollback && !record.kept.empty() && system_.exists(record.kept)) {
         // the replaced file comes back whole; the new one goes with the move
         if (system_.moveReplacing(record.kept, record.path))
@@ -166,6 +197,7 @@ void JournalReplay::undoFolder(const JournalRecord& record)
     }
     if (!system_.exists(record.path) || system_.removeEmptyFolder(record.path))
         return;
+    leftFolders_.push_back(record.path);
     // Emptied only once the files scheduled inside it go at the next boot: the folder is scheduled
     // after them, and the boot leaves it when anything else is still inside.
     if (restartNeeded_)

@@ -54,11 +54,19 @@ public:
     JournalReplay(const std::vector<JournalRecord>& records, Mode mode, std::string installFolder,
                   JournalSystem& system);
 
+    // A file the replay must not touch yet (the uninstaller's own program, which runs while the
+    // replay does): its record is skipped and the file goes in finishDeferred().
+    void defer(const std::string& path);
+
     size_t steps() const { return last_ - first_; }
     // Undoes the next record; false when none is left. `what` receives the path it touched.
     bool next(std::string* what = nullptr);
     // Every remaining step at once.
     void run();
+
+    // Once whatever held the deferred files has let go: deletes them, then the folders of the
+    // journal that their presence kept from being removed.
+    void finishDeferred();
 
     // Files (and folders) that could only be scheduled for deletion at the next boot.
     bool restartNeeded() const { return restartNeeded_; }
@@ -79,6 +87,9 @@ private:
     JournalSystem& system_;                       // not owned
     size_t first_ = 0, last_ = 0;                 // records [first_, last_) are undone, newest first
     size_t done_ = 0;
+    std::vector<std::string> deferred_;          // paths given to defer()
+    std::vector<std::string> deferredFiles_;     // deferred paths whose records were met
+    std::vector<std::string> leftFolders_;       // folders that were not empty, innermost first
     bool restartNeeded_ = false;
     size_t refused_ = 0;
 };

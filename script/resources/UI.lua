@@ -90,13 +90,11 @@ local function formatPath(value)
     return createPath(fields[1], names)
 end
 
+-- Every value goes through the install journal, which records the keys it makes and the values
+-- it replaces, so the uninstaller can undo exactly this.
 local function writeRegedit(root, key, values)
     for _, pair in ipairs(values) do
-        if type(pair[2]) == "number" then
-            regWriteInteger(root, key, pair[1], pair[2])
-        else
-            regWriteString(root, key, pair[1], pair[2])
-        end
+        journalWriteRegistry(root, key, pair[1], pair[2])
     end
 end
 
@@ -116,16 +114,25 @@ local function RegisterNubelo(folder, startMonitor)
             {"OrvoNubelo Daemon", getAppDataFolder() .. "\\Nubelo\\codecs\\nubmon.exe"},
         })
     end
+    local uninstaller = '"' .. folder .. 'unins000.exe"'
     writeRegedit(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OrvoNubelo", {
         {"DisplayIcon", program}, {"DisplayName", "OrvoPelora"}, {"DisplayVersion", VERSION},
-        {"Publisher", PUBLISHER}, {"UninstallString", folder .. "unins000.exe"}, {"URLInfoAbout", PUBLISHER_ADDRESS},
+        {"Publisher", PUBLISHER}, {"UninstallString", uninstaller}, {"URLInfoAbout", PUBLISHER_ADDRESS},
+        {"QuietUninstallString", uninstaller .. " /S"}, {"InstallLocation", folder},
+        {"EstimatedSize", journalInstalledSize()}, {"InstallDate", os.date("%Y%m%d")},
+        {"NoModify", 1}, {"NoRepair", 1},
     })
     shellExecuteEx("regsvr32", '/s "' .. folder .. 'nubdumper.dll"', "open", 0, 64)
+    journalRecord("server", folder .. "nubdumper.dll")
     local old = regQueryString(HKEY_CLASSES_ROOT, "CLSID\\{F93A0F10-9A4D-4EF4-B8DC-04AFAC5C73E6}\\InprocServer32", "")
     if old and old ~= "" then
         shellExecuteEx("regsvr32", '/s /u "' .. old .. '"', "open", 0, 64)
     end
-    createShortCut(program, getDesktopFolder() .. "\\OrvoPelora.lnk")
+    local shortcut = getDesktopFolder() .. "\\OrvoPelora.lnk"
+    if createShortCut(program, shortcut) then
+        journalRecord("shortcut", shortcut)
+    end
+    journalSave()
 end
 
 -- False when the user would rather keep the running application (the dialog then ends).
@@ -146,7 +153,7 @@ local function startInstall(fromPage)
     window:getChild(3000):setVisible(true)
     window:getChild(fromPage):setVisible(false)
     window:getChild(5000):setVisible(false)
-    startWork("LG.lua", "program.lz", "{installPath=" .. quote(installPath) .. "}")
+    startWork("LG.lua", "program.lz", "{installPath=" .. quote(installPath) .. ",version=" .. quote(VERSION) .. "}")
 end
 
 local function showError(text)

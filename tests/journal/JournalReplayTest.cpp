@@ -294,6 +294,29 @@ TEST(JournalReplay, UnchangedUserDataGoesAndFilesInUseWaitForTheBootWithTheirFol
     EXPECT_EQ(machine.atReboot, (std::vector<std::string>{"C:\\App\\bin\\app.exe", "C:\\App\\bin\\", "C:\\App\\"}));
 }
 
+TEST(JournalReplay, TheRunningUninstallerGoesLastWithTheFoldersItKept)
+{
+    FakeMachine machine = startingMachine();
+    Installer install{machine, {}};
+    firstInstall(install);
+    install.file("bin\\unins000.exe", "uninstaller");
+    machine.locked.insert("C:\\App\\bin\\unins000.exe");
+
+    JournalReplay replay(install.records, JournalReplay::Mode::uninstall, kFolder, machine);
+    replay.defer("c:\\app\\BIN\\unins000.exe");
+    replay.run();
+    EXPECT_FALSE(replay.restartNeeded());
+    EXPECT_TRUE(machine.atReboot.empty());
+    EXPECT_EQ(machine.files.count("C:\\App\\bin\\unins000.exe"), 1u);
+    EXPECT_EQ(machine.folders.count("C:\\App\\bin"), 1u);
+
+    machine.locked.clear();   // the program has ended
+    replay.finishDeferred();
+    EXPECT_EQ(machine.files.size(), 1u);
+    EXPECT_EQ(machine.folders, (std::set<std::string>{"C:", "C:\\Windows"}));
+    EXPECT_FALSE(replay.restartNeeded());
+}
+
 TEST(JournalReplay, RollbackOfAnUpgradeBringsBackTheEarlierInstallExactly)
 {
     FakeMachine machine = startingMachine();

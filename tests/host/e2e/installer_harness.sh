@@ -212,7 +212,7 @@ inst_expect_payload() {
     folder=$(unixpath "$1")
     local count
     count=$(cd "$inst_payload" && find . -type f | wc -l)
-    [ "$count" -eq 217 ] || drive_fail "the payload folder has $count files"
+    [ "$count" -eq 218 ] || drive_fail "the payload folder has $count files"
     diff -rq "$inst_payload" "$folder" | grep -v "^Only in $folder" &&
         drive_fail "FAIL: the files in $1 differ from the payload"
     return 0

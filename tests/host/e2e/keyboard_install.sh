@@ -98,7 +98,7 @@ drive_pid=
 # what the installation left
 [ -f "$folder_unix/NubeloUI.exe" ] || drive_fail "no $folder\\NubeloUI.exe"
 files=$(find "$folder_unix" -type f | wc -l)
-[ "$files" -ge 217 ] || drive_fail "only $files files in $folder"
+[ "$files" -ge 218 ] || drive_fail "only $files files in $folder"
 reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v name="$2" '$1 == name { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'; }
 [ "$(reg_value 'HKCU\Software\OrvoNubelo' InstallPath)" = "$folder\\" ] ||
     drive_fail "InstallPath is '$(reg_value 'HKCU\Software\OrvoNubelo' InstallPath)', not the typed folder"

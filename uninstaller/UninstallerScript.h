@@ -1,0 +1,33 @@
+// One uninstaller run as its UI script sees it: the install folder, the switches, the exit code.
+#pragma once
+
+#include <string>
+
+struct lua_State;
+
+class UninstallerRun {
+public:
+    UninstallerRun(std::wstring folder, const std::wstring& commandLine);
+
+    // Nonzero when the switches were refused (the run then ends with it before any window).
+    int refusal() const { return refusal_; }
+    // What the script set with setExitCode; a script that ended before it (an error) failed.
+    int exitCode() const { return exitCode_; }
+
+    // uninstallFolder(), isSilent(), isNoRestart(), writeLog(text), setExitCode(code).
+    void registerFunctions(lua_State* L);
+
+private:
+    static int uninstallFolder(lua_State* L);
+    static int isSilent(lua_State* L);
+    static int isNoRestart(lua_State* L);
+    static int writeLog(lua_State* L);
+    static int setExitCode(lua_State* L);
+    static UninstallerRun* self(lua_State* L);
+
+    std::wstring folder_;
+    bool silent_ = false;
+    bool noRestart_ = false;
+    int refusal_ = 0;
+    int exitCode_;
+};
