@@ -6,6 +6,7 @@
 #include <ExitCodes.h>
 #include <Installer.h>
 #include <JournalFunctions.h>
+#include <SetupLog.h>
 
 #include <windows.h>
 
@@ -44,11 +45,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     // journal lists and nothing else
     options.preInstallCleanup = false;
     options.prepareScript = [&run](lua_State* L) { run.registerFunctions(L); };
-    int code = run.refusal();
-    if (code == exitcode::kSuccess) {
+    int code = exitcode::kSuccess;
+    if (!run.ends(&code)) {
         int hostCode = runInstaller(options);
         code = hostCode != exitcode::kSuccess ? hostCode : run.exitCode();
     }
+    setupLog().write(L"exit code " + std::to_wstring(code));
     reportToOriginal(link, code);
     finishDeferredRemoval();
     return code;

@@ -2,7 +2,10 @@
 #include "UninstallerScript.h"
 
 #include <ExitCodes.h>
+#include <MessageBox.h>
 #include <ScriptConvert.h>
+#include <SetupLog.h>
+#include <SetupOptions.h>
 
 #include <windows.h>
 
@@ -11,12 +14,35 @@ extern "C" {
 #include <lua.h>
 }
 
+namespace {
+
+constexpr wchar_t kErrorTitle[] = L"错误";
+constexpr wchar_t kUsageTitle[] = L"Pelora卸载程序";
+
+} // namespace
+
 UninstallerRun::UninstallerRun(std::wstring folder, const std::wstring& commandLine)
     : folder_(std::move(folder)), exitCode_(exitcode::kFailed)
 {
-    // FIXME: the installer's switch parser takes this over once it is shared
-    silent_ = commandLine.find(L" /S") != std::wstring::npos;
-    noRestart_ = commandLine.find(L" /NORESTART") != std::wstring::npos;
+    SetupOptions options = parseSetupOptions(commandLine, kUninstallerSwitches);
+    silent_ = options.silent;
+    noRestart_ = options.noRestart;
+    // the log first, so a refused command line is logged as well
+    if (!options.logPath.empty() && !setupLog().open(options.logPath))
+        OutputDebugStringW((L"Uninstaller: no log at " + options.logPath + L"\n").c_str());
+    setupLog().write(L"uninstaller: " + commandLine);
+    if (!options.error.empty()) {
+        setupLog().write(L"refused: " + options.error);
+        if (!silent_)
+            showMessageBox(nullptr, (options.error + L"\n\n" + setupUsageText(kUninstallerSwitches)).c_str(),
+                           kErrorTitle, MB_OK | MB_ICONEXCLAMATION);
+        refusal_ = exitcode::kBadArguments;
+    } else if (options.showUsage) {
+        if (!silent_)
+            showMessageBox(nullptr, setupUsageText(kUninstallerSwitches).c_str(), kUsageTitle, MB_OK | MB_ICONINFORMATION);
+        // nothing is removed; nothing went wrong either
+        refusal_ = -1;
+    }
 }
 
 UninstallerRun* UninstallerRun::self(lua_State* L)
@@ -44,7 +70,7 @@ int UninstallerRun::isNoRestart(lua_State* L)
 
 int UninstallerRun::writeLog(lua_State* L)
 {
-    OutputDebugStringW((L"Uninstaller: " + scriptStringArg(L, 1) + L"\n").c_str());
+    setupLog().write(scriptStringArg(L, 1));
     return 0;
 }
 

@@ -9,8 +9,15 @@ class UninstallerRun {
 public:
     UninstallerRun(std::wstring folder, const std::wstring& commandLine);
 
-    // Nonzero when the switches were refused (the run then ends with it before any window).
-    int refusal() const { return refusal_; }
+    // Reads the switches and opens the log. When the run must not go on (refused switches: 87,
+    // or /? after showing the usage: 0) tells with what code it ends.
+    bool ends(int* code) const
+    {
+        if (refusal_ == 0)
+            return false;
+        *code = refusal_ < 0 ? 0 : refusal_;
+        return true;
+    }
     // What the script set with setExitCode; a script that ended before it (an error) failed.
     int exitCode() const { return exitCode_; }
 

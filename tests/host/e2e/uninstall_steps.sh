@@ -22,9 +22,12 @@ un_install() {
         drive_click 1004
         drive_wait_change "$drive_work/ticked.ppm"
         inst_type 2001 "$1"
+        # a folder that holds something already is confirmed (looked at first: the install
+        # starts filling it at once)
+        local occupied
+        occupied=$(ls -A "$(unixpath "$1")" 2>/dev/null)
         drive_click 2004
-        # a folder that holds something already is confirmed
-        [ -z "$(ls -A "$(unixpath "$1")" 2>/dev/null)" ] || inst_box 提示 1
+        [ -z "$occupied" ] || inst_box 提示 1
     fi
     inst_wait_finish
     [ -n "${2:-}" ] && drive_click 4001
