@@ -72,6 +72,27 @@ void JournalReplay::defer(const std::string& path)
     deferred_.push_back(path);
 }
 
+void JournalReplay::restrictTo(std::vector<std::string> allowed)
+{
+    allowed_ = std::move(allowed);
+}
+
+bool JournalReplay::allowed(const std::string& name) const
+{
+    if (allowed_.empty())
+        return true;
+    for (const std::string& entry : allowed_) {
+        if (sameText(name, entry))
+            return true;
+        if (!entry.empty() && entry.back() == '\\') {
+            if (sameText(name, entry.substr(0, entry.size() - 1)) ||
+                (name.size() > entry.size() && sameText(name.substr(0, entry.size()), entry)))
+                return true;
+        }
+    }
+    return false;
+}
+
 void JournalReplay::finishDeferred()
 {
     bool scheduled = false;
@@ -124,9 +145,17 @@ void JournalReplay::undo(const JournalRecord& record)
         undoFolder(record);
         break;
     case Kind::key:
+        if (!allowed(record.root + "\\" + record.path)) {
+            ++refused_;
+            break;
+        }
         system_.deleteEmptyKey(record.root, record.path);
         break;
     case Kind::value:
+        if (!allowed(record.root + "\\" + record.path + "\\" + record.name)) {
+            ++refused_;
+            break;
+        }
         if (record.hadPrevious)
             system_.setValue(record.root, record.path, record.name, RegistryData{record.previousType, record.previousData});
         else
@@ -134,7 +163,7 @@ void JournalReplay::undo(const JournalRecord& record)
         break;
     case Kind::shortcut:
         // the only file outside the install folder: nothing but a shortcut may be named here
-        if (!endsWithIgnoringCase(record.path, ".lnk")) {
+        if (!endsWithIgnoringCase(record.path, ".lnk") || !allowed(record.path)) {
             ++refused_;
             break;
         }

@@ -58,6 +58,13 @@ public:
     // replay does): its record is skipped and the file goes in finishDeferred().
     void defer(const std::string& path);
 
+    // Registry keys and values, and the shortcut, the replay may touch: a name that equals an
+    // entry, or lies below an entry ending with "\" ("HKCU\Software\Orvo\"). Values are named
+    // root\key\value. Without a call everything is allowed (the rollback of our own session); the
+    // uninstaller names its own, so a journal planted in a folder users can write never reaches
+    // another program's settings.
+    void restrictTo(std::vector<std::string> allowed);
+
     size_t steps() const { return last_ - first_; }
     // Undoes the next record; false when none is left. `what` receives the path it touched.
     bool next(std::string* what = nullptr);
@@ -87,6 +94,9 @@ private:
     JournalSystem& system_;                       // not owned
     size_t first_ = 0, last_ = 0;                 // records [first_, last_) are undone, newest first
     size_t done_ = 0;
+    bool allowed(const std::string& name) const;
+
+    std::vector<std::string> allowed_;           // empty: no restriction
     std::vector<std::string> deferred_;          // paths given to defer()
     std::vector<std::string> deferredFiles_;     // deferred paths whose records were met
     std::vector<std::string> leftFolders_;       // folders that were not empty, innermost first

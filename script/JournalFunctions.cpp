@@ -339,9 +339,10 @@ int journalRollback(lua_State* L)
     return 0;
 }
 
-// journalOpenRemoval(folder [, program]) -> steps | nil, why: reads the journal for an uninstall.
-// A missing or damaged journal removes nothing. `program`, the uninstaller that was started
-// from the install folder, is left for finishDeferredRemoval.
+// journalOpenRemoval(folder [, program [, allowed]]) -> steps | nil, why: reads the journal for
+// an uninstall. A missing or damaged journal removes nothing. `program`, the uninstaller that was
+// started from the install folder, is left for finishDeferredRemoval; `allowed` lists the
+// registry keys, values and shortcut the uninstall may touch (see JournalReplay::restrictTo).
 int journalOpenRemoval(lua_State* L)
 {
     std::wstring folder = withBackslashes(scriptStringArg(L, 1));
@@ -361,6 +362,19 @@ int journalOpenRemoval(lua_State* L)
                                                      wideToUtf8(folder), active.system);
     if (lua_gettop(L) >= 2)
         active.removal->defer(wideToUtf8(withBackslashes(scriptStringArg(L, 2))));
+    if (lua_istable(L, 3)) {
+        std::vector<std::string> allowed;
+        for (int i = 1;; ++i) {
+            lua_rawgeti(L, 3, i);
+            if (!lua_isstring(L, -1)) {
+                lua_pop(L, 1);
+                break;
+            }
+            allowed.push_back(wideToUtf8(scriptStringArg(L, -1)));
+            lua_pop(L, 1);
+        }
+        active.removal->restrictTo(std::move(allowed));
+    }
     active.removalRestart = false;
     pushScriptInteger(L, int64_t(active.removal->steps()));
     return 1;

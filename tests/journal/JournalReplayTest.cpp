@@ -359,6 +359,27 @@ TEST(JournalReplay, RollbackOfAFreshInstallLeavesNothing)
     EXPECT_TRUE(replay.remaining().empty());
 }
 
+TEST(JournalReplay, AnUninstallTouchesOnlyTheKeysAndShortcutItNames)
+{
+    FakeMachine machine = startingMachine();
+    machine.files["C:\\Desktop\\Other.lnk"] = "theirs";
+    machine.files["C:\\Desktop\\Orvo.lnk"] = "ours";
+    Installer install{machine, {}};
+    firstInstall(install);
+    install.foreign(Kind::shortcut, "C:\\Desktop\\Other.lnk");
+    install.foreign(Kind::shortcut, "C:\\Desktop\\Orvo.lnk");
+    JournalReplay replay(install.records, JournalReplay::Mode::uninstall, kFolder, machine);
+    // Software\Run is not named: its value stays as the install left it
+    replay.restrictTo({"hkcu\\software\\orvo\\", "C:\\Desktop\\Orvo.lnk"});
+    replay.run();
+    EXPECT_EQ(machine.keys, std::set<std::string>{"HKCU\\Software"});
+    ASSERT_EQ(machine.values.size(), 1u);
+    EXPECT_EQ(machine.values["HKCU\\Software\\Run\\Other"].bytes, "ours");
+    EXPECT_EQ(machine.files.count("C:\\Desktop\\Other.lnk"), 1u);
+    EXPECT_EQ(machine.files.count("C:\\Desktop\\Orvo.lnk"), 0u);
+    EXPECT_EQ(replay.refused(), 2u);
+}
+
 TEST(JournalReplay, PathInsideTheInstallFolder)
 {
     struct Case {

@@ -61,7 +61,18 @@ local function offerRestart()
     end
 end
 
-local steps, why = journalOpenRemoval(folder, folder .. "unins000.exe")
+-- What the install writes outside its folder, and nothing else, is the uninstall's to remove:
+-- the journal lies in a folder that may be the user's to write.
+local OWN = {
+    "HKCU\\Software\\OrvoNubelo\\",
+    "HKLM\\SOFTWARE\\Microsoft\\Internet Explorer\\Low Rights\\ElevationPolicy\\{CACBA33C-A5E5-43CD-9287-8C075425FC26}\\",
+    "HKCR\\orvolive\\",
+    "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\OrvoNubelo Daemon",
+    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OrvoNubelo\\",
+    (getDesktopFolder() or "") .. "\\OrvoPelora.lnk",
+}
+
+local steps, why = journalOpenRemoval(folder, folder .. "unins000.exe", OWN)
 if not steps then
     writeLog("journal: " .. tostring(why))
     local state = why == "missing" and "不存在" or "已损坏"

@@ -63,10 +63,9 @@ un_result() {
     coded() { [ -s "$drive_work/exit-code" ]; }
     wait_until "${1:-60}" coded || drive_fail "FAIL: the uninstaller did not end"
     un_code=$(tr -d '\r\n' <"$drive_work/exit-code")
+    inst_wait_exit 30
     copy_ended() { ! un_copy_running; }
     wait_until 30 copy_ended || drive_fail "FAIL: the uninstaller's temporary copy did not end"
-    wait "$drive_pid" 2>/dev/null
-    drive_pid=
 }
 
 un_expect_removed() {
