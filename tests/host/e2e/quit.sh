@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Quitting before completion asks, and No keeps the installer. A stored folder on a missing drive
 # is ignored: install at once goes to the program-files folder. Cancel on a held payload file ends
-# the dialog and the worker: no file after it is written.
+# the dialog and the worker: no file after it is written, and the files before it are rolled back.
 set -u
 . "$(dirname "$0")/installer_harness.sh"
 inst_begin
@@ -24,6 +24,8 @@ inst_box 异常 2 "$(printf '文件可能被其他程序占用。\r\n%s\r\n请�
 inst_wait_exit
 inst_release
 sleep 1
-check test -e "$(unixpath "$folder$(inst_step_file 1)")" "the default folder was not used"
 check test ! -e "$(unixpath "$after")" "the worker went on after Cancel"
+# the install rolled back: of the default folder (the retry box named it) only the held file is left
+left=$(cd "$(unixpath "$folder")" && find . -type f | tr '\n' ' ')
+check test "$left" = "./$(inst_step_file 40 | tr '\\' '/') " "the cancelled install left files: $left"
 echo "quit question answered No; stored folder on Q: ignored; Cancel on a held file ended the installation"
