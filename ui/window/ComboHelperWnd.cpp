@@ -56,6 +56,14 @@ LRESULT ComboHelperWnd::handleMessage(UINT message, WPARAM wparam, LPARAM lparam
     switch (message) {
     case WM_KILLFOCUS:
         return 0;   // the list keeps its focus state while the popup is inactive
+    case WM_CLOSE:
+        // Alt+F4 while the list is down reaches the popup: it closes the list. Destroying the
+        // window would take the box's items with it; only the box's own end (box cleared) does.
+        if (box) {
+            close();
+            return 0;
+        }
+        return WindowImpl::handleMessage(message, wparam, lparam);
     case WM_DESTROY:
         // a loop still running must not wait for a message that will never come for this window
         if (box && box->popup_ == this)
