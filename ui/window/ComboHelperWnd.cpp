@@ -56,10 +56,10 @@ LRESULT ComboHelperWnd::handleMessage(UINT message, WPARAM wparam, LPARAM lparam
     switch (message) {
     case WM_KILLFOCUS:
         return 0;   // the list keeps its focus state while the popup is inactive
-    case WM_CLOSE:
-        // Alt+F4 while the list is down reaches the popup: it closes the list. Destroying the
-        // window would take the box's items with it; only the box's own end (box cleared) does.
-        if (box) {
+    case WM_SYSCOMMAND:
+        // Alt+F4 while the list is down reaches the popup: it closes the list. Its default, a
+        // WM_CLOSE, would destroy the window and the box's items with it.
+        if ((wparam & 0xFFF0) == SC_CLOSE) {
             close();
             return 0;
         }
