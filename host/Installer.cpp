@@ -1,9 +1,12 @@
 // Start-up and tear-down: the installer mutex, the restart check, cleanup, and the UI script run.
 #include "Installer.h"
 
+#include "ExitCodes.h"
 #include "NamedResources.h"
 #include "PreInstallCleanup.h"
 #include "RestartCheck.h"
+#include "SetupLog.h"
+#include "SetupScriptFunctions.h"
 #include "ToolkitParts.h"
 
 #include <MessageBox.h>
@@ -15,6 +18,7 @@
 #include <WindowMarkup.h>
 #include <platform/Com.h>
 #include <platform/Handle.h>
+#include <platform/StepLog.h>
 
 #include <windows.h>
 
@@ -40,33 +44,110 @@ std::unique_ptr<FileSystem> makeResourceFileSystem()
     return files;
 }
 
-} // namespace
-
-int runInstaller(const HostOptions& options)
+void writeToSetupLog(const std::wstring& line)
 {
-    return runInstaller(makeResourceFileSystem, options);
+    setupLog().write(line);
 }
 
-int runInstaller(const FileSystemFactory& makeFileSystem, const HostOptions& options)
+// A silent run's boxes: nothing is shown, and the answer is the one that changes nothing (OK
+// where OK is all there is, otherwise Cancel or No). The flow asks no questions when silent; this
+// covers the boxes native code shows on its own (a script error, a refusal at start).
+int answerUnseen(HWND, const wchar_t*, const wchar_t*, UINT style)
 {
+    switch (style & MB_TYPEMASK) {
+    case MB_OK:
+        return IDOK;
+    case MB_ABORTRETRYIGNORE:
+        return IDABORT;
+    case MB_YESNO:
+        return IDNO;
+    default:
+        return IDCANCEL;
+    }
+}
+
+// The run's switches put in place for as long as it lives: the log and, when silent, unseen
+// boxes. Ends by logging the exit code and restoring both.
+class RunSetup {
+public:
+    RunSetup(const std::wstring& commandLine, unsigned switches)
+        : options_(parseSetupOptions(commandLine, switches)), switches_(switches)
+    {
+        if (!options_.logPath.empty()) {
+            if (setupLog().open(options_.logPath))
+                platform::stepLogSink().store(writeToSetupLog);
+            else
+                OutputDebugStringW((L"Installer: the log cannot be written: " + options_.logPath + L"\n").c_str());
+        }
+        if (options_.silent)
+            previousBoxes_ = setMessageBoxHandler(answerUnseen);
+        platform::logStep(L"command line: " + commandLine);
+    }
+    ~RunSetup()
+    {
+        if (options_.silent)
+            setMessageBoxHandler(previousBoxes_);
+        platform::stepLogSink().store(nullptr);
+        setupLog().close();
+    }
+    RunSetup(const RunSetup&) = delete;
+    RunSetup& operator=(const RunSetup&) = delete;
+
+    const SetupOptions& options() const { return options_; }
+    unsigned switches() const { return switches_; }
+    int finish(int code, const std::wstring& why)
+    {
+        platform::logStep(why + L"; exit code " + std::to_wstring(code));
+        return code;
+    }
+
+private:
+    SetupOptions options_;
+    unsigned switches_;
+    MessageBoxHandler previousBoxes_ = nullptr;
+};
+
+} // namespace
+
+namespace {
+
+int runSequence(const FileSystemFactory& makeFileSystem, const HostOptions& host)
+{
+    RunSetup run(host.commandLine, host.switches);
+    const SetupOptions& options = run.options();
+    if (!options.error.empty()) {
+        platform::logStep(options.error);
+        platform::logStep(L"usage: " + setupUsageText(run.switches()));
+        return run.finish(exitcode::kBadArguments, L"bad arguments, nothing done");
+    }
+    if (options.showUsage) {
+        if (!options.silent)
+            showMessageBox(nullptr, setupUsageText(run.switches()).c_str(), kNoticeTitle, MB_OK);
+        return run.finish(exitcode::kSuccess, L"usage shown, nothing done");
+    }
+
     // lock: a second installer or uninstaller of the family is refused; a failed call is not
     platform::UniqueHandle mutex(CreateMutexW(nullptr, TRUE, kInstallerMutexName));
     if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
         mutex.reset();
         showMessageBox(nullptr, kAlreadyRunning, kNoticeTitle, MB_OK);
-        return 0;
+        return run.finish(exitcode::kAlreadyRunning, L"another installer or uninstaller runs");
     }
     setInstallerMutex(mutex.release());
+    platform::logStep(L"check: no other installer or uninstaller runs");
 
     // An earlier installation waits for a reboot: refuse before touching any file, process or
     // folder. The mutex stays held until the process ends, so no other copy starts meanwhile.
     if (isRestartPending()) {
         showMessageBox(nullptr, kRestartPending, kNoticeTitle, MB_OK);
-        return 0;
+        return run.finish(exitcode::kRestartPending, L"an earlier install waits for a restart");
     }
+    platform::logStep(L"check: no restart pending");
 
-    if (options.preInstallCleanup)
+    if (host.preInstallCleanup) {
         runPreInstallCleanup();
+        platform::logStep(L"pre-install cleanup done");
+    }
 
     // named files: the most recently constructed file system becomes the current one
     std::unique_ptr<FileSystem> files = makeFileSystem();
@@ -74,7 +155,12 @@ int runInstaller(const FileSystemFactory& makeFileSystem, const HostOptions& opt
     platform::OleScope ole;
     SRService::start();
     installToolkitParts();
-    Toolkit::start();
+    if (!Toolkit::start()) {
+        SRService::stop();
+        releaseInstallerMutex();
+        showMessageBox(nullptr, L"安装程序无法启动：无法创建窗口。", L"错误", MB_OK);
+        return run.finish(exitcode::kFailed, L"the toolkit could not start");
+    }
     // Both packages are resources of this executable. Should one be unusable, the installer goes
     // on: a window then fails to build with a script error that says why, instead of a silent exit.
     std::wstring problem;
@@ -84,9 +170,13 @@ int runInstaller(const FileSystemFactory& makeFileSystem, const HostOptions& opt
         OutputDebugStringW((L"Installer: " + problem + L"\n").c_str());
 
     createUiScriptState(&uiScriptState);
-    if (options.prepareScript && uiScriptState)
-        options.prepareScript(uiScriptState);
-    runScriptFile(&uiScriptState, L"UI.lua");
+    if (uiScriptState)
+        registerSetupFunctions(uiScriptState, options);
+    if (uiScriptState && host.prepareScript)
+        host.prepareScript(uiScriptState);
+    // A script that ends without choosing a code ran to its end: success, as before switches.
+    const bool ran = runScriptFile(&uiScriptState, L"UI.lua");
+    const int code = ran ? scriptExitCode(exitcode::kSuccess) : exitcode::kFailed;
 
     // tear-down, in reverse: windows the script left open go before the toolkit they use
     WindowBase::destroyAll();
@@ -95,5 +185,24 @@ int runInstaller(const FileSystemFactory& makeFileSystem, const HostOptions& opt
     SRService::stop();
     releaseInstallerMutex();
     files.reset();
-    return 0;
+    return run.finish(code, ran ? L"the installer script ended" : L"the installer script failed");
+}
+
+} // namespace
+
+int runInstaller(const std::wstring& commandLine)
+{
+    return runInstaller(makeResourceFileSystem, commandLine);
+}
+
+int runInstaller(const FileSystemFactory& makeFileSystem, const std::wstring& commandLine)
+{
+    HostOptions host;
+    host.commandLine = commandLine;
+    return runSequence(makeFileSystem, host);
+}
+
+int runSetupProgram(const HostOptions& options)
+{
+    return runSequence(makeResourceFileSystem, options);
 }

@@ -3,9 +3,11 @@
 
 #include <FileSystem.h>
 #include <InstallerMutex.h>
+#include "SetupOptions.h"
 
 #include <functional>
 #include <memory>
+#include <string>
 
 // Makes the file system that serves the named files for one run; called once the single-instance
 // lock is held, and the result becomes the current file system until tear-down.
@@ -15,19 +17,28 @@ struct lua_State;
 
 // What a program built on the installer's sequence changes in it (the uninstaller, for one).
 struct HostOptions {
+    // The raw command line, program name first (GetCommandLineW), or empty for none.
+    std::wstring commandLine;
+    // The switches it may hold (SetupOptions.h); any other is refused with 87.
+    unsigned switches = kInstallerSwitches;
     bool preInstallCleanup = true;
     // Adds the program's own globals to the UI script state before UI.lua runs.
     std::function<void(lua_State*)> prepareScript;
 };
 
 // Runs the whole installer on the calling thread, which becomes the UI thread, with the named
-// files from the executable's resources. Returns the process exit code, 0 on every path
-// (refusals included).
-int runInstaller(const HostOptions& options = {});
+// files from the executable's resources. `commandLine` is the raw command line, program name
+// first (GetCommandLineW), or empty for none. Returns the process exit code (host/ExitCodes.h):
+// 87 for bad switches, 1618 when another installer runs, 3017 when an earlier install waits for a
+// restart, 1603 when the UI script fails, otherwise what the UI script chose (0 when it chose none).
+int runInstaller(const std::wstring& commandLine = {});
 
 // The same sequence with the named files served by `makeFileSystem` (the development runner's
 // folder, for one).
-int runInstaller(const FileSystemFactory& makeFileSystem, const HostOptions& options = {});
+int runInstaller(const FileSystemFactory& makeFileSystem, const std::wstring& commandLine = {});
+
+// The same sequence over the executable's resources, changed as `options` say.
+int runSetupProgram(const HostOptions& options);
 
 // The resource names and ids the executable carries, in registration order.
 struct NamedResource {

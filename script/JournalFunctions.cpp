@@ -9,6 +9,7 @@
 #include <WindowsJournalSystem.h>
 #include <platform/CriticalSection.h>
 #include <platform/Handle.h>
+#include <platform/StepLog.h>
 
 #include <windows.h>
 
@@ -126,13 +127,17 @@ int journalCreateDirectory(lua_State* L)
             continue;
         if (!CreateDirectoryW(level.c_str(), nullptr))
             continue;
+        platform::logStep(L"folder made: " + level);
         JournalRecord record;
         record.kind = Kind::folder;
         record.path = wideToUtf8(level);
         append(journal(), record);
     }
     DWORD attributes = GetFileAttributesW(path.c_str());
-    lua_pushboolean(L, attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
+    bool made = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (!made)
+        platform::logStep(L"folder could not be made: " + path);
+    lua_pushboolean(L, made);
     return 1;
 }
 
@@ -214,12 +219,14 @@ int journalWriteRegistry(lua_State* L)
         return 1;
     }
     RegistryData data;
+    std::wstring shown;   // for the log
     if (lua_type(L, 4) == LUA_TNUMBER) {
         DWORD number = DWORD(uint64_t(scriptIntegerArg(L, 4)) & 0xFFFFFFFFu);
         data = RegistryData{REG_DWORD, std::string(reinterpret_cast<const char*>(&number), sizeof number)};
+        shown = std::to_wstring(number);
     } else {
-        std::wstring text = scriptStringArg(L, 4);
-        data = RegistryData{REG_SZ, std::string(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * sizeof(wchar_t))};
+        shown = scriptStringArg(L, 4);
+        data = RegistryData{REG_SZ, std::string(reinterpret_cast<const char*>(shown.c_str()), (shown.size() + 1) * sizeof(wchar_t))};
     }
     std::lock_guard<platform::ProcessCriticalSection> hold(journalLock);
     ActiveJournal& active = journal();
@@ -254,6 +261,8 @@ int journalWriteRegistry(lua_State* L)
     bool written = active.system.setValue(rootName, record.path, record.name, data);
     if (written)
         append(active, record);
+    platform::logStep((written ? L"registry value written: " : L"registry value NOT written: ") + utf8ToWide(rootName) +
+                      L"\\" + key + L"\\" + (name.empty() ? L"(default)" : name) + L" = " + shown);
     lua_pushboolean(L, written);
     return 1;
 }

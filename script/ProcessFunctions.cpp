@@ -3,6 +3,7 @@
 
 #include "FileTree.h"
 #include <platform/Handle.h>
+#include <platform/StepLog.h>
 #include "ProcessTermination.h"
 #include "ScriptConvert.h"
 #include "SharedBlock.h"
@@ -51,6 +52,7 @@ int sleep(lua_State* L)
 
 int killProcess(lua_State* L)
 {
+    platform::logStep(L"stopping the processes of " + scriptStringArg(L, 1));
     terminateByModulePath(scriptStringArg(L, 1));
     return 0;
 }
@@ -115,14 +117,17 @@ int getRunningProcess(lua_State* L)
 int killRunningProcess(lua_State* L)
 {
     std::vector<std::wstring> entries = listEntries(SharedBlock::readText());
-    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
+    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+        platform::logStep(L"stopping the processes named " + *entry);
         terminateByExeNameNoWait(*entry);
+    }
     terminateByExeNameNoWait(kApplicationExe);
     return 0;
 }
 
 int killProcessesByPath(lua_State* L)
 {
+    platform::logStep(L"stopping the processes run from " + scriptStringArg(L, 1));
     for (const std::wstring& path : listFiles(scriptStringArg(L, 1), L"*.exe")) {
         if (path.find(kMonitorExe) == std::wstring::npos)
             terminateFirstByModulePath(path);

@@ -3,10 +3,9 @@
 #include "SelfCopy.h"
 #include "UninstallerScript.h"
 
-#include <ExitCodes.h>
 #include <Installer.h>
 #include <JournalFunctions.h>
-#include <SetupLog.h>
+#include <SetupOptions.h>
 
 #include <windows.h>
 
@@ -35,22 +34,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     const std::wstring commandLine = GetCommandLineW();
     CopyLink link;
-    std::wstring userCommandLine;
-    if (!readCopyLink(commandLine, &link, &userCommandLine))
+    HostOptions options;
+    if (!readCopyLink(commandLine, &link, &options.commandLine))
         return runFromTemporaryCopy(switchesOf(commandLine));
 
-    UninstallerRun run(link.folder, userCommandLine);
-    HostOptions options;
+    options.switches = kUninstallerSwitches;
     // the cleanup before an install removes folders wholesale; an uninstall removes what the
     // journal lists and nothing else
     options.preInstallCleanup = false;
-    options.prepareScript = [&run](lua_State* L) { run.registerFunctions(L); };
-    int code = exitcode::kSuccess;
-    if (!run.ends(&code)) {
-        int hostCode = runInstaller(options);
-        code = hostCode != exitcode::kSuccess ? hostCode : run.exitCode();
-    }
-    setupLog().write(L"exit code " + std::to_wstring(code));
+    options.prepareScript = [&link](lua_State* L) { registerUninstallerFunctions(L, &link.folder); };
+    const int code = runSetupProgram(options);
     reportToOriginal(link, code);
     finishDeferredRemoval();
     return code;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A second installer started while another holds the installer mutex shows the refusal notice and
-# exits 0; the first is undisturbed. The notice is a real message box, read and answered by
+# exits 1618; the first is undisturbed. The notice is a real message box, read and answered by
 # answer_box as a person would.
 set -u
 wine_run=$1 setup=$2 holder=$3 answer=$4
@@ -29,4 +29,5 @@ wait "$holder_pid"
 holder_rc=$?
 echo "refused installer exited $setup_rc with \"$text\"; holder exited $holder_rc"
 [ "$text" = "检测到Orvo安装或卸载程序正在运行，请结束后重试。" ] || { echo "wrong refusal text"; exit 1; }
-[ "$setup_rc" -eq 0 ] && [ "$holder_rc" -eq 0 ]
+# 1618 as wine reports it: the low 8 bits
+[ "$setup_rc" -eq $((1618 % 256)) ] && [ "$holder_rc" -eq 0 ]

@@ -101,8 +101,15 @@ bool Toolkit::start()
     toolkitLock();
     if (current.load())
         return false;
+    // Without it every deferred call (a Click, among others) would be lost without a word.
+    HWND dispatcher = createDispatcherWindow();
+    if (!dispatcher) {
+        OutputDebugStringW(L"Toolkit: the dispatcher window could not be created\n");
+        return false;
+    }
 
     Toolkit* toolkit = new Toolkit();
+    toolkit->dispatcherWindow = dispatcher;
     toolkit->msimg32 = LoadLibraryW(L"msimg32.dll");
     if (toolkit->msimg32)
         AlphaBlend = reinterpret_cast<AlphaBlendProc>(
@@ -113,10 +120,6 @@ bool Toolkit::start()
     registerPanelElements(toolkit->elementFactory);
     for (PartsBuilder builder : partsBuilders())
         builder(*toolkit);
-
-    toolkit->dispatcherWindow = createDispatcherWindow();
-    if (!toolkit->dispatcherWindow)
-        OutputDebugStringW(L"Toolkit: the dispatcher window could not be created; deferred calls are off\n");
 
     LockGuard guard;
     current.store(toolkit);

@@ -32,7 +32,8 @@ using AlphaBlendProc = int(__stdcall*)(DeviceContext destination, int x, int y, 
 class Toolkit {
 public:
     // Creates the toolkit, loads msimg32, builds the tables and the dispatcher window. Called at
-    // start-up before any window or style exists. False, changing nothing, when already started.
+    // start-up before any window or style exists. False, changing nothing, when already started
+    // or when the dispatcher window cannot be made (deferred calls could never run).
     static bool start();
     // Releases everything, runs the deferred calls still queued, and destroys the dispatcher.
     // Called after the last window is gone.

@@ -12,7 +12,8 @@ local STEPS_PER_TICK, TICK_MS = 8, 15
 
 local folder = uninstallFolder()
 local program = folder .. "NubeloUI.exe"
-local silent = isSilent()
+local options = getSetupOptions()
+local silent = options.silent
 local window
 
 -- A message for the user, or a log line when no one is watching.
@@ -53,7 +54,7 @@ local function finishRemoval()
 end
 
 local function offerRestart()
-    if silent or isNoRestart() then
+    if silent or options.noRestart then
         return
     end
     if showMessageBox("Pelora需要重启电脑才能完成卸载，是否立即重启?", "提示", MB_OKCANCEL + MB_ICONQUESTION) == IDOK then

@@ -55,6 +55,7 @@ drive_click 4001
 drive_wait_change "$drive_work/finish.ppm"
 drive_click 4002
 inst_wait_exit
+inst_expect_exit 0
 
 inst_expect_payload "$folder"
 check test "$(cat "$(unixpath "$folder")/keep.txt")" = kept "the file already in the folder is gone"

@@ -15,7 +15,8 @@
 #   inst_inert ID                 clicks control ID and fails if the window changes
 #   inst_id_changes ID PPM_A PPM_B   whether control ID looks different in two captures
 #   inst_wait_finish              waits for the finish page (the progress bar gone)
-#   inst_wait_exit                waits until the installer has ended
+#   inst_wait_exit                waits until the installer has ended; its status in inst_exit
+#   inst_expect_exit CODE         fails unless the installer exited with CODE
 #   inst_expect_payload FOLDER    every payload file in FOLDER (a Windows path) with the same bytes
 #   inst_reg KEY FILE             the key as a UTF-8 .reg text, for grep -xF
 #   inst_hold PATH / inst_release   a helper process keeps PATH open without sharing / lets go
@@ -204,7 +205,14 @@ inst_wait_exit() {
     ended() { ! kill -0 "$drive_pid" 2>/dev/null; }
     wait_until "${1:-20}" ended || drive_fail "FAIL: the installer did not end"
     wait "$drive_pid" 2>/dev/null
+    inst_exit=$?
     drive_pid=
+}
+
+# inst_expect_exit CODE: the installer's exit code was CODE, as far as wine tells it (the low 8
+# bits, which tell the installer's codes apart).
+inst_expect_exit() {
+    [ "$inst_exit" -eq $(($1 % 256)) ] || drive_fail "FAIL: exit status $inst_exit, expected $1 (status $(($1 % 256)))"
 }
 
 inst_expect_payload() {

@@ -22,6 +22,7 @@ check inst_id_changes 1004 "$drive_work/unticked.ppm" "$drive_work/ticked.ppm" "
 drive_click 1003
 inst_box 异常 2 "$(printf '文件可能被其他程序占用。\r\n%s\r\n请关闭占用的程序再重试' "$locked")"
 inst_wait_exit
+inst_expect_exit 1602
 inst_release
 sleep 1
 check test ! -e "$(unixpath "$after")" "the worker went on after Cancel"

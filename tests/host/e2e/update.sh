@@ -33,6 +33,7 @@ drive_click 4003
 running() { inst_running "${folder}NubeloUI.exe" && xdotool search --onlyvisible --name '^Pelora$' >/dev/null; }
 wait_until 20 running || drive_fail "FAIL: finish and launch did not start NubeloUI.exe"
 inst_wait_exit
+inst_expect_exit 0
 kill "$inst_app_pid"
 inst_app_pid=
 
