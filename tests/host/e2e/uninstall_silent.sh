@@ -11,7 +11,7 @@ inst_begin
 folder='C:\OrvoE2E\Silent\'
 inst_clean 'C:\OrvoE2E'
 no_window() { xdotool search --onlyvisible --name '^Pelora卸载程序$' >/dev/null 2>&1 && drive_fail "FAIL: a silent uninstall showed its window"; return 0; }
-marker_clean() { find "$WINEPREFIX/drive_c/users" -maxdepth 4 -name nubelo_restart -delete 2>/dev/null; return 0; }
+marker_clean() { find "$WINEPREFIX/drive_c/users" -maxdepth 8 -name nubelo_restart -delete 2>/dev/null; return 0; }
 trap 'marker_clean; inst_end' EXIT
 
 un_install 'C:\OrvoE2E\Silent'

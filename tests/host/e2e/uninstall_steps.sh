@@ -36,7 +36,9 @@ un_install() {
 }
 
 un_entry() {
+    # a Wine process has been seen to end at once without a word now and then: one more try
     inst_reg "$un_entry_key" "$drive_work/entry.reg"
+    [ -s "$drive_work/entry.reg" ] || inst_reg "$un_entry_key" "$drive_work/entry.reg"
     # "Name"="text with \" and \\" -> text with " and \
     sed -n "s/^\"$1\"=\"\\(.*\\)\"\$/\\1/p" "$drive_work/entry.reg" | sed 's/\\"/"/g; s/\\\\/\\/g'
 }
