@@ -221,8 +221,8 @@ win_start() {
 
 win_wait() {
     local pid=$1 seconds=${2:-20} code
-    ended() { ! kill -0 "$pid" 2>/dev/null; }
-    wait_for "$seconds" ended || fail "the program did not end within $seconds s"
+    e2e_ended() { ! kill -0 "$pid" 2>/dev/null; }
+    wait_for "$seconds" e2e_ended || fail "the program did not end within $seconds s"
     win_rc=0
     wait "$pid" 2>/dev/null || win_rc=$?
     # the full code the probe read, when it ran the program
@@ -235,12 +235,12 @@ win_wait() {
 
 window_find() {
     local title=$1 seconds=${2:-30}
-    found() { e2e_window=$(xdotool search --name "^$title\$" 2>/dev/null | head -1) && [ -n "$e2e_window" ]; }
-    wait_for "$seconds" found || fail "no window titled $title"
+    e2e_found() { e2e_window=$(xdotool search --name "^$title\$" 2>/dev/null | head -1) && [ -n "$e2e_window" ]; }
+    wait_for "$seconds" e2e_found || fail "no window titled $title"
     wait_for 10 window_locate || fail "the window has no geometry"
     # painted: no longer the black of a window without content, and still
-    painted() { capture "$e2e_work/first.ppm" && [ "$(convert "$e2e_work/first.ppm" -format '%[fx:maxima]' info:)" != 0 ]; }
-    wait_for 10 painted || fail "the window stays black"
+    e2e_painted() { capture "$e2e_work/first.ppm" && [ "$(convert "$e2e_work/first.ppm" -format '%[fx:maxima]' info:)" != 0 ]; }
+    wait_for 10 e2e_painted || fail "the window stays black"
     settle || fail "the window does not settle"
 }
 

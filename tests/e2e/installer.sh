@@ -196,14 +196,14 @@ inst_box_shown() { xdotool search --onlyvisible --name '^(异常|错误|提示|�
 # The finish page: no progress bar, no box over the window, and a finish button drawn where the
 # progress page has none.
 inst_wait_finish() {
-    finish_shown() {
+    inst_finish_shown() {
         kill -0 "$inst_pid" 2>/dev/null || fail "the installer ended before its finish page"
         ! inst_box_shown && capture "$e2e_work/now.ppm" &&
             [ "$(inst_bar 3001 "$e2e_work/now.ppm")" = none ] &&
             inst_crop 4003 "$e2e_work/now.ppm" "$e2e_work/button.ppm" &&
             [ "$(convert "$e2e_work/button.ppm" -format '%[fx:standard_deviation>0.02]' info:)" = 1 ]
     }
-    wait_for "${1:-90}" finish_shown || fail "no finish page"
+    wait_for "${1:-90}" inst_finish_shown || fail "no finish page"
     settle || fail "the finish page does not settle"
 }
 
@@ -237,8 +237,8 @@ inst_hold() {
     mkdir -p "$(dirname "$(unixpath "$1")")"
     wine "$e2e_hold_file" "$1" "$(winpath "$e2e_work/held")" "$(winpath "$e2e_work/release")" </dev/null >/dev/null 2>&1 &
     inst_hold_pid=$!
-    held() { [ -e "$e2e_work/held" ]; }
-    wait_for 20 held || fail "the helper could not hold $1"
+    inst_held() { [ -e "$e2e_work/held" ]; }
+    wait_for 20 inst_held || fail "the helper could not hold $1"
 }
 
 inst_release() {
@@ -273,18 +273,18 @@ inst_frame() {
     local cw=$((iw - l - r)) ch=$((ih - t - b)) W=$((win_w + l + r)) H=$((win_h + t + b))
     local args=(-size "${W}x${H}" xc:none)
     # piece SRC_W SRC_H SRC_X SRC_Y DEST_W DEST_H DEST_X DEST_Y
-    piece() {
+    inst_piece() {
         args+=('(' "$image" -crop "${1}x${2}+${3}+${4}" +repage -scale "${5}x${6}!" ')'
                -geometry "+${7}+${8}" -composite)
     }
-    piece "$l" "$t" 0 0 "$l" "$t" 0 0
-    piece "$cw" "$t" "$l" 0 "$win_w" "$t" "$l" 0
-    piece "$r" "$t" $((iw - r)) 0 "$r" "$t" $((W - r)) 0
-    piece "$l" "$ch" 0 "$t" "$l" "$win_h" 0 "$t"
-    piece "$r" "$ch" $((iw - r)) "$t" "$r" "$win_h" $((W - r)) "$t"
-    piece "$l" "$b" 0 $((ih - b)) "$l" "$b" 0 $((H - b))
-    piece "$cw" "$b" "$l" $((ih - b)) "$win_w" "$b" "$l" $((H - b))
-    piece "$r" "$b" $((iw - r)) $((ih - b)) "$r" "$b" $((W - r)) $((H - b))
+    inst_piece "$l" "$t" 0 0 "$l" "$t" 0 0
+    inst_piece "$cw" "$t" "$l" 0 "$win_w" "$t" "$l" 0
+    inst_piece "$r" "$t" $((iw - r)) 0 "$r" "$t" $((W - r)) 0
+    inst_piece "$l" "$ch" 0 "$t" "$l" "$win_h" 0 "$t"
+    inst_piece "$r" "$ch" $((iw - r)) "$t" "$r" "$win_h" $((W - r)) "$t"
+    inst_piece "$l" "$b" 0 $((ih - b)) "$l" "$b" 0 $((H - b))
+    inst_piece "$cw" "$b" "$l" $((ih - b)) "$win_w" "$b" "$l" $((H - b))
+    inst_piece "$r" "$b" $((iw - r)) $((ih - b)) "$r" "$b" $((W - r)) $((H - b))
     # corners: pure black where the window's region leaves the (black) screen showing
     local cut=() cx cy
     for corner in "0 0" "$((win_w - 1)) 0" "0 $((win_h - 1))" "$((win_w - 1)) $((win_h - 1))"; do
