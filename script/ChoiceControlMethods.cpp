@@ -5,9 +5,7 @@
 #include "ScriptRegistry.h"
 #include "SystemFunctions.h"
 
-#include <ComboBox.h>
-#include <ListBox.h>
-#include <Slider.h>
+#include <Control.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -29,27 +27,24 @@ T* selfAs(lua_State* L)
 
 int addItem(lua_State* L)
 {
-    Control* c = controlFromSelf(L);
-    if (auto* list = dynamic_cast<ListBox*>(c))
-        list->addItem(scriptStringArg(L, 2));
-    else if (auto* combo = dynamic_cast<ComboBox*>(c))
-        combo->addItem(scriptStringArg(L, 2));
+    if (auto* list = selfAs<ItemList>(L))
+        list->appendItem(scriptStringArg(L, 2));
     return 0;
 }
 
 int getValue(lua_State* L)
 {
-    Slider* slider = selfAs<Slider>(L);
+    PickedValue* slider = selfAs<PickedValue>(L);
     if (!slider)
         return 0;
-    pushScriptInteger(L, slider->value);
+    pushScriptInteger(L, slider->pickedValue());
     return 1;
 }
 
 int setValue(lua_State* L)
 {
-    if (Slider* slider = selfAs<Slider>(L))
-        slider->setValue(int32_t(std::clamp<int64_t>(scriptIntegerArg(L, 2), INT32_MIN, INT32_MAX)));
+    if (PickedValue* slider = selfAs<PickedValue>(L))
+        slider->pickValue(int32_t(std::clamp<int64_t>(scriptIntegerArg(L, 2), INT32_MIN, INT32_MAX)));
     return 0;
 }
 
@@ -68,8 +63,8 @@ const luaL_Reg sliderMethods[] = {
 
 void setChoiceControlMethods(lua_State* L, Control* control)
 {
-    if (dynamic_cast<ListBox*>(control) || dynamic_cast<ComboBox*>(control))
+    if (dynamic_cast<ItemList*>(control))
         luaL_setfuncs(L, itemMethods, 0);
-    else if (dynamic_cast<Slider*>(control))
+    else if (dynamic_cast<PickedValue*>(control))
         luaL_setfuncs(L, sliderMethods, 0);
 }

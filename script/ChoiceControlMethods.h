@@ -4,8 +4,8 @@
 struct lua_State;
 class Control;
 
-// Sets them into the control object on top of the stack when the control is one of those (by its
-// type: a list box reports "Panel", the others "Control"):
+// Sets them into the control object on top of the stack when the control offers the face
+// (ControlKind.h) for them (a list box reports "Panel", the others "Control"):
 //   list box, combo box   addItem(text)     appends an item
 //   slider                getValue()        the value, 0 … 100
 //                         setValue(n)       sets it (limited to 0 … 100; ValueChange when it changes)

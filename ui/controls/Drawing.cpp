@@ -24,3 +24,11 @@ Size Drawing::measureOverride(Size)
         return {0, 0};
     return {image->width, image->height};
 }
+
+ControlKind Drawing::kind() const
+{
+    ControlKind kind;
+    kind.role = AccessRole::graphic;
+    kind.shown = AccessShown::never;
+    return kind;
+}

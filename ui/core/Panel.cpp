@@ -2,6 +2,7 @@
 #include "Panel.h"
 
 #include "ClipScope.h"
+#include "PropertyKey.h"
 
 Panel::Panel() : Panel(kInitialFlags) {}
 
@@ -139,6 +140,15 @@ Control* Panel::hitTest(Point point)
             return hit;
     }
     return this;
+}
+
+ControlKind Panel::kind() const
+{
+    ControlKind kind;
+    const bool page = intProperties.has(PropertyKey::id);
+    kind.role = page ? AccessRole::page : AccessRole::grouping;
+    kind.shown = page ? AccessShown::byRole : AccessShown::never;
+    return kind;
 }
 
 const wchar_t* Panel::className() const
