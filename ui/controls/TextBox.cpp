@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -77,17 +78,20 @@ Size TextBox::arrangeOverride(Size finalSize)
     width_ = finalSize.width;
     height_ = finalSize.height;
     // The rectangle is set once arrange returns: the caret follows from the message loop.
-    if (hasFocus())
-        postDeferred(this, placeCaretLater, reinterpret_cast<void*>(uintptr_t(serial())), nullptr);
+    if (hasFocus()) {
+        auto* held = new HeldControl(this);
+        if (!postDeferred(this, placeCaretLater, held, nullptr))
+            delete held;
+    }
     return finalSize;
 }
 
-void TextBox::placeCaretLater(void* self, void* serial, void*)
+void TextBox::placeCaretLater(void*, void* held, void*)
 {
-    auto* box = static_cast<TextBox*>(self);
-    if (Control::isAttached(box) && box->serial() == uintptr_t(serial)) {
-        box->placeCaret();
-        box->repaint();
+    std::unique_ptr<HeldControl> box(static_cast<HeldControl*>(held));
+    if (auto* still = static_cast<TextBox*>(box->get())) {
+        still->placeCaret();
+        still->repaint();
     }
 }
 

@@ -85,7 +85,7 @@ private:
     // Scrolls the caret into view and shows the window's caret there, while the box has the focus;
     // the caller repaints.
     void placeCaret();
-    static void placeCaretLater(void* self, void* serial, void*);
+    static void placeCaretLater(void*, void* held, void*);
     void repaint();
 
     SingleLineText text_{kCapacity};
