@@ -1,7 +1,6 @@
 // Control object methods. Each resolves `self` first and does nothing for a control that is gone.
 #include "ControlObject.h"
 
-#include "ChoiceControlMethods.h"
 #include "ScriptBridges.h"
 #include "ScriptConvert.h"
 #include "ScriptFailure.h"
@@ -312,6 +311,31 @@ int progressSetPosition(lua_State* L)
     return 0;
 }
 
+// List boxes and combo boxes: items of text.
+int addItem(lua_State* L)
+{
+    if (auto* list = selfAs<ItemList>(L))
+        list->appendItem(scriptStringArg(L, 2));
+    return 0;
+}
+
+// Sliders: the value 0 … 100 (setValue limits it; ValueChange when it changes).
+int getValue(lua_State* L)
+{
+    PickedValue* slider = selfAs<PickedValue>(L);
+    if (!slider)
+        return 0;
+    pushScriptInteger(L, slider->pickedValue());
+    return 1;
+}
+
+int setValue(lua_State* L)
+{
+    if (PickedValue* slider = selfAs<PickedValue>(L))
+        slider->pickValue(int32Arg(L, 2));
+    return 0;
+}
+
 int playStart(lua_State* L)
 {
     if (auto* show = selfAs<SlidePlayer>(L))
@@ -381,6 +405,17 @@ const luaL_Reg powerPointMethods[] = {
     {nullptr, nullptr},
 };
 
+const luaL_Reg itemMethods[] = {
+    {"addItem", guarded<addItem>},
+    {nullptr, nullptr},
+};
+
+const luaL_Reg sliderMethods[] = {
+    {"getValue", guarded<getValue>},
+    {"setValue", guarded<setValue>},
+    {nullptr, nullptr},
+};
+
 // The methods beyond the common ones, as the control's kind says: one family at most.
 const luaL_Reg* familyMethods(Control* control)
 {
@@ -404,5 +439,9 @@ void setControlMethods(lua_State* L, Control* control)
     luaL_setfuncs(L, commonMethods, 0);
     if (const luaL_Reg* methods = familyMethods(control))
         luaL_setfuncs(L, methods, 0);
-    setChoiceControlMethods(L, control);
+    // a list box has these beside the panel's
+    if (dynamic_cast<ItemList*>(control))
+        luaL_setfuncs(L, itemMethods, 0);
+    else if (dynamic_cast<PickedValue*>(control))
+        luaL_setfuncs(L, sliderMethods, 0);
 }

@@ -33,10 +33,8 @@ void Button::onLButtonUp(void* target, Control*, ControlEvent* event)
 
 ControlKind Button::kind() const
 {
-    ControlKind kind;
-    kind.tabStop = true;
+    ControlKind kind = ControlKind::stop(AccessRole::pushButton);
     kind.keyAction = KeyAction::click;
-    kind.role = AccessRole::pushButton;
     kind.scriptCheck = true;
     return kind;
 }

@@ -27,8 +27,7 @@ Size Drawing::measureOverride(Size)
 
 ControlKind Drawing::kind() const
 {
-    ControlKind kind;
-    kind.role = AccessRole::graphic;
+    ControlKind kind = ControlKind::of(AccessRole::graphic);
     kind.shown = AccessShown::never;
     return kind;
 }

@@ -553,10 +553,7 @@ void Edit::onQueryCursor(void* self, Control*, ControlEvent* event)
 
 ControlKind Edit::kind() const
 {
-    ControlKind kind;
-    kind.tabStop = true;
-    kind.role = AccessRole::text;
-    return kind;
+    return ControlKind::stop(AccessRole::text);
 }
 
 bool Edit::accessibleValue(std::wstring& out) const

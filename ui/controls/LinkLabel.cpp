@@ -67,10 +67,8 @@ void LinkLabel::onLButtonDown(void* self, Control*, ControlEvent* event)
 
 ControlKind LinkLabel::kind() const
 {
-    ControlKind kind;
+    ControlKind kind = ControlKind::stop(AccessRole::link);
     kind.shown = AccessShown::withText;
-    kind.role = AccessRole::link;
-    kind.tabStop = true;
     kind.keyAction = KeyAction::press;
     return kind;
 }

@@ -229,8 +229,5 @@ void ListBox::onBarNotify(void* target, Control*, ControlEvent* event)
 
 ControlKind ListBox::kind() const
 {
-    ControlKind kind;
-    kind.tabStop = true;
-    kind.role = AccessRole::list;
-    return kind;
+    return ControlKind::stop(AccessRole::list);
 }

@@ -31,7 +31,5 @@ void ListItem::paint(DeviceContext dc, const Rect& windowRect, const Rect&)
 
 ControlKind ListItem::kind() const
 {
-    ControlKind kind;
-    kind.role = AccessRole::listItem;
-    return kind;
+    return ControlKind::of(AccessRole::listItem);
 }

@@ -157,8 +157,7 @@ void PowerPoint::paint(DeviceContext dc, const Rect& windowRect, const Rect&)
 
 ControlKind PowerPoint::kind() const
 {
-    ControlKind kind;
-    kind.role = AccessRole::graphic;
+    ControlKind kind = ControlKind::of(AccessRole::graphic);
     kind.shown = AccessShown::never;
     return kind;
 }

@@ -57,9 +57,7 @@ void ProgressBar::paint(DeviceContext dc, const Rect& windowRect, const Rect&)
 
 ControlKind ProgressBar::kind() const
 {
-    ControlKind kind;
-    kind.role = AccessRole::progressBar;
-    return kind;
+    return ControlKind::of(AccessRole::progressBar);
 }
 
 bool ProgressBar::accessibleValue(std::wstring& out) const

@@ -222,7 +222,5 @@ void ScrollBar::repeat()
 
 ControlKind ScrollBar::kind() const
 {
-    ControlKind kind;
-    kind.role = AccessRole::scrollBar;
-    return kind;
+    return ControlKind::of(AccessRole::scrollBar);
 }

@@ -145,10 +145,7 @@ void Slider::onMouseWheel(void* target, Control*, ControlEvent* event)
 
 ControlKind Slider::kind() const
 {
-    ControlKind kind;
-    kind.tabStop = true;
-    kind.role = AccessRole::slider;
-    return kind;
+    return ControlKind::stop(AccessRole::slider);
 }
 
 bool Slider::accessibleValue(std::wstring& out) const

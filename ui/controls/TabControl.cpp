@@ -247,9 +247,7 @@ void TabControl::slideIn(Control* page, bool fromRight)
 
 ControlKind TabControl::kind() const
 {
-    ControlKind kind;
-    kind.role = AccessRole::pageTabList;
-    return kind;
+    return ControlKind::of(AccessRole::pageTabList);
 }
 
 Control* TabControl::unlistedPage() const

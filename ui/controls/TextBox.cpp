@@ -452,10 +452,7 @@ void TextBox::onDoubleClick(void* self, Control*, ControlEvent* event)
 
 ControlKind TextBox::kind() const
 {
-    ControlKind kind;
-    kind.tabStop = true;
-    kind.role = AccessRole::text;
-    return kind;
+    return ControlKind::stop(AccessRole::text);
 }
 
 bool TextBox::accessibleValue(std::wstring& out) const

@@ -39,6 +39,20 @@ struct ControlKind {
     bool latches = false;
     // Scripts read and set its checked state (getCheck, setCheck): buttons of every kind.
     bool scriptCheck = false;
+
+    // A kind that has a role and nothing else; the same as a Tab stop.
+    static ControlKind of(AccessRole role)
+    {
+        ControlKind kind;
+        kind.role = role;
+        return kind;
+    }
+    static ControlKind stop(AccessRole role)
+    {
+        ControlKind kind = of(role);
+        kind.tabStop = true;
+        return kind;
+    }
 };
 
 // --- the faces a kind may show scripts beyond the common methods; a control offering one

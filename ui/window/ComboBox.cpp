@@ -91,10 +91,7 @@ void ComboBox::onLButtonDown(void* target, Control*, ControlEvent*)
 
 ControlKind ComboBox::kind() const
 {
-    ControlKind kind;
-    kind.tabStop = true;
-    kind.role = AccessRole::comboBox;
-    return kind;
+    return ControlKind::stop(AccessRole::comboBox);
 }
 
 bool ComboBox::accessibleValue(std::wstring& out) const
