@@ -154,12 +154,8 @@ int getName(lua_State* L)
 
 int setText(lua_State* L)
 {
-    if (Control* c = controlFromSelf(L)) {
-        c->textProperties.set(PropertyKey::text, scriptStringArg(L, 2));
-        if (c->window() && Control::isAttached(c))
-            c->window()->controlChanged(c, ControlChange::name);
-        c->invalidate();
-    }
+    if (Control* c = controlFromSelf(L))
+        c->setTextProperty(scriptStringArg(L, 2));
     return 0;
 }
 

@@ -271,6 +271,13 @@ void Control::setChecked(bool checked)
     send(EventCode::ValueChange);
 }
 
+void Control::setTextProperty(const std::wstring& text)
+{
+    textProperties.set(PropertyKey::text, text);
+    announce(ControlChange::name);
+    invalidate();
+}
+
 void Control::check()
 {
     if (!hasFlags(Flag::checked))

@@ -99,6 +99,8 @@ public:
     // Checks an unchecked control; a checked one stays as it is, silently.
     void check();
     void toggleChecked();
+    // Sets the `text` property, which screen readers hear as the name, and repaints.
+    void setTextProperty(const std::wstring& text);
 
     // Repaints the part of the control inside the window's client area: false when not
     // attached or nothing is visible, else the result of the repaint request.
