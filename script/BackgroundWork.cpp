@@ -9,6 +9,7 @@
 #include <LoadedPackage.h>
 #include <MessageBox.h>
 #include <SRService.h>
+#include <platform/CallbackBoundary.h>
 #include <platform/Com.h>
 #include <platform/Handle.h>
 
@@ -218,11 +219,7 @@ DWORD WINAPI workerMain(void* argument)
     std::unique_ptr<WorkParameters> params(static_cast<WorkParameters*>(argument));
     if (params->cancelled)
         return 0;
-    try {
-        runWork(*params);
-    } catch (...) {
-        OutputDebugStringW(L"LuaWork: the worker ended on an unexpected failure\n");
-    }
+    platform::callbackBoundary(L"LuaWork: the worker", [&] { runWork(*params); });
     return 0;
 }
 

@@ -3,8 +3,10 @@
 
 #include "Control.h"
 #include "GatheredDelegates.h"
+#include "HeldControl.h"
 #include "PanelElements.h"
 
+#include <platform/CallbackBoundary.h>
 #include <platform/CriticalSection.h>
 
 #include <windows.h>
@@ -49,7 +51,7 @@ struct DeferredCall {
 
 struct DeferredEvent {
     ControlEvent event;
-    uint64_t serial;   // the control's instance; another control may live at the address later
+    HeldControl control;   // another control may live at the address later
 };
 
 LRESULT CALLBACK dispatcherProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
@@ -59,11 +61,7 @@ LRESULT CALLBACK dispatcherProc(HWND window, UINT message, WPARAM wparam, LPARAM
     auto* call = reinterpret_cast<DeferredCall*>(wparam);
     if (!call)
         return 0;
-    try {
-        call->function(call->target, call->a, call->b);
-    } catch (...) {
-        OutputDebugStringW(L"Toolkit: a deferred call failed with an exception\n");
-    }
+    platform::callbackBoundary(L"Toolkit: a deferred call", [call] { call->function(call->target, call->a, call->b); });
     delete call;
     return 0;
 }
@@ -84,10 +82,8 @@ HWND createDispatcherWindow()
 
 void runDeferredEvent(void* target, void* a, void* b)
 {
-    auto* control = static_cast<Control*>(a);
     auto* deferred = static_cast<DeferredEvent*>(b);
-    // attached first: only then is it safe to read the serial of whatever lives at that address
-    if (Control::isAttached(control) && control->serial() == deferred->serial) {
+    if (Control* control = deferred->control.get()) {
         deferred->event.handled = 0;
         control->dispatch(deferred->event);
     }
@@ -230,7 +226,7 @@ bool postEvent(Control* control, const ControlEvent& event)
 {
     if (!control)
         return false;
-    auto* deferred = new DeferredEvent{event, control->serial()};
+    auto* deferred = new DeferredEvent{event, HeldControl(control)};
     deferred->event.handled = 0;
     if (!postDeferred(control, runDeferredEvent, control, deferred)) {
         delete deferred;

@@ -31,7 +31,7 @@ platform::ComPtr<CAccessible> CAccessible::create(WindowImpl& window, Control* c
 }
 
 CAccessible::CAccessible(WindowImpl& window, Control* control)
-    : window_(&window), alive_(window.alive()), control_(control), serial_(control ? control->serial() : 0)
+    : window_(&window), alive_(window.alive()), control_(control)
 {
 }
 
@@ -100,13 +100,9 @@ Control* CAccessible::control() const
     WindowImpl* window = this->window();
     if (!window)
         return nullptr;
-    if (!control_)
+    if (control_.empty())
         return Control::isAttached(window->root()) ? window->root() : nullptr;
-    // membership first: a freed control is never read, only its address compared
-    if (!Control::isAttached(control_) || control_->serial() != serial_ ||
-        control_->window() != static_cast<ControlHost*>(window))
-        return nullptr;
-    return control_;
+    return control_.get(static_cast<ControlHost*>(window));
 }
 
 bool CAccessible::isClient(const Control* control) const

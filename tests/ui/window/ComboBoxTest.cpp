@@ -86,8 +86,7 @@ protected:
     }
     void TearDown() override
     {
-        ModalLoopGuard::openHook = nullptr;
-        ModalLoopGuard::closeHook = nullptr;
+        setScriptHooks(nullptr);
         if (window && IsWindow(handle))
             DestroyWindow(handle);
         pump();
@@ -275,16 +274,18 @@ TEST_F(ComboBoxTest, FailingScriptsAndQuitRequestsEndTheLoop)
     static ModalLoopGuard::EndLoop endLoop = nullptr;
     static void* endContext = nullptr;
     guards.clear();
-    ModalLoopGuard::openHook = [](ModalLoopGuard::EndLoop end, void* context) -> void* {
+    static ScriptHooks hooks;
+    hooks.openLoop = [](ModalLoopGuard::EndLoop end, void* context) -> void* {
         guards.push_back("open");
         endLoop = end;
         endContext = context;
         return &guards;
     };
-    ModalLoopGuard::closeHook = [](void* scope) {
+    hooks.closeLoop = [](void* scope) {
         EXPECT_EQ(scope, &guards);
         guards.push_back("close");
     };
+    setScriptHooks(&hooks);
     open(100, 100, 3);
     ASSERT_TRUE(drop({[&] {
         ASSERT_EQ(guards, std::vector<std::string>{"open"});
