@@ -8,14 +8,13 @@
 #include "SharedBlock.h"
 
 #include <windows.h>
-#include <psapi.h>
 #include <shellapi.h>
 
 #include <vector>
 
 namespace {
 
-// Helper processes of the application that are stopped whatever folder they run from.
+// Executables of the application stopped in the install folder besides those listed there.
 constexpr wchar_t kMonitorExe[] = L"nubmon.exe";
 constexpr wchar_t kStreamExe[] = L"nubstream.exe";
 constexpr wchar_t kApplicationExe[] = L"Nubelo.exe";
@@ -31,6 +30,13 @@ std::vector<std::wstring> listEntries(const std::wstring& text)
         start = end + 1;
     }
     return entries;
+}
+
+std::wstring inFolder(std::wstring folder, const wchar_t* name)
+{
+    if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/')
+        folder += L'\\';
+    return folder + name;
 }
 
 } // namespace
@@ -103,9 +109,20 @@ int getProcessPath(lua_State* L)
     return 1;
 }
 
+// The shared list as far as it names the product's own executables in the install folder (the
+// argument), each followed by ";"; the list shown to the user is exactly the list stopped.
+static std::vector<std::wstring> listedExecutables(lua_State* L)
+{
+    if (lua_type(L, 1) != LUA_TSTRING)
+        return {};
+    return productExecutables(scriptStringArg(L, 1), listEntries(SharedBlock::readText()));
+}
+
 int getRunningProcess(lua_State* L)
 {
-    std::wstring text = SharedBlock::readText();
+    std::wstring text;
+    for (const std::wstring& path : listedExecutables(L))
+        text += path + L";";
     if (text.empty())
         return 0;
     pushScriptString(L, text);
@@ -114,21 +131,25 @@ int getRunningProcess(lua_State* L)
 
 int killRunningProcess(lua_State* L)
 {
-    std::vector<std::wstring> entries = listEntries(SharedBlock::readText());
-    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
-        terminateByExeNameNoWait(*entry);
-    terminateByExeNameNoWait(kApplicationExe);
+    std::vector<std::wstring> paths = listedExecutables(L);
+    for (auto path = paths.rbegin(); path != paths.rend(); ++path)
+        terminateByModulePathNoWait(*path);
+    if (lua_type(L, 1) == LUA_TSTRING)
+        terminateByModulePathNoWait(inFolder(scriptStringArg(L, 1), kApplicationExe));
     return 0;
 }
 
 int killProcessesByPath(lua_State* L)
 {
-    for (const std::wstring& path : listFiles(scriptStringArg(L, 1), L"*.exe")) {
+    std::wstring folder = scriptStringArg(L, 1);
+    for (const std::wstring& path : listFiles(folder, L"*.exe")) {
         if (path.find(kMonitorExe) == std::wstring::npos)
             terminateFirstByModulePath(path);
     }
-    terminateByExeName(kMonitorExe);
-    terminateByExeName(kStreamExe);
+    if (folder.empty())
+        return 0;
+    terminateByModulePath(inFolder(folder, kMonitorExe));
+    terminateByModulePath(inFolder(folder, kStreamExe));
     return 0;
 }
 

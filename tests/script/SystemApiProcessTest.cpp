@@ -43,11 +43,15 @@ TEST(SystemApiSharedBlock, AbsentListYieldsNothing)
 TEST(SystemApiSharedBlock, ListFilledByAnotherProcessIsReadAndStopped)
 {
     TempDir dir;
-    std::wstring victims = dir.file(L"victims\\");
+    std::wstring victims = dir.file(L"victims\\"), elsewhere = dir.file(L"elsewhere\\");
     for (const wchar_t* name : {L"listed.exe", L"other.exe", L"unlisted.exe"})
         copyHelper(victims, name);
-    std::string fill = "C:\\Program Files\\Somewhere\\listed.exe;;other.exe;unlisted.exe";
-    LuaTestResult result = runLuaTest(L"shared_block.lua", dir, {{"victims", narrow(victims)}, {"fill", fill}});
+    for (const wchar_t* name : {L"explorer.exe", L"other.exe"})
+        copyHelper(elsewhere, name);
+    // a squatted list: a system program's name, a path elsewhere, a name with no file behind it
+    std::string fill = "C:\\Program Files\\Somewhere\\listed.exe;;other.exe;explorer.exe;..\\x.exe;absent.exe;unlisted.exe";
+    LuaTestResult result = runLuaTest(L"shared_block.lua", dir,
+                                      {{"victims", narrow(victims)}, {"elsewhere", narrow(elsewhere)}, {"fill", fill}});
     writeFile(dir.file(L"stop"), "");
     expectClean(result);
 }
