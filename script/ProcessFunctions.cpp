@@ -6,6 +6,7 @@
 #include "ProcessTermination.h"
 #include "ScriptConvert.h"
 #include "SharedBlock.h"
+#include "ShellLaunch.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -30,6 +31,25 @@ std::vector<std::wstring> listEntries(const std::wstring& text)
         start = end + 1;
     }
     return entries;
+}
+
+// A program given by its full path, quoted or not, is that path.
+std::wstring unquoted(std::wstring file)
+{
+    if (file.size() >= 2 && file.front() == L'"' && file.back() == L'"')
+        file = file.substr(1, file.size() - 2);
+    return file;
+}
+
+// A program by full path starts in its own folder; anything else (a bare name, a web address)
+// in System32. Never in the current folder, which the scripts set to the install folder: a
+// system program started there would look for its DLLs among the files being installed.
+std::wstring workingFolderFor(const std::wstring& file)
+{
+    const bool absolute = file.size() > 2 && ((file[1] == L':' && (file[2] == L'\\' || file[2] == L'/')) ||
+                                              file.compare(0, 2, L"\\\\") == 0);
+    size_t slash = file.find_last_of(L"\\/");
+    return absolute && slash != std::wstring::npos ? file.substr(0, slash + 1) : systemFolder() + L"\\";
 }
 
 std::wstring inFolder(std::wstring folder, const wchar_t* name)
@@ -63,7 +83,8 @@ int killProcess(lua_State* L)
 
 int shellExecuteEx(lua_State* L)
 {
-    std::wstring file = scriptStringArg(L, 1), parameters = scriptStringArg(L, 2), verb = scriptStringArg(L, 3);
+    std::wstring file = unquoted(scriptStringArg(L, 1)), parameters = scriptStringArg(L, 2), verb = scriptStringArg(L, 3);
+    const std::wstring directory = workingFolderFor(file);
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
     info.fMask = ULONG(scriptIntegerArg(L, 5));
@@ -71,7 +92,7 @@ int shellExecuteEx(lua_State* L)
     info.lpVerb = verb.empty() ? nullptr : verb.c_str();
     info.lpFile = file.c_str();
     info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
-    info.lpDirectory = nullptr;
+    info.lpDirectory = directory.c_str();
     info.nShow = int(scriptIntegerArg(L, 4));
     if (!ShellExecuteExW(&info)) {
         lua_pushboolean(L, 0);
@@ -90,6 +111,19 @@ int shellExecuteEx(lua_State* L)
         return 1;
     pushScriptInteger(L, code);
     return 2;
+}
+
+int getSystemFolder(lua_State* L)
+{
+    pushScriptString(L, systemFolder());
+    return 1;
+}
+
+int shellExecuteAsUser(lua_State* L)
+{
+    std::wstring file = unquoted(scriptStringArg(L, 1)), parameters = lua_isstring(L, 2) ? scriptStringArg(L, 2) : L"";
+    lua_pushboolean(L, launchUnelevated(file, parameters, workingFolderFor(file)) != LaunchRoute::failed);
+    return 1;
 }
 
 int isProcessRunning(lua_State* L)

@@ -66,6 +66,8 @@ drive_stop() {
 
 drive_reset() {
     wine reg delete 'HKCU\Software\OrvoNubelo' /f >/dev/null 2>&1 || true
+    # the stored folder is the uninstall entry's
+    wine reg delete 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\OrvoNubelo' /f >/dev/null 2>&1 || true
     rm -rf "$(winepath -u "$drive_install_dir" 2>/dev/null)"
 }
 

@@ -10,7 +10,8 @@
 #   inst_type ID TEXT             replaces the text of text box ID by typing TEXT
 #   inst_box TITLE BUTTON [TEXT]  answers the message box TITLE with BUTTON; checks its text
 #   inst_no_box TITLE             fails if a box TITLE shows up within a second
-#   inst_store_path PATH          writes PATH as the stored "InstallPath"
+#   inst_store_path PATH          writes PATH as an earlier installation's folder (the machine-wide
+#                                 "InstallLocation" and the user's "InstallPath")
 #   inst_tick_agreement           ticks 1001; the page before and after in unticked.ppm, ticked.ppm
 #   inst_inert ID                 clicks control ID and fails if the window changes
 #   inst_id_changes ID PPM_A PPM_B   whether control ID looks different in two captures
@@ -154,10 +155,14 @@ inst_id_changes() {
 # processes ended (cause not found); one more try keeps that out of what the scenarios check, and
 # a real failure still fails with what Wine said.
 inst_store_path() {
-    local out
-    out=$(wine reg add 'HKCU\Software\OrvoNubelo' /v InstallPath /d "$1" /f </dev/null 2>&1) ||
-        out=$(WINEDEBUG=err+all wine reg add 'HKCU\Software\OrvoNubelo' /v InstallPath /d "$1" /f </dev/null 2>&1) ||
-        drive_fail "cannot store the install folder $1: $out"
+    local out key
+    for key in 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\OrvoNubelo /v InstallLocation' \
+               'HKCU\Software\OrvoNubelo /v InstallPath'; do
+        # shellcheck disable=SC2086
+        out=$(wine reg add $key /d "$1" /f </dev/null 2>&1) ||
+            out=$(WINEDEBUG=err+all wine reg add $key /d "$1" /f </dev/null 2>&1) ||
+            drive_fail "cannot store the install folder $1: $out"
+    done
 }
 
 # Ticks the agreement (1001) and waits for the window to show it; the pages before and after are
