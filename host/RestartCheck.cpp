@@ -14,7 +14,7 @@ bool isRestartPending()
         return false;
 
     // Opened itself: a link planted at the marker's place is stale and goes, its target stays.
-    platform::UniqueHandle file = openItself(path, GENERIC_READ);
+    platform::UniqueHandle file = openItself(path, GENERIC_READ | DELETE);
     if (!file || isLink(file.get())) {
         removeRestartMarker();
         return false;

@@ -168,7 +168,11 @@ bool makeLink(const std::wstring& link, const std::wstring& target, bool directo
     runHostCommand(L"Z:\\bin\\ln -s \"" + hostPath(target) + L"\" \"" + hostPath(link) + L"\"");
     for (int i = 0; i < 100 && !made(); ++i)
         Sleep(50);
-    return made();
+    if (made())
+        return true;
+    // a host link Wine does not show as a link is no use, and must not stay behind
+    runHostCommand(L"Z:\\bin\\rm -f \"" + hostPath(link) + L"\"");
+    return false;
 }
 
 bool makeDirectoryLink(const std::wstring& link, const std::wstring& target)

@@ -51,6 +51,21 @@ std::vector<std::wstring> listFiles(const std::wstring& folder, const std::wstri
 
 namespace {
 
+void deleteOpened(HANDLE item, const std::wstring& path, bool clearReadOnly);
+
+// A link among the children (as the folder lists it, or as its handle or final path shows it) goes
+// as a link: never opened as a folder, never emptied.
+void deleteChild(const std::wstring& child, bool listedAsLink, bool clearReadOnly)
+{
+    platform::UniqueHandle opened = openItself(child, DELETE | FILE_LIST_DIRECTORY | FILE_WRITE_ATTRIBUTES);
+    if (!opened)
+        return;
+    if (listedAsLink || !liesAt(opened.get(), child))
+        deleteByHandle(opened.get());
+    else
+        deleteOpened(opened.get(), child, clearReadOnly);
+}
+
 // Deletes the opened item `path` (already checked to be no link and to lie where its path says)
 // and, for a folder, everything below it first. Every child is opened itself and deleted through
 // its handle: a link among them goes as a link, whatever it points to, so a junction planted in a
@@ -61,20 +76,20 @@ void deleteOpened(HANDLE item, const std::wstring& path, bool clearReadOnly)
     if (!GetFileInformationByHandleEx(item, FileBasicInfo, &basic, sizeof(basic)))
         return;
     if ((basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        WIN32_FIND_DATAW data;
-        // The folder is held open without delete sharing, so it cannot be renamed or swapped for
-        // a link while its children are listed and opened by path.
-        platform::FindHandle find(FindFirstFileW((path + L"\\*").c_str(), &data));
-        if (find) {
-            do {
-                std::wstring name = data.cFileName;
-                if (name == L"." || name == L"..")
-                    continue;
-                std::wstring child = path + L"\\" + name;
-                platform::UniqueHandle opened = openItself(child, FILE_LIST_DIRECTORY | FILE_WRITE_ATTRIBUTES);
-                if (opened)
-                    deleteOpened(opened.get(), child, clearReadOnly);
-            } while (FindNextFileW(find.get(), &data));
+        // Listed through the held handle itself: the folder cannot be renamed or swapped for a
+        // link meanwhile (no delete sharing), and the names are those of what was checked.
+        alignas(8) BYTE buffer[16384];
+        for (auto kind = FileFullDirectoryRestartInfo;
+             GetFileInformationByHandleEx(item, kind, buffer, sizeof(buffer)); kind = FileFullDirectoryInfo) {
+            for (auto* entry = reinterpret_cast<FILE_FULL_DIR_INFO*>(buffer);;
+                 entry = reinterpret_cast<FILE_FULL_DIR_INFO*>(reinterpret_cast<BYTE*>(entry) + entry->NextEntryOffset)) {
+                std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
+                if (name != L"." && name != L"..")
+                    deleteChild(path + L"\\" + name, (entry->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0,
+                                clearReadOnly);
+                if (entry->NextEntryOffset == 0)
+                    break;
+            }
         }
     }
     if (clearReadOnly && (basic.FileAttributes & FILE_ATTRIBUTE_READONLY) && !(basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
@@ -94,7 +109,7 @@ void deleteTree(const std::wstring& folder, bool clearReadOnly)
     std::wstring bare = toBackslashes(folder);
     while (bare.size() > 1 && isSeparator(bare.back()) && bare[bare.size() - 2] != L':')
         bare.pop_back();
-    platform::UniqueHandle top = openItself(bare, FILE_LIST_DIRECTORY | FILE_WRITE_ATTRIBUTES);
+    platform::UniqueHandle top = openItself(bare, DELETE | FILE_LIST_DIRECTORY | FILE_WRITE_ATTRIBUTES);
     if (!top)
         return;
     // The folder itself may be a link: it is then removed as a link, whatever it points to.

@@ -36,8 +36,8 @@ std::wstring withoutLongPrefix(std::wstring path)
 
 platform::UniqueHandle openItself(const std::wstring& path, DWORD access)
 {
-    return platform::UniqueHandle(CreateFileW(path.c_str(), access | DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+    const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | ((access & DELETE) ? 0 : FILE_SHARE_DELETE);
+    return platform::UniqueHandle(CreateFileW(path.c_str(), access | FILE_READ_ATTRIBUTES | SYNCHRONIZE, sharing, nullptr, OPEN_EXISTING,
                                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 

@@ -10,9 +10,9 @@
 // every item itself (FILE_FLAG_OPEN_REPARSE_POINT), check what the handle really is, and act on
 // the handle, so the elevated installer never deletes or writes where a link points.
 
-// Opens `path` itself, never what a link there points to, for `access` (DELETE and attribute
-// access are always added); folders too. Empty when nothing can be opened. Other programs may
-// read and write but not delete or rename it while the handle is held.
+// Opens `path` itself, never what a link there points to, for `access` (attribute access is always
+// added); folders too. Empty when nothing can be opened. With DELETE among `access`, other
+// programs may read and write but not delete or rename it while the handle is held.
 platform::UniqueHandle openItself(const std::wstring& path, DWORD access);
 
 // True when the handle is a symbolic link, a junction or any other reparse point.

@@ -53,7 +53,7 @@ bool markerIsItself(HANDLE marker)
 
 void removeRestartMarker()
 {
-    platform::UniqueHandle old = openItself(restartMarkerPath(), 0);
+    platform::UniqueHandle old = openItself(restartMarkerPath(), DELETE);
     if (old)
         deleteByHandle(old.get());
 }
