@@ -5,15 +5,14 @@
 #include <platform/Handle.h>
 
 #include <windows.h>
+#include <shellapi.h>
+// IShellDispatch2's method keeps its own name, not the shell function's A/W macro
+#undef ShellExecute
 #include <exdisp.h>
 #include <shldisp.h>
 #include <shlobj.h>
-#include <shellapi.h>
 
 #include <algorithm>
-
-// IShellDispatch2's method, not the shell function of the same name
-#undef ShellExecute
 
 namespace {
 
