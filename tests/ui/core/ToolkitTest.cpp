@@ -408,6 +408,8 @@ void forgedCall(void*, void*, void*)
 
 // Another program broadcasting the dispatcher's message with a parameter of its choosing must
 // not get it taken for a deferred call: the dispatcher is message-only, out of every broadcast.
+// (Wine passes over hidden windows in a broadcast anyway; the message-only check above is what
+// tells there.)
 TEST(ToolkitLife, BroadcastNeverReachesTheDispatcher)
 {
     ASSERT_TRUE(Toolkit::start());
@@ -419,8 +421,7 @@ TEST(ToolkitLife, BroadcastNeverReachesTheDispatcher)
     };
     auto* forged = new Forged{nullptr, forgedCall, nullptr, nullptr};
     forgedCallRan = false;
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(HWND_BROADCAST, WM_USER + 1, WPARAM(forged), 0, SMTO_ABORTIFHUNG, 200, &result);
+    PostMessageW(HWND_BROADCAST, WM_USER + 1, WPARAM(forged), 0);
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
         DispatchMessageW(&message);
