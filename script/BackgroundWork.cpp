@@ -3,6 +3,7 @@
 
 #include "NotifyRunable.h"
 #include "ScriptConvert.h"
+#include "ScriptModules.h"
 #include "SystemApi.h"
 
 #include <FileSystem.h>
@@ -192,7 +193,7 @@ void runWork(WorkParameters& params)
         return;
     }
     StateCloser closer{L};
-    luaL_openlibs(L);
+    openScriptLibraries(L);
     registerSystemApi(L);
     lua_pushcfunction(L, notifyMessage);
     lua_setglobal(L, "notifyMessage");

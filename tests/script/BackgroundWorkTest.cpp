@@ -305,6 +305,13 @@ TEST_F(BackgroundWork, WorkerStateHasTheSystemApiButNoUiFunctions)
     EXPECT_EQ(out(), "functionfunctionnilnil");
 }
 
+TEST_F(BackgroundWork, WorkerStateLoadsNoCodeFromDisk)
+{
+    runUi(finishing("type(package.loadlib) .. '|' .. package.cpath .. '|' .. package.path .. '|' .. #package.searchers"));
+    ASSERT_TRUE(waitForWorker());
+    EXPECT_EQ(out(), "nil|||1");
+}
+
 TEST_F(BackgroundWork, WorkerScriptErrorShowsOneErrorBox)
 {
     listen();

@@ -8,6 +8,7 @@
 
 #include <platform/CallbackBoundary.h>
 #include <platform/CriticalSection.h>
+#include <platform/SystemApis.h>
 
 #include <windows.h>
 
@@ -76,8 +77,9 @@ HWND createDispatcherWindow()
     // a second start finds the class registered already, which is fine
     if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         return nullptr;
-    return CreateWindowExW(WS_EX_TOOLWINDOW, kDispatcherClass, nullptr, WS_POPUP, 0, 0, 1, 1, nullptr,
-                           nullptr, nullptr, nullptr);
+    // Message-only: no broadcast reaches it, so no other program can post it a kDeferredCall
+    // whose parameter this process would take for a pointer.
+    return CreateWindowExW(0, kDispatcherClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
 }
 
 void runDeferredEvent(void* target, void* a, void* b)
@@ -99,10 +101,7 @@ bool Toolkit::start()
         return false;
 
     Toolkit* toolkit = new Toolkit();
-    toolkit->msimg32 = LoadLibraryW(L"msimg32.dll");
-    if (toolkit->msimg32)
-        AlphaBlend = reinterpret_cast<AlphaBlendProc>(
-            reinterpret_cast<void*>(GetProcAddress(toolkit->msimg32, "AlphaBlend")));
+    AlphaBlend = reinterpret_cast<AlphaBlendProc>(reinterpret_cast<void*>(platform::systemApis().alphaBlend));
 
     // the core's own panels; the other layers bring the rest: tables, their elements and styles,
     // the (empty) style registry and the frame package
@@ -138,8 +137,6 @@ void Toolkit::shutdown()
         toolkit->elementFactory.clear();
         toolkit->setterTable.clear();
         AlphaBlend = nullptr;
-        if (toolkit->msimg32)
-            FreeLibrary(toolkit->msimg32);
         delete toolkit;
         current.store(nullptr);
     }

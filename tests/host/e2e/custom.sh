@@ -69,7 +69,7 @@ for line in '"AppName"="NubeloUI.exe"' "\"AppPath\"=\"$escaped\"" '"Policy"=dwor
     check reg_has "$e2e_work/policy.reg" "$line" "no $line in the elevation policy"
 done
 inst_reg 'HKCR\orvolive' "$e2e_work/protocol.reg"
-for line in '@="URL:Orvo直播专用链"' "\"URL Protocol\"=\"$program\"" "@=\"\\\"$program\\\" %1\""; do
+for line in '@="URL:Orvo直播专用链"' "\"URL Protocol\"=\"$program\"" "@=\"\\\"$program\\\" \\\"%1\\\"\""; do
     check reg_has "$e2e_work/protocol.reg" "$line" "no $line in the URL protocol"
 done
 inst_reg 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\OrvoNubelo' "$e2e_work/uninstall.reg"
