@@ -203,8 +203,8 @@ TEST_F(ComboBoxTest, AltF4ClosesTheListAndKeepsItsItems)
     ASSERT_TRUE(drop({[&] {
         PostMessageW(popupWindow(), WM_SYSKEYDOWN, VK_F4, LPARAM(1) | (LPARAM(1) << 29));
     }}));
-    EXPECT_TRUE(IsWindow(popup)) << "the popup window lives on";
-    EXPECT_EQ(popupWindow(), popup);
+    ASSERT_TRUE(IsWindow(popup)) << "the popup window lives on";
+    ASSERT_EQ(popupWindow(), popup);
     EXPECT_FALSE(IsWindowVisible(popup));
     EXPECT_EQ(combo->itemCount(), 4);
     EXPECT_TRUE(IsWindow(handle)) << "the box's window is not closed either";
