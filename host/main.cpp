@@ -1,4 +1,4 @@
-// Process entry point of the installer executable; it takes no arguments.
+// Process entry point of the installer executable: the switches are read from the raw command line.
 #include "Installer.h"
 
 #include <platform/SystemApis.h>
@@ -14,5 +14,5 @@ __attribute__((constructor(101))) static void restrictDllSearchFirst()
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
-    return runInstaller();
+    return runInstaller(GetCommandLineW());
 }

@@ -3,6 +3,7 @@
 
 #include "FileTree.h"
 #include <platform/Handle.h>
+#include <platform/StepLog.h>
 #include "ProcessTermination.h"
 #include "ScriptConvert.h"
 #include "SharedBlock.h"
@@ -77,6 +78,7 @@ int sleep(lua_State* L)
 
 int killProcess(lua_State* L)
 {
+    platform::logStep(L"stopping the processes of " + scriptStringArg(L, 1));
     terminateByModulePath(scriptStringArg(L, 1));
     return 0;
 }
@@ -166,8 +168,10 @@ int getRunningProcess(lua_State* L)
 int killRunningProcess(lua_State* L)
 {
     std::vector<std::wstring> paths = listedExecutables(L);
-    for (auto path = paths.rbegin(); path != paths.rend(); ++path)
+    for (auto path = paths.rbegin(); path != paths.rend(); ++path) {
+        platform::logStep(L"stopping " + *path);
         terminateByModulePathNoWait(*path);
+    }
     if (lua_type(L, 1) == LUA_TSTRING)
         terminateByModulePathNoWait(inFolder(scriptStringArg(L, 1), kApplicationExe));
     return 0;
@@ -176,6 +180,7 @@ int killRunningProcess(lua_State* L)
 int killProcessesByPath(lua_State* L)
 {
     std::wstring folder = scriptStringArg(L, 1);
+    platform::logStep(L"stopping the processes run from " + folder);
     for (const std::wstring& path : listFiles(folder, L"*.exe")) {
         if (path.find(kMonitorExe) == std::wstring::npos)
             terminateFirstByModulePath(path);

@@ -99,8 +99,15 @@ bool Toolkit::start()
     toolkitLock();
     if (current.load())
         return false;
+    // Without it every deferred call (a Click, among others) would be lost without a word.
+    HWND dispatcher = createDispatcherWindow();
+    if (!dispatcher) {
+        OutputDebugStringW(L"Toolkit: the dispatcher window could not be created\n");
+        return false;
+    }
 
     Toolkit* toolkit = new Toolkit();
+    toolkit->dispatcherWindow = dispatcher;
     AlphaBlend = reinterpret_cast<AlphaBlendProc>(reinterpret_cast<void*>(platform::systemApis().alphaBlend));
 
     // the core's own panels; the other layers bring the rest: tables, their elements and styles,
@@ -108,10 +115,6 @@ bool Toolkit::start()
     registerPanelElements(toolkit->elementFactory);
     for (PartsBuilder builder : partsBuilders())
         builder(*toolkit);
-
-    toolkit->dispatcherWindow = createDispatcherWindow();
-    if (!toolkit->dispatcherWindow)
-        OutputDebugStringW(L"Toolkit: the dispatcher window could not be created; deferred calls are off\n");
 
     LockGuard guard;
     current.store(toolkit);

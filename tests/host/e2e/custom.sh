@@ -55,6 +55,7 @@ inst_click 4001
 wait_change "$e2e_work/finish.ppm"
 inst_click 4002
 inst_wait_exit
+check test "$inst_rc" -eq 0 "exit code $inst_rc, not 0"
 
 inst_expect_payload "$folder"
 check test "$(cat "$(unixpath "$folder")/keep.txt")" = kept "the file already in the folder is gone"

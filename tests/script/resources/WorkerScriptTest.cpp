@@ -31,7 +31,7 @@ struct Notification {
     bool parsed = false;
     int code = -1;
     int position = 0, range = 0;
-    std::string text, file;
+    std::string text, file, error;
 };
 
 Notification evaluate(const std::string& source)
@@ -58,6 +58,7 @@ Notification evaluate(const std::string& source)
         n.range = integer("range");
         n.text = string("text");
         n.file = string("file");
+        n.error = string("error");
     }
     lua_close(L);
     return n;
@@ -149,9 +150,13 @@ TEST_F(ShippedWorker, InstallsEveryFileAndReportsEveryStep)
               "startWork('LG.lua', 'program.lz', [====[{installPath=[===[" + folder + "]===]}]====])\n");
     createUiScriptState(&uiScriptState);
     ASSERT_TRUE(runScriptFile(&uiScriptState, L"UI.lua"));
-    ASSERT_TRUE(pumpMessagesUntil([&] { return !seen.empty() && seen.back().code == 2; }, 60000))
+    ASSERT_TRUE(pumpMessagesUntil([&] { return !seen.empty() && seen.back().code == 11; }, 60000))
         << seen.size() << " notifications";
     EXPECT_TRUE(capture.boxes().empty());
+    // done, then the worker's own end, with no error: it ran to its end
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_EQ(seen[seen.size() - 2].code, 2);
+    EXPECT_EQ(seen.back().error, "");
 
     // the protocol: started, the range, one step per operation plus the two registrations, done
     ASSERT_GE(seen.size(), 4u);

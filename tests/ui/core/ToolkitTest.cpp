@@ -82,6 +82,28 @@ TEST(ToolkitLife, StartsAgainAfterShutdown)
     Toolkit::shutdown();
 }
 
+// A dispatcher window that cannot be made fails the start: without it every deferred Click
+// would be lost. The class is taken over by one whose windows refuse to be created.
+TEST(ToolkitLife, StartFailsWhenTheDispatcherWindowCannotBeMade)
+{
+    const wchar_t* dispatcherClass = L"Dispatcher_Quorra512";
+    HINSTANCE module = GetModuleHandleW(nullptr);
+    UnregisterClassW(dispatcherClass, module);   // the toolkit's own, from an earlier start
+    WNDCLASSEXW refusing{};
+    refusing.cbSize = sizeof refusing;
+    refusing.lpfnWndProc = [](HWND window, UINT message, WPARAM wparam, LPARAM lparam) -> LRESULT {
+        return message == WM_NCCREATE ? FALSE : DefWindowProcW(window, message, wparam, lparam);
+    };
+    refusing.hInstance = module;
+    refusing.lpszClassName = dispatcherClass;
+    ASSERT_NE(RegisterClassExW(&refusing), 0);
+    EXPECT_FALSE(Toolkit::start());
+    EXPECT_EQ(Toolkit::instance(), nullptr);
+    ASSERT_TRUE(UnregisterClassW(dispatcherClass, module));
+    ASSERT_TRUE(Toolkit::start()) << "a later start with a usable class works";
+    Toolkit::shutdown();
+}
+
 namespace {
 
 struct FakeStyles : StyleLookup {
