@@ -5,11 +5,13 @@
 #include "ScriptFailure.h"
 #include "ScriptState.h"
 #include "ScriptConvert.h"
+#include "ScriptModules.h"
 #include "SystemApi.h"
 
 #include <FileSystem.h>
 #include <LoadedPackage.h>
 #include <SRService.h>
+#include <platform/CallbackBoundary.h>
 #include <Toolkit.h>
 #include <ControlEvent.h>
 #include <platform/Com.h>
@@ -218,7 +220,7 @@ std::wstring runWork(WorkParameters& params)
     if (!L)
         return L"无法创建脚本环境";
     StateCloser closer{L};
-    luaL_openlibs(L);
+    openScriptLibraries(L);
     registerSystemApi(L);
     lua_pushcfunction(L, notifyMessage);
     lua_setglobal(L, "notifyMessage");
@@ -245,21 +247,15 @@ DWORD WINAPI workerMain(void* argument)
     std::unique_ptr<WorkParameters> params(static_cast<WorkParameters*>(argument));
     if (params->cancelled)
         return 0;
-    std::wstring failure;
-    try {
-        failure = runWork(*params);
-    } catch (...) {
-        failure = L"LuaWork: the worker ended on an unexpected failure";
-    }
+    std::wstring failure = platform::callbackBoundary(L"LuaWork: the worker",
+        std::wstring(L"LuaWork: the worker ended on an unexpected failure"), [&] { return runWork(*params); });
     if (!failure.empty())
         platform::logStep(L"worker failed: " + failure);
     // The UI decides what the user sees; a box from this thread would be a second one.
-    try {
+    platform::callbackBoundary(L"LuaWork: reporting the end of the worker", [&] {
         const std::string ended = std::string("{code=") + kEndedCode + ",error=" + longBracket(wideToUtf8(failure)) + "}";
         deliver(ended.c_str());
-    } catch (...) {
-        OutputDebugStringW(L"LuaWork: the end of the worker could not be reported\n");
-    }
+    });
     return 0;
 }
 

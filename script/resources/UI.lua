@@ -8,6 +8,8 @@ local VERSION = "8.0.0.5"
 local LICENCE_ADDRESS = "https://pelora.orvo.example/agreement.html"
 local PUBLISHER = "Orvo Media Co., Ltd."
 local PUBLISHER_ADDRESS = "https://pelora.orvo.example/"
+local UNINSTALL_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OrvoNubelo"
+local OLD_SERVER_KEY = "SOFTWARE\\Classes\\CLSID\\{F93A0F10-9A4D-4EF4-B8DC-04AFAC5C73E6}\\InprocServer32"
 
 local SW_NORMAL = 1
 local MB_OK, MB_OKCANCEL, MB_YESNO, MB_RETRYCANCEL = 0, 1, 4, 5
@@ -54,16 +56,21 @@ local function stringReplace(text, old, new)
     end
 end
 
--- A string in long brackets of a level the text does not contain: a folder name holding "]]"
--- can neither end the string early nor add code to the configuration.
+-- A string in long brackets of a level the text cannot close: a folder name holding "]]", or
+-- ending in "]", can neither end the string early nor add code to the configuration.
 local function quote(text)
     local level = 0
-    while text:find("]" .. string.rep("=", level) .. "]", 1, true) do
+    while true do
+        local eq = string.rep("=", level)
+        local close = "]" .. eq .. "]"
+        -- the first closing bracket must be the one added here: a "]]" inside, or a text ending
+        -- in "]" (which the closing bracket would complete), needs a higher level
+        if (text .. close):find(close, 1, true) == #text + 1 then
+            local lead = text:match("^[\r\n]") and "\n" or ""
+            return "[" .. eq .. "[" .. lead .. text .. close
+        end
         level = level + 1
     end
-    local eq = string.rep("=", level)
-    local lead = text:match("^[\r\n]") and "\n" or ""
-    return "[" .. eq .. "[" .. lead .. text .. "]" .. eq .. "]"
 end
 
 local window
@@ -105,12 +112,45 @@ local function formatPath(value)
     return createPath(fields[1], names)
 end
 
+-- The folder of an earlier installation, from what only administrators can write: the machine-wide
+-- uninstall entry's InstallLocation, or for installations that predate it the folder of its
+-- DisplayIcon. The user's "InstallPath" is any program's to write; it only counts when it names
+-- that same folder, so it never decides anything on its own.
+local function storedFolder()
+    local machine = regQueryString(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "InstallLocation")
+    if not machine or machine == "" then
+        local icon = regQueryString(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "DisplayIcon")
+        machine = icon and icon:match("^(.*\\)NubeloUI%.exe$")
+    end
+    return formatPath(machine)
+end
+
 -- Every value goes through the install journal, which records the keys it makes and the values
 -- it replaces, so the uninstaller can undo exactly this.
 local function writeRegedit(root, key, values)
     for _, pair in ipairs(values) do
         journalWriteRegistry(root, key, pair[1], pair[2])
     end
+end
+
+-- System programs by their full path, quoted.
+local function systemProgram(name)
+    return '"' .. getSystemFolder() .. "\\" .. name .. '"'
+end
+
+-- True when `path` starts with `folder` (letter case ignored).
+local function inside(path, folder)
+    return folder ~= nil and path:sub(1, #folder):lower() == folder:lower()
+end
+
+-- A module registered by an earlier version, as the machine-wide classes name it, is handed to
+-- regsvr32 as administrator only when it lies where only administrators write (the install
+-- folder or Program Files) and holds nothing that could change the command line.
+local function trustedModule(path, folder)
+    if path:find('"', 1, true) or path:find("..", 1, true) or path:find("/", 1, true) then
+        return false
+    end
+    return inside(path, folder) or inside(path, getProgramFolder() .. "\\")
 end
 
 local function RegisterNubelo(folder, startMonitor)
@@ -123,25 +163,27 @@ local function RegisterNubelo(folder, startMonitor)
         {"AppName", "NubeloUI.exe"}, {"AppPath", folder}, {"Policy", 524291},
     })
     writeRegedit(HKEY_CLASSES_ROOT, "orvolive", {{"", "URL:Orvo直播专用链"}, {"URL Protocol", program}})
-    writeRegedit(HKEY_CLASSES_ROOT, "orvolive\\shell\\open\\command", {{"", '"' .. program .. '" %1'}})
+    writeRegedit(HKEY_CLASSES_ROOT, "orvolive\\shell\\open\\command", {{"", '"' .. program .. '" "%1"'}})
     if startMonitor then
         writeRegedit(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", {
             {"OrvoNubelo Daemon", getAppDataFolder() .. "\\Nubelo\\codecs\\nubmon.exe"},
         })
     end
     local uninstaller = '"' .. folder .. 'unins000.exe"'
-    writeRegedit(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OrvoNubelo", {
+    writeRegedit(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, {
+        {"InstallLocation", folder},
         {"DisplayIcon", program}, {"DisplayName", "OrvoPelora"}, {"DisplayVersion", VERSION},
         {"Publisher", PUBLISHER}, {"UninstallString", uninstaller}, {"URLInfoAbout", PUBLISHER_ADDRESS},
-        {"QuietUninstallString", uninstaller .. " /S"}, {"InstallLocation", folder},
+        {"QuietUninstallString", uninstaller .. " /S"},
         {"EstimatedSize", journalInstalledSize()}, {"InstallDate", os.date("%Y%m%d")},
         {"NoModify", 1}, {"NoRepair", 1},
     })
-    shellExecuteEx("regsvr32", '/s "' .. folder .. 'nubdumper.dll"', "open", 0, 64)
+    shellExecuteEx(systemProgram("regsvr32.exe"), '/s "' .. folder .. 'nubdumper.dll"', "open", 0, 64)
     journalRecord("server", folder .. "nubdumper.dll")
-    local old = regQueryString(HKEY_CLASSES_ROOT, "CLSID\\{F93A0F10-9A4D-4EF4-B8DC-04AFAC5C73E6}\\InprocServer32", "")
-    if old and old ~= "" then
-        shellExecuteEx("regsvr32", '/s /u "' .. old .. '"', "open", 0, 64)
+    -- the machine's own classes: the merged HKEY_CLASSES_ROOT would give a user's entry first
+    local old = regQueryString(HKEY_LOCAL_MACHINE, OLD_SERVER_KEY, "")
+    if old and old ~= "" and trustedModule(old, folder) then
+        shellExecuteEx(systemProgram("regsvr32.exe"), '/s /u "' .. old .. '"', "open", 0, 64)
     end
     local shortcut = getDesktopFolder() .. "\\OrvoPelora.lnk"
     if createShortCut(program, shortcut) then
@@ -304,19 +346,15 @@ local function launch()
         return
     end
     releaseMutex()
-    setCurrentDirectory(installPath)
-    local program = installPath .. "NubeloUI.exe"
-    if isVista() then
-        shellExecuteEx("explorer", program, "open", SW_NORMAL, 0)
-    else
-        shellExecuteEx(program, "", "open", SW_NORMAL, 0)
-    end
+    -- as the signed-in user, never with the installer's administrator rights
+    shellExecuteAsUser(installPath .. "NubeloUI.exe")
 end
 
 -- The worker's notifications, for both faces. Once the run has stopped, the worker is told to
 -- stop too.
 local function MessageHandler(text)
-    local ok, message = pcall(function() return load("return " .. text)() end)
+    -- an empty environment: a notification is data, and can never call anything
+    local ok, message = pcall(function() return load("return " .. text, "=notification", "t", {})() end)
     local code = ok and type(message) == "table" and message.code or nil
     if stopped then
         return IDCANCEL
@@ -361,11 +399,6 @@ end
 -- The code a finished install leaves with.
 local function finishedCode()
     return restartNeeded and EXIT_RESTART_NEEDED or EXIT_SUCCESS
-end
-
--- The folder of an earlier install, or nil.
-local function storedFolder()
-    return formatPath(regQueryString(HKEY_CURRENT_USER, "Software\\OrvoNubelo", "InstallPath"))
 end
 
 local function defaultFolder()
@@ -413,7 +446,7 @@ local function setupWindow(given)
         return true
     end)
     link:addHandler(event.LButtonDown, function()
-        shellExecuteEx("iexplore.exe", LICENCE_ADDRESS, "open", SW_NORMAL, 0)
+        shellExecuteAsUser(LICENCE_ADDRESS)
     end)
 
     quick:addHandler(event.Click, function()

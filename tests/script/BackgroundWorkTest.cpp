@@ -308,6 +308,13 @@ TEST_F(BackgroundWork, WorkerStateHasTheSystemApiButNoUiFunctions)
     EXPECT_EQ(out(), "functionfunctionnilnil");
 }
 
+TEST_F(BackgroundWork, WorkerStateLoadsNoCodeFromDisk)
+{
+    runUi(finishing("type(package.loadlib) .. '|' .. package.cpath .. '|' .. package.path .. '|' .. #package.searchers"));
+    ASSERT_TRUE(waitForWorker());
+    EXPECT_EQ(out(), "nil|||1");
+}
+
 // A worker that fails shows nothing from its own thread: its last notification tells the UI why,
 // and the UI shows the one box.
 TEST_F(BackgroundWork, WorkerScriptErrorEndsWithTheErrorInItsLastNotification)

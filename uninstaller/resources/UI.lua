@@ -30,12 +30,15 @@ end
 
 -- False when the user would rather keep the application running (nothing is removed then).
 local function stopApplication()
-    if not isProcessRunning(program) then
+    if not getRunningProcess(folder) and not isProcessRunning(program) then
         return true
     end
     if tell("Pelora正在运行中，是否停止Pelora？", "提示", MB_OKCANCEL + MB_ICONQUESTION) ~= IDOK then
         return false
     end
+    -- only processes whose image lies in the install folder; the application waited for, so its
+    -- files are free before they are removed
+    killRunningProcess(folder)
     killProcess(program)
     writeLog("stopped " .. program)
     return true

@@ -9,60 +9,59 @@
 #  5. the journal mended: the silent uninstall removes what both installs made.
 set -u
 . "$(dirname "$0")/uninstall_steps.sh"
-inst_begin
+inst_begin "$1"
 folder='C:\OrvoE2E\Up\'
 inst_clean 'C:\OrvoE2E'
-last=$(inst_step_file "$(grep -c '^\s*{1, ' "$inst_build/resources/LG.lua")")
+last=$(inst_step_file "$(grep -c '^\s*{1, ' "$e2e_build/resources/LG.lua")")
 busy=$(printf '文件可能被其他程序占用。\r\n%s\r\n请关闭占用的程序再重试' "$folder$last")
 # the same installer with a newer version string
-upgrade=$drive_work/PeloraSetup-8.0.0.9.exe
+upgrade=$e2e_work/PeloraSetup-8.0.0.9.exe
 perl -pe 's/"8\.0\.0\.5"/"8.0.0.9"/g' "$inst_setup" >"$upgrade"
-grep -qa '"8.0.0.9"' "$upgrade" || drive_fail "the upgrade's version could not be set"
+grep -qa '"8.0.0.9"' "$upgrade" || fail "the upgrade's version could not be set"
 snapshot() { (cd "$(unixpath "$folder")" && find . -type f -print0 | sort -z | xargs -0 md5sum) >"$1"; }
 
 # 1. a fresh install, cancelled at its last file
 inst_hold "$folder$last"
-snapshot "$drive_work/before-fresh.md5"
-drive_title='Pelora安装程序'
+snapshot "$e2e_work/before-fresh.md5"
 inst_start
 inst_tick_agreement
-drive_click 1004
-drive_wait_change "$drive_work/ticked.ppm"
+inst_click 1004
+wait_change "$e2e_work/ticked.ppm"
 inst_type 2001 "$folder"
-drive_click 2004
-inst_box 提示 1
-inst_box 异常 2 "$busy"
+inst_click 2004
+box_answer 提示 1
+box_answer 异常 2 "$busy"
 inst_wait_exit 60
 inst_release
-snapshot "$drive_work/after-fresh.md5"
-check cmp -s "$drive_work/before-fresh.md5" "$drive_work/after-fresh.md5" \
-    "the cancelled install left files: $(diff "$drive_work/before-fresh.md5" "$drive_work/after-fresh.md5" | head -5)"
+snapshot "$e2e_work/after-fresh.md5"
+check cmp -s "$e2e_work/before-fresh.md5" "$e2e_work/after-fresh.md5" \
+    "the cancelled install left files: $(diff "$e2e_work/before-fresh.md5" "$e2e_work/after-fresh.md5" | head -5)"
 check test "$(cd "$(unixpath "$folder")" && find . -type d | wc -l)" = "$(($(tr -cd '\\' <<<"$last" | wc -c) + 1))" \
     "the cancelled install left folders"
 for key in 'HKCU\Software\OrvoNubelo' "$un_entry_key" 'HKCR\orvolive'; do
-    wine reg query "$key" </dev/null >/dev/null 2>&1 && drive_fail "FAIL: the cancelled install left $key"
+    wine reg query "$key" </dev/null >/dev/null 2>&1 && fail "the cancelled install left $key"
 done
 inst_clean 'C:\OrvoE2E'
 
 # 2. the upgrade of a finished install, cancelled at its last file
 un_install "$folder"
-snapshot "$drive_work/installed.md5"
+snapshot "$e2e_work/installed.md5"
 inst_hold "$folder$last"
 inst_setup=$upgrade
 inst_start
 inst_tick_agreement
-drive_click 1003
-inst_box 异常 2 "$busy"
+inst_click 1003
+box_answer 异常 2 "$busy"
 inst_wait_exit 60
 inst_release
-snapshot "$drive_work/rolled-back.md5"
-check cmp -s "$drive_work/installed.md5" "$drive_work/rolled-back.md5" \
-    "the rolled back upgrade changed files: $(diff "$drive_work/installed.md5" "$drive_work/rolled-back.md5" | head -5)"
+snapshot "$e2e_work/rolled-back.md5"
+check cmp -s "$e2e_work/installed.md5" "$e2e_work/rolled-back.md5" \
+    "the rolled back upgrade changed files: $(diff "$e2e_work/installed.md5" "$e2e_work/rolled-back.md5" | head -5)"
 check test "$(un_entry DisplayVersion)" = 8.0.0.5 "the cancelled upgrade changed the entry"
-inst_reg 'HKCR\CLSID\{6B1C3D7E-2F4A-4B8E-9C21-5D7E8F903A11}\InprocServer32' "$drive_work/server.reg"
-check grep -qixF "@=\"${folder//\\/\\\\}Nubelo.ax\"" "$drive_work/server.reg" "the earlier capture filter is no longer registered"
+inst_reg 'HKCR\CLSID\{6B1C3D7E-2F4A-4B8E-9C21-5D7E8F903A11}\InprocServer32' "$e2e_work/server.reg"
+check grep -qixF "@=\"${folder//\\/\\\\}Nubelo.ax\"" "$e2e_work/server.reg" "the earlier capture filter is no longer registered"
 wine "${folder}NubeloUI.exe" </dev/null >/dev/null 2>&1 &
-wait_until 20 inst_running "${folder}NubeloUI.exe" || drive_fail "FAIL: the application does not start after the rollback"
+wait_for 20 inst_running "${folder}NubeloUI.exe" || fail "the application does not start after the rollback"
 kill "$inst_app_pid"
 inst_app_pid=
 
@@ -76,17 +75,17 @@ echo added >"$(unixpath "$folder")/added.txt"
 
 # 4. a damaged journal
 journal=$(unixpath "$folder")/unins000.dat
-cp "$journal" "$drive_work/journal"
+cp "$journal" "$e2e_work/journal"
 printf 'X' | dd of="$journal" bs=1 seek=200 conv=notrunc 2>/dev/null
 un_start "$(un_entry UninstallString)"
-inst_box 错误 1 "$(printf '无法卸载 Pelora：安装记录 %sunins000.dat 已损坏。\n\n没有删除任何文件。' "$folder")"
+box_answer 错误 1 "$(printf '无法卸载 Pelora：安装记录 %sunins000.dat 已损坏。\n\n没有删除任何文件。' "$folder")"
 un_result
 check test "$un_code" = 1603 "the damaged journal ended with $un_code"
 inst_expect_payload "$folder"
 check test "$(un_entry DisplayVersion)" = 8.0.0.9 "the damaged journal cost the entry"
 
 # 5. mended: everything of both installs goes, the user's file stays
-cp "$drive_work/journal" "$journal"
+cp "$e2e_work/journal" "$journal"
 un_start "$(un_entry QuietUninstallString)"
 un_result
 check test "$un_code" = 0 "the uninstall after the upgrade ended with $un_code"

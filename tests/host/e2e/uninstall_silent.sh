@@ -7,32 +7,32 @@
 #     for the next boot, listed in PendingFileRenameOperations, exit code 3010; all else goes.
 set -u
 . "$(dirname "$0")/uninstall_steps.sh"
-inst_begin
+inst_begin "$1"
 folder='C:\OrvoE2E\Silent\'
 inst_clean 'C:\OrvoE2E'
-no_window() { xdotool search --onlyvisible --name '^Pelora卸载程序$' >/dev/null 2>&1 && drive_fail "FAIL: a silent uninstall showed its window"; return 0; }
+no_window() { xdotool search --onlyvisible --name '^Pelora卸载程序$' >/dev/null 2>&1 && fail "a silent uninstall showed its window"; return 0; }
 marker_clean() { find "$WINEPREFIX/drive_c/users" -maxdepth 8 -name nubelo_restart -delete 2>/dev/null; return 0; }
-trap 'marker_clean; inst_end' EXIT
+e2e_at_exit marker_clean
 
 un_install 'C:\OrvoE2E\Silent'
 quiet=$(un_entry QuietUninstallString)
 check test "$quiet" = "\"${folder}unins000.exe\" /S" "QuietUninstallString is $quiet"
 
-un_start "$quiet /BOGUS"
+un_start "$quiet" /BOGUS
 un_result
 check test "$un_code" = 87 "an unknown switch ended with $un_code"
 inst_expect_payload "$folder"
 check test -e "$(unixpath "$folder")/unins000.dat" "the refused run removed the journal"
 
 wine "${folder}NubeloUI.exe" </dev/null >/dev/null 2>&1 &
-wait_until 20 inst_running "${folder}NubeloUI.exe" || drive_fail "the application did not start"
+wait_for 20 inst_running "${folder}NubeloUI.exe" || fail "the application did not start"
 log='C:\OrvoE2E\logs\uninstall.log'
-un_start "$quiet /LOG=\"$log\""
-wait_until 60 test -s "$drive_work/exit-code" || drive_fail "FAIL: the silent uninstall did not end"
-no_window
+un_start "$quiet" "/LOG=$log"
+ended_unseen() { no_window; ! kill -0 "$inst_pid" 2>/dev/null; }
+wait_for 60 ended_unseen || fail "the silent uninstall did not end"
 un_result
 check test "$un_code" = 0 "the silent uninstall ended with $un_code"
-inst_running "${folder}NubeloUI.exe" && drive_fail "FAIL: the application still runs"
+inst_running "${folder}NubeloUI.exe" && fail "the application still runs"
 inst_app_pid=
 un_expect_removed "$folder"
 check test ! -e "$(unixpath "$folder")" "the install folder is still there"
@@ -46,11 +46,11 @@ un_start "$(un_entry QuietUninstallString)"
 un_result
 check test "$un_code" = 3010 "the uninstall with a file in use ended with $un_code"
 wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations \
-    </dev/null >"$drive_work/pending.txt" 2>&1
-check grep -qiF "${held}" "$drive_work/pending.txt" "the held file is not in PendingFileRenameOperations"
+    </dev/null >"$e2e_work/pending.txt" 2>&1
+check grep -qiF "${held}" "$e2e_work/pending.txt" "the held file is not in PendingFileRenameOperations"
 inst_release
 left=$(cd "$(unixpath "$folder")" && find . -type f | sort | tr '\n' ' ')
 check test "$left" = "./$(inst_step_file 40 | tr '\\' '/') " "left beside the held file: $left"
 check test ! -e "$(unixpath "$folder")/unins000.exe" "unins000.exe is still there"
-wine reg query "$un_entry_key" </dev/null >/dev/null 2>&1 && drive_fail "FAIL: the uninstall entry is still there"
+wine reg query "$un_entry_key" </dev/null >/dev/null 2>&1 && fail "the uninstall entry is still there"
 echo "silent uninstalls: 87 for a bad switch, 0 with the application running, 3010 with a file in use"

@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -191,4 +192,32 @@ TEST_F(ShippedWorker, InstallsEveryFileAndReportsEveryStep)
               ERROR_SUCCESS);
     EXPECT_EQ(_wcsicmp(server, (target + L"Nubelo.ax").c_str()), 0) << narrow(server);
     RegDeleteTreeW(HKEY_CLASSES_ROOT, L"CLSID\\{6B1C3D7E-2F4A-4B8E-9C21-5D7E8F903A11}");
+}
+
+// Payload names ending in "]" (which a closing long bracket right after them would complete)
+// reach the worker's steps, its notifications and the disk intact.
+TEST_F(ShippedWorker, PayloadNamesEndingInABracketInstall)
+{
+    ASSERT_TRUE(CopyFileW(windowsPath(ORVO_BRACKET_WORKER).c_str(), dir.file(L"LG.lua").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(windowsPath(ORVO_BRACKET_PAYLOAD).c_str(), dir.file(L"program.lz").c_str(), FALSE));
+    const std::wstring target = dir.file(L"target]\\");
+    std::string folder = narrow(target);
+    writeFile(dir.file(L"UI.lua"), "startWork('LG.lua', 'program.lz', [====[{installPath=[===[" + folder + "]===]}]====])\n");
+    createUiScriptState(&uiScriptState);
+    ASSERT_TRUE(runScriptFile(&uiScriptState, L"UI.lua"));
+    ASSERT_TRUE(pumpMessagesUntil([&] { return !seen.empty() && (seen.back().code == 2 || seen.back().code == 6); }, 30000))
+        << seen.size() << " notifications";
+    EXPECT_TRUE(capture.boxes().empty());
+    EXPECT_EQ(seen.back().code, 2);
+    std::vector<std::string> texts;
+    for (const Notification& n : seen)
+        if (n.code == 4)
+            texts.push_back(n.text);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "解压文件notes]"), texts.end());
+
+    std::map<std::wstring, std::string> expected, installed;
+    listTree(windowsPath(ORVO_BRACKET_FOLDER) + L"\\", L"", expected);
+    listTree(target, L"", installed);
+    EXPECT_EQ(expected.size(), 2u);
+    EXPECT_TRUE(installed == expected) << installed.size() << " files installed";
 }

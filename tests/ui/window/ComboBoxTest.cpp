@@ -86,8 +86,7 @@ protected:
     }
     void TearDown() override
     {
-        ModalLoopGuard::openHook = nullptr;
-        ModalLoopGuard::closeHook = nullptr;
+        setScriptHooks(nullptr);
         if (window && IsWindow(handle))
             DestroyWindow(handle);
         pump();
@@ -203,8 +202,8 @@ TEST_F(ComboBoxTest, AltF4ClosesTheListAndKeepsItsItems)
     ASSERT_TRUE(drop({[&] {
         PostMessageW(popupWindow(), WM_SYSKEYDOWN, VK_F4, LPARAM(1) | (LPARAM(1) << 29));
     }}));
-    EXPECT_TRUE(IsWindow(popup)) << "the popup window lives on";
-    EXPECT_EQ(popupWindow(), popup);
+    ASSERT_TRUE(IsWindow(popup)) << "the popup window lives on";
+    ASSERT_EQ(popupWindow(), popup);
     EXPECT_FALSE(IsWindowVisible(popup));
     EXPECT_EQ(combo->itemCount(), 4);
     EXPECT_TRUE(IsWindow(handle)) << "the box's window is not closed either";
@@ -293,16 +292,18 @@ TEST_F(ComboBoxTest, FailingScriptsAndQuitRequestsEndTheLoop)
     static ModalLoopGuard::EndLoop endLoop = nullptr;
     static void* endContext = nullptr;
     guards.clear();
-    ModalLoopGuard::openHook = [](ModalLoopGuard::EndLoop end, void* context) -> void* {
+    static ScriptHooks hooks;
+    hooks.openLoop = [](ModalLoopGuard::EndLoop end, void* context) -> void* {
         guards.push_back("open");
         endLoop = end;
         endContext = context;
         return &guards;
     };
-    ModalLoopGuard::closeHook = [](void* scope) {
+    hooks.closeLoop = [](void* scope) {
         EXPECT_EQ(scope, &guards);
         guards.push_back("close");
     };
+    setScriptHooks(&hooks);
     open(100, 100, 3);
     ASSERT_TRUE(drop({[&] {
         ASSERT_EQ(guards, std::vector<std::string>{"open"});
