@@ -219,5 +219,6 @@ TEST_F(ShippedWorker, PayloadNamesEndingInABracketInstall)
     listTree(windowsPath(ORVO_BRACKET_FOLDER) + L"\\", L"", expected);
     listTree(target, L"", installed);
     EXPECT_EQ(expected.size(), 2u);
+    EXPECT_EQ(installed.erase(L"unins000.dat"), 1u) << "no install journal";
     EXPECT_TRUE(installed == expected) << installed.size() << " files installed";
 }
