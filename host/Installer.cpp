@@ -70,7 +70,8 @@ int answerUnseen(HWND, const wchar_t*, const wchar_t*, UINT style)
 // boxes. Ends by logging the exit code and restoring both.
 class RunSetup {
 public:
-    explicit RunSetup(const std::wstring& commandLine) : options_(parseSetupOptions(commandLine))
+    RunSetup(const std::wstring& commandLine, unsigned switches)
+        : options_(parseSetupOptions(commandLine, switches)), switches_(switches)
     {
         if (!options_.logPath.empty()) {
             if (setupLog().open(options_.logPath))
@@ -93,6 +94,7 @@ public:
     RunSetup& operator=(const RunSetup&) = delete;
 
     const SetupOptions& options() const { return options_; }
+    unsigned switches() const { return switches_; }
     int finish(int code, const std::wstring& why)
     {
         platform::logStep(why + L"; exit code " + std::to_wstring(code));
@@ -101,28 +103,26 @@ public:
 
 private:
     SetupOptions options_;
+    unsigned switches_;
     MessageBoxHandler previousBoxes_ = nullptr;
 };
 
 } // namespace
 
-int runInstaller(const std::wstring& commandLine)
-{
-    return runInstaller(makeResourceFileSystem, commandLine);
-}
+namespace {
 
-int runInstaller(const FileSystemFactory& makeFileSystem, const std::wstring& commandLine)
+int runSequence(const FileSystemFactory& makeFileSystem, const HostOptions& host)
 {
-    RunSetup run(commandLine);
+    RunSetup run(host.commandLine, host.switches);
     const SetupOptions& options = run.options();
     if (!options.error.empty()) {
         platform::logStep(options.error);
-        platform::logStep(L"usage: " + setupUsageText());
+        platform::logStep(L"usage: " + setupUsageText(run.switches()));
         return run.finish(exitcode::kBadArguments, L"bad arguments, nothing done");
     }
     if (options.showUsage) {
         if (!options.silent)
-            showMessageBox(nullptr, setupUsageText().c_str(), kNoticeTitle, MB_OK);
+            showMessageBox(nullptr, setupUsageText(run.switches()).c_str(), kNoticeTitle, MB_OK);
         return run.finish(exitcode::kSuccess, L"usage shown, nothing done");
     }
 
@@ -144,8 +144,10 @@ int runInstaller(const FileSystemFactory& makeFileSystem, const std::wstring& co
     }
     platform::logStep(L"check: no restart pending");
 
-    runPreInstallCleanup();
-    platform::logStep(L"pre-install cleanup done");
+    if (host.preInstallCleanup) {
+        runPreInstallCleanup();
+        platform::logStep(L"pre-install cleanup done");
+    }
 
     // named files: the most recently constructed file system becomes the current one
     std::unique_ptr<FileSystem> files = makeFileSystem();
@@ -170,6 +172,8 @@ int runInstaller(const FileSystemFactory& makeFileSystem, const std::wstring& co
     createUiScriptState(&uiScriptState);
     if (uiScriptState)
         registerSetupFunctions(uiScriptState, options);
+    if (uiScriptState && host.prepareScript)
+        host.prepareScript(uiScriptState);
     // A script that ends without choosing a code ran to its end: success, as before switches.
     const bool ran = runScriptFile(&uiScriptState, L"UI.lua");
     const int code = ran ? scriptExitCode(exitcode::kSuccess) : exitcode::kFailed;
@@ -182,4 +186,23 @@ int runInstaller(const FileSystemFactory& makeFileSystem, const std::wstring& co
     releaseInstallerMutex();
     files.reset();
     return run.finish(code, ran ? L"the installer script ended" : L"the installer script failed");
+}
+
+} // namespace
+
+int runInstaller(const std::wstring& commandLine)
+{
+    return runInstaller(makeResourceFileSystem, commandLine);
+}
+
+int runInstaller(const FileSystemFactory& makeFileSystem, const std::wstring& commandLine)
+{
+    HostOptions host;
+    host.commandLine = commandLine;
+    return runSequence(makeFileSystem, host);
+}
+
+int runSetupProgram(const HostOptions& options)
+{
+    return runSequence(makeResourceFileSystem, options);
 }
