@@ -59,13 +59,21 @@ HDC imageDC()
 
 SkinImage::~SkinImage() = default;
 
-Rect SkinImage::toPixels(const Rect& logical) const
+Rect SkinImage::toPixels(const Rect& logical, bool inward) const
 {
     if (pixelWidth == width && pixelHeight == height)
         return logical;
-    auto x = [this](int32_t v) { return int32_t(std::lround(double(v) * pixelWidth / width)); };
-    auto y = [this](int32_t v) { return int32_t(std::lround(double(v) * pixelHeight / height)); };
-    return {x(logical.left), y(logical.top), x(logical.right), y(logical.bottom)};
+    // A dense drawing is rarely a whole multiple of its logical size (115 rows at 1.5 are 172), so
+    // a grid line can fall inside a pixel that is part edge, part middle. Stretched, such a pixel
+    // becomes a band: the middle of a grid gives it up to the margins, which are drawn about 1:1.
+    auto map = [inward](int32_t v, int32_t pixels, int32_t logicalSize) {
+        const double exact = double(v) * pixels / logicalSize;
+        if (!inward || v * 2 == logicalSize)
+            return int32_t(std::lround(exact));
+        return int32_t(v * 2 < logicalSize ? std::ceil(exact - 1e-9) : std::floor(exact + 1e-9));
+    };
+    return {map(logical.left, pixelWidth, width), map(logical.top, pixelHeight, height),
+            map(logical.right, pixelWidth, width), map(logical.bottom, pixelHeight, height)};
 }
 
 bool SkinImage::load(const uint8_t* data, size_t size, double density, double scale)
@@ -166,7 +174,11 @@ int SkinImage::drawNineSlice(DeviceContext dc, const Rect& destination, const Re
         return 1;
     // the margins are logical, so they scale with the drawing; a 1:1 copy stays one only at 1x
     const bool dense = pixelWidth != width || pixelHeight != height;
-    for (int i = 0; i < count; ++i)
-        blit(dc, source, pieces[i].destination, toPixels(pieces[i].source), pieces[i].copy && !dense, hasAlpha);
+    for (int i = 0; i < count; ++i) {
+        Rect pixels = toPixels(pieces[i].source, true);
+        if (pixels.isEmpty())   // a middle thinner than a pixel keeps the pixel it falls in
+            pixels = toPixels(pieces[i].source);
+        blit(dc, source, pieces[i].destination, pixels, pieces[i].copy && !dense, hasAlpha);
+    }
     return 1;
 }

@@ -53,8 +53,9 @@ public:
     bool hasAlpha = false;   // at least one pixel has alpha below 255
 
 private:
-    // A rectangle of the image in logical pixels as bitmap pixels.
-    Rect toPixels(const Rect& logical) const;
+    // A rectangle of the image in logical pixels as bitmap pixels. `inward` rounds each edge
+    // toward the image's middle instead of to the nearest pixel (the lines of a nine-slice grid).
+    Rect toPixels(const Rect& logical, bool inward = false) const;
 
     platform::BitmapHandle bitmap_;
     uint32_t* pixels_ = nullptr;   // inside the DIB section, not owned separately
