@@ -403,3 +403,37 @@ TEST_F(SkinImages, EachScalePaintsTheNearestDrawingAtTheSameLogicalSize)
     EXPECT_EQ(only->pixelWidth, 4);
     EXPECT_EQ(only->pixels()[0], 0xFF0000FFu);
 }
+
+// A 1.5x drawing of an odd logical size is never a whole multiple of it (7 logical pixels are 10,
+// not 10.5), so the line between the middle and a far margin falls inside a pixel that is part
+// edge. Stretched with the middle that pixel would become a wide band (the window's shadow laid
+// a dark one over the window's foot); the middle must stay clean at 1.5 in both directions.
+TEST_F(SkinImages, AGridLineInsideADensePixelStaysOutOfTheStretchedMiddle)
+{
+    constexpr uint32_t kEdge = 0xFF000000, kPartEdge = 0xFF808080, kMiddle = 0xFFFFFFFF;
+    std::vector<uint32_t> drawing(10 * 10, kEdge);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x)
+            if (x >= 3 && y >= 3 && x <= 5 && y <= 5)
+                drawing[size_t(y * 10 + x)] = x == 5 || y == 5 ? kPartEdge : kMiddle;
+    loadPackage({{L"edge@1.5x.png", pngImage(10, 10, drawing)}});
+    SkinImage* image = styleRegistry()->image(L"edge.png", 1.5);
+    ASSERT_NE(image, nullptr);
+    ASSERT_EQ(image->width, 7);
+    ASSERT_EQ(image->pixelWidth, 10);
+
+    fill(0x0000FF);
+    const int saved = SaveDC(dc());
+    SetGraphicsMode(dc(), GM_ADVANCED);
+    XFORM transform{1.5f, 0, 0, 1.5f, 0, 0};
+    SetWorldTransform(dc(), &transform);
+    image->drawNineSlice(dc(), {0, 0, 60, 40}, {2, 2, 3, 3});
+    RestoreDC(dc(), saved);
+    // the middle spans device pixels 3 to 85.5 across and 3 to 55.5 down
+    const Rect middle{4, 4, 85, 55};
+    EXPECT_TRUE(inkBounds(middle, 0xFFFFFF).isEmpty()) << "not all white inside the middle";
+    EXPECT_EQ(pixel(1, 30), 0x000000u);
+    EXPECT_EQ(pixel(88, 30), 0x000000u);
+    EXPECT_EQ(pixel(45, 58), 0x000000u);
+    EXPECT_EQ(pixel(90, 30), 0x0000FFu) << "ends where the logical size ends";
+}
