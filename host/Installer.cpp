@@ -1,9 +1,12 @@
 // Start-up and tear-down: the installer mutex, the restart check, cleanup, and the UI script run.
 #include "Installer.h"
 
+#include "ExitCodes.h"
 #include "NamedResources.h"
 #include "PreInstallCleanup.h"
 #include "RestartCheck.h"
+#include "SetupLog.h"
+#include "SetupScriptFunctions.h"
 #include "ToolkitParts.h"
 
 #include <MessageBox.h>
@@ -15,6 +18,7 @@
 #include <WindowMarkup.h>
 #include <platform/Com.h>
 #include <platform/Handle.h>
+#include <platform/StepLog.h>
 
 #include <windows.h>
 
@@ -40,32 +44,108 @@ std::unique_ptr<FileSystem> makeResourceFileSystem()
     return files;
 }
 
-} // namespace
-
-int runInstaller()
+void writeToSetupLog(const std::wstring& line)
 {
-    return runInstaller(makeResourceFileSystem);
+    setupLog().write(line);
 }
 
-int runInstaller(const FileSystemFactory& makeFileSystem)
+// A silent run's boxes: nothing is shown, and the answer is the one that changes nothing (OK
+// where OK is all there is, otherwise Cancel or No). The flow asks no questions when silent; this
+// covers the boxes native code shows on its own (a script error, a refusal at start).
+int answerUnseen(HWND, const wchar_t*, const wchar_t*, UINT style)
 {
+    switch (style & MB_TYPEMASK) {
+    case MB_OK:
+        return IDOK;
+    case MB_ABORTRETRYIGNORE:
+        return IDABORT;
+    case MB_YESNO:
+        return IDNO;
+    default:
+        return IDCANCEL;
+    }
+}
+
+// The run's switches put in place for as long as it lives: the log and, when silent, unseen
+// boxes. Ends by logging the exit code and restoring both.
+class RunSetup {
+public:
+    explicit RunSetup(const std::wstring& commandLine) : options_(parseSetupOptions(commandLine))
+    {
+        if (!options_.logPath.empty()) {
+            if (setupLog().open(options_.logPath))
+                platform::stepLogSink().store(writeToSetupLog);
+            else
+                OutputDebugStringW((L"Installer: the log cannot be written: " + options_.logPath + L"\n").c_str());
+        }
+        if (options_.silent)
+            previousBoxes_ = setMessageBoxHandler(answerUnseen);
+        platform::logStep(L"command line: " + commandLine);
+    }
+    ~RunSetup()
+    {
+        if (options_.silent)
+            setMessageBoxHandler(previousBoxes_);
+        platform::stepLogSink().store(nullptr);
+        setupLog().close();
+    }
+    RunSetup(const RunSetup&) = delete;
+    RunSetup& operator=(const RunSetup&) = delete;
+
+    const SetupOptions& options() const { return options_; }
+    int finish(int code, const std::wstring& why)
+    {
+        platform::logStep(why + L"; exit code " + std::to_wstring(code));
+        return code;
+    }
+
+private:
+    SetupOptions options_;
+    MessageBoxHandler previousBoxes_ = nullptr;
+};
+
+} // namespace
+
+int runInstaller(const std::wstring& commandLine)
+{
+    return runInstaller(makeResourceFileSystem, commandLine);
+}
+
+int runInstaller(const FileSystemFactory& makeFileSystem, const std::wstring& commandLine)
+{
+    RunSetup run(commandLine);
+    const SetupOptions& options = run.options();
+    if (!options.error.empty()) {
+        platform::logStep(options.error);
+        platform::logStep(L"usage: " + setupUsageText());
+        return run.finish(exitcode::kBadArguments, L"bad arguments, nothing done");
+    }
+    if (options.showUsage) {
+        if (!options.silent)
+            showMessageBox(nullptr, setupUsageText().c_str(), kNoticeTitle, MB_OK);
+        return run.finish(exitcode::kSuccess, L"usage shown, nothing done");
+    }
+
     // lock: a second installer or uninstaller of the family is refused; a failed call is not
     platform::UniqueHandle mutex(CreateMutexW(nullptr, TRUE, kInstallerMutexName));
     if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
         mutex.reset();
         showMessageBox(nullptr, kAlreadyRunning, kNoticeTitle, MB_OK);
-        return 0;
+        return run.finish(exitcode::kAlreadyRunning, L"another installer or uninstaller runs");
     }
     setInstallerMutex(mutex.release());
+    platform::logStep(L"check: no other installer or uninstaller runs");
 
     // An earlier installation waits for a reboot: refuse before touching any file, process or
     // folder. The mutex stays held until the process ends, so no other copy starts meanwhile.
     if (isRestartPending()) {
         showMessageBox(nullptr, kRestartPending, kNoticeTitle, MB_OK);
-        return 0;
+        return run.finish(exitcode::kRestartPending, L"an earlier install waits for a restart");
     }
+    platform::logStep(L"check: no restart pending");
 
     runPreInstallCleanup();
+    platform::logStep(L"pre-install cleanup done");
 
     // named files: the most recently constructed file system becomes the current one
     std::unique_ptr<FileSystem> files = makeFileSystem();
@@ -73,7 +153,12 @@ int runInstaller(const FileSystemFactory& makeFileSystem)
     platform::OleScope ole;
     SRService::start();
     installToolkitParts();
-    Toolkit::start();
+    if (!Toolkit::start()) {
+        SRService::stop();
+        releaseInstallerMutex();
+        showMessageBox(nullptr, L"安装程序无法启动：无法创建窗口。", L"错误", MB_OK);
+        return run.finish(exitcode::kFailed, L"the toolkit could not start");
+    }
     // Both packages are resources of this executable. Should one be unusable, the installer goes
     // on: a window then fails to build with a script error that says why, instead of a silent exit.
     std::wstring problem;
@@ -83,7 +168,11 @@ int runInstaller(const FileSystemFactory& makeFileSystem)
         OutputDebugStringW((L"Installer: " + problem + L"\n").c_str());
 
     createUiScriptState(&uiScriptState);
-    runScriptFile(&uiScriptState, L"UI.lua");
+    if (uiScriptState)
+        registerSetupFunctions(uiScriptState, options);
+    // A script that ends without choosing a code ran to its end: success, as before switches.
+    const bool ran = runScriptFile(&uiScriptState, L"UI.lua");
+    const int code = ran ? scriptExitCode(exitcode::kSuccess) : exitcode::kFailed;
 
     // tear-down, in reverse: windows the script left open go before the toolkit they use
     WindowBase::destroyAll();
@@ -92,5 +181,5 @@ int runInstaller(const FileSystemFactory& makeFileSystem)
     SRService::stop();
     releaseInstallerMutex();
     files.reset();
-    return 0;
+    return run.finish(code, ran ? L"the installer script ended" : L"the installer script failed");
 }

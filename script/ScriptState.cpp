@@ -101,10 +101,29 @@ void preloadScriptModules(lua_State* L)
     lua_pop(L, 2);
 }
 
+void openScriptLibraries(lua_State* L)
+{
+    luaL_openlibs(L);
+    lua_getglobal(L, "package");
+    lua_pushliteral(L, "");
+    lua_setfield(L, -2, "path");
+    lua_pushliteral(L, "");
+    lua_setfield(L, -2, "cpath");
+    lua_pushnil(L);
+    lua_setfield(L, -2, "loadlib");
+    // only the first searcher, the preloaded modules, stays
+    lua_getfield(L, -1, "searchers");
+    for (lua_Integer i = lua_Integer(lua_rawlen(L, -1)); i > 1; --i) {
+        lua_pushnil(L);
+        lua_rawseti(L, -2, int(i));
+    }
+    lua_pop(L, 2);
+}
+
 int createUiScriptState(lua_State** state)
 {
     lua_State* L = luaL_newstate();
-    luaL_openlibs(L);
+    openScriptLibraries(L);
     preloadScriptModules(L);
     registerSystemApi(L);
     createScriptRegistries(L);

@@ -26,7 +26,8 @@
 #                                 ticked.ppm
 #   inst_wait_finish              waits for the finish page
 #   inst_box_shown                whether any box of the installer is on the screen
-#   inst_store_path PATH          writes PATH as the stored "InstallPath"
+#   inst_store_path PATH          writes PATH as an earlier installation's folder (the uninstall
+#                                 entry's "InstallLocation" and the user's "InstallPath")
 #   inst_expect_payload FOLDER    every payload file in FOLDER (Windows path), byte for byte
 #   inst_reg KEY FILE             the key as UTF-8 .reg lines; reg_has FILE LINE: one of them
 #   reg_value KEY NAME            the data of one value, as `reg query` shows it
@@ -172,10 +173,15 @@ inst_id_changes() {
 # processes ended (cause not found); one more try keeps that out of what the scenarios check, and
 # a real failure still fails with what Wine said.
 inst_store_path() {
-    local out
-    out=$(wine reg add 'HKCU\Software\OrvoNubelo' /v InstallPath /d "$1" /f </dev/null 2>&1) ||
-        out=$(WINEDEBUG=err+all wine reg add 'HKCU\Software\OrvoNubelo' /v InstallPath /d "$1" /f </dev/null 2>&1) ||
-        fail "cannot store the install folder $1: $out"
+    local out key
+    # the installer takes the folder from the machine-wide entry; the user's value must agree
+    for key in 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\OrvoNubelo /v InstallLocation' \
+               'HKCU\Software\OrvoNubelo /v InstallPath'; do
+        # shellcheck disable=SC2086
+        out=$(wine reg add $key /d "$1" /f </dev/null 2>&1) ||
+            out=$(WINEDEBUG=err+all wine reg add $key /d "$1" /f </dev/null 2>&1) ||
+            fail "cannot store the install folder $1: $out"
+    done
 }
 
 inst_tick_agreement() {

@@ -13,13 +13,13 @@ f:close()
 error("stopped on purpose")
 LUA
 
-win_start "$e2e_runner" "$(winpath "$e2e_work/app")"
+win_start --code "$e2e_runner" "$(winpath "$e2e_work/app")"
 box_answer '错误' 1
 win_wait "$win_pid" 10
 [ "$(cat "$e2e_work/app/ran.txt" 2>/dev/null)" = "ran" ] || fail "UI.lua did not run"
-[ "$win_rc" -eq 0 ] || fail "runner exited $win_rc after a script error"
+[ "$win_rc" -eq 1603 ] || fail "runner exited $win_rc after a script error, not 1603"
 case "$box_text" in
     '[string "local f = assert(io.open('*':4: stopped on purpose') ;;
     *) fail "unexpected box text: $box_text" ;;
 esac
-echo "runner ran UI.lua, showed the error box and exited 0"
+echo "runner ran UI.lua, showed the error box and exited 1603"

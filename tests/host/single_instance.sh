@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A second installer started while another holds the installer mutex shows the refusal notice and
-# exits 0; the first is undisturbed. The notice is a real message box, read and answered as a
+# exits 1618; the first is undisturbed. The notice is a real message box, read and answered as a
 # person would.
 set -u
 . "$(dirname "$0")/../e2e/e2e.sh"
@@ -15,7 +15,7 @@ if [ ! -e "$e2e_work/ready" ]; then
     fail "holder did not start (exit $?): is another installer running?"
 fi
 
-win_start "$e2e_setup"
+win_start --code "$e2e_setup"
 box_answer '提示' 1
 win_wait "$win_pid" 10
 setup_rc=$win_rc
@@ -24,4 +24,4 @@ wait "$holder_pid"
 holder_rc=$?
 echo "refused installer exited $setup_rc with \"$box_text\"; holder exited $holder_rc"
 [ "$box_text" = "检测到Orvo安装或卸载程序正在运行，请结束后重试。" ] || fail "wrong refusal text"
-[ "$setup_rc" -eq 0 ] && [ "$holder_rc" -eq 0 ]
+[ "$setup_rc" -eq 1618 ] && [ "$holder_rc" -eq 0 ]

@@ -163,10 +163,13 @@ def product(out, size_mb, ui, filter_, dumper):
 
 
 def lua_string(text):
+    """Long brackets of a level the text cannot close: neither a "]]" inside nor a last "]" that
+    the closing bracket would complete may end the string early."""
     level = 0
-    while "]" + "=" * level + "]" in text:
+    while (text + "]" + "=" * level + "]").find("]" + "=" * level + "]") != len(text):
         level += 1
-    return "[" + "=" * level + "[" + text + "]" + "=" * level + "]"
+    lead = "\n" if text[:1] in ("\r", "\n") else ""
+    return "[" + "=" * level + "[" + lead + text + "]" + "=" * level + "]"
 
 
 def steps(root):

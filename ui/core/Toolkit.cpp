@@ -8,6 +8,7 @@
 
 #include <platform/CallbackBoundary.h>
 #include <platform/CriticalSection.h>
+#include <platform/SystemApis.h>
 
 #include <windows.h>
 
@@ -76,8 +77,9 @@ HWND createDispatcherWindow()
     // a second start finds the class registered already, which is fine
     if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         return nullptr;
-    return CreateWindowExW(WS_EX_TOOLWINDOW, kDispatcherClass, nullptr, WS_POPUP, 0, 0, 1, 1, nullptr,
-                           nullptr, nullptr, nullptr);
+    // Message-only: no broadcast reaches it, so no other program can post it a kDeferredCall
+    // whose parameter this process would take for a pointer.
+    return CreateWindowExW(0, kDispatcherClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
 }
 
 void runDeferredEvent(void* target, void* a, void* b)
@@ -97,22 +99,22 @@ bool Toolkit::start()
     toolkitLock();
     if (current.load())
         return false;
+    // Without it every deferred call (a Click, among others) would be lost without a word.
+    HWND dispatcher = createDispatcherWindow();
+    if (!dispatcher) {
+        OutputDebugStringW(L"Toolkit: the dispatcher window could not be created\n");
+        return false;
+    }
 
     Toolkit* toolkit = new Toolkit();
-    toolkit->msimg32 = LoadLibraryW(L"msimg32.dll");
-    if (toolkit->msimg32)
-        AlphaBlend = reinterpret_cast<AlphaBlendProc>(
-            reinterpret_cast<void*>(GetProcAddress(toolkit->msimg32, "AlphaBlend")));
+    toolkit->dispatcherWindow = dispatcher;
+    AlphaBlend = reinterpret_cast<AlphaBlendProc>(reinterpret_cast<void*>(platform::systemApis().alphaBlend));
 
     // the core's own panels; the other layers bring the rest: tables, their elements and styles,
     // the (empty) style registry and the frame package
     registerPanelElements(toolkit->elementFactory);
     for (PartsBuilder builder : partsBuilders())
         builder(*toolkit);
-
-    toolkit->dispatcherWindow = createDispatcherWindow();
-    if (!toolkit->dispatcherWindow)
-        OutputDebugStringW(L"Toolkit: the dispatcher window could not be created; deferred calls are off\n");
 
     LockGuard guard;
     current.store(toolkit);
@@ -138,8 +140,6 @@ void Toolkit::shutdown()
         toolkit->elementFactory.clear();
         toolkit->setterTable.clear();
         AlphaBlend = nullptr;
-        if (toolkit->msimg32)
-            FreeLibrary(toolkit->msimg32);
         delete toolkit;
         current.store(nullptr);
     }

@@ -6,6 +6,8 @@
 #include "AccessibleTree.h"
 #include "WindowImpl.h"
 
+#include <platform/SystemApis.h>
+
 #include <algorithm>
 #include <new>
 
@@ -176,9 +178,13 @@ HRESULT CAccessible::get_accParent(IDispatch** parent)
     if (!self)
         return CO_E_OBJNOTCONNECTED;
     WindowImpl* window = this->window();
-    if (isClient(self))
-        return AccessibleObjectFromWindow(window->hwnd, DWORD(OBJID_WINDOW), __uuidof(IDispatch),
-                                          reinterpret_cast<void**>(parent));
+    if (isClient(self)) {
+        auto fromWindow = platform::systemApis().accessibleObjectFromWindow;
+        if (!fromWindow)
+            return E_NOTIMPL;
+        return fromWindow(window->hwnd, DWORD(OBJID_WINDOW), __uuidof(IDispatch),
+                          reinterpret_cast<void**>(parent));
+    }
     Control* up = accessible::parent(self, window->root());
     return objectFor(up ? up : window->root(), parent);
 }

@@ -10,6 +10,7 @@
 #include <ScriptHooks.h>
 #include <StyleRegistry.h>
 #include <platform/Gdi.h>
+#include <platform/SystemApis.h>
 
 #include <imm.h>
 #include <windowsx.h>
@@ -518,8 +519,11 @@ LRESULT WindowImpl::answerGetObject(WPARAM wparam, LPARAM lparam)
     platform::ComPtr<CAccessible> client = CAccessible::create(*this, nullptr);
     if (!client)
         return 0;
+    auto lresultFromObject = platform::systemApis().lresultFromObject;
+    if (!lresultFromObject)
+        return 0;
     // __uuidof, not IID_IAccessible: the import library resolves that name to a code thunk
-    return LresultFromObject(__uuidof(IAccessible), wparam, static_cast<IAccessible*>(client.get()));
+    return lresultFromObject(__uuidof(IAccessible), wparam, static_cast<IAccessible*>(client.get()));
 }
 
 void WindowImpl::controlChanged(Control* control, ControlChange change)

@@ -55,6 +55,7 @@ inst_click 4001
 wait_change "$e2e_work/finish.ppm"
 inst_click 4002
 inst_wait_exit
+check test "$inst_rc" -eq 0 "exit code $inst_rc, not 0"
 
 inst_expect_payload "$folder"
 check test "$(cat "$(unixpath "$folder")/keep.txt")" = kept "the file already in the folder is gone"
@@ -69,7 +70,7 @@ for line in '"AppName"="NubeloUI.exe"' "\"AppPath\"=\"$escaped\"" '"Policy"=dwor
     check reg_has "$e2e_work/policy.reg" "$line" "no $line in the elevation policy"
 done
 inst_reg 'HKCR\orvolive' "$e2e_work/protocol.reg"
-for line in '@="URL:Orvo直播专用链"' "\"URL Protocol\"=\"$program\"" "@=\"\\\"$program\\\" %1\""; do
+for line in '@="URL:Orvo直播专用链"' "\"URL Protocol\"=\"$program\"" "@=\"\\\"$program\\\" \\\"%1\\\"\""; do
     check reg_has "$e2e_work/protocol.reg" "$line" "no $line in the URL protocol"
 done
 inst_reg 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\OrvoNubelo' "$e2e_work/uninstall.reg"

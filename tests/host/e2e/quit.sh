@@ -22,6 +22,7 @@ check inst_id_changes 1004 "$e2e_work/unticked.ppm" "$e2e_work/ticked.ppm" "cust
 inst_click 1003
 box_answer 异常 2 "$(printf '文件可能被其他程序占用。\r\n%s\r\n请关闭占用的程序再重试' "$locked")"
 inst_wait_exit
+check test "$inst_rc" -eq 1602 "exit code $inst_rc, not 1602"
 inst_release
 sleep 1
 check test -e "$(unixpath "$folder$(inst_step_file 1)")" "the default folder was not used"

@@ -33,6 +33,7 @@ inst_click 4003
 running() { inst_running "${folder}NubeloUI.exe" && xdotool search --onlyvisible --name '^Pelora$' >/dev/null; }
 wait_for 20 running || fail "finish and launch did not start NubeloUI.exe"
 inst_wait_exit
+check test "$inst_rc" -eq 0 "exit code $inst_rc, not 0"
 kill "$inst_app_pid"
 inst_app_pid=
 

@@ -193,6 +193,24 @@ TEST_F(ComboBoxTest, OpensBelowOrAboveAsHighAsItsItems)
     EXPECT_EQ(valueChanges, 0);
 }
 
+// Alt+F4 goes to the popup while the list is down: the list closes, and it keeps its items for
+// the next time.
+TEST_F(ComboBoxTest, AltF4ClosesTheListAndKeepsItsItems)
+{
+    open(100, 100, 4);
+    HWND popup = popupWindow();
+    ASSERT_TRUE(drop({[&] {
+        PostMessageW(popupWindow(), WM_SYSKEYDOWN, VK_F4, LPARAM(1) | (LPARAM(1) << 29));
+    }}));
+    ASSERT_TRUE(IsWindow(popup)) << "the popup window lives on";
+    ASSERT_EQ(popupWindow(), popup);
+    EXPECT_FALSE(IsWindowVisible(popup));
+    EXPECT_EQ(combo->itemCount(), 4);
+    EXPECT_TRUE(IsWindow(handle)) << "the box's window is not closed either";
+    ASSERT_TRUE(drop({[&] { clickItem(2); }}));
+    EXPECT_EQ(text(), L"item 2");
+}
+
 TEST_F(ComboBoxTest, ChoosingCopiesTheTextAndOnlyAChangeIsAnnounced)
 {
     open(100, 100, 4);
