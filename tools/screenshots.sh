@@ -1,19 +1,25 @@
 #!/usr/bin/env bash
 # Takes a picture of each page of the real installer for the README:
-#   tools/screenshots.sh [OUT_DIR]      (default docs/)
-# writes page-licence.png, page-folder.png, page-progress.png and page-finish.png. It builds the
+#   tools/screenshots.sh [OUT_DIR [DPI]]      (default docs/, 96)
+# writes page-licence.png, page-folder.png, page-progress.png and page-finish.png; at another DPI
+# (120, 144, 192: Wine's LogPixels) page-licence-192dpi.png and so on, and on every page checks that
+# the window is its logical size times the scale and that no control is pushed off it or onto
+# another (inst_check_layout). It builds the
 # installer over the benchmark's payload (large enough that the progress page stays up for a few
 # seconds), runs it in a private Xvfb with a Wine prefix of its own, goes licence → custom install →
 # folder page → install with real X input, and keeps each page framed with the window's shadow.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m -- "${1:-$top/docs}")
+dpi=${2:-96}
+tag=
+[ "$dpi" = 96 ] || tag=-${dpi}dpi
 build=$(realpath -m -- "${ORVO_BUILD_DIR:-$top/build/win}")
 bash "$top/tools/build.sh" --target bench_installer >/dev/null
 installer=$build/bench/installer/PeloraSetup.exe
 
 . "$top/tests/e2e/installer.sh"
-inst_begin "$build" --private shots-prefix
+inst_begin "$build" --private shots-prefix$tag --dpi "$dpi"
 inst_setup=$installer
 inst_clean
 mkdir -p "$out"
@@ -27,10 +33,12 @@ to_folder_page() {
     wait_change "$work/before.ppm"
     pointer_away
     capture "$work/licence.ppm"
+    inst_check_layout "the licence page"
     inst_click 1004
     wait_change "$work/licence.ppm"
     pointer_away
     capture "$work/folder.ppm"
+    inst_check_layout "the folder page"
 }
 
 # Installs and keeps the first capture with the bar between a quarter and three quarters in
@@ -65,8 +73,8 @@ finished() {
 to_folder_page
 # licence page with the agreement ticked (the install buttons enabled), folder page as custom
 # install shows it
-inst_frame "$work/licence.ppm" "$out/page-licence.png"
-inst_frame "$work/folder.ppm" "$out/page-folder.png"
+inst_frame "$work/licence.ppm" "$out/page-licence$tag.png"
+inst_frame "$work/folder.ppm" "$out/page-folder$tag.png"
 
 # A busy machine may let the bar pass the middle between two captures: then once more from the
 # start, in a clean prefix.
@@ -80,11 +88,13 @@ for attempt in 1 2 3; do
     to_folder_page
 done
 caught=$filled
-inst_frame "$work/progress.ppm" "$out/page-progress.png"
+inst_check_layout "the progress page"
+inst_frame "$work/progress.ppm" "$out/page-progress$tag.png"
 
 wait_for 120 finished || fail "the installation did not finish"
 settle || fail "the finish page does not settle"
 capture "$work/finish.ppm"
-inst_frame "$work/finish.ppm" "$out/page-finish.png"
+inst_check_layout "the finish page"
+inst_frame "$work/finish.ppm" "$out/page-finish$tag.png"
 
-echo "written: $out/page-licence.png $out/page-folder.png $out/page-progress.png $out/page-finish.png (${caught}% for the progress page)"
+echo "written: $out/page-{licence,folder,progress,finish}$tag.png at $dpi DPI (${caught}% for the progress page)"

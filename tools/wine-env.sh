@@ -63,7 +63,8 @@ display_start() {
     # first to finish would take the other's screen away).
     local number
     number=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
+    # ORVO_XVFB_SCREEN: another size, for windows at a large display scale
+    Xvfb -displayfd 3 -screen 0 "${ORVO_XVFB_SCREEN:-1280x800x24}" -nolisten tcp 3>"$number" >/dev/null 2>&1 &
     ORVO_XVFB_PID=$!
     for _ in $(seq 100); do
         if [ -s "$number" ]; then
@@ -87,6 +88,19 @@ wineserver_start() {
     wineserver -p >/dev/null 2>&1 &
     sleep 0.2
     wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+# The display scale of the prefix: LogPixels (96, 120, 144, 192) under HKCU\Control Panel\Desktop,
+# which Wine reads when its wineserver starts, so a change restarts it. Nothing when it is set already.
+wine_set_dpi() {
+    local now
+    now=$(wine reg query 'HKCU\Control Panel\Desktop' /v LogPixels 2>/dev/null | tr -d '\r' |
+          awk '$1 == "LogPixels" { print $3 }')
+    [ -n "$now" ] && [ "$((now))" = "$1" ] && return 0
+    wine_reg_add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f || return 1
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w
+    wineserver_start
 }
 
 wine_stop() {

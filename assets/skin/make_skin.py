@@ -1,6 +1,10 @@
 #!/usr/bin/env python3
 """Draws the installer's skin images as SVG and renders them to PNG with rsvg-convert.
 
+Every image is rendered at three display scales from the same drawing: NAME.png at 1x, and
+NAME@1.5x.png and NAME@2x.png with 1.5 and 2 times the pixels, which the installer takes on
+screens at 144 and 192 DPI instead of stretching the 1x image.
+
 Usage: make_skin.py OUT_DIR [--svg]
 
 Every image of the style package is described here, in one palette, so that the whole look can be
@@ -43,9 +47,13 @@ DANGER = "#E5484D"
 DANGER_DOWN = "#C53A3E"
 
 IMAGES = {}
+SIZES = {}
+# (file-name suffix, pixels per logical pixel)
+SCALES = (("", 1.0), ("@1.5x", 1.5), ("@2x", 2.0))
 
 
 def image(name, width, height, body, defs=""):
+    SIZES[name] = (width, height)
     IMAGES[name] = (
         f'<svg xmlns="http://www.w3.org/2000/svg" width="{width}" height="{height}" '
         f'viewBox="0 0 {width} {height}" shape-rendering="geometricPrecision">'
@@ -303,15 +311,20 @@ def main(argv):
     keep_svg = "--svg" in argv[2:]
     os.makedirs(out, exist_ok=True)
     for name, svg in sorted(IMAGES.items()):
-        target = os.path.join(out, name)
+        stem = os.path.join(out, name[:-4])
         if keep_svg:
-            with open(target[:-4] + ".svg", "w", encoding="utf-8") as f:
+            with open(stem + ".svg", "w", encoding="utf-8") as f:
                 f.write(svg)
-        result = subprocess.run(["rsvg-convert", "--format=png", "--output", target],
-                                input=svg.encode("utf-8"), stderr=subprocess.PIPE)
-        if result.returncode != 0:
-            print(f"make_skin: {name}: {result.stderr.decode(errors='replace').strip()}", file=sys.stderr)
-            return 1
+        width, height = SIZES[name]
+        for suffix, scale in SCALES:
+            # whole pixels at every scale; the loader divides them back to the same logical size
+            size = [f"--width={max(1, round(width * scale))}", f"--height={max(1, round(height * scale))}"]
+            result = subprocess.run(["rsvg-convert", "--format=png", *size, "--output", stem + suffix + ".png"],
+                                    input=svg.encode("utf-8"), stderr=subprocess.PIPE)
+            if result.returncode != 0:
+                print(f"make_skin: {name}{suffix}: {result.stderr.decode(errors='replace').strip()}",
+                      file=sys.stderr)
+                return 1
     return 0
 
 

@@ -27,6 +27,9 @@
 #                        caller's display and prefix when it has them (ctest under tools/test.sh),
 #                        else its own. --private: always a display and the prefix BUILD/NAME of its
 #                        own, started and ended here (for tests that must share nothing).
+#                        --dpi N (with --private): the prefix at N DPI (LogPixels: 96, 120, 144,
+#                        192) on a display large enough for the window at that scale; $e2e_dpi
+#   device N             a logical length or place (markup pixels) in pixels on the screen at $e2e_dpi
 #   e2e_at_exit CMD...   runs CMD when the script ends, however it ends (last registered first)
 #   e2e_on_fail CMD...   runs CMD before a failure exits (to print a log, say)
 # Failing and waiting
@@ -107,9 +110,14 @@ e2e_begin() {
     e2e_build=$(realpath -m -- "$1")
     shift
     local private=
-    if [ "${1:-}" = --private ]; then
-        private=$2
-    fi
+    e2e_dpi=96
+    while [ $# -ge 2 ]; do
+        case $1 in
+            --private) private=$2 ;;
+            --dpi) e2e_dpi=$2 ;;
+        esac
+        shift 2
+    done
     [ -f "$e2e_build/e2e-programs.sh" ] || { echo "FAIL: no $e2e_build/e2e-programs.sh: build first" >&2; exit 1; }
     . "$e2e_build/e2e-programs.sh"
     e2e_work=$(mktemp -d "${TMPDIR:-/tmp}/orvo-e2e.XXXXXX")
@@ -119,6 +127,7 @@ e2e_begin() {
         export WINEPREFIX=$e2e_build/$private
         # a display of a known size, so pictures do not depend on the caller's screen
         unset DISPLAY
+        [ "$e2e_dpi" -le 96 ] || export ORVO_XVFB_SCREEN=2560x1600x24
     elif [ -z "${WINEPREFIX:-}" ]; then
         wine_env "$e2e_build"
     else
@@ -132,8 +141,13 @@ e2e_begin() {
         wine_prefix_init || fail "no Wine prefix"
         wineserver_start
     fi
+    if [ -n "$private" ]; then
+        wine_set_dpi "$e2e_dpi" || fail "the prefix cannot be set to $e2e_dpi DPI"
+    fi
     return 0
 }
+
+device() { echo $((($1 * e2e_dpi + 48) / 96)); }
 
 e2e_at_exit() { e2e_exit_hooks+=("$*"); }
 e2e_on_fail() { e2e_fail_hooks+=("$*"); }

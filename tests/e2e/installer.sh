@@ -16,6 +16,7 @@
 #   inst_start [ARGS...]          inst_launch, then waits until its window has painted
 #   inst_wait_exit [SECONDS]      waits until it has ended; $inst_rc is its full exit code
 #   inst_rect ID / inst_point ID  control ID: "X Y WIDTH HEIGHT" in the window / its centre on screen
+#                                 (device pixels at $e2e_dpi)
 #   inst_click ID                 the pointer onto control ID, a click
 #   inst_type ID TEXT             replaces the text of text box ID by typing TEXT
 #   inst_bar ID PPM               how far progress bar ID is filled in a capture (percent), or none
@@ -34,6 +35,9 @@
 #   inst_step_file N              the Nth file the worker extracts (relative Windows path)
 #   inst_running PATH             whether a program started from PATH runs; $inst_app_pid
 #   inst_frame PPM PNG            the window as on a desktop: the skin's shadow, cut corners
+#   inst_check_layout PAGE        the window is the markup's initSize times the display scale (±1
+#                                 pixel), and its accessibility tree's places lie inside it without
+#                                 overlapping (screen.py places); PAGE names the page in a failure
 
 . "$(dirname "${BASH_SOURCE[0]}")/e2e.sh"
 
@@ -122,7 +126,11 @@ inst_wait_exit() {
 inst_rect() {
     [ -s "$e2e_work/rects" ] || screen rects "$inst_markup" >"$e2e_work/rects"
     local rect
-    rect=$(awk -v id="$1" '$1 == id { print $2, $3, $4, $5 }' "$e2e_work/rects")
+    # the markup's places are logical; on the screen they are times the display scale
+    rect=$(awk -v id="$1" -v dpi="$e2e_dpi" '
+        function device(v) { return int((v * dpi + 48) / 96) }
+        $1 == id { l = device($2); t = device($3); print l, t, device($2 + $4) - l, device($3 + $5) - t }' \
+        "$e2e_work/rects")
     [ -n "$rect" ] || fail "no control $1 in the markup"
     echo "$rect"
 }
@@ -264,6 +272,20 @@ inst_running() {
     [ -n "$inst_app_pid" ]
 }
 
+inst_check_layout() {
+    local size w h
+    size=$(sed -n 's/.*<Window [^>]*initSize="\([0-9]*\),\([0-9]*\)".*/\1 \2/p' "$inst_markup" | head -1)
+    read -r w h <<<"$size"
+    window_locate
+    w=$(device "$w") h=$(device "$h")
+    [ $((win_w - w)) -le 1 ] && [ $((w - win_w)) -le 1 ] && [ $((win_h - h)) -le 1 ] && [ $((h - win_h)) -le 1 ] ||
+        fail "$1: the window is ${win_w}x${win_h} at $e2e_dpi DPI, not ${w}x${h}"
+    wine "$e2e_inspect" "$inst_title" </dev/null >"$e2e_work/places" 2>/dev/null ||
+        fail "$1: no accessibility tree"
+    screen places "$e2e_work/places" "$win_x" "$win_y" "$win_w" "$win_h" >"$e2e_work/faults" ||
+        fail "$1 at $e2e_dpi DPI: $(cat "$e2e_work/faults")"
+}
+
 # The window framed as it looks on a desktop: the skin's own drop shadow (the 9-grid image of
 # shadow.xml around the window, as the shadow window draws it) and the corners the window's region
 # cuts off made transparent. Xvfb has no compositor to blend the real shadow window, so it is
@@ -275,6 +297,12 @@ inst_frame() {
     [ -f "$image" ] && [ -n "$grid" ] || fail "no shadow image in $style"
     local l t r b iw ih
     IFS=, read -r l t r b <<<"$grid"
+    # at a display scale the shadow is the denser drawing, its grid scaled with it
+    local suffix= half=2
+    [ "$e2e_dpi" -gt 96 ] && suffix=@1.5x half=3
+    [ "$e2e_dpi" -gt 144 ] && suffix=@2x half=4
+    image=$style/shadow$suffix.png
+    l=$(((l * half + 1) / 2)) t=$(((t * half + 1) / 2)) r=$(((r * half + 1) / 2)) b=$(((b * half + 1) / 2))
     read -r iw ih <<<"$(identify -format "%w %h" "$image")"
     local cw=$((iw - l - r)) ch=$((ih - t - b)) W=$((win_w + l + r)) H=$((win_h + t + b))
     local args=(-size "${W}x${H}" xc:none)

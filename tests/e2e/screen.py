@@ -36,12 +36,21 @@ reads as "none": it cannot be told from a flat panel, and it is no middle state 
         as one line of RRGGBB values. For catching an animation of a tenth of a second in a few
         pixels, which a burst of full captures misses on a busy machine.
 
+    screen.py places TREE X Y WIDTH HEIGHT
+        Reads a window's accessibility tree as orvo-inspect prints it (TREE, a file) against the
+        window's client rectangle on the screen, and prints one line for each fault: a visible
+        object that reaches outside the window, or two visible objects that hold text or take
+        input (no panels, pages or groupings) and overlap. Exit status 1 when there is any. Text
+        that a display scale pushed out of place shows here as an object off the window or on top
+        of its neighbour.
+
     screen.py cursor
         The pointer's current cursor shape as "WIDTH HEIGHT XHOT YHOT CHECKSUM", read through
         XFixes. Two cursors look alike exactly when the lines are equal.
 """
 import ctypes
 import ctypes.util
+import re
 import sys
 import time
 import xml.etree.ElementTree as ET
@@ -239,10 +248,49 @@ def cursor():
     return 0
 
 
+PLACE = re.compile(r'^( *)(\S.*?) "(.*)" \[([^\]]*)\] \((-?\d+),(-?\d+),(\d+),(\d+)\)')
+CONTAINERS = ("client", "page", "grouping", "window", "page tab list", "list", "scroll bar")
+
+
+def places(tree, x, y, width, height):
+    objects = []
+    hidden_depth = None
+    with open(tree, encoding="utf-8") as f:
+        for line in f:
+            m = PLACE.match(line.rstrip("\n"))
+            if not m:
+                continue
+            depth = len(m.group(1)) // 2
+            if hidden_depth is not None and depth > hidden_depth:
+                continue   # below an invisible object
+            hidden_depth = depth if "invisible" in m.group(4).split(",") else None
+            if hidden_depth is not None:
+                continue
+            l, t, w, h = (int(v) for v in m.groups()[4:8])
+            if w == 0 or h == 0:
+                continue
+            objects.append((m.group(2), m.group(3), l, t, l + w, t + h))
+    faults = []
+    for role, name, l, t, r, b in objects:
+        if l < x or t < y or r > x + width or b > y + height:
+            faults.append(f'{role} "{name}" ({l},{t})-({r},{b}) reaches outside the window '
+                          f'({x},{y})-({x + width},{y + height})')
+    leaves = [o for o in objects if o[0] not in CONTAINERS]
+    for i, a in enumerate(leaves):
+        for b in leaves[i + 1:]:
+            if min(a[4], b[4]) > max(a[2], b[2]) and min(a[5], b[5]) > max(a[3], b[3]):
+                faults.append(f'{a[0]} "{a[1]}" and {b[0]} "{b[1]}" overlap')
+    for fault in faults:
+        print(fault)
+    return 1 if faults else 0
+
+
 def main():
     if len(sys.argv) == 3 and sys.argv[1] == "rects":
         for row in rects(ET.parse(sys.argv[2]).getroot()):
             print(*row)
+    elif len(sys.argv) == 7 and sys.argv[1] == "places":
+        sys.exit(places(sys.argv[2], *map(int, sys.argv[3:7])))
     elif len(sys.argv) == 2 and sys.argv[1] == "cursor":
         sys.exit(cursor())
     elif len(sys.argv) == 7 and sys.argv[1] == "bar":

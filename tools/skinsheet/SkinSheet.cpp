@@ -4,6 +4,7 @@
 #include <Button.h>
 #include <CheckBox.h>
 #include <ComboBox.h>
+#include <DisplayScale.h>
 #include <FileSystem.h>
 #include <ScrollBar.h>
 #include <SkinImage.h>
@@ -261,6 +262,25 @@ Row rowFor(const std::wstring& name, Style* style)
             }
         };
         row.cells.push_back(cell);
+    }
+    // The first state once more at 2x, as a window at 192 DPI paints it: through a world transform,
+    // with the @2x drawings of the package.
+    if (!row.cells.empty()) {
+        Cell first = row.cells.front();
+        Cell twice;
+        twice.label = L"2x";
+        twice.size = {size.width * 2, size.height * 2};
+        twice.paint = [first, size](HDC dc, const Rect& rect) {
+            const int saved = SaveDC(dc);
+            SetGraphicsMode(dc, GM_ADVANCED);
+            XFORM transform{2, 0, 0, 2, float(rect.left), float(rect.top)};
+            SetWorldTransform(dc, &transform);
+            displayScale::setCurrent(2.0);
+            first.paint(dc, {0, 0, size.width, size.height});
+            displayScale::setCurrent(1.0);
+            RestoreDC(dc, saved);
+        };
+        row.cells.push_back(twice);
     }
     return row;
 }

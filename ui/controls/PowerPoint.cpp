@@ -66,7 +66,8 @@ void PowerPoint::loadSlides()
         size_t end = std::min(list.find(L';', start), list.size());
         std::wstring name = list.substr(start, end - start);
         start = end + 1;
-        SkinImage* image = skin::image(name);
+        // the cross-fade mixes the slides' own pixels: the 1x drawings, scaled when painted
+        SkinImage* image = skin::image(name, 1.0);
         if (!image || !image->bitmap() || !image->pixels()) {
             debugNote(L"no usable image \"" + name + L"\": left out");
             continue;

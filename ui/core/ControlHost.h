@@ -45,6 +45,8 @@ public:
     // The native window, for the platform services that need one (the clipboard); null when
     // there is none.
     virtual WindowHandle nativeWindow() const { return nullptr; }
+    // Device pixels per logical pixel of the window (1 at 96 DPI).
+    virtual double scale() const { return 1.0; }
     // A tooltip at the cursor, and its end.
     virtual void showTooltip(const std::wstring& text) {}
     virtual void hideTooltip() {}

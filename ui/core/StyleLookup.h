@@ -16,6 +16,8 @@ public:
     virtual Style* style(const std::wstring& name) = 0;
     // The skin image of that name, or null when the style package has no such file.
     virtual SkinImage* image(const std::wstring& name) = 0;
+    // The same image drawn for a window at that display scale.
+    virtual SkinImage* image(const std::wstring& name, double scale) { return image(name); }
     // The font registered under that name, or null.
     virtual HFONT__* font(const std::wstring& name) const = 0;
     // Releases the package, images, styles and fonts.

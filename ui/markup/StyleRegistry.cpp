@@ -6,6 +6,8 @@
 #include "XmlDocument.h"
 
 #include <FileSystem.h>
+#include <DisplayScale.h>
+#include <ImageScale.h>
 #include <SkinImage.h>
 #include <Style.h>
 #include <Toolkit.h>
@@ -14,6 +16,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cmath>
 #include <climits>
 #include <cwchar>
 
@@ -211,21 +214,38 @@ Style* StyleRegistry::makeStyle(const uint8_t* data, size_t size, std::wstring* 
 
 SkinImage* StyleRegistry::image(const std::wstring& name)
 {
-    auto cached = images.find(name);
+    return image(name, displayScale::current());
+}
+
+SkinImage* StyleRegistry::image(const std::wstring& name, double scale)
+{
+    // one entry per name and scale: a window that moves to another monitor picks again
+    const std::wstring key = name + L"|" + std::to_wstring(std::lround(scale * 100));
+    auto cached = images.find(key);
     if (cached != images.end())
         return cached->second.get();
     if (!stylePackage)
         return nullptr;
 
-    uint64_t size = 0;
-    EntryBuffer data(stylePackage->readEntry(name.c_str(), &size));
-    if (!data)
+    // the drawings the package has of this image, at 1x, 1.5x and 2x
+    EntryBuffer drawings[imageScale::kDensityCount];
+    uint64_t sizes[imageScale::kDensityCount] = {};
+    bool available[imageScale::kDensityCount] = {};
+    for (int i = 0; i < imageScale::kDensityCount; ++i) {
+        // the denser drawings are only looked for when the window is scaled
+        if (i > 0 && scale == 1.0 && drawings[0])
+            break;
+        drawings[i].reset(stylePackage->readEntry(imageScale::variantName(name, i).c_str(), &sizes[i]));
+        available[i] = bool(drawings[i]);
+    }
+    const int chosen = imageScale::pick(scale, available);
+    if (chosen < 0)
         return nullptr;   // not cached: the next lookup reads the package again
     auto image = std::make_unique<SkinImage>();
-    // one read and one decode per name for the registry's life, successful or not
-    if (!image->load(data.get(), size_t(size)))
-        note(nullptr, L"the image \"" + name + L"\" cannot be decoded; it draws nothing");
-    return images.emplace(name, std::move(image)).first->second.get();
+    // one read and one decode per name and scale for the registry's life, successful or not
+    if (!image->load(drawings[chosen].get(), size_t(sizes[chosen]), imageScale::kDensities[chosen], scale))
+        note(nullptr, L"the image \"" + imageScale::variantName(name, chosen) + L"\" cannot be decoded; it draws nothing");
+    return images.emplace(key, std::move(image)).first->second.get();
 }
 
 void StyleRegistry::clear()

@@ -41,6 +41,9 @@ public:
     // undecodable image has no bitmap and draws nothing); null when the package has no such file,
     // which is not cached: the next lookup reads the package again.
     SkinImage* image(const std::wstring& name) override;
+    // The drawing for a window at `scale`: the nearest of `name`, `name@1.5x` and `name@2x` at
+    // or above the scale (see imageScale::pick); image(name) asks for the current scale.
+    SkinImage* image(const std::wstring& name, double scale) override;
     // Releases the package, every image, style and font.
     void clear() override;
 

@@ -2,9 +2,14 @@
 #include "SkinImage.h"
 
 #include "DecodedImage.h"
+#include "ImageScale.h"
 #include "NineSlice.h"
 
 #include <Toolkit.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
 
 namespace {
 
@@ -54,11 +59,28 @@ HDC imageDC()
 
 SkinImage::~SkinImage() = default;
 
-bool SkinImage::load(const uint8_t* data, size_t size)
+Rect SkinImage::toPixels(const Rect& logical, bool inward) const
+{
+    if (pixelWidth == width && pixelHeight == height)
+        return logical;
+    // A dense drawing is rarely a whole multiple of its logical size (115 rows at 1.5 are 172), so
+    // a grid line can fall inside a pixel that is part edge, part middle. Stretched, such a pixel
+    // becomes a band: the middle of a grid gives it up to the margins, which are drawn about 1:1.
+    auto map = [inward](int32_t v, int32_t pixels, int32_t logicalSize) {
+        const double exact = double(v) * pixels / logicalSize;
+        if (!inward || v * 2 == logicalSize)
+            return int32_t(std::lround(exact));
+        return int32_t(v * 2 < logicalSize ? std::ceil(exact - 1e-9) : std::floor(exact + 1e-9));
+    };
+    return {map(logical.left, pixelWidth, width), map(logical.top, pixelHeight, height),
+            map(logical.right, pixelWidth, width), map(logical.bottom, pixelHeight, height)};
+}
+
+bool SkinImage::load(const uint8_t* data, size_t size, double density, double scale)
 {
     bitmap_.reset();
     pixels_ = nullptr;
-    width = height = 0;
+    width = height = pixelWidth = pixelHeight = 0;
     hasAlpha = false;
 
     DecodedImage decoded;
@@ -68,15 +90,29 @@ bool SkinImage::load(const uint8_t* data, size_t size)
         return false;
     }
 
+    if (density <= 0)
+        density = 1.0;
+    const int32_t logicalWidth = std::max<int32_t>(1, int32_t(std::lround(decoded.width() / density)));
+    const int32_t logicalHeight = std::max<int32_t>(1, int32_t(std::lround(decoded.height() / density)));
+    int32_t bitmapWidth = decoded.width(), bitmapHeight = decoded.height();
+    const bool shrink = scale > 0 && density > scale + 1e-6;
+    std::vector<uint32_t> drawing;
+    if (shrink) {
+        drawing.resize(size_t(bitmapWidth) * size_t(bitmapHeight));
+        hasAlpha = decoded.writePremultiplied(drawing.data());
+        bitmapWidth = std::max<int32_t>(1, int32_t(std::lround(logicalWidth * scale)));
+        bitmapHeight = std::max<int32_t>(1, int32_t(std::lround(logicalHeight * scale)));
+    }
+
     // top-down 32-bit DIB; the decoder's checks keep width × height × 4 within 256 MiB
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = decoded.width();
-    info.bmiHeader.biHeight = -decoded.height();
+    info.bmiHeader.biWidth = bitmapWidth;
+    info.bmiHeader.biHeight = -bitmapHeight;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    info.bmiHeader.biSizeImage = DWORD(uint64_t(decoded.width()) * uint64_t(decoded.height()) * 4);
+    info.bmiHeader.biSizeImage = DWORD(uint64_t(bitmapWidth) * uint64_t(bitmapHeight) * 4);
     void* bits = nullptr;
     platform::BitmapHandle bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap || !bits) {
@@ -84,12 +120,19 @@ bool SkinImage::load(const uint8_t* data, size_t size)
         return false;   // the bitmap owner and the decoded pixels release themselves
     }
 
-    hasAlpha = decoded.writePremultiplied(static_cast<uint32_t*>(bits));
+    if (shrink) {
+        imageScale::shrink(drawing.data(), decoded.width(), decoded.height(), static_cast<uint32_t*>(bits),
+                           bitmapWidth, bitmapHeight);
+    } else {
+        hasAlpha = decoded.writePremultiplied(static_cast<uint32_t*>(bits));
+    }
     GdiFlush();
     bitmap_ = std::move(bitmap);
     pixels_ = static_cast<uint32_t*>(bits);
-    width = decoded.width();
-    height = decoded.height();
+    width = logicalWidth;
+    height = logicalHeight;
+    pixelWidth = bitmapWidth;
+    pixelHeight = bitmapHeight;
     return true;
 }
 
@@ -103,8 +146,8 @@ int SkinImage::draw(DeviceContext dc, int32_t x, int32_t y, int32_t w, int32_t h
     if (!selected)
         return 0;
     Rect d{x, y, x + w, y + h};
-    Rect s{sourceX, sourceY, sourceX + sourceWidth, sourceY + sourceHeight};
-    return blit(dc, source, d, s, false, hasAlpha);
+    return blit(dc, source, d, toPixels({sourceX, sourceY, sourceX + sourceWidth, sourceY + sourceHeight}), false,
+                hasAlpha);
 }
 
 int SkinImage::drawStretched(DeviceContext dc, const Rect& rect) const
@@ -129,7 +172,13 @@ int SkinImage::drawNineSlice(DeviceContext dc, const Rect& destination, const Re
     platform::SelectScope selected(source, bitmap_.get());
     if (!selected)
         return 1;
-    for (int i = 0; i < count; ++i)
-        blit(dc, source, pieces[i].destination, pieces[i].source, pieces[i].copy, hasAlpha);
+    // the margins are logical, so they scale with the drawing; a 1:1 copy stays one only at 1x
+    const bool dense = pixelWidth != width || pixelHeight != height;
+    for (int i = 0; i < count; ++i) {
+        Rect pixels = toPixels(pieces[i].source, true);
+        if (pixels.isEmpty())   // a middle thinner than a pixel keeps the pixel it falls in
+            pixels = toPixels(pieces[i].source);
+        blit(dc, source, pieces[i].destination, pixels, pieces[i].copy && !dense, hasAlpha);
+    }
     return 1;
 }

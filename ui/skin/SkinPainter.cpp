@@ -38,6 +38,12 @@ SkinImage* image(const std::wstring& name)
     return lookup ? lookup->image(name) : nullptr;
 }
 
+SkinImage* image(const std::wstring& name, double scale)
+{
+    StyleLookup* lookup = registry();
+    return lookup ? lookup->image(name, scale) : nullptr;
+}
+
 HFONT__* font(const std::wstring& name)
 {
     StyleLookup* lookup = registry();

@@ -20,6 +20,8 @@ namespace skin {
 
 Style* style(const std::wstring& name);
 SkinImage* image(const std::wstring& name);
+// The image drawn for that display scale (1: the package's own pixels, whatever the window's scale).
+SkinImage* image(const std::wstring& name, double scale);
 HFONT__* font(const std::wstring& name);
 // The image named by a text property of `object` (a style's skin property, a control's icon).
 SkinImage* imageOf(const Object& object, PropertyKey key);

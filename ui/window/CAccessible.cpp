@@ -1,6 +1,8 @@
 // CAccessible: one control of a host window as MSAA sees it.
 #include "CAccessible.h"
 
+#include <DisplayScale.h>
+
 #include "AccessibleTree.h"
 #include "WindowImpl.h"
 
@@ -286,10 +288,11 @@ HRESULT CAccessible::accHitTest(long x, long y, VARIANT* child)
         return CO_E_OBJNOTCONNECTED;
     POINT point{x, y};
     ScreenToClient(window()->hwnd, &point);
+    const Point logical = displayScale::toLogical(Point{int32_t(point.x), int32_t(point.y)}, window()->dpiScale);
     Rect area;
-    if (!self->absoluteRect(area) || !area.contains({int32_t(point.x), int32_t(point.y)}))
+    if (!self->absoluteRect(area) || !area.contains(logical))
         return S_FALSE;
-    Control* hit = accessible::hitTest(self, {int32_t(point.x), int32_t(point.y)});
+    Control* hit = accessible::hitTest(self, logical);
     return variantFor(hit ? hit : self, child);
 }
 
@@ -430,9 +433,11 @@ HRESULT CAccessible::accLocation(long* left, long* top, long* width, long* heigh
     HRESULT hr = resolve(child, target);
     if (FAILED(hr))
         return hr;
-    Rect area;
-    if (!target->absoluteRect(area))
+    Rect logical;
+    if (!target->absoluteRect(logical))
         return S_FALSE;
+    // screen places are device pixels
+    const Rect area = displayScale::toDevice(logical, window()->dpiScale);
     POINT origin{area.left, area.top};
     ClientToScreen(window()->hwnd, &origin);
     *left = origin.x;

@@ -1,6 +1,8 @@
 // ComboBox: the box, its items and placing the drop-down below or above it.
 #include "ComboBox.h"
 
+#include <DisplayScale.h>
+
 #include "ComboHelperWnd.h"
 
 #include <ControlHost.h>
@@ -74,13 +76,17 @@ void ComboBox::open()
     ComboHelperWnd* popup = ensurePopup();
     if (!popup)
         return;
-    POINT corner{area.left, area.top};
+    // the list scales with its box: its sizes are logical, its place on the screen is not
+    const double scale = window()->scale();
+    POINT corner{displayScale::toDevice(area.left, scale), displayScale::toDevice(area.top, scale)};
     ClientToScreen(owner, &corner);
     // below while up to six rows fit above the screen's bottom edge, else above the box
     const int32_t rows = std::min(itemCount(), kVisibleItems);
     const int32_t height = area.height();
-    const bool below = corner.y + 8 + rows * kItemHeight + height < GetSystemMetrics(SM_CYSCREEN);
-    const int32_t y = below ? corner.y + height : corner.y - rows * kItemHeight - kPopupPadding;
+    const bool below = corner.y + displayScale::toDevice(8 + rows * kItemHeight + height, scale) <
+                       GetSystemMetrics(SM_CYSCREEN);
+    const int32_t y = below ? corner.y + displayScale::toDevice(height, scale)
+                            : corner.y - displayScale::toDevice(rows * kItemHeight + kPopupPadding, scale);
     popup->showPopup(owner, corner.x, y, area.width(), kMaxPopupHeight, below);
 }
 

@@ -1,6 +1,8 @@
 // ComboHelperWnd: the drop-down's tree, showing it, its message loop and choosing an item.
 #include "ComboHelperWnd.h"
 
+#include <DisplayScale.h>
+
 #include "ComboBox.h"
 #include "ModalLoopGuard.h"
 
@@ -89,7 +91,8 @@ void ComboHelperWnd::showPopup(HWND owner, int32_t x, int32_t y, int32_t width, 
     const int32_t height = std::min(list->itemCount() * ComboBox::kItemHeight + ComboBox::kPopupPadding, maxHeight);
     tree->measure({width, height});
     tree->arrange({0, 0, width, height});
-    MoveWindow(hwnd, x, y, width, height, TRUE);
+    const Size device = displayScale::toDevice(Size{width, height}, dpiScale);
+    MoveWindow(hwnd, x, y, device.width, device.height, TRUE);
     droppedDown = below;
     // the box's text, when it is one of the items, opens selected and in view
     const std::wstring* text = box ? box->textProperties.get(PropertyKey::text) : nullptr;

@@ -1,6 +1,8 @@
 // ShadowedWindow: the markup tree, the shadow window's creation and keeping it in place.
 #include "ShadowedWindow.h"
 
+#include <DisplayScale.h>
+
 #include "ProxyWindow.h"
 
 #include <WindowMarkup.h>
@@ -68,14 +70,23 @@ void ShadowedWindow::createShadow()
     RECT area{};
     GetWindowRect(hwnd, &area);
     DWORD style = WS_POPUP | (IsWindowVisible(hwnd) ? WS_VISIBLE : 0);
-    if (!proxy->createEx(WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW, nullptr, style, area.left - kShadowLeft,
-                         area.top - kShadowTop, area.right - area.left + kShadowLeft + kShadowRight,
-                         area.bottom - area.top + kShadowTop + kShadowBottom, hwnd)) {
+    const Rect place = shadowPlace(area);
+    if (!proxy->createEx(WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW, nullptr, style, place.left, place.top,
+                         place.width(), place.height(), hwnd)) {
         OutputDebugStringW(L"ShadowedWindow: the shadow window could not be created\n");
         return;
     }
     proxy_ = proxy.release();
     repositionShadow();
+}
+
+Rect ShadowedWindow::shadowPlace(const RECT& window) const
+{
+    // the offsets are logical pixels of the shadow's drawing, which scales with its owner
+    return {int32_t(window.left) - displayScale::toDevice(kShadowLeft, dpiScale),
+            int32_t(window.top) - displayScale::toDevice(kShadowTop, dpiScale),
+            int32_t(window.right) + displayScale::toDevice(kShadowRight, dpiScale),
+            int32_t(window.bottom) + displayScale::toDevice(kShadowBottom, dpiScale)};
 }
 
 void ShadowedWindow::repositionShadow()
@@ -84,9 +95,9 @@ void ShadowedWindow::repositionShadow()
         return;
     RECT area{};
     GetWindowRect(hwnd, &area);
-    SetWindowPos(proxy_->hwnd, nullptr, area.left - kShadowLeft, area.top - kShadowTop,
-                 area.right - area.left + kShadowLeft + kShadowRight,
-                 area.bottom - area.top + kShadowTop + kShadowBottom, SWP_NOACTIVATE | SWP_NOZORDER);
+    const Rect place = shadowPlace(area);
+    SetWindowPos(proxy_->hwnd, nullptr, place.left, place.top, place.width(), place.height(),
+                 SWP_NOACTIVATE | SWP_NOZORDER);
     // pushes the surface at its new size
     PostMessageW(proxy_->hwnd, kRepaintRequest, 0, 0);
 }

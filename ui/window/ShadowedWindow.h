@@ -30,6 +30,8 @@ public:
 private:
     friend class ProxyWindow;
     void createShadow();
+    // The shadow window's screen rectangle around the window's.
+    Rect shadowPlace(const RECT& window) const;
     void repositionShadow();
     void showShadow(bool shown);
 

@@ -1,6 +1,8 @@
 // WindowBase: class registration, binding through a creation hook, the window procedure, the modal loop.
 #include "WindowBase.h"
 
+#include <DisplayScale.h>
+
 #include <platform/CallbackBoundary.h>
 #include <platform/Handle.h>
 
@@ -223,7 +225,23 @@ Point WindowBase::cursorPosition() const
     POINT point{};
     GetCursorPos(&point);
     ScreenToClient(hwnd, &point);
-    return {int32_t(point.x), int32_t(point.y)};
+    return displayScale::toLogical(Point{int32_t(point.x), int32_t(point.y)}, dpiScale);
+}
+
+double WindowBase::scaleOf(HWND window)
+{
+    // GetDpiForWindow is missing before Windows 10 1607: the screen's DPI serves there
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    UINT dpi = window && dpiForWindow ? dpiForWindow(window) : 0;
+    if (!dpi) {
+        HDC screen = GetDC(nullptr);
+        dpi = screen ? UINT(GetDeviceCaps(screen, LOGPIXELSY)) : 0;
+        if (screen)
+            ReleaseDC(nullptr, screen);
+    }
+    return displayScale::fromDpi(dpi);
 }
 
 WindowBase* WindowBase::fromHandle(HWND window)

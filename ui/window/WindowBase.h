@@ -44,8 +44,10 @@ public:
     void hide();
     // Asks for WM_MOUSELEAVE (and WM_MOUSEHOVER with `hover`); the platform's answer.
     bool trackMouse(bool hover);
-    // The cursor in this window's client coordinates.
+    // The cursor in this window's client coordinates, in logical pixels.
     Point cursorPosition() const;
+    // The display scale of the window's monitor (its DPI over 96); 1 without a window.
+    static double scaleOf(HWND window);
 
     // The object bound to a window of the class, or null.
     static WindowBase* fromHandle(HWND window);
@@ -58,6 +60,9 @@ public:
 
     HWND hwnd = nullptr;
     int dialogResult = 0;
+    // Device pixels per logical pixel: the tree is laid out in logical pixels, the window is its
+    // size times this. Taken from the monitor at creation and on WM_DPICHANGED.
+    double dpiScale = 1.0;
 
 private:
     std::shared_ptr<bool> alive_;

@@ -5,6 +5,7 @@
 #include "CAccessible.h"
 
 #include <ClipScope.h>
+#include <DisplayScale.h>
 #include <PropertyKey.h>
 #include <ScriptHooks.h>
 #include <StyleRegistry.h>
@@ -12,11 +13,17 @@
 #include <platform/SystemApis.h>
 
 #include <imm.h>
+#include <windowsx.h>
 #include <oleacc.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 namespace {
 
@@ -26,6 +33,15 @@ HFONT defaultFont()
 {
     StyleRegistry* registry = styleRegistry();
     return registry ? registry->font(L"Default") : nullptr;
+}
+
+// A mouse message's client point (device pixels) as the tree's logical point.
+LPARAM logicalPoint(LPARAM lparam, double scale)
+{
+    if (scale == 1.0)
+        return lparam;
+    Point p = displayScale::toLogical(Point{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)}, scale);
+    return MAKELPARAM(WORD(int16_t(p.x)), WORD(int16_t(p.y)));
 }
 
 } // namespace
@@ -70,6 +86,9 @@ LRESULT WindowImpl::handleMessage(UINT message, WPARAM wparam, LPARAM lparam)
     case WM_SIZE:
         onSize();
         return 0;
+    case WM_DPICHANGED:
+        onDpiChanged(LOWORD(wparam), reinterpret_cast<const RECT*>(lparam));
+        return 0;
     case WM_ACTIVATE:
         input_.activated(wparam);
         return 0;
@@ -112,17 +131,17 @@ LRESULT WindowImpl::handleMessage(UINT message, WPARAM wparam, LPARAM lparam)
         }
         return WindowBase::handleMessage(message, wparam, lparam);
     case WM_MOUSEMOVE:
-        input_.mouseMove(wparam, lparam);
+        input_.mouseMove(wparam, logicalPoint(lparam, dpiScale));
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN:
     case WM_RBUTTONDBLCLK:
-        input_.buttonDown(message, wparam, lparam);
+        input_.buttonDown(message, wparam, logicalPoint(lparam, dpiScale));
         return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
-        input_.buttonUp(message, wparam, lparam);
+        input_.buttonUp(message, wparam, logicalPoint(lparam, dpiScale));
         return 0;
     case WM_MOUSEWHEEL:
         input_.mouseWheel(wparam, lparam);
@@ -131,7 +150,7 @@ LRESULT WindowImpl::handleMessage(UINT message, WPARAM wparam, LPARAM lparam)
         input_.captureLost();
         return 0;
     case WM_MOUSEHOVER:
-        input_.mouseHover(wparam, lparam);
+        input_.mouseHover(wparam, logicalPoint(lparam, dpiScale));
         return 0;
     case WM_MOUSELEAVE:
         input_.mouseLeave();
@@ -160,6 +179,8 @@ bool WindowImpl::onCreate()
     if (!root_)
         return false;
     std::shared_ptr<bool> alive = this->alive();
+    dpiScale = scaleOf(hwnd);
+    displayScale::setCurrent(dpiScale);
     // attach: ids go to the id map, Attached reaches the tree parents first
     root_->attachRoot(this);
     if (!*alive || !root_)
@@ -167,7 +188,7 @@ bool WindowImpl::onCreate()
     updateLayout();
     if (!*alive)
         return false;
-    Rect client = clientRect();
+    Rect client = deviceClientRect();
     applyRegion(client.width(), client.height());
     tooltip_.create(hwnd);
     if (layered) {
@@ -198,7 +219,7 @@ void WindowImpl::updateLayout()
 {
     if (!hwnd)
         return;
-    Size size = layoutRoot();
+    Size size = displayScale::toDevice(layoutRoot(), dpiScale);
     // sends WM_SIZE, which sizes the back buffer and the region
     SetWindowPos(hwnd, nullptr, 0, 0, size.width, size.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -208,7 +229,8 @@ void WindowImpl::applyRegion(int32_t width, int32_t height)
     const Size* corner = root_ ? root_->sizeProperties.get(PropertyKey::roundCorner) : nullptr;
     if (!corner)
         return;
-    platform::RegionHandle region(CreateRoundRectRgn(0, 0, width + 1, height + 1, corner->width, corner->height));
+    const Size round = displayScale::toDevice(*corner, dpiScale);
+    platform::RegionHandle region(CreateRoundRectRgn(0, 0, width + 1, height + 1, round.width, round.height));
     // the window owns the region once the call succeeds (and frees the one it had before)
     if (region && SetWindowRgn(hwnd, region.get(), TRUE))
         region.release();
@@ -218,9 +240,10 @@ void WindowImpl::onSize()
 {
     if (IsIconic(hwnd))
         return;
+    Rect device = deviceClientRect();
+    backBuffer_.resize(device.width(), device.height());
+    applyRegion(device.width(), device.height());
     Rect client = clientRect();
-    backBuffer_.resize(client.width(), client.height());
-    applyRegion(client.width(), client.height());
     Control* root = root_.get();
     if (!Control::isAttached(root))
         return;
@@ -228,6 +251,25 @@ void WindowImpl::onSize()
         root->measure({client.width(), client.height()});
         root->arrange(client);
     }
+    root->invalidate();
+}
+
+void WindowImpl::onDpiChanged(UINT dpi, const RECT* suggested)
+{
+    dpiScale = displayScale::fromDpi(dpi);
+    displayScale::setCurrent(dpiScale);
+    // Fonts are logical and go through the paint's transform, and images are picked by the
+    // scale at each paint: the new size and a full repaint bring both.
+    if (suggested) {
+        SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    Control* root = root_.get();
+    if (!Control::isAttached(root))
+        return;
+    Rect client = clientRect();
+    root->measure({client.width(), client.height()});
+    root->arrange(client);
     root->invalidate();
 }
 
@@ -250,12 +292,19 @@ void WindowImpl::onDestroy()
 
 // --- invalidation and painting ---
 
-Rect WindowImpl::clientRect() const
+Rect WindowImpl::deviceClientRect() const
 {
     RECT client{};
     if (hwnd)
         GetClientRect(hwnd, &client);
     return {int32_t(client.left), int32_t(client.top), int32_t(client.right), int32_t(client.bottom)};
+}
+
+Rect WindowImpl::clientRect() const
+{
+    const Rect device = deviceClientRect();
+    const Size size = displayScale::toLogical(Size{device.width(), device.height()}, dpiScale);
+    return {0, 0, size.width, size.height};
 }
 
 Point WindowImpl::cursorPosition() const
@@ -277,14 +326,17 @@ void WindowImpl::sendMouseMove()
 
 LPARAM WindowImpl::cursorMessagePoint() const
 {
-    const Point cursor = cursorPosition();
+    // back to device pixels, rounded up so that the message maps to the same logical pixel again
+    const Point logical = cursorPosition();
+    const Point cursor{int32_t(std::ceil(logical.x * dpiScale)), int32_t(std::ceil(logical.y * dpiScale))};
     return MAKELPARAM(WORD(int16_t(cursor.x)), WORD(int16_t(cursor.y)));
 }
 
-void WindowImpl::invalidateRect(const Rect& rect)
+void WindowImpl::invalidateRect(const Rect& logical)
 {
-    if (!hwnd || rect.isEmpty())
+    if (!hwnd || logical.isEmpty())
         return;
+    const Rect rect = dpiScale == 1.0 ? logical : displayScale::coverDevice(logical, dpiScale);
     if (!layered) {
         RECT area{rect.left, rect.top, rect.right, rect.bottom};
         InvalidateRect(hwnd, &area, FALSE);
@@ -313,10 +365,19 @@ void WindowImpl::forgetControl(Control* control)
     input_.forgetControl(control);
 }
 
-void WindowImpl::paintInto(HDC dc, const Rect& clip, bool withCaret)
+void WindowImpl::paintInto(HDC dc, const Rect& deviceClip, bool withCaret)
 {
     Control* root = root_.get();
-    ClipScope clipped(dc, clip);
+    ClipScope clipped(dc, deviceClip);
+    displayScale::setCurrent(dpiScale);
+    // Scaled, not stretched: the tree draws in logical pixels through a world transform, so text
+    // is rendered at the scaled size and images of the matching scale are blitted about 1:1.
+    const Rect clip = dpiScale == 1.0 ? deviceClip : displayScale::coverLogical(deviceClip, dpiScale);
+    if (dpiScale != 1.0) {
+        SetGraphicsMode(dc, GM_ADVANCED);
+        XFORM transform{float(dpiScale), 0.0f, 0.0f, float(dpiScale), 0.0f, 0.0f};
+        SetWorldTransform(dc, &transform);
+    }
     platform::SelectScope font(dc, defaultFont());
     if (Control::isAttached(root))
         root->paint(dc, root->rect, clip);
@@ -344,6 +405,12 @@ void WindowImpl::onPrintClient(HDC dc, LPARAM flags)
     if (!(flags & PRF_CLIENT) || !dc || !Control::isAttached(root_.get()))
         return;
     platform::SavedDC saved(dc);
+    displayScale::setCurrent(dpiScale);
+    if (dpiScale != 1.0) {
+        SetGraphicsMode(dc, GM_ADVANCED);
+        XFORM transform{float(dpiScale), 0.0f, 0.0f, float(dpiScale), 0.0f, 0.0f};
+        SetWorldTransform(dc, &transform);
+    }
     SelectObject(dc, defaultFont());
     SetBkMode(dc, TRANSPARENT);
     root_->paint(dc, root_->rect, clientRect());
@@ -438,7 +505,7 @@ void WindowImpl::placeComposition()
         return;
     COMPOSITIONFORM form{};
     form.dwStyle = CFS_POINT;
-    form.ptCurrentPos = {caretRect_.left, caretRect_.top};
+    form.ptCurrentPos = {displayScale::toDevice(caretRect_.left, dpiScale), displayScale::toDevice(caretRect_.top, dpiScale)};
     SendMessageW(ime, WM_IME_CONTROL, IMC_SETCOMPOSITIONWINDOW, reinterpret_cast<LPARAM>(&form));
 }
 

@@ -60,6 +60,7 @@ public:
     void showCaret(int32_t x, int32_t y) override;
     void hideCaret() override;
     WindowHandle nativeWindow() const override { return hwnd; }
+    double scale() const override { return dpiScale; }
     void showTooltip(const std::wstring& text) override { tooltip_.show(text); }
     void hideTooltip() override { tooltip_.hide(); }
     // Raises the accessibility event for the change (NotifyWinEvent, OBJID_CLIENT, the control's
@@ -94,6 +95,10 @@ protected:
     bool onCreate();
     void onSize();
     void onDestroy();
+    // WM_DPICHANGED: the new scale, the suggested rectangle, a new layout and a full repaint.
+    void onDpiChanged(UINT dpi, const RECT* suggested);
+    // The client area in device pixels (clientRect is in the tree's logical pixels).
+    Rect deviceClientRect() const;
 
 private:
     // The cursor position packed as a mouse message carries it.
@@ -111,7 +116,8 @@ private:
     // Measures and arranges the root for the window's size and returns that size.
     Size layoutRoot();
     void applyRegion(int32_t width, int32_t height);
-    void paintInto(HDC dc, const Rect& clip, bool withCaret);
+    // Paints the tree into `deviceClip` (device pixels) of the context.
+    void paintInto(HDC dc, const Rect& deviceClip, bool withCaret);
     void onPaint();
     void onPrintClient(HDC dc, LPARAM flags);
     void placeComposition();

@@ -10,19 +10,27 @@
 # the install button and the folder box, framed as on a desktop) and focus-cue.png (the middle of
 # the licence page with the cue on the agreement, the install button and the custom button; the
 # picture docs/focus-cue.png is a copy) in BUILD_DIR/keyboard/.
+#
+# keyboard_install.sh BUILD [DPI]: with DPI (120, 144, 192) the same installation on a display at
+# that scale, in a prefix of its own, the pictures in BUILD_DIR/keyboard-DPI/.
 set -u -o pipefail
 . "$(dirname "$0")/../../e2e/installer.sh"
-inst_begin "$1" --private keyboard-prefix
+dpi=${2:-96}
+suffix=
+[ "$dpi" = 96 ] || suffix=-$dpi
+inst_begin "$1" --private keyboard-prefix$suffix --dpi "$dpi"
 folder='C:\KeyboardNubelo'
 folder_unix=$(unixpath "$folder")
 inst_clean "$folder"
-out=$e2e_build/keyboard
+out=$e2e_build/keyboard$suffix
 mkdir -p "$out"
 work=$e2e_work
 
 inst_start
 # the keyboard goes to the installer's window; the pointer stays away from it
 xdotool windowfocus --sync "$e2e_window" 2>/dev/null || true
+# at every display scale: the window's size, and nothing pushed off it or onto a neighbour
+inst_check_layout "the licence page"
 
 # Escape is the close button: it asks whether to quit; Tab to No, Enter
 xdotool key Escape
@@ -52,6 +60,7 @@ capture "$work/cue-secondary.ppm"
 press Return
 
 # folder page: Tab selects the offered folder, typing replaces it
+inst_check_layout "the folder page"
 press Tab
 capture "$work/typing.ppm"
 xdotool type --delay 60 "$folder"
@@ -93,7 +102,7 @@ inst_frame "$work/cue-button.ppm" "$out/focus-button.png"
 inst_frame "$work/cue-textbox.ppm" "$out/focus-textbox.png"
 # and the licence page's middle in the four focus states side by side, at 1:1, for the docs
 for cue in cue-checkbox cue-button cue-link cue-secondary; do
-    convert "$work/$cue.ppm" -crop 440x214+160+184 +repage -bordercolor '#DEE3E9' -border 1 "$work/$cue.png"
+    convert "$work/$cue.ppm" -crop "$(device 440)x$(device 214)+$(device 160)+$(device 184)" +repage -bordercolor '#DEE3E9' -border 1 "$work/$cue.png"
 done
 convert "$work/cue-checkbox.png" "$work/cue-button.png" "$work/cue-link.png" "$work/cue-secondary.png" +append -strip "$out/focus-cue.png"
 echo "installed by keyboard into $folder ($files files); focus pictures in $out"

@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include <cmath>
+
 namespace {
 
 // A 20 × 20 image with a distinct opaque colour in each region of the grid (4, 4, 4, 4).
@@ -337,4 +339,101 @@ TEST(LabelMeasuring, OneDcForTheProcess)
     HDC dc = labelMeasureDC();
     ASSERT_NE(dc, nullptr);
     EXPECT_EQ(labelMeasureDC(), dc);
+}
+
+// A skin whose drawings at 1x, 1.5x and 2x differ in colour: each display scale paints with the
+// nearest drawing at or above it (120 DPI shrinks the 1.5x one), at the same logical size, and a
+// nine-slice frame keeps its logical thickness, drawn with the denser pixels.
+TEST_F(SkinImages, EachScalePaintsTheNearestDrawingAtTheSameLogicalSize)
+{
+    // the 2x drawing: blue with a black frame 4 pixels (2 logical pixels) wide
+    std::vector<uint32_t> framed(20 * 20, 0xFF0000FF);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x)
+            if (x < 4 || y < 4 || x >= 16 || y >= 16)
+                framed[size_t(y * 20 + x)] = 0xFF000000;
+    loadPackage({{L"tint.png", solidPng(10, 10, 0xFFFF0000)},
+                 {L"tint@1.5x.png", solidPng(15, 15, 0xFF00FF00)},
+                 {L"tint@2x.png", pngImage(20, 20, framed)},
+                 {L"only@2x.png", solidPng(8, 8, 0xFF0000FF)}});
+    struct Case {
+        double scale;
+        uint32_t colour;
+        int32_t pixels;   // of the bitmap, across
+    };
+    for (const Case& c : {Case{1.0, 0xFF0000, 10}, Case{1.25, 0x00FF00, 13}, Case{1.5, 0x00FF00, 15},
+                          Case{2.0, 0x0000FF, 20}}) {
+        SCOPED_TRACE(c.scale);
+        SkinImage* image = styleRegistry()->image(L"tint.png", c.scale);
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(image->width, 10) << "every drawing has the logical size of the 1x one";
+        EXPECT_EQ(image->pixelWidth, c.pixels);
+
+        // painted as a window at that scale paints: through the world transform
+        fill(0xFFFFFF);
+        const int saved = SaveDC(dc());
+        SetGraphicsMode(dc(), GM_ADVANCED);
+        XFORM transform{float(c.scale), 0, 0, float(c.scale), 0, 0};
+        SetWorldTransform(dc(), &transform);
+        image->drawStretched(dc(), {0, 0, 10, 10});
+        RestoreDC(dc(), saved);
+        const int32_t edge = int32_t(std::lround(10 * c.scale));
+        EXPECT_EQ(pixel(edge / 2, edge / 2), c.colour);
+        EXPECT_EQ(pixel(edge, edge / 2), 0xFFFFFFu) << "ends where the logical size ends";
+    }
+
+    // nine-slice at 2x: margins of 2 logical pixels are 4 device pixels of the 2x frame
+    fill(0xFFFFFF);
+    SetGraphicsMode(dc(), GM_ADVANCED);
+    XFORM twice{2, 0, 0, 2, 0, 0};
+    const int saved = SaveDC(dc());
+    SetWorldTransform(dc(), &twice);
+    styleRegistry()->image(L"tint.png", 2.0)->drawNineSlice(dc(), {0, 0, 40, 30}, {2, 2, 2, 2});
+    RestoreDC(dc(), saved);
+    for (int32_t x : {0, 3, 76, 79})
+        EXPECT_EQ(pixel(x, 30), 0x000000u) << x;
+    for (int32_t x : {4, 40, 75})
+        EXPECT_EQ(pixel(x, 30), 0x0000FFu) << x;
+    EXPECT_EQ(pixel(80, 30), 0xFFFFFFu);
+
+    // only a 2x drawing: shrunk for 1x, keeping its logical size
+    SkinImage* only = styleRegistry()->image(L"only.png", 1.0);
+    ASSERT_NE(only, nullptr);
+    EXPECT_EQ(only->width, 4);
+    EXPECT_EQ(only->pixelWidth, 4);
+    EXPECT_EQ(only->pixels()[0], 0xFF0000FFu);
+}
+
+// A 1.5x drawing of an odd logical size is never a whole multiple of it (7 logical pixels are 10,
+// not 10.5), so the line between the middle and a far margin falls inside a pixel that is part
+// edge. Stretched with the middle that pixel would become a wide band (the window's shadow laid
+// a dark one over the window's foot); the middle must stay clean at 1.5 in both directions.
+TEST_F(SkinImages, AGridLineInsideADensePixelStaysOutOfTheStretchedMiddle)
+{
+    constexpr uint32_t kEdge = 0xFF000000, kPartEdge = 0xFF808080, kMiddle = 0xFFFFFFFF;
+    std::vector<uint32_t> drawing(10 * 10, kEdge);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x)
+            if (x >= 3 && y >= 3 && x <= 5 && y <= 5)
+                drawing[size_t(y * 10 + x)] = x == 5 || y == 5 ? kPartEdge : kMiddle;
+    loadPackage({{L"edge@1.5x.png", pngImage(10, 10, drawing)}});
+    SkinImage* image = styleRegistry()->image(L"edge.png", 1.5);
+    ASSERT_NE(image, nullptr);
+    ASSERT_EQ(image->width, 7);
+    ASSERT_EQ(image->pixelWidth, 10);
+
+    fill(0x0000FF);
+    const int saved = SaveDC(dc());
+    SetGraphicsMode(dc(), GM_ADVANCED);
+    XFORM transform{1.5f, 0, 0, 1.5f, 0, 0};
+    SetWorldTransform(dc(), &transform);
+    image->drawNineSlice(dc(), {0, 0, 60, 40}, {2, 2, 3, 3});
+    RestoreDC(dc(), saved);
+    // the middle spans device pixels 3 to 85.5 across and 3 to 55.5 down
+    const Rect middle{4, 4, 85, 55};
+    EXPECT_TRUE(inkBounds(middle, 0xFFFFFF).isEmpty()) << "not all white inside the middle";
+    EXPECT_EQ(pixel(1, 30), 0x000000u);
+    EXPECT_EQ(pixel(88, 30), 0x000000u);
+    EXPECT_EQ(pixel(45, 58), 0x000000u);
+    EXPECT_EQ(pixel(90, 30), 0x0000FFu) << "ends where the logical size ends";
 }

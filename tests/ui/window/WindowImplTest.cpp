@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <map>
 #include <string>
@@ -375,4 +376,66 @@ TEST_F(HostWindowTest, AWindowDestroyedByAHandlerEndsTheRoutingSafely)
     EXPECT_FALSE(IsWindow(handle));
     EXPECT_EQ(events.lines, (std::vector<std::string>{"button:12"}));
     window = nullptr;
+}
+
+// Scale, not stretch: after WM_DPICHANGED the window is its logical size times the scale, the
+// tree keeps its logical places, paints sharp edges where they fall on the device, and a press
+// at a device point reaches the control under the logical one.
+TEST_F(HostWindowTest, AtEveryScaleTheTreeStaysLogicalWhileTheWindowAndItsPixelsScale)
+{
+    struct Case {
+        UINT dpi;
+        double scale;
+    };
+    for (const Case& c : {Case{96, 1.0}, Case{120, 1.25}, Case{144, 1.5}, Case{192, 2.0}}) {
+        SCOPED_TRACE(c.dpi);
+        auto* root = new Canvas;
+        root->sizeProperties.set(PropertyKey::initSize, Size{200, 100});
+        root->sizeProperties.set(PropertyKey::roundCorner, Size{8, 8});
+        // buttons above, colours below
+        Button* right = place(root, new Button, 100, 0, 100, 50);
+        place(root, new Swatch(RGB(0, 0, 255)), 0, 50, 100, 50);
+        place(root, new Swatch(RGB(255, 0, 0)), 100, 50, 100, 50);
+        open(root, false, 100, 100);
+        listen(right, "right", {EventCode::GotCapture});
+        const int width = int(200 * c.scale), height = int(100 * c.scale);
+        RECT suggested{100, 100, 100 + width, 100 + height};
+        SendMessageW(handle, WM_DPICHANGED, MAKEWPARAM(c.dpi, c.dpi), reinterpret_cast<LPARAM>(&suggested));
+        RECT area{};
+        GetWindowRect(handle, &area);
+        EXPECT_EQ(area.right - area.left, width);
+        EXPECT_EQ(area.bottom - area.top, height);
+        EXPECT_EQ(window->scale(), c.scale);
+        EXPECT_EQ(window->clientRect(), (Rect{0, 0, 200, 100})) << "the tree's world stays logical";
+        EXPECT_EQ(window->root()->rect, (Rect{0, 0, 200, 100}));
+        EXPECT_EQ(window->backBuffer().width(), width);
+        platform::RegionHandle region(CreateRectRgn(0, 0, 0, 0));
+        RECT box{};
+        ASSERT_NE(GetWindowRgn(handle, region.get()), ERROR);
+        GetRgnBox(region.get(), &box);
+        EXPECT_EQ(box.right, width) << "the rounded region follows the device size";
+
+        UpdateWindow(handle);
+        const int edge = int(100 * c.scale);   // where logical x = 100 lands
+        const int below = height * 3 / 4;
+        EXPECT_EQ(pixel(edge - 1, below) & 0xFFFFFF, 0x0000FFu);
+        EXPECT_EQ(pixel(edge, below) & 0xFFFFFF, 0xFF0000u) << "a sharp edge, not a blend";
+        EXPECT_EQ(pixel(width - 1, height - 1) & 0xFFFFFF, 0xFF0000u) << "the tree fills the whole device area";
+
+        // the device pixel just right of the edge is the right control; just left is not
+        events.lines.clear();
+        press(edge - 1, height / 4);
+        release(edge - 1, height / 4);
+        EXPECT_TRUE(events.lines.empty());
+        press(edge, height / 4);
+        release(edge, height / 4);
+        EXPECT_EQ(events.lines, (std::vector<std::string>{"right:10"}));
+        // the pointer's place as the tree sees it is logical
+        GetWindowRect(handle, &area);
+        SetCursorPos(area.left + edge + 2, area.top + 2);
+        const Point cursor = window->cursorPosition();
+        EXPECT_EQ(cursor.x, int(std::floor((edge + 2) / c.scale)));
+        DestroyWindow(handle);
+        window = nullptr;
+    }
 }
