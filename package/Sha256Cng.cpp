@@ -1,0 +1,78 @@
+// SHA-256 through Windows' CNG, from bcrypt.dll loaded out of System32 only.
+#include "Sha256.h"
+
+#include <windows.h>
+
+#include <bcrypt.h>
+
+#include <algorithm>
+#include <mutex>
+
+namespace sha256 {
+
+namespace {
+
+using OpenProvider = NTSTATUS(WINAPI*)(BCRYPT_ALG_HANDLE*, LPCWSTR, LPCWSTR, ULONG);
+using CreateHash = NTSTATUS(WINAPI*)(BCRYPT_ALG_HANDLE, BCRYPT_HASH_HANDLE*, PUCHAR, ULONG, PUCHAR, ULONG, ULONG);
+using HashData = NTSTATUS(WINAPI*)(BCRYPT_HASH_HANDLE, PUCHAR, ULONG, ULONG);
+using FinishHash = NTSTATUS(WINAPI*)(BCRYPT_HASH_HANDLE, PUCHAR, ULONG, ULONG);
+using DestroyHash = NTSTATUS(WINAPI*)(BCRYPT_HASH_HANDLE);
+
+// The provider, opened once for the process and never closed: every thread hashes through it.
+struct Cng {
+    CreateHash createHash = nullptr;
+    HashData hashData = nullptr;
+    FinishHash finishHash = nullptr;
+    DestroyHash destroyHash = nullptr;
+    BCRYPT_ALG_HANDLE algorithm = nullptr;
+};
+
+const Cng* cng()
+{
+    static Cng loaded;
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // System32 only: a bcrypt.dll planted beside the installer is never the one that checks it.
+        HMODULE module = LoadLibraryExW(L"bcrypt.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (!module)
+            return;
+        auto open = reinterpret_cast<OpenProvider>(GetProcAddress(module, "BCryptOpenAlgorithmProvider"));
+        Cng found;
+        found.createHash = reinterpret_cast<CreateHash>(GetProcAddress(module, "BCryptCreateHash"));
+        found.hashData = reinterpret_cast<HashData>(GetProcAddress(module, "BCryptHashData"));
+        found.finishHash = reinterpret_cast<FinishHash>(GetProcAddress(module, "BCryptFinishHash"));
+        found.destroyHash = reinterpret_cast<DestroyHash>(GetProcAddress(module, "BCryptDestroyHash"));
+        if (!open || !found.createHash || !found.hashData || !found.finishHash || !found.destroyHash)
+            return;
+        if (open(&found.algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) < 0)
+            return;
+        loaded = found;
+    });
+    return loaded.algorithm ? &loaded : nullptr;
+}
+
+} // namespace
+
+bool digest(const void* data, size_t size, Digest* out)
+{
+    const Cng* api = cng();
+    if (!api)
+        return false;
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    // no object buffer: the provider allocates the hash object itself (Windows 7 and later)
+    if (api->createHash(api->algorithm, &hash, nullptr, 0, nullptr, 0, 0) < 0)
+        return false;
+    auto bytes = static_cast<PUCHAR>(const_cast<void*>(data));
+    bool ok = true;
+    while (ok && size > 0) {
+        ULONG piece = ULONG(std::min<size_t>(size, 1u << 30));
+        ok = api->hashData(hash, bytes, piece, 0) >= 0;
+        bytes += piece;
+        size -= piece;
+    }
+    ok = ok && api->finishHash(hash, out->data(), ULONG(out->size()), 0) >= 0;
+    api->destroyHash(hash);
+    return ok;
+}
+
+} // namespace sha256
