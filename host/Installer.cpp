@@ -1,9 +1,11 @@
 // Start-up and tear-down: the installer mutex, the restart check, cleanup, and the UI script run.
 #include "Installer.h"
 
+#include "ExitCodes.h"
 #include "NamedResources.h"
 #include "PreInstallCleanup.h"
 #include "RestartCheck.h"
+#include "SelfCheck.h"
 #include "ToolkitParts.h"
 
 #include <MessageBox.h>
@@ -31,6 +33,10 @@ namespace {
 constexpr wchar_t kNoticeTitle[] = L"提示";
 constexpr wchar_t kAlreadyRunning[] = L"检测到Orvo安装或卸载程序正在运行，请结束后重试。";
 constexpr wchar_t kRestartPending[] = L"检测到Orvo安装或卸载操作尚未完成，需要重启电脑。";
+constexpr wchar_t kErrorTitle[] = L"错误";
+constexpr wchar_t kDamaged[] = L"安装程序已损坏，请重新下载。";
+
+} // namespace
 
 std::unique_ptr<FileSystem> makeResourceFileSystem()
 {
@@ -40,10 +46,17 @@ std::unique_ptr<FileSystem> makeResourceFileSystem()
     return files;
 }
 
-} // namespace
-
 int runInstaller()
 {
+    // First of all: a damaged copy (a download cut short, a bad sector) must not take the lock,
+    // stop a process or touch a file or registry value. The reason goes to the debugger only; the
+    // user is told to download again.
+    std::wstring damage = checkInstaller();
+    if (!damage.empty()) {
+        OutputDebugStringW((L"Installer: damaged: " + damage + L"\n").c_str());
+        showMessageBox(nullptr, kDamaged, kErrorTitle, MB_OK | MB_ICONERROR);
+        return exitcode::kFailed;
+    }
     return runInstaller(makeResourceFileSystem);
 }
 

@@ -12,9 +12,13 @@
 using FileSystemFactory = std::function<std::unique_ptr<FileSystem>()>;
 
 // Runs the whole installer on the calling thread, which becomes the UI thread, with the named
-// files from the executable's resources. Returns the process exit code, 0 on every path
-// (refusals included).
+// files from the executable's resources. Before anything else the executable checks itself
+// (SelfCheck.h): a damaged one shows "安装程序已损坏，请重新下载。" and returns exitcode::kFailed.
+// Otherwise returns the process exit code, 0 on every path (refusals included).
 int runInstaller();
+
+// The file system over the executable's five named resources.
+std::unique_ptr<FileSystem> makeResourceFileSystem();
 
 // The same sequence with the named files served by `makeFileSystem` (the development runner's
 // folder, for one).

@@ -61,26 +61,42 @@ std::wstring errorText(lua_State* L)
     return L"(error object is a " + utf8ToWide(luaL_typename(L, -1)) + L" value)";
 }
 
+// The entry is written to a new file beside the destination, which takes the destination's name
+// only once every byte is on disk: a write that fails half-way never leaves a partial file under
+// the file's name. A read that fails its check value (Package::readEntry) writes nothing at all.
 bool extractEntry(LoadedPackage& package, std::wstring entry, const std::wstring& destination)
 {
     // Entries are stored with forward slashes; scripts write paths either way.
     std::replace(entry.begin(), entry.end(), L'\\', L'/');
     uint64_t size = 0;
     EntryBuffer buffer(package.readEntry(entry.c_str(), &size));
-    if (!buffer)
+    if (!buffer || size > MAXDWORD)
         return false;
 
-    DWORD attributes = GetFileAttributesW(destination.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        SetFileAttributesW(destination.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
-    DeleteFileW(destination.c_str());
-
-    platform::UniqueHandle file(CreateFileW(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file || size > MAXDWORD)
+    // CREATE_NEW: a name that already exists (planted, or left by another run) is never opened
+    std::wstring partial;
+    platform::UniqueHandle file;
+    for (unsigned attempt = 0; attempt < 8 && !file; ++attempt) {
+        partial = destination + L"." + std::to_wstring(GetCurrentThreadId()) + L"-" + std::to_wstring(attempt) +
+                  L".partial";
+        file.reset(CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file && GetLastError() != ERROR_FILE_EXISTS)
+            return false;
+    }
+    if (!file)
         return false;
     DWORD written = 0;
-    return WriteFile(file.get(), buffer.get(), DWORD(size), &written, nullptr) && written == size;
+    bool ok = WriteFile(file.get(), buffer.get(), DWORD(size), &written, nullptr) && written == size;
+    file.reset();
+    if (ok) {
+        DWORD attributes = GetFileAttributesW(destination.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+            SetFileAttributesW(destination.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+        ok = MoveFileExW(partial.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    }
+    if (!ok)
+        DeleteFileW(partial.c_str());
+    return ok;
 }
 
 // extractFile(entry, destination) -> boolean; upvalue 1 is the worker's LoadedPackage.
