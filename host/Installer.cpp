@@ -6,6 +6,8 @@
 #include "PreInstallCleanup.h"
 #include "RestartCheck.h"
 #include "SelfCheck.h"
+#include "SetupLog.h"
+#include "SetupOptions.h"
 #include "ToolkitParts.h"
 
 #include <MessageBox.h>
@@ -36,6 +38,23 @@ constexpr wchar_t kRestartPending[] = L"检测到Orvo安装或卸载操作尚未
 constexpr wchar_t kErrorTitle[] = L"错误";
 constexpr wchar_t kDamaged[] = L"安装程序已损坏，请重新下载。";
 
+// A damaged executable: one box, or in a silent run the reason in the log (/LOG, the only file
+// such a run writes, because it was asked for), and the exit code of a failed install.
+int refuseDamaged(const std::wstring& reason)
+{
+    OutputDebugStringW((L"Installer: damaged: " + reason + L"\n").c_str());
+    SetupOptions options = parseSetupOptions(GetCommandLineW());
+    if (!options.silent) {
+        showMessageBox(nullptr, kDamaged, kErrorTitle, MB_OK | MB_ICONERROR);
+        return exitcode::kFailed;
+    }
+    if (!options.logPath.empty() && setupLog().open(options.logPath)) {
+        setupLog().write(std::wstring(kDamaged) + L" (" + reason + L")");
+        setupLog().close();
+    }
+    return exitcode::kFailed;
+}
+
 } // namespace
 
 std::unique_ptr<FileSystem> makeResourceFileSystem()
@@ -49,14 +68,11 @@ std::unique_ptr<FileSystem> makeResourceFileSystem()
 int runInstaller()
 {
     // First of all: a damaged copy (a download cut short, a bad sector) must not take the lock,
-    // stop a process or touch a file or registry value. The reason goes to the debugger only; the
-    // user is told to download again.
+    // stop a process or touch a file or registry value. The reason goes to the debugger (and the
+    // log of a silent run); the user is told to download again.
     std::wstring damage = checkInstaller();
-    if (!damage.empty()) {
-        OutputDebugStringW((L"Installer: damaged: " + damage + L"\n").c_str());
-        showMessageBox(nullptr, kDamaged, kErrorTitle, MB_OK | MB_ICONERROR);
-        return exitcode::kFailed;
-    }
+    if (!damage.empty())
+        return refuseDamaged(damage);
     return runInstaller(makeResourceFileSystem);
 }
 
