@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <string>
 
 namespace sha256 {
 
@@ -34,6 +35,13 @@ const Cng* cng()
     std::call_once(once, [] {
         // System32 only: a bcrypt.dll planted beside the installer is never the one that checks it.
         HMODULE module = LoadLibraryExW(L"bcrypt.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (!module && GetLastError() == ERROR_INVALID_PARAMETER) {
+            // Windows 7 without the update that brought the flag: the full System32 path, searched nowhere
+            wchar_t system[MAX_PATH];
+            UINT length = GetSystemDirectoryW(system, MAX_PATH);
+            if (length > 0 && length < MAX_PATH - 12)
+                module = LoadLibraryW((std::wstring(system, length) + L"\\bcrypt.dll").c_str());
+        }
         if (!module)
             return;
         auto open = reinterpret_cast<OpenProvider>(GetProcAddress(module, "BCryptOpenAlgorithmProvider"));
