@@ -80,7 +80,7 @@ bool expectedFileSize(HANDLE file, uint64_t fileSize, uint64_t* expected, std::w
         if (rawSize)
             end = std::max(end, uint64_t(rawOffset) + rawSize);
     }
-    uint32_t symbols = readU32(headers + 8), symbolCount = readU32(headers + 12);
+    uint32_t symbols = readU32(headers + 12), symbolCount = readU32(headers + 16);
     if (symbols) {
         uint64_t strings = uint64_t(symbols) + uint64_t(symbolCount) * 18;
         uint8_t length[4];

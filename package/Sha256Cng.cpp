@@ -28,6 +28,13 @@ struct Cng {
     BCRYPT_ALG_HANDLE algorithm = nullptr;
 };
 
+// Through void*: a FARPROC cast straight to another function type draws a warning.
+template <class Function>
+Function procedure(HMODULE module, const char* name)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
 const Cng* cng()
 {
     static Cng loaded;
@@ -44,12 +51,12 @@ const Cng* cng()
         }
         if (!module)
             return;
-        auto open = reinterpret_cast<OpenProvider>(GetProcAddress(module, "BCryptOpenAlgorithmProvider"));
+        auto open = procedure<OpenProvider>(module, "BCryptOpenAlgorithmProvider");
         Cng found;
-        found.createHash = reinterpret_cast<CreateHash>(GetProcAddress(module, "BCryptCreateHash"));
-        found.hashData = reinterpret_cast<HashData>(GetProcAddress(module, "BCryptHashData"));
-        found.finishHash = reinterpret_cast<FinishHash>(GetProcAddress(module, "BCryptFinishHash"));
-        found.destroyHash = reinterpret_cast<DestroyHash>(GetProcAddress(module, "BCryptDestroyHash"));
+        found.createHash = procedure<CreateHash>(module, "BCryptCreateHash");
+        found.hashData = procedure<HashData>(module, "BCryptHashData");
+        found.finishHash = procedure<FinishHash>(module, "BCryptFinishHash");
+        found.destroyHash = procedure<DestroyHash>(module, "BCryptDestroyHash");
         if (!open || !found.createHash || !found.hashData || !found.finishHash || !found.destroyHash)
             return;
         if (open(&found.algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) < 0)
