@@ -16,11 +16,12 @@ copy=$drive_work/Setup.exe
 damaged_text='安装程序已损坏，请重新下载。'
 
 # what the cleanup would stop and delete
-appdata=$(unixpath 'C:\users')/$USER/AppData/Roaming
-[ -d "$appdata" ] || appdata=$(find "$(unixpath 'C:\users')" -maxdepth 3 -type d -path '*/AppData/Roaming' | head -1)
+appdata=$(find "$(unixpath 'C:\users')" -mindepth 3 -maxdepth 3 -type d -path '*/AppData/Roaming' ! -path '*/Public/*' | head -1)
+[ -n "$appdata" ] || drive_fail "no roaming application-data folder in the prefix"
+user=$(basename "$(dirname "$(dirname "$appdata")")")
 mkdir -p "$appdata/Nubelo/codecs"
 printf 'old' >"$appdata/Nubelo/settings.ini"
-inst_folders+=("C:\\users\\$USER\\AppData\\Roaming\\Nubelo")
+inst_folders+=("C:\\users\\$user\\AppData\\Roaming\\Nubelo")
 cp "$inst_holder" "$drive_work/nubmon.exe"
 wine "$(winpath "$drive_work/nubmon.exe")" "$(winpath "$drive_work/nubmon.lock")" "$(winpath "$drive_work/nubmon.ready")" \
     "$(winpath "$drive_work/nubmon.stop")" >/dev/null 2>&1 &
