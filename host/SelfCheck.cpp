@@ -7,19 +7,31 @@
 #include <platform/Handle.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 namespace {
 
 constexpr char kMagic[8] = {'O', 'R', 'V', 'O', 'D', 'I', 'G', '1'};
-constexpr size_t kRecordSize = 4 + 4 + 32;
+// Slices smaller than this would let a hostile digest resource ask for millions of them.
+constexpr uint32_t kSmallestSlice = 4096;
+constexpr unsigned kMostThreads = 8;
 constexpr int kCheckedIds[] = {
 #define ORVO_CHECKED_ID(id, name) id,
     ORVO_NAMED_RESOURCES(ORVO_CHECKED_ID)
 #undef ORVO_CHECKED_ID
 };
 constexpr size_t kCheckedCount = sizeof kCheckedIds / sizeof kCheckedIds[0];
+
+// One slice of a resource and the digest it must have.
+struct Slice {
+    int id;
+    const uint8_t* bytes;
+    size_t length;
+    const uint8_t* digest;
+};
 
 uint32_t readU32(const uint8_t* p)
 {
@@ -102,14 +114,22 @@ std::wstring checkResources(HMODULE module)
     const uint8_t* digests = resourceBytes(module, ORVO_ID_DIGESTS, &size);
     if (!digests)
         return L"the digest resource is missing";
-    if (size != 8 + 4 + kCheckedCount * kRecordSize || std::memcmp(digests, kMagic, 8) != 0 ||
-        readU32(digests + 8) != kCheckedCount)
+    if (size < 16 || std::memcmp(digests, kMagic, 8) != 0 || readU32(digests + 8) != kCheckedCount)
         return L"the digest resource is malformed";
-    // every named resource exactly once, in any order
+    uint32_t slice = readU32(digests + 12);
+    if (slice < kSmallestSlice)
+        return L"the digest resource is malformed";
+
+    // gather: every slice of every named resource, each named resource exactly once
+    std::vector<Slice> slices;
     bool seen[kCheckedCount] = {};
+    size_t pos = 16;
     for (size_t r = 0; r < kCheckedCount; ++r) {
-        const uint8_t* record = digests + 12 + r * kRecordSize;
-        int id = int(readU32(record));
+        if (size - pos < 8)
+            return L"the digest resource is malformed";
+        int id = int(readU32(digests + pos));
+        uint32_t expected = readU32(digests + pos + 4);
+        pos += 8;
         size_t slot = 0;
         while (slot < kCheckedCount && kCheckedIds[slot] != id)
             ++slot;
@@ -120,15 +140,50 @@ std::wstring checkResources(HMODULE module)
         const uint8_t* bytes = resourceBytes(module, id, &length);
         if (!bytes)
             return L"resource " + std::to_wstring(id) + L" is missing";
-        if (length != readU32(record + 4))
+        if (length != expected)
             return L"resource " + std::to_wstring(id) + L" has " + std::to_wstring(length) + L" bytes instead of " +
-                   std::to_wstring(readU32(record + 4));
-        sha256::Digest actual;
-        if (!sha256::digest(bytes, length, &actual))
-            return L"SHA-256 is not available";
-        if (std::memcmp(actual.data(), record + 8, actual.size()) != 0)
-            return L"resource " + std::to_wstring(id) + L" does not match its SHA-256";
+                   std::to_wstring(expected);
+        size_t count = std::max<size_t>(1, (size_t(length) + slice - 1) / slice);
+        if ((size - pos) / 32 < count)
+            return L"the digest resource is malformed";
+        for (size_t k = 0; k < count; ++k) {
+            size_t at = k * slice;
+            slices.push_back({id, bytes + at, std::min<size_t>(slice, length - at), digests + pos + k * 32});
+        }
+        pos += count * 32;
     }
+    if (pos != size)
+        return L"the digest resource is malformed";
+
+    // check: the slices on every core; the first bad one (in resource order) names the resource
+    std::vector<char> bad(slices.size(), 0);
+    std::atomic<size_t> next{0};
+    std::atomic<bool> unavailable{false};
+    auto work = [&] {
+        for (size_t k; (k = next.fetch_add(1)) < slices.size();) {
+            sha256::Digest actual;
+            if (!sha256::digest(slices[k].bytes, slices[k].length, &actual))
+                unavailable = true;
+            else
+                bad[k] = std::memcmp(actual.data(), slices[k].digest, actual.size()) != 0;
+        }
+    };
+    std::vector<std::thread> helpers;
+    unsigned cores = std::min(std::max(std::thread::hardware_concurrency(), 1u), kMostThreads);
+    try {
+        for (unsigned t = 1; t < cores && t < slices.size(); ++t)
+            helpers.emplace_back(work);
+    } catch (...) {
+        // no more threads: the calling one checks what is left
+    }
+    work();
+    for (std::thread& helper : helpers)
+        helper.join();
+    if (unavailable)
+        return L"SHA-256 is not available";
+    for (size_t k = 0; k < slices.size(); ++k)
+        if (bad[k])
+            return L"resource " + std::to_wstring(slices[k].id) + L" does not match its SHA-256";
     return {};
 }
 

@@ -7,7 +7,7 @@
 
 // Why the resources of `module` are not those the build made: the digest resource missing or
 // malformed, a named resource missing, of another size or with another SHA-256. Empty when whole.
-// `module` may be a module loaded as a data file.
+// The slices are hashed on every core (up to 8 threads). `module` may be a module loaded as a data file.
 std::wstring checkResources(HMODULE module);
 
 // Why the executable file at `path` cannot be the whole program: unreadable, not a 64-bit PE file,
