@@ -10,7 +10,7 @@
 #   bash bench/installer_bench.sh [ROUNDS]      (default 3; builds what it needs)
 #
 # The finish page is seen by one watcher process reading the close button's pixels from the X server
-# every 10 ms (tools/screen_probe.py watch): polling with a capture and a probe per look took most of
+# every 10 ms (tests/e2e/screen.py watch): polling with a capture and a probe per look took most of
 # a core away from the installer on a two-core machine and doubled the time measured.
 #
 # Peak memory of the installer is the VmHWM of its Wine process, read from /proc at the finish page:
@@ -36,12 +36,14 @@ for f in "$installer" "$unchecked" "$selfcheck_bench" "$package" "$native_lzpack
     [ -e "$f" ] || { echo "missing $f after the build" >&2; exit 1; }
 done
 
-. "$top/tools/installer-drive.sh"
-trap drive_stop EXIT
+. "$top/tests/e2e/installer.sh"
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
-drive_start "$build" bench-prefix
-work=$drive_work
-installed=$(winepath -u "$drive_install_dir")
+inst_begin "$build" --private bench-prefix
+# the installer's own process, not the probe's: its memory and CPU are what is measured (each
+# round sets $inst_setup to the installer it runs)
+inst_direct=1
+work=$e2e_work
+installed=$(unixpath "$inst_install_dir")
 bytes=$(find "$payload" -type f -printf '%s\n' | awk '{s += $1} END {print s}')
 files=$(find "$payload" -type f | wc -l)
 image=$(stat -c %s "$package")
@@ -53,40 +55,41 @@ now() { date +%s.%N; }
 # install_round ROUND NAME EXE
 install_round() {
     local round=$1 name=$2
-    drive_reset
-    drive_launch "$3"
-    drive_capture "$work/before.ppm"
-    drive_click 1001
-    drive_wait_change "$work/before.ppm"
+    inst_setup=$3
+    inst_clean
+    inst_start
+    capture "$work/before.ppm"
+    inst_click 1001
+    wait_change "$work/before.ppm"
     # The script hides the close button from the click on install and shows it again with the
     # finish page: a watcher reading that rectangle straight from the X server every 10 ms sees it
     # go (the progress page) and come back (the finish page), and says when.
     local point rx ry rw rh
-    read -r rx ry rw rh <<<"$(drive_rect 5000)"
-    point=$(drive_point 1003)
+    read -r rx ry rw rh <<<"$(inst_rect 5000)"
+    point=$(inst_point 1003)
     xdotool mousemove --sync $point
-    drive_settle || drive_fail "round $round: the licence page does not settle"
+    settle || fail "round $round: the licence page does not settle"
     rm -f "$work/ready"
-    python3 "$top/tools/screen_probe.py" watch $((win_x + rx)) $((win_y + ry)) "$rw" "$rh" "$work/ready" 300 \
+    screen watch $((win_x + rx)) $((win_y + ry)) "$rw" "$rh" "$work/ready" 300 \
         >"$work/times" &
     local watcher=$!
-    wait_until 10 test -e "$work/ready" || drive_fail "round $round: the watcher did not start"
+    wait_for 10 test -e "$work/ready" || fail "round $round: the watcher did not start"
     local started ended progress cpu_before
-    cpu_before=$(awk '{print $14 + $15}' "/proc/$drive_pid/stat")
+    cpu_before=$(awk '{print $14 + $15}' "/proc/$inst_pid/stat")
     started=$(now)
     xdotool click 1
-    wait "$watcher" || drive_fail "round $round: the finish page did not come"
+    wait "$watcher" || fail "round $round: the finish page did not come"
     read -r progress ended <"$work/times"
     # the Linux process that `wine` became is the installer itself
     local hwm cpu
-    hwm=$(awk '/^VmHWM:/ {print $2}' "/proc/$drive_pid/status")
-    cpu=$(awk -v t="$ticks" -v b="$cpu_before" '{printf "%.1f", ($14 + $15 - b) / t}' "/proc/$drive_pid/stat")
-    grep -q PeloraSetup "/proc/$drive_pid/cmdline" || drive_fail "process $drive_pid is not the installer"
-    kill "$drive_pid"
-    wait_until 10 eval '! kill -0 "$drive_pid" 2>/dev/null' || kill -9 "$drive_pid" 2>/dev/null || true
-    wait "$drive_pid" 2>/dev/null || true
-    drive_pid=
-    diff -r -q "$payload" "$installed" >/dev/null || drive_fail "round $round: the installed files differ from the payload"
+    hwm=$(awk '/^VmHWM:/ {print $2}' "/proc/$inst_pid/status")
+    cpu=$(awk -v t="$ticks" -v b="$cpu_before" '{printf "%.1f", ($14 + $15 - b) / t}' "/proc/$inst_pid/stat")
+    grep -q PeloraSetup "/proc/$inst_pid/cmdline" || fail "process $inst_pid is not the installer"
+    kill "$inst_pid"
+    wait_for 10 eval '! kill -0 "$inst_pid" 2>/dev/null' || kill -9 "$inst_pid" 2>/dev/null || true
+    wait "$inst_pid" 2>/dev/null || true
+    inst_pid=
+    diff -r -q "$payload" "$installed" >/dev/null || fail "round $round: the installed files differ from the payload"
     echo "$(awk -v a="$started" -v b="$ended" 'BEGIN {printf "%.2f", b - a}') $hwm $cpu" \
          "$(awk -v a="$started" -v b="$progress" 'BEGIN {printf "%.2f", b - a}')" >"$work/$name-$round"
 }
@@ -98,20 +101,20 @@ extract_round() {
     sync
     /usr/bin/time -f "%e %M %U %S" -o "$work/t" "$native_lzpack" extract "$package" "$out" >/dev/null
     awk '{printf "%s %s %.1f\n", $1, $2, $3 + $4}' "$work/t" >"$work/native-$round"
-    diff -r -q "$payload" "$out" >/dev/null || drive_fail "lzpack extract (native) differs from the payload"
+    diff -r -q "$payload" "$out" >/dev/null || fail "lzpack extract (native) differs from the payload"
     rm -rf "$out"
     sync
-    /usr/bin/time -f "%e %M %U %S" -o "$work/t" wine "$windows_lzpack" extract "$(winepath -w "$package")" \
-        "$(winepath -w "$out")" >/dev/null 2>&1
+    /usr/bin/time -f "%e %M %U %S" -o "$work/t" wine "$windows_lzpack" extract "$(winpath "$package")" \
+        "$(winpath "$out")" >/dev/null 2>&1
     awk '{printf "%s %s %.1f\n", $1, $2, $3 + $4}' "$work/t" >"$work/windows-$round"
-    diff -r -q "$payload" "$out" >/dev/null || drive_fail "lzpack extract (Wine) differs from the payload"
+    diff -r -q "$payload" "$out" >/dev/null || fail "lzpack extract (Wine) differs from the payload"
     rm -rf "$out"
 }
 
 # The self-check alone, in-process under Wine: the file and the five resources (CNG's SHA-256).
 selfcheck_round() {
     wine "$selfcheck_bench" "$(winepath -w "$installer")" 5 </dev/null 2>/dev/null | tr -d '\r' >"$work/selfcheck-$1"
-    [ -s "$work/selfcheck-$1" ] || drive_fail "selfcheck_bench failed"
+    [ -s "$work/selfcheck-$1" ] || fail "selfcheck_bench failed"
 }
 
 for round in $(seq "$rounds"); do

@@ -1,33 +1,29 @@
 #!/usr/bin/env bash
-# Payload benchmark, one command: on one generated payload (bench/payload.py: 217 files, 100 MB)
+# Payload benchmark, one command: on the benchmark installer's payload (the demo product of
+# tools/payload/payload.py at ORVO_BENCH_PAYLOAD_MB, 100 MB by default; built here when missing)
 # it times `lzpack create` with one job and with every core, the worker's extraction of every entry
 # through orvo-run.exe with decoding ahead off and on, `lzpack extract` (native and under Wine) and
 # plain decoding without writes; then prints one table with the ratios.
-#   bash bench/payload_bench.sh [BUILD_DIR] [ROUNDS]   (default build/win and 3; build it first)
+#   bash bench/payload_bench.sh [BUILD_DIR] [ROUNDS]   (default build/win and 3)
 # Extraction runs ROUNDS times per way, alternating, and the median is shown.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-$top/build/win}" && pwd)
+build=$(realpath -m -- "${1:-$top/build/win}")
 rounds=${2:-3}
+ORVO_BUILD_DIR=$build bash "$top/tools/build.sh" --target bench_installer lzpack decode_bench orvo-run >/dev/null
 native_lzpack=$build/native-tools/tools/lzpack/lzpack
 windows_lzpack=$build/tools/lzpack/lzpack.exe
 runner=$build/host/orvo-run.exe
 decode_bench=$build/bench/decode_bench.exe
 for f in "$native_lzpack" "$windows_lzpack" "$runner" "$decode_bench"; do
-    [ -f "$f" ] || { echo "missing $f: run bash tools/build.sh first" >&2; exit 1; }
+    [ -f "$f" ] || { echo "missing $f after the build" >&2; exit 1; }
 done
 cores=$(nproc)
 budget_mib=64   # DecodeAhead::kDefaultBudget
 
-work=$(mktemp -d /tmp/orvo-payload-bench.XXXXXX)
-. "$top/tools/wine-env.sh"
-wine_env "$build"
-cleanup() { wine_stop; rm -rf "$work"; }
-trap cleanup EXIT
-display_start
-wine_prefix_init
-wineserver_start
-winpath() { echo "Z:${1//\//\\}"; }
+. "$top/tests/e2e/e2e.sh"
+e2e_begin "$build" --private bench-prefix
+work=$e2e_work
 timed() {   # timed OUTFILE COMMAND...: wall seconds, peak RSS (KiB) and CPU seconds of COMMAND into OUTFILE
     local out=$1
     shift
@@ -37,16 +33,8 @@ median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
-# --- payload (kept in the build folder while the generator stays the same) ------------------------
-stamp=$(sha1sum "$top/bench/payload.py" | cut -c1-12)
-payload=$build/bench-payload/$stamp
-if [ ! -f "$payload.done" ]; then
-    echo "generating the payload (once per generator version) ..." >&2
-    rm -rf "$build/bench-payload"
-    mkdir -p "$build/bench-payload"
-    python3 "$top/bench/payload.py" "$payload"
-    touch "$payload.done"
-fi
+# --- payload: the one the benchmark installer carries ---------------------------------------------
+payload=$build/bench/installer-resources/payload
 files=$(find "$payload" -type f | wc -l)
 bytes=$(find "$payload" -type f -printf '%s\n' | awk '{s += $1} END {print s}')
 largest=$(find "$payload" -type f -printf '%s\n' | sort -n | tail -1)
@@ -64,7 +52,7 @@ mkdir "$run"
 cp "$work/program.lz" "$run/program.lz"
 {
     echo "-- every step of the payload, as the shipped worker lists them"
-    python3 "$top/bench/payload.py" --steps "$payload"
+    python3 "$top/tools/payload/payload.py" steps "$payload"
     cat <<'LUA'
 local root, started = config.dest, os.clock()
 local extracted, failed = 0, 0

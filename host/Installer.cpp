@@ -7,7 +7,7 @@
 #include "RestartCheck.h"
 #include "SelfCheck.h"
 #include "SetupLog.h"
-#include "SetupOptions.h"
+#include "SetupScriptFunctions.h"
 #include "ToolkitParts.h"
 
 #include <MessageBox.h>
@@ -19,6 +19,7 @@
 #include <WindowMarkup.h>
 #include <platform/Com.h>
 #include <platform/Handle.h>
+#include <platform/StepLog.h>
 
 #include <windows.h>
 
@@ -38,21 +39,151 @@ constexpr wchar_t kRestartPending[] = L"检测到Orvo安装或卸载操作尚未
 constexpr wchar_t kErrorTitle[] = L"错误";
 constexpr wchar_t kDamaged[] = L"安装程序已损坏，请重新下载。";
 
-// A damaged executable: one box, or in a silent run the reason in the log (/LOG, the only file
-// such a run writes, because it was asked for), and the exit code of a failed install.
-int refuseDamaged(const std::wstring& reason)
+void writeToSetupLog(const std::wstring& line)
 {
-    OutputDebugStringW((L"Installer: damaged: " + reason + L"\n").c_str());
-    SetupOptions options = parseSetupOptions(GetCommandLineW());
-    if (!options.silent) {
-        showMessageBox(nullptr, kDamaged, kErrorTitle, MB_OK | MB_ICONERROR);
-        return exitcode::kFailed;
+    setupLog().write(line);
+}
+
+// A silent run's boxes: nothing is shown, and the answer is the one that changes nothing (OK
+// where OK is all there is, otherwise Cancel or No). The flow asks no questions when silent; this
+// covers the boxes native code shows on its own (a script error, a refusal at start).
+int answerUnseen(HWND, const wchar_t*, const wchar_t*, UINT style)
+{
+    switch (style & MB_TYPEMASK) {
+    case MB_OK:
+        return IDOK;
+    case MB_ABORTRETRYIGNORE:
+        return IDABORT;
+    case MB_YESNO:
+        return IDNO;
+    default:
+        return IDCANCEL;
     }
-    if (!options.logPath.empty() && setupLog().open(options.logPath)) {
-        setupLog().write(std::wstring(kDamaged) + L" (" + reason + L")");
+}
+
+// The run's switches put in place for as long as it lives: the log and, when silent, unseen
+// boxes. Ends by logging the exit code and restoring both.
+class RunSetup {
+public:
+    explicit RunSetup(const std::wstring& commandLine) : options_(parseSetupOptions(commandLine))
+    {
+        if (!options_.logPath.empty()) {
+            if (setupLog().open(options_.logPath))
+                platform::stepLogSink().store(writeToSetupLog);
+            else
+                OutputDebugStringW((L"Installer: the log cannot be written: " + options_.logPath + L"\n").c_str());
+        }
+        if (options_.silent)
+            previousBoxes_ = setMessageBoxHandler(answerUnseen);
+        platform::logStep(L"command line: " + commandLine);
+    }
+    ~RunSetup()
+    {
+        if (options_.silent)
+            setMessageBoxHandler(previousBoxes_);
+        platform::stepLogSink().store(nullptr);
         setupLog().close();
     }
-    return exitcode::kFailed;
+    RunSetup(const RunSetup&) = delete;
+    RunSetup& operator=(const RunSetup&) = delete;
+
+    const SetupOptions& options() const { return options_; }
+    int finish(int code, const std::wstring& why)
+    {
+        platform::logStep(why + L"; exit code " + std::to_wstring(code));
+        return code;
+    }
+
+private:
+    SetupOptions options_;
+    MessageBoxHandler previousBoxes_ = nullptr;
+};
+
+// The whole sequence; with `checkSelf`, the executable checks itself before anything else.
+int runSequence(const FileSystemFactory& makeFileSystem, const std::wstring& commandLine, bool checkSelf)
+{
+    RunSetup run(commandLine);
+    const SetupOptions& options = run.options();
+    // First of all: a damaged copy (a download cut short, a bad sector) must not take the lock,
+    // stop a process or touch a file or registry value. The reason goes to the debugger and the
+    // log; the user is told to download again (a silent run shows nothing).
+    if (checkSelf) {
+        std::wstring damage = checkInstaller();
+        if (!damage.empty()) {
+            OutputDebugStringW((L"Installer: damaged: " + damage + L"\n").c_str());
+            platform::logStep(std::wstring(kDamaged) + L" (" + damage + L")");
+            showMessageBox(nullptr, kDamaged, kErrorTitle, MB_OK | MB_ICONERROR);
+            return run.finish(exitcode::kFailed, L"the installer is damaged, nothing done");
+        }
+        platform::logStep(L"check: the installer is whole");
+    }
+    if (!options.error.empty()) {
+        platform::logStep(options.error);
+        platform::logStep(L"usage: " + setupUsageText());
+        return run.finish(exitcode::kBadArguments, L"bad arguments, nothing done");
+    }
+    if (options.showUsage) {
+        if (!options.silent)
+            showMessageBox(nullptr, setupUsageText().c_str(), kNoticeTitle, MB_OK);
+        return run.finish(exitcode::kSuccess, L"usage shown, nothing done");
+    }
+
+    // lock: a second installer or uninstaller of the family is refused; a failed call is not
+    platform::UniqueHandle mutex(CreateMutexW(nullptr, TRUE, kInstallerMutexName));
+    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+        mutex.reset();
+        showMessageBox(nullptr, kAlreadyRunning, kNoticeTitle, MB_OK);
+        return run.finish(exitcode::kAlreadyRunning, L"another installer or uninstaller runs");
+    }
+    setInstallerMutex(mutex.release());
+    platform::logStep(L"check: no other installer or uninstaller runs");
+
+    // An earlier installation waits for a reboot: refuse before touching any file, process or
+    // folder. The mutex stays held until the process ends, so no other copy starts meanwhile.
+    if (isRestartPending()) {
+        showMessageBox(nullptr, kRestartPending, kNoticeTitle, MB_OK);
+        return run.finish(exitcode::kRestartPending, L"an earlier install waits for a restart");
+    }
+    platform::logStep(L"check: no restart pending");
+
+    runPreInstallCleanup();
+    platform::logStep(L"pre-install cleanup done");
+
+    // named files: the most recently constructed file system becomes the current one
+    std::unique_ptr<FileSystem> files = makeFileSystem();
+
+    platform::OleScope ole;
+    SRService::start();
+    installToolkitParts();
+    if (!Toolkit::start()) {
+        SRService::stop();
+        releaseInstallerMutex();
+        showMessageBox(nullptr, L"安装程序无法启动：无法创建窗口。", L"错误", MB_OK);
+        return run.finish(exitcode::kFailed, L"the toolkit could not start");
+    }
+    // Both packages are resources of this executable. Should one be unusable, the installer goes
+    // on: a window then fails to build with a script error that says why, instead of a silent exit.
+    std::wstring problem;
+    if (!loadStylePackage(L"style.lz", &problem))
+        OutputDebugStringW((L"Installer: " + problem + L"\n").c_str());
+    if (!loadFramePackage(L"frame.lz", &problem))
+        OutputDebugStringW((L"Installer: " + problem + L"\n").c_str());
+
+    createUiScriptState(&uiScriptState);
+    if (uiScriptState)
+        registerSetupFunctions(uiScriptState, options);
+    // A script that ends without choosing a code ran to its end: success, as before switches.
+    const bool ran = runScriptFile(&uiScriptState, L"UI.lua");
+    const int code = ran ? scriptExitCode(exitcode::kSuccess) : exitcode::kFailed;
+
+    // tear-down, in reverse: windows the script left open go before the toolkit they use
+    WindowBase::destroyAll();
+    Toolkit::shutdown();
+    // Waits for every thread handed to the service, so a worker still extracting keeps us alive.
+    SRService::stop();
+    releaseInstallerMutex();
+    files.reset();
+    return run.finish(code, ran ? L"the installer script ended" : L"the installer script failed");
 }
 
 } // namespace
@@ -65,61 +196,12 @@ std::unique_ptr<FileSystem> makeResourceFileSystem()
     return files;
 }
 
-int runInstaller()
+int runInstaller(const std::wstring& commandLine)
 {
-    // First of all: a damaged copy (a download cut short, a bad sector) must not take the lock,
-    // stop a process or touch a file or registry value. The reason goes to the debugger (and the
-    // log of a silent run); the user is told to download again.
-    std::wstring damage = checkInstaller();
-    if (!damage.empty())
-        return refuseDamaged(damage);
-    return runInstaller(makeResourceFileSystem);
+    return runSequence(makeResourceFileSystem, commandLine, true);
 }
 
-int runInstaller(const FileSystemFactory& makeFileSystem)
+int runInstaller(const FileSystemFactory& makeFileSystem, const std::wstring& commandLine)
 {
-    // lock: a second installer or uninstaller of the family is refused; a failed call is not
-    platform::UniqueHandle mutex(CreateMutexW(nullptr, TRUE, kInstallerMutexName));
-    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
-        mutex.reset();
-        showMessageBox(nullptr, kAlreadyRunning, kNoticeTitle, MB_OK);
-        return 0;
-    }
-    setInstallerMutex(mutex.release());
-
-    // An earlier installation waits for a reboot: refuse before touching any file, process or
-    // folder. The mutex stays held until the process ends, so no other copy starts meanwhile.
-    if (isRestartPending()) {
-        showMessageBox(nullptr, kRestartPending, kNoticeTitle, MB_OK);
-        return 0;
-    }
-
-    runPreInstallCleanup();
-
-    // named files: the most recently constructed file system becomes the current one
-    std::unique_ptr<FileSystem> files = makeFileSystem();
-
-    platform::OleScope ole;
-    SRService::start();
-    installToolkitParts();
-    Toolkit::start();
-    // Both packages are resources of this executable. Should one be unusable, the installer goes
-    // on: a window then fails to build with a script error that says why, instead of a silent exit.
-    std::wstring problem;
-    if (!loadStylePackage(L"style.lz", &problem))
-        OutputDebugStringW((L"Installer: " + problem + L"\n").c_str());
-    if (!loadFramePackage(L"frame.lz", &problem))
-        OutputDebugStringW((L"Installer: " + problem + L"\n").c_str());
-
-    createUiScriptState(&uiScriptState);
-    runScriptFile(&uiScriptState, L"UI.lua");
-
-    // tear-down, in reverse: windows the script left open go before the toolkit they use
-    WindowBase::destroyAll();
-    Toolkit::shutdown();
-    // Waits for every thread handed to the service, so a worker still extracting keeps us alive.
-    SRService::stop();
-    releaseInstallerMutex();
-    files.reset();
-    return 0;
+    return runSequence(makeFileSystem, commandLine, false);
 }

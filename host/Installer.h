@@ -6,23 +6,26 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 // Makes the file system that serves the named files for one run; called once the single-instance
 // lock is held, and the result becomes the current file system until tear-down.
 using FileSystemFactory = std::function<std::unique_ptr<FileSystem>()>;
 
 // Runs the whole installer on the calling thread, which becomes the UI thread, with the named
-// files from the executable's resources. Before anything else the executable checks itself
-// (SelfCheck.h): a damaged one shows "安装程序已损坏，请重新下载。" and returns exitcode::kFailed.
-// Otherwise returns the process exit code, 0 on every path (refusals included).
-int runInstaller();
+// files from the executable's resources. `commandLine` is the raw command line, program name
+// first (GetCommandLineW), or empty for none. Before anything else the executable checks itself
+// (SelfCheck.h): a damaged one shows "安装程序已损坏，请重新下载。" and returns 1603. Otherwise returns the process exit code (host/ExitCodes.h):
+// 87 for bad switches, 1618 when another installer runs, 3017 when an earlier install waits for a
+// restart, 1603 when the UI script fails, otherwise what the UI script chose (0 when it chose none).
+int runInstaller(const std::wstring& commandLine = {});
 
 // The file system over the executable's five named resources.
 std::unique_ptr<FileSystem> makeResourceFileSystem();
 
 // The same sequence with the named files served by `makeFileSystem` (the development runner's
 // folder, for one).
-int runInstaller(const FileSystemFactory& makeFileSystem);
+int runInstaller(const FileSystemFactory& makeFileSystem, const std::wstring& commandLine = {});
 
 // The resource names and ids the executable carries, in registration order.
 struct NamedResource {

@@ -2,6 +2,7 @@
 #include "PreInstallCleanup.h"
 
 #include <FileTree.h>
+#include <LinkSafe.h>
 #include <ProcessTermination.h>
 
 #include <windows.h>
@@ -13,18 +14,19 @@ constexpr int kRoamingAppData = CSIDL_APPDATA;       // 26
 constexpr int kCommonStartup = CSIDL_COMMON_STARTUP;  // 24, not the all-users Start menu (22)
 constexpr wchar_t kMonitorExe[] = L"nubmon.exe";
 
-// The monitor is stopped by name once at the end, whichever folder it runs from, so a copy
-// listed among the codecs is skipped here.
+// Only processes running from the codecs folder itself are stopped, by their full path: a file
+// another program planted there (named like a system program, say) stops nothing elsewhere, and
+// a codecs folder that is a link, or reached through one, stops nothing at all.
 void stopApplicationProcesses(const std::wstring& appData)
 {
-    for (const std::wstring& listed : listFiles(appData + L"\\Nubelo\\codecs\\", L"*.exe")) {
-        if (listed.find(kMonitorExe) != std::wstring::npos)
-            continue;
-        std::wstring path = toBackslashes(listed);
-        size_t slash = path.rfind(L'\\');
-        terminateByExeName(slash == std::wstring::npos ? path : path.substr(slash + 1));
+    const std::wstring codecs = appData + L"\\Nubelo\\codecs\\";
+    if (!isPlainFolder(appData + L"\\Nubelo") || !isPlainFolder(codecs))
+        return;
+    for (const std::wstring& listed : listFiles(codecs, L"*.exe")) {
+        if (listed.find(kMonitorExe) == std::wstring::npos)
+            terminateByModulePath(toBackslashes(listed));
     }
-    terminateByExeName(kMonitorExe);
+    terminateByModulePath(codecs + kMonitorExe);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "RestartCheck.h"
 
 #include <platform/Handle.h>
+#include <LinkSafe.h>
 #include <RestartMarker.h>
 
 #include <windows.h>
@@ -12,10 +13,10 @@ bool isRestartPending()
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
         return false;
 
-    platform::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        DeleteFileW(path.c_str());
+    // Opened itself: a link planted at the marker's place is stale and goes, its target stays.
+    platform::UniqueHandle file = openItself(path, GENERIC_READ | DELETE);
+    if (!file || isLink(file.get())) {
+        removeRestartMarker();
         return false;
     }
 
@@ -23,14 +24,9 @@ bool isRestartPending()
     // the last one: the restart the installation asked for has not happened yet.
     ShutdownStamp marker{};
     DWORD read = 0;
-    if (!ReadFile(file.get(), marker.data(), DWORD(marker.size()), &read, nullptr) || read < marker.size()) {
-        file.reset();
-        DeleteFileW(path.c_str());
-        return false;
-    }
-    const bool pending = marker == readShutdownTime();
-    file.reset();
+    const bool pending = ReadFile(file.get(), marker.data(), DWORD(marker.size()), &read, nullptr) &&
+                         read == marker.size() && marker == readShutdownTime();
     if (!pending)
-        DeleteFileW(path.c_str());
+        deleteByHandle(file.get());
     return pending;
 }

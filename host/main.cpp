@@ -1,9 +1,18 @@
-// Process entry point of the installer executable; it takes no arguments.
+// Process entry point of the installer executable: the switches are read from the raw command line.
 #include "Installer.h"
+
+#include <platform/SystemApis.h>
 
 #include <windows.h>
 
+// Runs before every static constructor of the program (and so before wWinMain): from here on no
+// library is looked for beside the executable, which usually sits in the user's Downloads folder.
+__attribute__((constructor(101))) static void restrictDllSearchFirst()
+{
+    platform::restrictDllSearch();
+}
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
-    return runInstaller();
+    return runInstaller(GetCommandLineW());
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <bcrypt.h>
+#include <platform/SystemApis.h>
 
 #include <algorithm>
 #include <mutex>
@@ -41,14 +42,7 @@ const Cng* cng()
     static std::once_flag once;
     std::call_once(once, [] {
         // System32 only: a bcrypt.dll planted beside the installer is never the one that checks it.
-        HMODULE module = LoadLibraryExW(L"bcrypt.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        if (!module && GetLastError() == ERROR_INVALID_PARAMETER) {
-            // Windows 7 without the update that brought the flag: the full System32 path, searched nowhere
-            wchar_t system[MAX_PATH];
-            UINT length = GetSystemDirectoryW(system, MAX_PATH);
-            if (length > 0 && length < MAX_PATH - 12)
-                module = LoadLibraryW((std::wstring(system, length) + L"\\bcrypt.dll").c_str());
-        }
+        HMODULE module = platform::loadSystemLibrary(L"bcrypt.dll");
         if (!module)
             return;
         auto open = procedure<OpenProvider>(module, "BCryptOpenAlgorithmProvider");

@@ -2,15 +2,21 @@
 #include "BackgroundWork.h"
 
 #include "NotifyRunable.h"
+#include "ScriptFailure.h"
+#include "ScriptState.h"
 #include "ScriptConvert.h"
+#include "ScriptModules.h"
 #include "SystemApi.h"
 
 #include <FileSystem.h>
 #include <LoadedPackage.h>
-#include <MessageBox.h>
 #include <SRService.h>
+#include <platform/CallbackBoundary.h>
+#include <Toolkit.h>
+#include <ControlEvent.h>
 #include <platform/Com.h>
 #include <platform/Handle.h>
+#include <platform/StepLog.h>
 
 #include <windows.h>
 
@@ -30,7 +36,10 @@ namespace LuaWork {
 
 namespace {
 
-constexpr wchar_t kErrorTitle[] = L"错误";
+// The worker's last notification, sent however its script ended: {code=11,error=[[...]]}, the
+// error empty when the script ran to its end. A UI that has not seen the final code by then
+// knows the installation did not finish.
+constexpr const char kEndedCode[] = "11";
 // More decoders than this only share the same budget.
 constexpr unsigned long kMostDecoders = 16;
 
@@ -48,11 +57,6 @@ struct StateCloser {
     ~StateCloser() { lua_close(L); }
 };
 
-void showError(const std::wstring& text)
-{
-    showMessageBox(nullptr, text.c_str(), kErrorTitle, MB_OK);
-}
-
 // The error value on top of the stack as box text; error() may raise values other than strings.
 std::wstring errorText(lua_State* L)
 {
@@ -61,17 +65,39 @@ std::wstring errorText(lua_State* L)
     return L"(error object is a " + utf8ToWide(luaL_typename(L, -1)) + L" value)";
 }
 
+// The last worker started, duplicated so that waitForWork can wait for it while the reaper owns
+// the original handle. UI thread only.
+platform::UniqueHandle lastWorker;
+
+// Text in Lua long brackets of a level it does not contain, for a notification's string field.
+std::string longBracket(const std::string& text)
+{
+    std::string level;
+    while (text.find("]" + level + "]") != std::string::npos)
+        level += "=";
+    const std::string lead = !text.empty() && (text[0] == '\r' || text[0] == '\n') ? "\n" : "";
+    return "[" + level + "[" + lead + text + "]" + level + "]";
+}
+
+enum class Extracted { written, damaged, unwritable };
+
 // The entry is written to a new file beside the destination, which takes the destination's name
 // only once every byte is on disk: a write that fails half-way never leaves a partial file under
 // the file's name. A read that fails its check value (Package::readEntry) writes nothing at all.
-bool extractEntry(LoadedPackage& package, std::wstring entry, const std::wstring& destination)
+Extracted extractEntry(LoadedPackage& package, std::wstring entry, const std::wstring& destination)
 {
     // Entries are stored with forward slashes; scripts write paths either way.
     std::replace(entry.begin(), entry.end(), L'\\', L'/');
     uint64_t size = 0;
     EntryBuffer buffer(package.readEntry(entry.c_str(), &size));
-    if (!buffer || size > MAXDWORD)
-        return false;
+    if (!buffer) {
+        platform::logStep(L"package entry missing or damaged: " + entry);
+        return Extracted::damaged;
+    }
+    if (size > MAXDWORD) {
+        platform::logStep(L"file could not be written: " + destination);
+        return Extracted::unwritable;
+    }
 
     // CREATE_NEW: a name that already exists (planted, or left by another run) is never opened
     std::wstring partial;
@@ -81,12 +107,11 @@ bool extractEntry(LoadedPackage& package, std::wstring entry, const std::wstring
                   L".partial";
         file.reset(CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file && GetLastError() != ERROR_FILE_EXISTS)
-            return false;
+            break;
     }
-    if (!file)
-        return false;
     DWORD written = 0;
-    bool ok = WriteFile(file.get(), buffer.get(), DWORD(size), &written, nullptr) && written == size;
+    bool ok = file && WriteFile(file.get(), buffer.get(), DWORD(size), &written, nullptr) && written == size;
+    const bool created = bool(file);
     file.reset();
     if (ok) {
         DWORD attributes = GetFileAttributesW(destination.c_str());
@@ -94,23 +119,34 @@ bool extractEntry(LoadedPackage& package, std::wstring entry, const std::wstring
             SetFileAttributesW(destination.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
         ok = MoveFileExW(partial.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
     }
-    if (!ok)
-        DeleteFileW(partial.c_str());
-    return ok;
+    if (!ok) {
+        if (created)
+            DeleteFileW(partial.c_str());
+        platform::logStep(L"file could not be written: " + destination);
+        return Extracted::unwritable;
+    }
+    platform::logStep(L"file written: " + destination + L" (" + std::to_wstring(size) + L" bytes)");
+    return Extracted::written;
 }
 
-// extractFile(entry, destination) -> boolean; upvalue 1 is the worker's LoadedPackage.
+// extractFile(entry, destination) -> true, or false and "damaged" (the entry cannot be read from
+// the package: retrying will not help) or "unwritable" (the file cannot be written: it may be
+// held open); upvalue 1 is the worker's LoadedPackage.
 int extractFile(lua_State* L)
 {
     auto* work = static_cast<LoadedPackage*>(lua_touserdata(L, lua_upvalueindex(1)));
-    bool ok = false;
+    Extracted result = Extracted::damaged;
     try {
-        ok = work && *work && extractEntry(*work, scriptStringArg(L, 1), scriptStringArg(L, 2));
+        if (work && *work)
+            result = extractEntry(*work, scriptStringArg(L, 1), scriptStringArg(L, 2));
     } catch (...) {
-        ok = false;
+        result = Extracted::unwritable;
     }
-    lua_pushboolean(L, ok);
-    return 1;
+    lua_pushboolean(L, result == Extracted::written);
+    if (result == Extracted::written)
+        return 1;
+    lua_pushstring(L, result == Extracted::damaged ? "damaged" : "unwritable");
+    return 2;
 }
 
 int32_t deliver(const char* text)
@@ -182,7 +218,8 @@ void reportDecoders(const LoadedPackage& work)
     OutputDebugStringA(line.c_str());
 }
 
-void runWork(WorkParameters& params)
+// Runs the worker script; returns why it did not run to its end, empty when it did.
+std::wstring runWork(WorkParameters& params)
 {
     platform::OleScope ole;
     FileSystem* files = currentFileSystem();
@@ -192,22 +229,18 @@ void runWork(WorkParameters& params)
     case LoadedPackage::Status::loaded:
         break;
     case LoadedPackage::Status::unreadable:
-        showError(L"无法读取安装包 " + params.package);
-        return;
+        return L"无法读取安装包 " + params.package;
     case LoadedPackage::Status::damaged:
-        showError(L"无法打开安装包 " + params.package + L": " + utf8ToWide(why));
-        return;
+        return L"无法打开安装包 " + params.package + L": " + utf8ToWide(why);
     }
     // Decoders start now, while the script sets itself up; they end with `work`.
     work.decodeAhead(decodeAheadThreads());
 
     lua_State* L = luaL_newstate();
-    if (!L) {
-        showError(L"无法创建脚本环境");
-        return;
-    }
+    if (!L)
+        return L"无法创建脚本环境";
     StateCloser closer{L};
-    luaL_openlibs(L);
+    openScriptLibraries(L);
     registerSystemApi(L);
     lua_pushcfunction(L, notifyMessage);
     lua_setglobal(L, "notifyMessage");
@@ -218,15 +251,15 @@ void runWork(WorkParameters& params)
     runConfiguration(L, params);
 
     FileBuffer script = FileBuffer::read(files, params.script);
-    if (!script) {
-        showError(L"无法读取脚本文件 " + params.script);
-        return;
-    }
+    if (!script)
+        return L"无法读取脚本文件 " + params.script;
     int top = lua_gettop(L);
+    std::wstring failure;
     if (luaL_loadstring(L, script.text()) != LUA_OK || lua_pcall(L, 0, 0, 0) != LUA_OK)
-        showError(errorText(L));   // shown from this thread: it blocks only the worker
+        failure = errorText(L);
     lua_settop(L, top);
     reportDecoders(work);
+    return failure;
 }
 
 DWORD WINAPI workerMain(void* argument)
@@ -234,11 +267,15 @@ DWORD WINAPI workerMain(void* argument)
     std::unique_ptr<WorkParameters> params(static_cast<WorkParameters*>(argument));
     if (params->cancelled)
         return 0;
-    try {
-        runWork(*params);
-    } catch (...) {
-        OutputDebugStringW(L"LuaWork: the worker ended on an unexpected failure\n");
-    }
+    std::wstring failure = platform::callbackBoundary(L"LuaWork: the worker",
+        std::wstring(L"LuaWork: the worker ended on an unexpected failure"), [&] { return runWork(*params); });
+    if (!failure.empty())
+        platform::logStep(L"worker failed: " + failure);
+    // The UI decides what the user sees; a box from this thread would be a second one.
+    platform::callbackBoundary(L"LuaWork: reporting the end of the worker", [&] {
+        const std::string ended = std::string("{code=") + kEndedCode + ",error=" + longBracket(wideToUtf8(failure)) + "}";
+        deliver(ended.c_str());
+    });
     return 0;
 }
 
@@ -249,6 +286,9 @@ bool startWorker(std::unique_ptr<WorkParameters> params)
     HANDLE thread = CreateThread(nullptr, 0, workerMain, params.get(), CREATE_SUSPENDED, nullptr);
     if (!thread)
         return false;
+    HANDLE waitable = nullptr;
+    DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &waitable, SYNCHRONIZE, FALSE, 0);
+    platform::UniqueHandle copy(waitable);
     WorkParameters* handedOver = params.release();
     if (!SRService::addThread(thread)) {
         handedOver->cancelled = true;
@@ -257,13 +297,65 @@ bool startWorker(std::unique_ptr<WorkParameters> params)
         CloseHandle(thread);
         return false;
     }
+    lastWorker = std::move(copy);
     ResumeThread(thread);   // the reaper owns the handle now; it stays valid until the thread ends
     return true;
 }
 
-// startWork(script, package, configuration): returns nothing, at once.
+// The notification handler of waitForWork: the Lua function in the registry answers.
+void headlessMessageBridge(void*, Control*, ControlEvent* event)
+{
+    lua_State* L = uiScriptState;
+    if (!event)
+        return;
+    if (!L || scriptFailurePending(L)) {
+        event->lparam = kStopAnswer;
+        return;
+    }
+    const int top = lua_gettop(L);
+    lua_getfield(L, LUA_REGISTRYINDEX, "__workHandler");
+    const char* text = reinterpret_cast<const char*>(uintptr_t(event->wparam));
+    lua_pushstring(L, text ? text : "");
+    const bool answered = callScriptProtected(L, 1, 1);
+    event->lparam = !answered ? kStopAnswer : lua_isnumber(L, -1) ? int64_t(lua_tointeger(L, -1)) : 0;
+    lua_settop(L, top);
+}
+
+// Identifies waitForWork's global handler registration.
+int headlessTarget;
+
+// waitForWork(handler) -> boolean: answers the last started worker's notifications with
+// handler(text), running the thread's messages (and so the task service) without any window, until
+// that worker has ended. False at once when no worker was started.
+int waitForWork(lua_State* L)
+{
+    if (!lastWorker || !lua_isfunction(L, 1)) {
+        lua_pushboolean(L, 0);
+        return 1;
+    }
+    lua_pushvalue(L, 1);
+    lua_setfield(L, LUA_REGISTRYINDEX, "__workHandler");
+    Toolkit::addGlobalHandler(EventCode::WorkerNotification, &headlessTarget, headlessMessageBridge);
+    HANDLE worker = lastWorker.get();
+    while (MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    Toolkit::removeGlobalHandler(EventCode::WorkerNotification, &headlessTarget, headlessMessageBridge);
+    lua_pushnil(L);
+    lua_setfield(L, LUA_REGISTRYINDEX, "__workHandler");
+    lastWorker.reset();
+    lua_pushboolean(L, 1);
+    return 1;
+}
+
+// startWork(script, package, configuration) -> boolean: whether a worker was started; at once.
 int startWork(lua_State* L)
 {
+    bool started = false;
     try {
         auto params = std::make_unique<WorkParameters>();
         params->script = scriptStringArg(L, 1);
@@ -271,12 +363,14 @@ int startWork(lua_State* L)
         size_t length = 0;
         if (const char* configuration = lua_tolstring(L, 3, &length))
             params->configuration.assign(configuration, length);
-        if (!startWorker(std::move(params)))
+        started = startWorker(std::move(params));
+        if (!started)
             OutputDebugStringW(L"startWork: no worker started (the task service is not running)\n");
     } catch (...) {
         OutputDebugStringW(L"startWork: no worker started\n");
     }
-    return 0;
+    lua_pushboolean(L, started);
+    return 1;
 }
 
 } // namespace
@@ -285,6 +379,8 @@ void registerStartWork(lua_State* L)
 {
     lua_pushcfunction(L, startWork);
     lua_setglobal(L, "startWork");
+    lua_pushcfunction(L, waitForWork);
+    lua_setglobal(L, "waitForWork");
 }
 
 } // namespace LuaWork

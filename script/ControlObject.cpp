@@ -1,7 +1,6 @@
 // Control object methods. Each resolves `self` first and does nothing for a control that is gone.
 #include "ControlObject.h"
 
-#include "ChoiceControlMethods.h"
 #include "ScriptBridges.h"
 #include "ScriptConvert.h"
 #include "ScriptFailure.h"
@@ -10,16 +9,11 @@
 
 #include <Control.h>
 #include <ControlHost.h>
-#include <Edit.h>
 #include <Panel.h>
-#include <PowerPoint.h>
-#include <ProgressBar.h>
 #include <PropertyKey.h>
-#include <TextBox.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cwchar>
 
 extern "C" {
 #include <lauxlib.h>
@@ -160,12 +154,8 @@ int getName(lua_State* L)
 
 int setText(lua_State* L)
 {
-    if (Control* c = controlFromSelf(L)) {
-        c->textProperties.set(PropertyKey::text, scriptStringArg(L, 2));
-        if (c->window() && Control::isAttached(c))
-            c->window()->controlChanged(c, ControlChange::name);
-        c->invalidate();
-    }
+    if (Control* c = controlFromSelf(L))
+        c->setTextProperty(scriptStringArg(L, 2));
     return 0;
 }
 
@@ -273,20 +263,27 @@ int getCheck(lua_State* L)
     return 1;
 }
 
-// The text box keeps its text itself, bounded and with its caret, not in the `text` property.
-int textBoxSetText(lua_State* L)
+// The faces a control kind offers beyond the common methods (ControlKind.h).
+template <class Face>
+Face* selfAs(lua_State* L)
 {
-    if (auto* box = dynamic_cast<TextBox*>(controlFromSelf(L)))
-        box->setText(scriptStringArg(L, 2));
+    return dynamic_cast<Face*>(controlFromSelf(L));
+}
+
+// A text box or an edit keeps its text itself (bounded, with its caret), not in the `text` property.
+int ownSetText(lua_State* L)
+{
+    if (auto* own = selfAs<OwnText>(L))
+        own->setOwnText(scriptStringArg(L, 2));
     return 0;
 }
 
-int textBoxGetText(lua_State* L)
+int ownGetText(lua_State* L)
 {
-    auto* box = dynamic_cast<TextBox*>(controlFromSelf(L));
-    if (!box)
+    auto* own = selfAs<OwnText>(L);
+    if (!own)
         return 0;
-    pushScriptString(L, box->text());
+    pushScriptString(L, own->ownText());
     return 1;
 }
 
@@ -298,47 +295,54 @@ int32_t int32Arg(lua_State* L, int index)
 
 int progressSetRange(lua_State* L)
 {
-    if (auto* bar = dynamic_cast<ProgressBar*>(controlFromSelf(L)))
-        bar->setRange(int32Arg(L, 2));
+    if (auto* bar = selfAs<FillLevel>(L))
+        bar->setFillRange(int32Arg(L, 2));
     return 0;
 }
 
 int progressSetPosition(lua_State* L)
 {
-    if (auto* bar = dynamic_cast<ProgressBar*>(controlFromSelf(L)))
-        bar->setPosition(int32Arg(L, 2));
+    if (auto* bar = selfAs<FillLevel>(L))
+        bar->setFillPosition(int32Arg(L, 2));
     return 0;
 }
 
-// The edit keeps its text in its own store, not in the `text` property.
-int editSetText(lua_State* L)
+// List boxes and combo boxes: items of text.
+int addItem(lua_State* L)
 {
-    if (auto* edit = dynamic_cast<Edit*>(controlFromSelf(L)))
-        edit->setText(scriptStringArg(L, 2));
+    if (auto* list = selfAs<ItemList>(L))
+        list->appendItem(scriptStringArg(L, 2));
     return 0;
 }
 
-int editGetText(lua_State* L)
+// Sliders: the value 0 … 100 (setValue limits it; ValueChange when it changes).
+int getValue(lua_State* L)
 {
-    auto* edit = dynamic_cast<Edit*>(controlFromSelf(L));
-    if (!edit)
+    PickedValue* slider = selfAs<PickedValue>(L);
+    if (!slider)
         return 0;
-    pushScriptString(L, edit->getText());
+    pushScriptInteger(L, slider->pickedValue());
     return 1;
 }
 
-// PowerPoint: the slide show.
+int setValue(lua_State* L)
+{
+    if (PickedValue* slider = selfAs<PickedValue>(L))
+        slider->pickValue(int32Arg(L, 2));
+    return 0;
+}
+
 int playStart(lua_State* L)
 {
-    if (auto* show = dynamic_cast<PowerPoint*>(controlFromSelf(L)))
-        show->playStart();
+    if (auto* show = selfAs<SlidePlayer>(L))
+        show->startShow();
     return 0;
 }
 
 int playStop(lua_State* L)
 {
-    if (auto* show = dynamic_cast<PowerPoint*>(controlFromSelf(L)))
-        show->playStop();
+    if (auto* show = selfAs<SlidePlayer>(L))
+        show->stopShow();
     return 0;
 }
 
@@ -379,9 +383,9 @@ const luaL_Reg buttonMethods[] = {
     {nullptr, nullptr},
 };
 
-const luaL_Reg textBoxMethods[] = {
-    {"setText", guarded<textBoxSetText>},
-    {"getText", guarded<textBoxGetText>},
+const luaL_Reg ownTextMethods[] = {
+    {"setText", guarded<ownSetText>},
+    {"getText", guarded<ownGetText>},
     {nullptr, nullptr},
 };
 
@@ -391,43 +395,49 @@ const luaL_Reg progressBarMethods[] = {
     {nullptr, nullptr},
 };
 
-const luaL_Reg editMethods[] = {
-    {"setText", guarded<editSetText>},
-    {"getText", guarded<editGetText>},
-    {nullptr, nullptr},
-};
-
 const luaL_Reg powerPointMethods[] = {
     {"playStart", guarded<playStart>},
     {"playStop", guarded<playStop>},
     {nullptr, nullptr},
 };
 
-struct ClassMethods {
-    const wchar_t* className;
-    const luaL_Reg* methods;
+const luaL_Reg itemMethods[] = {
+    {"addItem", guarded<addItem>},
+    {nullptr, nullptr},
 };
 
-const ClassMethods classMethods[] = {
-    {L"Panel", panelMethods},
-    {L"Button", buttonMethods},
-    {L"TextBox", textBoxMethods},
-    {L"ProgressBar", progressBarMethods},
-    {L"Edit", editMethods},
-    {L"PowerPoint", powerPointMethods},
+const luaL_Reg sliderMethods[] = {
+    {"getValue", guarded<getValue>},
+    {"setValue", guarded<setValue>},
+    {nullptr, nullptr},
 };
+
+// The methods beyond the common ones, as the control's kind says: one family at most.
+const luaL_Reg* familyMethods(Control* control)
+{
+    if (control->hasFlags(Flag::container))
+        return panelMethods;
+    if (control->kind().scriptCheck)
+        return buttonMethods;
+    if (dynamic_cast<OwnText*>(control))
+        return ownTextMethods;
+    if (dynamic_cast<FillLevel*>(control))
+        return progressBarMethods;
+    if (dynamic_cast<SlidePlayer*>(control))
+        return powerPointMethods;
+    return nullptr;
+}
 
 } // namespace
 
 void setControlMethods(lua_State* L, Control* control)
 {
     luaL_setfuncs(L, commonMethods, 0);
-    const wchar_t* name = control->className();
-    for (const ClassMethods& family : classMethods) {
-        if (std::wcscmp(name, family.className) == 0) {
-            luaL_setfuncs(L, family.methods, 0);
-            break;
-        }
-    }
-    setChoiceControlMethods(L, control);
+    if (const luaL_Reg* methods = familyMethods(control))
+        luaL_setfuncs(L, methods, 0);
+    // a list box has these beside the panel's
+    if (dynamic_cast<ItemList*>(control))
+        luaL_setfuncs(L, itemMethods, 0);
+    else if (dynamic_cast<PickedValue*>(control))
+        luaL_setfuncs(L, sliderMethods, 0);
 }

@@ -5,6 +5,7 @@
 #include "ScriptConvert.h"
 
 #include <platform/Com.h>
+#include <platform/StepLog.h>
 
 #include <windows.h>
 #include <objbase.h>
@@ -12,6 +13,12 @@
 #include <shlwapi.h>
 
 namespace {
+
+bool isFolder(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
 
 int pushSpecialFolder(lua_State* L, int csidl)
 {
@@ -71,8 +78,15 @@ int removeDirectory(lua_State* L)
 
 int createDirectory(lua_State* L)
 {
-    createDirectoryChain(scriptStringArg(L, 1));
-    lua_pushboolean(L, 1);
+    const std::wstring folder = toBackslashes(scriptStringArg(L, 1));
+    const bool existed = isFolder(folder);
+    createDirectoryChain(folder);
+    // What the caller needs is the folder, made now or before: a chain that failed half-way, a
+    // file in the way or a missing drive leave none.
+    const bool exists = isFolder(folder);
+    if (!existed)
+        platform::logStep((exists ? L"folder made: " : L"folder could not be made: ") + folder);
+    lua_pushboolean(L, exists);
     return 1;
 }
 

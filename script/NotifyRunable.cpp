@@ -3,6 +3,7 @@
 
 #include <ControlEvent.h>
 #include <Toolkit.h>
+#include <platform/CallbackBoundary.h>
 
 #include <windows.h>
 
@@ -21,12 +22,8 @@ void NotifyRunable::run()
     event.wparam = reinterpret_cast<uint64_t>(text_);
     event.lparam = 0;
     event.handled = 0;
-    try {
-        Toolkit::broadcast(event);
-    } catch (...) {
-        // A handler that failed half-way answers whatever it wrote; the worker must be woken.
-        OutputDebugStringW(L"LuaWork: a notification handler failed\n");
-    }
+    // A handler that failed half-way answers whatever it wrote; the worker must be woken.
+    platform::callbackBoundary(L"LuaWork: a notification handler", [&] { Toolkit::broadcast(event); });
     answer(static_cast<int32_t>(static_cast<uint32_t>(event.lparam & 0xFFFFFFFF)));
 }
 

@@ -3,19 +3,20 @@
 
 #include "FileTree.h"
 #include <platform/Handle.h>
+#include <platform/StepLog.h>
 #include "ProcessTermination.h"
 #include "ScriptConvert.h"
 #include "SharedBlock.h"
+#include "ShellLaunch.h"
 
 #include <windows.h>
-#include <psapi.h>
 #include <shellapi.h>
 
 #include <vector>
 
 namespace {
 
-// Helper processes of the application that are stopped whatever folder they run from.
+// Executables of the application stopped in the install folder besides those listed there.
 constexpr wchar_t kMonitorExe[] = L"nubmon.exe";
 constexpr wchar_t kStreamExe[] = L"nubstream.exe";
 constexpr wchar_t kApplicationExe[] = L"Nubelo.exe";
@@ -31,6 +32,32 @@ std::vector<std::wstring> listEntries(const std::wstring& text)
         start = end + 1;
     }
     return entries;
+}
+
+// A program given by its full path, quoted or not, is that path.
+std::wstring unquoted(std::wstring file)
+{
+    if (file.size() >= 2 && file.front() == L'"' && file.back() == L'"')
+        file = file.substr(1, file.size() - 2);
+    return file;
+}
+
+// A program by full path starts in its own folder; anything else (a bare name, a web address)
+// in System32. Never in the current folder, which the scripts set to the install folder: a
+// system program started there would look for its DLLs among the files being installed.
+std::wstring workingFolderFor(const std::wstring& file)
+{
+    const bool absolute = file.size() > 2 && ((file[1] == L':' && (file[2] == L'\\' || file[2] == L'/')) ||
+                                              file.compare(0, 2, L"\\\\") == 0);
+    size_t slash = file.find_last_of(L"\\/");
+    return absolute && slash != std::wstring::npos ? file.substr(0, slash + 1) : systemFolder() + L"\\";
+}
+
+std::wstring inFolder(std::wstring folder, const wchar_t* name)
+{
+    if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/')
+        folder += L'\\';
+    return folder + name;
 }
 
 } // namespace
@@ -51,13 +78,15 @@ int sleep(lua_State* L)
 
 int killProcess(lua_State* L)
 {
+    platform::logStep(L"stopping the processes of " + scriptStringArg(L, 1));
     terminateByModulePath(scriptStringArg(L, 1));
     return 0;
 }
 
 int shellExecuteEx(lua_State* L)
 {
-    std::wstring file = scriptStringArg(L, 1), parameters = scriptStringArg(L, 2), verb = scriptStringArg(L, 3);
+    std::wstring file = unquoted(scriptStringArg(L, 1)), parameters = scriptStringArg(L, 2), verb = scriptStringArg(L, 3);
+    const std::wstring directory = workingFolderFor(file);
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
     info.fMask = ULONG(scriptIntegerArg(L, 5));
@@ -65,7 +94,7 @@ int shellExecuteEx(lua_State* L)
     info.lpVerb = verb.empty() ? nullptr : verb.c_str();
     info.lpFile = file.c_str();
     info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
-    info.lpDirectory = nullptr;
+    info.lpDirectory = directory.c_str();
     info.nShow = int(scriptIntegerArg(L, 4));
     if (!ShellExecuteExW(&info)) {
         lua_pushboolean(L, 0);
@@ -86,6 +115,19 @@ int shellExecuteEx(lua_State* L)
     return 2;
 }
 
+int getSystemFolder(lua_State* L)
+{
+    pushScriptString(L, systemFolder());
+    return 1;
+}
+
+int shellExecuteAsUser(lua_State* L)
+{
+    std::wstring file = unquoted(scriptStringArg(L, 1)), parameters = lua_isstring(L, 2) ? scriptStringArg(L, 2) : L"";
+    lua_pushboolean(L, launchUnelevated(file, parameters, workingFolderFor(file)) != LaunchRoute::failed);
+    return 1;
+}
+
 int isProcessRunning(lua_State* L)
 {
     if (!isModuleRunning(scriptStringArg(L, 1)))
@@ -103,9 +145,20 @@ int getProcessPath(lua_State* L)
     return 1;
 }
 
+// The shared list as far as it names the product's own executables in the install folder (the
+// argument), each followed by ";"; the list shown to the user is exactly the list stopped.
+static std::vector<std::wstring> listedExecutables(lua_State* L)
+{
+    if (lua_type(L, 1) != LUA_TSTRING)
+        return {};
+    return productExecutables(scriptStringArg(L, 1), listEntries(SharedBlock::readText()));
+}
+
 int getRunningProcess(lua_State* L)
 {
-    std::wstring text = SharedBlock::readText();
+    std::wstring text;
+    for (const std::wstring& path : listedExecutables(L))
+        text += path + L";";
     if (text.empty())
         return 0;
     pushScriptString(L, text);
@@ -114,21 +167,28 @@ int getRunningProcess(lua_State* L)
 
 int killRunningProcess(lua_State* L)
 {
-    std::vector<std::wstring> entries = listEntries(SharedBlock::readText());
-    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
-        terminateByExeNameNoWait(*entry);
-    terminateByExeNameNoWait(kApplicationExe);
+    std::vector<std::wstring> paths = listedExecutables(L);
+    for (auto path = paths.rbegin(); path != paths.rend(); ++path) {
+        platform::logStep(L"stopping " + *path);
+        terminateByModulePathNoWait(*path);
+    }
+    if (lua_type(L, 1) == LUA_TSTRING)
+        terminateByModulePathNoWait(inFolder(scriptStringArg(L, 1), kApplicationExe));
     return 0;
 }
 
 int killProcessesByPath(lua_State* L)
 {
-    for (const std::wstring& path : listFiles(scriptStringArg(L, 1), L"*.exe")) {
+    std::wstring folder = scriptStringArg(L, 1);
+    platform::logStep(L"stopping the processes run from " + folder);
+    for (const std::wstring& path : listFiles(folder, L"*.exe")) {
         if (path.find(kMonitorExe) == std::wstring::npos)
             terminateFirstByModulePath(path);
     }
-    terminateByExeName(kMonitorExe);
-    terminateByExeName(kStreamExe);
+    if (folder.empty())
+        return 0;
+    terminateByModulePath(inFolder(folder, kMonitorExe));
+    terminateByModulePath(inFolder(folder, kStreamExe));
     return 0;
 }
 

@@ -2,6 +2,7 @@
 #include "SystemFunctions.h"
 
 #include <platform/Handle.h>
+#include <platform/StepLog.h>
 #include "ScriptConvert.h"
 
 #include <windows.h>
@@ -29,6 +30,23 @@ bool createKey(lua_State* L, platform::RegKey& key)
 {
     return RegCreateKeyExW(rootArg(L, 1), scriptStringArg(L, 2).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, kAccess,
                            nullptr, key.out(), nullptr) == ERROR_SUCCESS;
+}
+
+// "HKLM\Software\Key\Name" for the log; the default value shows as "(default)".
+std::wstring valueName(lua_State* L)
+{
+    const HKEY root = rootArg(L, 1);
+    const wchar_t* rootName = root == HKEY_LOCAL_MACHINE ? L"HKLM" : root == HKEY_CURRENT_USER ? L"HKCU"
+                            : root == HKEY_CLASSES_ROOT ? L"HKCR" : root == HKEY_USERS ? L"HKU" : L"(root)";
+    const std::wstring name = scriptStringArg(L, 3);
+    return std::wstring(rootName) + L"\\" + scriptStringArg(L, 2) + L"\\" + (name.empty() ? L"(default)" : name);
+}
+
+void logWrite(lua_State* L, bool written, const std::wstring& value)
+{
+    if (platform::stepLogEnabled())
+        platform::logStep((written ? L"registry value written: " : L"registry value NOT written: ") + valueName(L) +
+                          L" = " + value);
 }
 
 } // namespace
@@ -72,8 +90,9 @@ int regWriteString(lua_State* L)
     if (!createKey(L, key))
         return 0;
     std::wstring name = scriptStringArg(L, 3), value = scriptStringArg(L, 4);
-    RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   DWORD((value.size() + 1) * sizeof(wchar_t)));
+    const bool written = RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                        DWORD((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    logWrite(L, written, value);
     return 0;
 }
 
@@ -84,7 +103,9 @@ int regWriteInteger(lua_State* L)
         return 0;
     std::wstring name = scriptStringArg(L, 3);
     DWORD value = DWORD(uint64_t(scriptIntegerArg(L, 4)) & 0xFFFFFFFFu);
-    RegSetValueExW(key.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    const bool written =
+        RegSetValueExW(key.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) == ERROR_SUCCESS;
+    logWrite(L, written, std::to_wstring(value));
     return 0;
 }
 

@@ -1,6 +1,7 @@
 // Event and message bridges from native dispatch into the UI script state.
 #include "ScriptBridges.h"
 
+#include "NotifyRunable.h"
 #include "ScriptFailure.h"
 #include "ScriptRegistry.h"
 #include "ScriptState.h"
@@ -37,16 +38,22 @@ void scriptEventBridge(void* target, Control*, ControlEvent* event)
 void scriptMessageBridge(void* target, Control*, ControlEvent* event)
 {
     lua_State* L = uiScriptState;
-    if (!L || !event)
+    if (!event)
         return;
+    // Once the UI script has failed nobody decides any more: the worker is told to stop rather
+    // than install behind the error box or retry for ever.
+    if (!L || scriptFailurePending(L)) {
+        event->lparam = LuaWork::kStopAnswer;
+        return;
+    }
     int top = lua_gettop(L);
     const char* text = reinterpret_cast<const char*>(uintptr_t(event->wparam));
     pushRawGlobal(L, "lua_invokeMessageHandler");
     lua_getfield(L, LUA_REGISTRYINDEX, "__window");
     pushWindowObject(L, static_cast<ControlHost*>(target));
     lua_pushstring(L, text ? text : "");
-    callScriptProtected(L, 3, 1);
+    const bool answered = callScriptProtected(L, 3, 1);
     // a non-number answer counts as 0
-    event->lparam = lua_isnumber(L, -1) ? int64_t(lua_tointeger(L, -1)) : 0;
+    event->lparam = !answered ? LuaWork::kStopAnswer : lua_isnumber(L, -1) ? int64_t(lua_tointeger(L, -1)) : 0;
     lua_settop(L, top);
 }

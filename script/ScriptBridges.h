@@ -10,5 +10,6 @@ void scriptEventBridge(void* target, Control* control, ControlEvent* event);
 
 // Registered as a global handler of event 1024 per window that set a message handler (target:
 // the window's ControlHost). Hands the notification text to the window's script handler and
-// stores its integer answer into the event's lparam.
+// stores its integer answer into the event's lparam; after a UI script failure the answer is
+// always "stop" (2).
 void scriptMessageBridge(void* target, Control* control, ControlEvent* event);

@@ -1,7 +1,6 @@
 // Pending script errors: kept when raised under native frames, raised again in script code.
 #include "ScriptFailure.h"
 
-#include <ModalLoopGuard.h>
 
 #include <cassert>
 
@@ -93,10 +92,12 @@ ScriptFailureScope::~ScriptFailureScope()
     innermostScope = outer_;
 }
 
-void installLoopFailureScopes()
+void* openLoopFailureScope(void (*end)(void* context), void* context)
 {
-    ModalLoopGuard::openHook = [](ModalLoopGuard::EndLoop end, void* context) -> void* {
-        return new ScriptFailureScope(end, context);
-    };
-    ModalLoopGuard::closeHook = [](void* scope) { delete static_cast<ScriptFailureScope*>(scope); };
+    return new ScriptFailureScope(end, context);
+}
+
+void closeLoopFailureScope(void* scope)
+{
+    delete static_cast<ScriptFailureScope*>(scope);
 }

@@ -43,6 +43,7 @@ private:
     ScriptFailureScope* outer_;   // not owned
 };
 
-// Lets the toolkit's own modal loops (the combo box's drop-down) end through a failure scope of
-// their own while they run (ModalLoopGuard). Called when the UI script state is made.
-void installLoopFailureScopes();
+// A failure scope on the heap for a modal loop of the toolkit (ModalLoopGuard: a dialog, the combo
+// box's drop-down), opened and closed through the script hooks.
+void* openLoopFailureScope(void (*end)(void* context), void* context);
+void closeLoopFailureScope(void* scope);

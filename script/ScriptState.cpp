@@ -12,6 +12,7 @@
 
 #include <Control.h>
 #include <ControlEvent.h>
+#include <ScriptHooks.h>
 
 #include <FileSystem.h>
 #include <MessageBox.h>
@@ -71,10 +72,23 @@ void controlDestroyed(Control* control)
 
 // A host window is going away: its script object, timers and message handlers go with it. A
 // window that outlives the state (destroyed at tear-down) only loses its native timers.
-void windowDestroyed(WindowImpl* window)
+void windowDestroyed(ControlHost* window)
 {
     onScriptWindowDestroyed(uiScriptState, window);
 }
+
+// Installed while the UI state is open: the toolkit's only calls into the script layer.
+ScriptHooks makeHooks()
+{
+    ScriptHooks hooks;
+    hooks.controlDestroyed = controlDestroyed;
+    hooks.windowDestroyed = windowDestroyed;
+    hooks.openLoop = openLoopFailureScope;
+    hooks.closeLoop = closeLoopFailureScope;
+    return hooks;
+}
+
+const ScriptHooks uiScriptHooks = makeHooks();
 
 } // namespace
 
@@ -87,16 +101,33 @@ void preloadScriptModules(lua_State* L)
     lua_pop(L, 2);
 }
 
+void openScriptLibraries(lua_State* L)
+{
+    luaL_openlibs(L);
+    lua_getglobal(L, "package");
+    lua_pushliteral(L, "");
+    lua_setfield(L, -2, "path");
+    lua_pushliteral(L, "");
+    lua_setfield(L, -2, "cpath");
+    lua_pushnil(L);
+    lua_setfield(L, -2, "loadlib");
+    // only the first searcher, the preloaded modules, stays
+    lua_getfield(L, -1, "searchers");
+    for (lua_Integer i = lua_Integer(lua_rawlen(L, -1)); i > 1; --i) {
+        lua_pushnil(L);
+        lua_rawseti(L, -2, int(i));
+    }
+    lua_pop(L, 2);
+}
+
 int createUiScriptState(lua_State** state)
 {
     lua_State* L = luaL_newstate();
-    luaL_openlibs(L);
+    openScriptLibraries(L);
     preloadScriptModules(L);
     registerSystemApi(L);
     createScriptRegistries(L);
-    Control::scriptObjectDestroyed = controlDestroyed;
-    WindowImpl::windowDestroyed = windowDestroyed;
-    installLoopFailureScopes();
+    setScriptHooks(&uiScriptHooks);
     registerCreateWindow(L);
     LuaWork::registerStartWork(L);
     *state = L;
@@ -140,6 +171,8 @@ bool runScriptFile(lua_State** state, const wchar_t* name)
     // and no timer may tick into it.
     *state = nullptr;
     LuaWindow::discardAllTimers();
+    forgetScriptWindows();
+    setScriptHooks(nullptr);
     lua_close(L);
     return ok;
 }

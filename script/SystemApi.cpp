@@ -52,6 +52,8 @@ const luaL_Reg kSystemFunctions[] = {
     {"getRunningProcess", guarded<getRunningProcess>},
     {"killRunningProcess", guarded<killRunningProcess>},
     {"killProcessesByPath", guarded<killProcessesByPath>},
+    {"getSystemFolder", guarded<getSystemFolder>},
+    {"shellExecuteAsUser", guarded<shellExecuteAsUser>},
     {nullptr, nullptr},
 };
 

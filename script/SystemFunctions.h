@@ -47,6 +47,8 @@ int getProcessPath(lua_State* L);
 int getRunningProcess(lua_State* L);
 int killRunningProcess(lua_State* L);
 int killProcessesByPath(lua_State* L);
+int getSystemFolder(lua_State* L);
+int shellExecuteAsUser(lua_State* L);
 
 // registry (RegistryFunctions.cpp)
 int regQueryString(lua_State* L);

@@ -10,13 +10,16 @@
 
 #include <ControlEvent.h>
 #include <MessageBox.h>
+#include <ModalLoopGuard.h>
 #include <ShadowedWindow.h>
 #include <Toolkit.h>
 #include <platform/Com.h>
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 extern "C" {
 #include <lauxlib.h>
@@ -24,6 +27,22 @@ extern "C" {
 }
 
 namespace {
+
+// The windows with a message bridge registered, until they are destroyed or the state closes.
+std::vector<ControlHost*>& bridgedWindows()
+{
+    static std::vector<ControlHost*> windows;   // not owned
+    return windows;
+}
+
+void removeBridges(ControlHost* window)
+{
+    // every registration: setMessageHandler may have been called more than once
+    while (Toolkit::removeGlobalHandler(EventCode::WorkerNotification, window, scriptMessageBridge)) {
+    }
+    auto& windows = bridgedWindows();
+    windows.erase(std::remove(windows.begin(), windows.end(), window), windows.end());
+}
 
 using sysapi::guarded;
 
@@ -159,7 +178,7 @@ int showDialog(lua_State* L)
     bool stop = false;
     int result = 0;
     {
-        ScriptFailureScope scope(markStopped, &stop);
+        ModalLoopGuard guard(markStopped, &stop);
         result = window->showDialog(owner, &stop);   // the window is gone afterwards
     }
     pushScriptInteger(L, result);
@@ -191,7 +210,11 @@ int setMessageHandler(lua_State* L)
     lua_pushvalue(L, 1);
     lua_pushvalue(L, 2);
     callRegistryFunction(L, "lua_setMessageHandler", "__window", 2, 0);
-    Toolkit::addGlobalHandler(EventCode::WorkerNotification, window, scriptMessageBridge);
+    if (Toolkit::addGlobalHandler(EventCode::WorkerNotification, window, scriptMessageBridge)) {
+        auto& windows = bridgedWindows();
+        if (std::find(windows.begin(), windows.end(), window) == windows.end())
+            windows.push_back(window);
+    }
     return 0;
 }
 
@@ -338,9 +361,13 @@ void onScriptWindowDestroyed(lua_State* L, ControlHost* window)
     if (!window)
         return;
     LuaWindow::discardWindowTimers(window);
-    // every registration: setMessageHandler may have been called more than once
-    while (Toolkit::removeGlobalHandler(EventCode::WorkerNotification, window, scriptMessageBridge)) {
-    }
+    removeBridges(window);
     if (L)
         unregisterWindowObject(L, window);
+}
+
+void forgetScriptWindows()
+{
+    while (!bridgedWindows().empty())
+        removeBridges(bridgedWindows().back());
 }

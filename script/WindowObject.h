@@ -17,3 +17,6 @@ void registerScriptWindow(lua_State* L, ControlHost* window);
 // Called when the native window is destroyed: its timers stop and go, every message-bridge
 // registration of it is removed, and with a state its registry entries and timer entries go.
 void onScriptWindowDestroyed(lua_State* L, ControlHost* window);
+// Called when the state closes, for the windows that outlive it: their message bridges go now,
+// as the script layer hears nothing of them afterwards.
+void forgetScriptWindows();

@@ -1,6 +1,7 @@
 // The task service: a message hook on the UI thread runs queued tasks; a reaper thread joins threads.
 #include "SRService.h"
 
+#include <platform/CallbackBoundary.h>
 #include <platform/CriticalSection.h>
 #include <platform/Handle.h>
 
@@ -41,11 +42,7 @@ HANDLE reaperThread = nullptr;
 void discardAll(TaskQueue& dropped)
 {
     for (std::shared_ptr<IRunable>& task : dropped) {
-        try {
-            task->discard();
-        } catch (...) {
-            OutputDebugStringW(L"task service: a task's discard threw; ignored\n");
-        }
+        platform::callbackBoundary(L"task service: a task's discard", [&] { task->discard(); });
     }
     dropped.clear();
 }
@@ -61,12 +58,8 @@ void runNextTask()
         task = std::move(tasks.front());
         tasks.pop_front();
     }
-    try {
-        task->run();
-    } catch (...) {
-        // Nothing may unwind through the hook into the message loop of whoever pumps.
-        OutputDebugStringW(L"task service: a task threw; ignored\n");
-    }
+    // Nothing may unwind through the hook into the message loop of whoever pumps.
+    platform::callbackBoundary(L"task service: a task", [&] { task->run(); });
 }
 
 // Runs on the UI thread whenever it takes a message out of its queue, in any message loop.
@@ -183,11 +176,7 @@ int post(std::shared_ptr<IRunable> task)
     }
     if (queued)
         return 0;
-    try {
-        task->discard();
-    } catch (...) {
-        OutputDebugStringW(L"task service: a task's discard threw; ignored\n");
-    }
+    platform::callbackBoundary(L"task service: a task's discard", [&] { task->discard(); });
     return -1;
 }
 

@@ -109,4 +109,90 @@ std::vector<MessageBoxCapture::Box> MessageBoxCapture::boxes() const
     return capturedBoxes;
 }
 
+namespace {
+
+// Under Wine the link functions do nothing, but a host symbolic link shows up as a directory
+// reparse point, which is what a link looks like to the code under test.
+using UnixName = char*(CDECL*)(const wchar_t*);
+UnixName wineUnixName()
+{
+    return reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+}
+
+// Wine hands back the host command's process before the command has run and with no reliable
+// exit code, so callers poll for its effect.
+void runHostCommand(std::wstring commandLine)
+{
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return;
+    WaitForSingleObject(info.hProcess, 10000);
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+}
+
+std::wstring hostPath(const std::wstring& path)
+{
+    char* unix = wineUnixName()(path.c_str());
+    std::wstring text = unix ? widen(unix) : std::wstring();
+    HeapFree(GetProcessHeap(), 0, unix);
+    return text;
+}
+
+bool isDirectoryLink(const std::wstring& path)
+{
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool isFileLink(const std::wstring& path)
+{
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+} // namespace
+
+bool makeLink(const std::wstring& link, const std::wstring& target, bool directory)
+{
+    auto made = [&] { return directory ? isDirectoryLink(link) : isFileLink(link); };
+    if (CreateSymbolicLinkW(link.c_str(), target.c_str(), (directory ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) | 0x2) && made())
+        return true;
+    if (!wineUnixName())
+        return false;
+    runHostCommand(L"Z:\\bin\\ln -s \"" + hostPath(target) + L"\" \"" + hostPath(link) + L"\"");
+    for (int i = 0; i < 100 && !made(); ++i)
+        Sleep(50);
+    if (made())
+        return true;
+    // a host link Wine does not show as a link is no use, and must not stay behind
+    runHostCommand(L"Z:\\bin\\rm -f \"" + hostPath(link) + L"\"");
+    return false;
+}
+
+bool makeDirectoryLink(const std::wstring& link, const std::wstring& target)
+{
+    return makeLink(link, target, true);
+}
+
+void removeDirectoryLink(const std::wstring& link)
+{
+    if (!wineUnixName()) {
+        if (isDirectoryLink(link))
+            RemoveDirectoryW(link.c_str());
+        else if (isFileLink(link))
+            DeleteFileW(link.c_str());
+        return;
+    }
+    runHostCommand(L"Z:\\bin\\rm -f \"" + hostPath(link) + L"\"");
+    for (int i = 0; i < 100 && GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; ++i)
+        Sleep(50);
+}
+
+
 } // namespace testing_support

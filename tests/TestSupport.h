@@ -49,4 +49,11 @@ private:
     MessageBoxHandler previous_;
 };
 
+// A symbolic link at `link` to `target`, seen by the code under test as a reparse point. Under
+// Wine the link functions do nothing, so a host link is made instead. False when neither works.
+bool makeLink(const std::wstring& link, const std::wstring& target, bool directory);
+bool makeDirectoryLink(const std::wstring& link, const std::wstring& target);
+// Removes the link itself, never what it points to.
+void removeDirectoryLink(const std::wstring& link);
+
 } // namespace testing_support

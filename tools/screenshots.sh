@@ -12,39 +12,39 @@ build=$(realpath -m -- "${ORVO_BUILD_DIR:-$top/build/win}")
 bash "$top/tools/build.sh" --target bench_installer >/dev/null
 installer=$build/bench/installer/PeloraSetup.exe
 
-. "$top/tools/installer-drive.sh"
-trap drive_stop EXIT
-drive_start "$build" shots-prefix
-drive_reset
+. "$top/tests/e2e/installer.sh"
+inst_begin "$build" --private shots-prefix
+inst_setup=$installer
+inst_clean
 mkdir -p "$out"
-work=$drive_work
+work=$e2e_work
 
 # to the folder page of a fresh installer, the agreement ticked
 to_folder_page() {
-    drive_launch "$installer"
-    drive_capture "$work/before.ppm"
-    drive_click 1001
-    drive_wait_change "$work/before.ppm"
-    drive_pointer_away
-    drive_capture "$work/licence.ppm"
-    drive_click 1004
-    drive_wait_change "$work/licence.ppm"
-    drive_pointer_away
-    drive_capture "$work/folder.ppm"
+    inst_start
+    capture "$work/before.ppm"
+    inst_click 1001
+    wait_change "$work/before.ppm"
+    pointer_away
+    capture "$work/licence.ppm"
+    inst_click 1004
+    wait_change "$work/licence.ppm"
+    pointer_away
+    capture "$work/folder.ppm"
 }
 
 # Installs and keeps the first capture with the bar between a quarter and three quarters in
 # progress.ppm; fails when the bar was seen beyond that first.
 catch_progress() {
-    drive_click 2004
+    inst_click 2004
     xdotool mousemove --sync 1 1
     local bar_rect
-    bar_rect=$(drive_rect 3001)
+    bar_rect=$(inst_rect 3001)
     local seen=
     filled=none
     for _ in $(seq 600); do
-        drive_capture "$work/progress.ppm"
-        filled=$(python3 "$top/tools/screen_probe.py" bar "$work/progress.ppm" $bar_rect)
+        capture "$work/progress.ppm"
+        filled=$(screen bar "$work/progress.ppm" $bar_rect)
         if [ "$filled" != none ]; then
             seen=1
             [ "$filled" -lt 25 ] || break
@@ -58,33 +58,33 @@ catch_progress() {
 # finish page: the script hides the close button while it installs and shows it again with the
 # finish page, so the button's place changing from the progress page is the sign
 finished() {
-    drive_capture "$work/now.ppm" &&
-        ! python3 "$top/tools/screen_probe.py" same "$work/progress.ppm" "$work/now.ppm" $(drive_rect 5000)
+    capture "$work/now.ppm" &&
+        ! screen same "$work/progress.ppm" "$work/now.ppm" $(inst_rect 5000)
 }
 
 to_folder_page
 # licence page with the agreement ticked (the install buttons enabled), folder page as custom
 # install shows it
-drive_frame "$work/licence.ppm" "$out/page-licence.png"
-drive_frame "$work/folder.ppm" "$out/page-folder.png"
+inst_frame "$work/licence.ppm" "$out/page-licence.png"
+inst_frame "$work/folder.ppm" "$out/page-folder.png"
 
 # A busy machine may let the bar pass the middle between two captures: then once more from the
 # start, in a clean prefix.
 for attempt in 1 2 3; do
     catch_progress && break
     echo "attempt $attempt: the progress page was not caught between 25% and 75% (seen: $filled)" >&2
-    [ "$attempt" -lt 3 ] || drive_fail "the progress page was not caught"
-    kill "$drive_pid" 2>/dev/null || true
-    wait "$drive_pid" 2>/dev/null || true
-    drive_reset
+    [ "$attempt" -lt 3 ] || fail "the progress page was not caught"
+    kill "$inst_pid" 2>/dev/null || true
+    wait "$inst_pid" 2>/dev/null || true
+    inst_clean
     to_folder_page
 done
 caught=$filled
-drive_frame "$work/progress.ppm" "$out/page-progress.png"
+inst_frame "$work/progress.ppm" "$out/page-progress.png"
 
-wait_until 120 finished || drive_fail "the installation did not finish"
-drive_settle || drive_fail "the finish page does not settle"
-drive_capture "$work/finish.ppm"
-drive_frame "$work/finish.ppm" "$out/page-finish.png"
+wait_for 120 finished || fail "the installation did not finish"
+settle || fail "the finish page does not settle"
+capture "$work/finish.ppm"
+inst_frame "$work/finish.ppm" "$out/page-finish.png"
 
 echo "written: $out/page-licence.png $out/page-folder.png $out/page-progress.png $out/page-finish.png (${caught}% for the progress page)"

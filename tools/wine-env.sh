@@ -1,11 +1,17 @@
-# Wine set-up shared by tools/run.sh and tools/test.sh; source it, then call the functions.
+# The one Wine set-up of the project: tools/run.sh, tools/test.sh, the build's wine-run (ctest's
+# emulator) and the end-to-end library source it, then call the functions.
 # A prefix of the project's own lives in the build folder, so nothing outside the tree is touched.
 
-wine_env() {
-    export WINEPREFIX=$1/wineprefix
+# The settings every Wine process of the project runs with, whatever its prefix.
+wine_settings() {
     export WINEDEBUG=${WINEDEBUG:--all}
     export WINEDLLOVERRIDES="mscoree,mshtml="
     export WINEARCH=win64
+}
+
+wine_env() {
+    export WINEPREFIX=$1/wineprefix
+    wine_settings
 }
 
 # `wine reg add` with its arguments; a failure is reported with what Wine said, and returned.

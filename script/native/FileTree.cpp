@@ -1,6 +1,9 @@
 // Folder enumeration, recursive deletion and folder-chain creation.
 #include "FileTree.h"
 
+#include "FolderRights.h"
+#include "LinkSafe.h"
+
 #include <platform/Handle.h>
 
 #include <windows.h>
@@ -46,47 +49,78 @@ std::vector<std::wstring> listFiles(const std::wstring& folder, const std::wstri
     return files;
 }
 
+namespace {
+
+void deleteOpened(HANDLE item, const std::wstring& path, bool clearReadOnly);
+
+// A link among the children (as the folder lists it, or as its handle or final path shows it) goes
+// as a link: never opened as a folder, never emptied.
+void deleteChild(const std::wstring& child, bool listedAsLink, bool clearReadOnly)
+{
+    platform::UniqueHandle opened = openItself(child, DELETE | FILE_LIST_DIRECTORY | FILE_WRITE_ATTRIBUTES);
+    if (!opened)
+        return;
+    if (listedAsLink || !liesAt(opened.get(), child))
+        deleteByHandle(opened.get());
+    else
+        deleteOpened(opened.get(), child, clearReadOnly);
+}
+
+// Deletes the opened item `path` (already checked to be no link and to lie where its path says)
+// and, for a folder, everything below it first. Every child is opened itself and deleted through
+// its handle: a link among them goes as a link, whatever it points to, so a junction planted in a
+// user-writable folder can never make this elevated process empty the folder it points to.
+void deleteOpened(HANDLE item, const std::wstring& path, bool clearReadOnly)
+{
+    FILE_BASIC_INFO basic{};
+    if (!GetFileInformationByHandleEx(item, FileBasicInfo, &basic, sizeof(basic)))
+        return;
+    if ((basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        // Listed through the held handle itself: the folder cannot be renamed or swapped for a
+        // link meanwhile (no delete sharing), and the names are those of what was checked.
+        alignas(8) BYTE buffer[16384];
+        for (auto kind = FileFullDirectoryRestartInfo;
+             GetFileInformationByHandleEx(item, kind, buffer, sizeof(buffer)); kind = FileFullDirectoryInfo) {
+            for (auto* entry = reinterpret_cast<FILE_FULL_DIR_INFO*>(buffer);;
+                 entry = reinterpret_cast<FILE_FULL_DIR_INFO*>(reinterpret_cast<BYTE*>(entry) + entry->NextEntryOffset)) {
+                std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
+                if (name != L"." && name != L"..")
+                    deleteChild(path + L"\\" + name, (entry->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0,
+                                clearReadOnly);
+                if (entry->NextEntryOffset == 0)
+                    break;
+            }
+        }
+    }
+    if (clearReadOnly && (basic.FileAttributes & FILE_ATTRIBUTE_READONLY) && !(basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        basic.FileAttributes &= ~DWORD(FILE_ATTRIBUTE_READONLY);
+        basic.CreationTime.QuadPart = basic.LastAccessTime.QuadPart = basic.LastWriteTime.QuadPart = basic.ChangeTime.QuadPart = 0;
+        SetFileInformationByHandle(item, FileBasicInfo, &basic, sizeof(basic));
+    }
+    deleteByHandle(item);
+}
+
+} // namespace
+
 void deleteTree(const std::wstring& folder, bool clearReadOnly)
 {
     if (onlySeparators(folder))
         return;
-    std::wstring base = clearReadOnly ? toBackslashes(folder) : folder;
-    // The folder itself may be a link too; it is then removed as a link, whatever it points to.
-    std::wstring bare = base;
+    std::wstring bare = toBackslashes(folder);
     while (bare.size() > 1 && isSeparator(bare.back()) && bare[bare.size() - 2] != L':')
         bare.pop_back();
-    DWORD own = GetFileAttributesW(bare.c_str());
-    if (own != INVALID_FILE_ATTRIBUTES && (own & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        RemoveDirectoryW(bare.c_str());
+    platform::UniqueHandle top = openItself(bare, DELETE | FILE_LIST_DIRECTORY | FILE_WRITE_ATTRIBUTES);
+    if (!top)
+        return;
+    // The folder itself may be a link: it is then removed as a link, whatever it points to.
+    if (isLink(top.get())) {
+        deleteByHandle(top.get());
         return;
     }
-    WIN32_FIND_DATAW data;
-    {
-        // A trailing separator on the folder gives a doubled one here, which the file functions accept.
-        platform::FindHandle find(FindFirstFileW((base + L"\\*").c_str(), &data));
-        if (find) {
-            do {
-                std::wstring name = data.cFileName;
-                if (name == L"." || name == L"..")
-                    continue;
-                std::wstring path = base + L"\\" + name;
-                // A link (symbolic link or junction) goes by itself: following it would let
-                // whoever planted it in a user-writable folder make this elevated process empty
-                // the folder it points to, and attribute changes would land on its target too.
-                const bool link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-                const bool directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-                if (clearReadOnly && !link && (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
-                    SetFileAttributesW(path.c_str(), data.dwFileAttributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
-                if (directory && link)
-                    RemoveDirectoryW(path.c_str());
-                else if (directory)
-                    deleteTree(path, clearReadOnly);
-                else
-                    DeleteFileW(path.c_str());
-            } while (FindNextFileW(find.get(), &data));
-        }
-    }
-    RemoveDirectoryW(base.c_str());
+    // A link at a level above (the folder reached through a junction) leaves everything alone.
+    if (!liesAt(top.get(), bare))
+        return;
+    deleteOpened(top.get(), bare, clearReadOnly);
 }
 
 void createDirectoryChain(const std::wstring& folder)
@@ -104,7 +138,7 @@ void createDirectoryChain(const std::wstring& folder)
             end = path.size();
         if (end > pos) {
             prefix += path.substr(pos, end - pos) + L"\\";
-            CreateDirectoryW(prefix.c_str(), nullptr);
+            createFolderLevel(prefix);
         }
         pos = end + 1;
     }

@@ -14,7 +14,9 @@ std::vector<std::wstring> listFiles(const std::wstring& folder, const std::wstri
 // An empty folder (or one made only of separators) does nothing: it would name the drive root.
 void deleteTree(const std::wstring& folder, bool clearReadOnly);
 
-// Creates every missing folder on the way to `folder`, ignoring every error.
+// Creates every missing folder on the way to `folder`, ignoring every error. A level created
+// outside Program Files and the user's profile gets the rights of FolderRights.h; existing levels
+// keep theirs.
 void createDirectoryChain(const std::wstring& folder);
 
 // Turns every "/" into "\".

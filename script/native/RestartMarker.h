@@ -15,6 +15,10 @@ std::wstring restartMarkerPath();
 // zero when the key or the value is missing or the value is not 8 bytes long.
 ShutdownStamp readShutdownTime();
 
-// Writes the current stamp to the marker (create-always) and schedules the marker's deletion at
+// Deletes whatever is at the marker path as itself: a link goes, its target stays.
+void removeRestartMarker();
+
+// Writes the current stamp to a newly created marker (anything at the path, a link included, is
+// removed first; nothing is written unless the new file lies directly in the temporary folder) and schedules the marker's deletion at
 // the next boot, whether or not the file could be written. Failures are silent.
 void writeRestartMarker();

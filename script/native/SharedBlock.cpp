@@ -62,9 +62,14 @@ bool SharedBlock::read(void* out, size_t length, size_t offset)
         return false;
     if (!acquire(mutex_.get()))
         return false;
-    std::memcpy(out, static_cast<const char*>(view_) + offset, length);
+    // Another program may have made the mapping (as a reserved section with no committed pages,
+    // say), so the view can fault: copied through ReadProcessMemory, a fault is a failed read
+    // instead of an access violation in the installer.
+    SIZE_T copied = 0;
+    bool ok = ReadProcessMemory(GetCurrentProcess(), static_cast<const char*>(view_) + offset, out, length, &copied) &&
+              copied == length;
     ReleaseMutex(mutex_.get());
-    return true;
+    return ok;
 }
 
 void SharedBlock::close()

@@ -1,16 +1,29 @@
 -- The installer's UI script: the licence, folder, progress and finish pages of "mainframe.xml",
 -- the worker's notifications, and the integration of the installed application with the machine.
+-- One flow with two faces: an interactive run shows the pages and asks; a silent run (/S) shows
+-- nothing, logs every step and takes each question's documented default.
 require "registry"
 
 local VERSION = "8.0.0.5"
 local LICENCE_ADDRESS = "https://pelora.orvo.example/agreement.html"
 local PUBLISHER = "Orvo Media Co., Ltd."
 local PUBLISHER_ADDRESS = "https://pelora.orvo.example/"
+local UNINSTALL_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OrvoNubelo"
+local OLD_SERVER_KEY = "SOFTWARE\\Classes\\CLSID\\{F93A0F10-9A4D-4EF4-B8DC-04AFAC5C73E6}\\InprocServer32"
 
 local SW_NORMAL = 1
 local MB_OK, MB_OKCANCEL, MB_YESNO, MB_RETRYCANCEL = 0, 1, 4, 5
 local MB_ICONQUESTION, MB_ICONEXCLAMATION = 32, 48
 local IDOK, IDCANCEL, IDRETRY, IDYES = 1, 2, 4, 6
+
+-- The process's exit codes (host/ExitCodes.h).
+local EXIT_SUCCESS, EXIT_BAD_ARGUMENTS, EXIT_CANCELLED, EXIT_FAILED, EXIT_RESTART_NEEDED = 0, 87, 1602, 1603, 3010
+-- How long a silent run retries a file that stays held open before it fails.
+local SILENT_RETRY_SECONDS = 10
+
+-- The host's switches and log; a host without them runs the interactive face.
+local options = getSetupOptions and getSetupOptions() or {silent = false, folder = "", autostart = false, noRestart = false}
+local log = writeLog or function() end
 
 -- Splits at a plain separator, dropping empty fields.
 local function stringSplit(text, separator)
@@ -43,16 +56,21 @@ local function stringReplace(text, old, new)
     end
 end
 
--- A string in long brackets of a level the text does not contain: a folder name holding "]]"
--- can neither end the string early nor add code to the configuration.
+-- A string in long brackets of a level the text cannot close: a folder name holding "]]", or
+-- ending in "]", can neither end the string early nor add code to the configuration.
 local function quote(text)
     local level = 0
-    while text:find("]" .. string.rep("=", level) .. "]", 1, true) do
+    while true do
+        local eq = string.rep("=", level)
+        local close = "]" .. eq .. "]"
+        -- the first closing bracket must be the one added here: a "]]" inside, or a text ending
+        -- in "]" (which the closing bracket would complete), needs a higher level
+        if (text .. close):find(close, 1, true) == #text + 1 then
+            local lead = text:match("^[\r\n]") and "\n" or ""
+            return "[" .. eq .. "[" .. lead .. text .. close
+        end
         level = level + 1
     end
-    local eq = string.rep("=", level)
-    local lead = text:match("^[\r\n]") and "\n" or ""
-    return "[" .. eq .. "[" .. lead .. text .. "]" .. eq .. "]"
 end
 
 local window
@@ -60,6 +78,10 @@ local installPath
 local installComplete = false
 local restartNeeded = false
 local progressRange = 0
+-- Until the install has finished, leaving is a cancellation.
+local exitCode = EXIT_CANCELLED
+-- Set once the run has ended early (cancelled or failed): later notifications change nothing.
+local stopped = false
 
 -- The drive, ":\", then every name followed by "\".
 local function createPath(drive, names)
@@ -90,6 +112,19 @@ local function formatPath(value)
     return createPath(fields[1], names)
 end
 
+-- The folder of an earlier installation, from what only administrators can write: the machine-wide
+-- uninstall entry's InstallLocation, or for installations that predate it the folder of its
+-- DisplayIcon. The user's "InstallPath" is any program's to write; it only counts when it names
+-- that same folder, so it never decides anything on its own.
+local function storedFolder()
+    local machine = regQueryString(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "InstallLocation")
+    if not machine or machine == "" then
+        local icon = regQueryString(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "DisplayIcon")
+        machine = icon and icon:match("^(.*\\)NubeloUI%.exe$")
+    end
+    return formatPath(machine)
+end
+
 local function writeRegedit(root, key, values)
     for _, pair in ipairs(values) do
         if type(pair[2]) == "number" then
@@ -98,6 +133,26 @@ local function writeRegedit(root, key, values)
             regWriteString(root, key, pair[1], pair[2])
         end
     end
+end
+
+-- System programs by their full path, quoted.
+local function systemProgram(name)
+    return '"' .. getSystemFolder() .. "\\" .. name .. '"'
+end
+
+-- True when `path` starts with `folder` (letter case ignored).
+local function inside(path, folder)
+    return folder ~= nil and path:sub(1, #folder):lower() == folder:lower()
+end
+
+-- A module registered by an earlier version, as the machine-wide classes name it, is handed to
+-- regsvr32 as administrator only when it lies where only administrators write (the install
+-- folder or Program Files) and holds nothing that could change the command line.
+local function trustedModule(path, folder)
+    if path:find('"', 1, true) or path:find("..", 1, true) or path:find("/", 1, true) then
+        return false
+    end
+    return inside(path, folder) or inside(path, getProgramFolder() .. "\\")
 end
 
 local function RegisterNubelo(folder, startMonitor)
@@ -110,34 +165,127 @@ local function RegisterNubelo(folder, startMonitor)
         {"AppName", "NubeloUI.exe"}, {"AppPath", folder}, {"Policy", 524291},
     })
     writeRegedit(HKEY_CLASSES_ROOT, "orvolive", {{"", "URL:Orvo直播专用链"}, {"URL Protocol", program}})
-    writeRegedit(HKEY_CLASSES_ROOT, "orvolive\\shell\\open\\command", {{"", '"' .. program .. '" %1'}})
+    writeRegedit(HKEY_CLASSES_ROOT, "orvolive\\shell\\open\\command", {{"", '"' .. program .. '" "%1"'}})
     if startMonitor then
         writeRegedit(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", {
             {"OrvoNubelo Daemon", getAppDataFolder() .. "\\Nubelo\\codecs\\nubmon.exe"},
         })
     end
-    writeRegedit(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OrvoNubelo", {
+    writeRegedit(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, {{"InstallLocation", folder}})
+    writeRegedit(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, {
         {"DisplayIcon", program}, {"DisplayName", "OrvoPelora"}, {"DisplayVersion", VERSION},
         {"Publisher", PUBLISHER}, {"UninstallString", folder .. "unins000.exe"}, {"URLInfoAbout", PUBLISHER_ADDRESS},
     })
-    shellExecuteEx("regsvr32", '/s "' .. folder .. 'nubdumper.dll"', "open", 0, 64)
-    local old = regQueryString(HKEY_CLASSES_ROOT, "CLSID\\{F93A0F10-9A4D-4EF4-B8DC-04AFAC5C73E6}\\InprocServer32", "")
-    if old and old ~= "" then
-        shellExecuteEx("regsvr32", '/s /u "' .. old .. '"', "open", 0, 64)
+    shellExecuteEx(systemProgram("regsvr32.exe"), '/s "' .. folder .. 'nubdumper.dll"', "open", 0, 64)
+    -- the machine's own classes: the merged HKEY_CLASSES_ROOT would give a user's entry first
+    local old = regQueryString(HKEY_LOCAL_MACHINE, OLD_SERVER_KEY, "")
+    if old and old ~= "" and trustedModule(old, folder) then
+        shellExecuteEx(systemProgram("regsvr32.exe"), '/s /u "' .. old .. '"', "open", 0, 64)
     end
     createShortCut(program, getDesktopFolder() .. "\\OrvoPelora.lnk")
 end
 
--- False when the user would rather keep the running application (the dialog then ends).
+local function showError(text)
+    window:showMessageBox(text, "错误", MB_OK + MB_ICONEXCLAMATION)
+end
+
+-- The two faces of the one flow. Each answers what the flow asks: the interactive one with the
+-- pages and message boxes, the silent one with the log and the documented defaults.
+local face
+
+-- Ends the run early with `code`; the dialog, if any, leaves.
+local function stopRun(code)
+    stopped = true
+    exitCode = code
+    face.leave()
+end
+
+local interactiveFace = {
+    askStopApplication = function()
+        return window:showMessageBox("Pelora正在运行中，是否停止Pelora？", "提示", MB_OKCANCEL + MB_ICONQUESTION)
+    end,
+    askStopProcesses = function(list)
+        return window:showMessageBox("立即结束以下程序来继续安装过程吗?\r\n" .. list, "提示",
+            MB_OKCANCEL + MB_ICONQUESTION)
+    end,
+    askRetry = function(file)
+        return window:showMessageBox("文件可能被其他程序占用。\r\n" .. file .. "\r\n请关闭占用的程序再重试",
+            "异常", MB_RETRYCANCEL + MB_ICONEXCLAMATION)
+    end,
+    showFailure = function(text)
+        window:showMessageBox("安装过程发生异常\r\n\r\n" .. text, "错误", MB_OK + MB_ICONEXCLAMATION)
+    end,
+    setRange = function(range)
+        window:getChild(3001):setRange(range)
+    end,
+    setPosition = function(position)
+        window:getChild(3001):setPosition(position)
+        if progressRange > 0 then
+            window:getChild(3002):setText(string.format("%2d%%", math.floor(position * 100 / progressRange)))
+        end
+    end,
+    finished = function()
+        window:getChild(4000):setVisible(true)
+        window:getChild(3000):setVisible(false)
+        window:getChild(5000):setVisible(true)
+    end,
+    leave = function()
+        window:endDialog(3)
+    end,
+}
+
+-- The file a silent run retries and until when (os.time seconds).
+local retrying, retryUntil
+local silentFace = {
+    askStopApplication = function()
+        return IDOK
+    end,
+    askStopProcesses = function(list)
+        log("stopping the running programs: " .. list:gsub("[\r\n]+", "; "))
+        return IDOK
+    end,
+    askRetry = function(file)
+        if retrying ~= file then
+            retrying, retryUntil = file, os.time() + SILENT_RETRY_SECONDS
+            log("file held open, retrying for " .. SILENT_RETRY_SECONDS .. " seconds: " .. file)
+        end
+        if os.time() < retryUntil then
+            sleep(500)
+            return IDRETRY
+        end
+        log("file still held open, giving up: " .. file)
+        return IDCANCEL
+    end,
+    showFailure = function(text)
+        log("installation failed: " .. text)
+    end,
+    setRange = function() end,
+    setPosition = function() end,
+    finished = function() end,
+    leave = function() end,
+}
+
+-- False when the user would rather keep the running application (the run then ends).
 local function runningCheck()
     local program = installPath .. "NubeloUI.exe"
     if isProcessRunning(program) then
-        if window:showMessageBox("Pelora正在运行中，是否停止Pelora？", "提示", MB_OKCANCEL + MB_ICONQUESTION) == IDOK then
+        if face.askStopApplication() == IDOK then
             killProcess(program)
         else
-            window:endDialog(3)
+            stopRun(EXIT_CANCELLED)
             return false
         end
+    end
+    return true
+end
+
+-- Starts the worker; false (after the failure box) when it cannot run.
+local function startWorker()
+    log("install folder: " .. installPath)
+    if startWork("LG.lua", "program.lz", "{installPath=" .. quote(installPath) .. "}") == false then
+        face.showFailure("无法启动安装线程")
+        stopRun(EXIT_FAILED)
+        return false
     end
     return true
 end
@@ -146,35 +294,44 @@ local function startInstall(fromPage)
     window:getChild(3000):setVisible(true)
     window:getChild(fromPage):setVisible(false)
     window:getChild(5000):setVisible(false)
-    startWork("LG.lua", "program.lz", "{installPath=" .. quote(installPath) .. "}")
+    startWorker()
 end
 
-local function showError(text)
-    window:showMessageBox(text, "错误", MB_OK + MB_ICONEXCLAMATION)
+-- The install folder the rules make of `text` (ending in "\\"), or nil and why it is refused.
+local function checkedFolder(text)
+    if text == "" then
+        return nil, "安装路径不能为空"
+    end
+    local fields = stringSplit(text, ":")
+    if #fields ~= 2 then
+        return nil, "你必须输入带驱动器卷标的完整路径，例如：\n\nC:\\Program Files\\"
+    end
+    if not volumeExists(fields[1] .. ":\\") then
+        return nil, "输入的盘符无效"
+    end
+    local names = folderNames(fields[2])
+    if #names == 0 then
+        return nil, "不能安装到盘符根路径"
+    end
+    return createPath(fields[1], names)
+end
+
+-- A folder given with /D= or /DIR=: the same rules, and none of the characters the folder box
+-- refuses to take.
+local function commandLineFolder(text)
+    if text:find('[?"\'<>|]') then
+        return nil, "安装路径不能包含以下字符：?\"'<>|"
+    end
+    return checkedFolder(text)
 end
 
 -- The folder of text box 2001, or nil after telling the user what is wrong with it.
 local function validatedFolder()
-    local text = window:getChild(2001):getText()
-    if text == "" then
-        showError("安装路径不能为空")
-        return nil
+    local folder, reason = checkedFolder(window:getChild(2001):getText())
+    if not folder then
+        showError(reason)
     end
-    local fields = stringSplit(text, ":")
-    if #fields ~= 2 then
-        showError("你必须输入带驱动器卷标的完整路径，例如：\n\nC:\\Program Files\\")
-        return nil
-    end
-    if not volumeExists(fields[1] .. ":\\") then
-        showError("输入的盘符无效")
-        return nil
-    end
-    local names = folderNames(fields[2])
-    if #names == 0 then
-        showError("不能安装到盘符根路径")
-        return nil
-    end
-    return createPath(fields[1], names)
+    return folder
 end
 
 local function launch()
@@ -182,67 +339,81 @@ local function launch()
         return
     end
     releaseMutex()
-    setCurrentDirectory(installPath)
-    local program = installPath .. "NubeloUI.exe"
-    if isVista() then
-        shellExecuteEx("explorer", program, "open", SW_NORMAL, 0)
-    else
-        shellExecuteEx(program, "", "open", SW_NORMAL, 0)
-    end
+    -- as the signed-in user, never with the installer's administrator rights
+    shellExecuteAsUser(installPath .. "NubeloUI.exe")
 end
 
+-- The worker's notifications, for both faces. Once the run has stopped, the worker is told to
+-- stop too.
 local function MessageHandler(text)
-    local ok, message = pcall(function() return load("return " .. text)() end)
+    -- an empty environment: a notification is data, and can never call anything
+    local ok, message = pcall(function() return load("return " .. text, "=notification", "t", {})() end)
     local code = ok and type(message) == "table" and message.code or nil
+    if stopped then
+        return IDCANCEL
+    end
     local answer = 1
     if code == 2 then
-        window:getChild(4000):setVisible(true)
-        window:getChild(3000):setVisible(false)
-        window:getChild(5000):setVisible(true)
         installComplete = true
+        log("all files installed")
+        face.finished()
     elseif code == 3 then
         progressRange = message.range
-        window:getChild(3001):setRange(message.range)
+        face.setRange(message.range)
     elseif code == 4 then
-        window:getChild(3001):setPosition(message.position)
-        if progressRange > 0 then
-            window:getChild(3002):setText(string.format("%2d%%", math.floor(message.position * 100 / progressRange)))
-        end
+        face.setPosition(message.position)
     elseif code == 5 then
-        answer = window:showMessageBox("文件可能被其他程序占用。\r\n" .. message.file .. "\r\n请关闭占用的程序再重试",
-            "异常", MB_RETRYCANCEL + MB_ICONEXCLAMATION)
+        answer = face.askRetry(message.file)
         if answer == IDCANCEL then
-            window:endDialog(3)
+            -- a file that stays held open fails a silent run; in an interactive one the user chose
+            stopRun(options.silent and EXIT_FAILED or EXIT_CANCELLED)
         end
     elseif code == 6 then
-        window:showMessageBox("安装过程发生异常\r\n\r\n" .. message.error, "错误", MB_OK + MB_ICONEXCLAMATION)
-        window:endDialog(3)
+        face.showFailure(message.error)
+        stopRun(EXIT_FAILED)
         answer = 2
     elseif code == 7 then
         restartNeeded = true
+        log("files are replaced at the next restart")
         markRestart()
     elseif code == 10 then
-        answer = window:showMessageBox("立即结束以下程序来继续安装过程吗?\r\n" .. message.file, "提示",
-            MB_OKCANCEL + MB_ICONQUESTION)
+        answer = face.askStopProcesses(message.file)
         if answer == IDCANCEL then
-            window:endDialog(3)
+            stopRun(EXIT_CANCELLED)
         end
+    elseif code == 11 and not installComplete then
+        -- the worker ended without its final code: a script error, an unreadable package or script
+        face.showFailure(message.error ~= "" and message.error or "安装程序意外结束")
+        stopRun(EXIT_FAILED)
     end
     return answer
 end
 
-local function setupWindow()
+-- The code a finished install leaves with.
+local function finishedCode()
+    return restartNeeded and EXIT_RESTART_NEEDED or EXIT_SUCCESS
+end
+
+local function defaultFolder()
+    return getProgramFolder() .. "\\OrvoNubelo\\"
+end
+
+-- `given` is the folder of /D= or /DIR= after the rules, or nil.
+local function setupWindow(given)
     window = createWindow("mainframe.xml")
     window:setIcon(2)
     window:setTitle("Pelora安装程序")
     window:centerScreen()
 
-    local stored = formatPath(regQueryString(HKEY_CURRENT_USER, "Software\\OrvoNubelo", "InstallPath"))
-    if stored then
+    local stored = storedFolder()
+    if given then
+        installPath = given
+        window:getChild(2001):setText(installPath)
+    elseif stored then
         installPath = stored
         window:getChild(1004):setVisible(false)
     else
-        installPath = getProgramFolder() .. "\\OrvoNubelo\\"
+        installPath = defaultFolder()
         window:getChild(2001):setText(installPath)
     end
 
@@ -268,7 +439,7 @@ local function setupWindow()
         return true
     end)
     link:addHandler(event.LButtonDown, function()
-        shellExecuteEx("iexplore.exe", LICENCE_ADDRESS, "open", SW_NORMAL, 0)
+        shellExecuteAsUser(LICENCE_ADDRESS)
     end)
 
     quick:addHandler(event.Click, function()
@@ -324,6 +495,7 @@ local function setupWindow()
 
     window:getChild(5000):addHandler(event.Click, function()
         if installComplete then
+            exitCode = finishedCode()
             window:endDialog(3)
             RegisterNubelo(installPath, window:getChild(4001):getCheck())
             return
@@ -336,12 +508,14 @@ local function setupWindow()
     end)
 
     window:getChild(4003):addHandler(event.Click, function()
+        exitCode = finishedCode()
         window:endDialog(3)
         RegisterNubelo(installPath, window:getChild(4001):getCheck())
         launch()
     end)
 
     window:getChild(4002):addHandler(event.Click, function()
+        exitCode = finishedCode()
         window:endDialog(3)
         RegisterNubelo(installPath, window:getChild(4001):getCheck())
     end)
@@ -349,10 +523,60 @@ local function setupWindow()
     window:setMessageHandler(MessageHandler)
 end
 
-setupWindow()
-window:showDialog()
-if restartNeeded then
-    if showMessageBox("Pelora需要重启电脑才能正常使用，是否立即重启?", "提示", MB_OKCANCEL + MB_ICONQUESTION) == IDOK then
-        reboot()
+-- The unattended face: the same steps, no window, defaults for every question.
+local function runSilently(given)
+    installPath = given or storedFolder() or defaultFolder()
+    if not directoryEmpty(installPath) then
+        log("the install folder is not empty; installing into it")
     end
+    if not runningCheck() or not startWorker() then
+        return
+    end
+    waitForWork(MessageHandler)
+    if stopped then
+        return
+    end
+    if not installComplete then
+        face.showFailure("安装程序意外结束")
+        stopRun(EXIT_FAILED)
+        return
+    end
+    -- the finish page's choices: no launch, no browser, the monitor only when asked for
+    RegisterNubelo(installPath, options.autostart)
+    exitCode = finishedCode()
+end
+
+local function main()
+    face = options.silent and silentFace or interactiveFace
+    local given
+    if options.folder ~= "" then
+        local reason
+        given, reason = commandLineFolder(options.folder)
+        if not given then
+            log("install folder refused: " .. options.folder .. ": " .. reason)
+            if not options.silent then
+                showMessageBox(reason, "错误", MB_OK + MB_ICONEXCLAMATION)
+            end
+            return EXIT_BAD_ARGUMENTS
+        end
+    end
+
+    if options.silent then
+        runSilently(given)
+    else
+        setupWindow(given)
+        window:showDialog()
+    end
+    -- a silent run answers "not now"; /NORESTART never asks
+    if restartNeeded and not options.silent and not options.noRestart then
+        if showMessageBox("Pelora需要重启电脑才能正常使用，是否立即重启?", "提示", MB_OKCANCEL + MB_ICONQUESTION) == IDOK then
+            reboot()
+        end
+    end
+    return exitCode
+end
+
+local exit = main()
+if setExitCode then
+    setExitCode(exit)
 end

@@ -64,7 +64,7 @@ TEST(DevelopmentRunner, ScriptErrorsShowTheErrorBox)
     TempDir dir;
     writeFile(dir.file(L"UI.lua"), "-- try me\nlocal x = nil\nx.field = 1\n");
     MessageBoxCapture capture;
-    EXPECT_EQ(run({dir.path()}), 0);
+    EXPECT_EQ(run({dir.path()}), 1603);
     auto boxes = capture.boxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].title, L"错误");

@@ -10,12 +10,12 @@
 
 using namespace testing_support;
 
-TEST(Installer, SecondCopyIsRefusedWithTheNoticeAndExitsZero)
+TEST(Installer, SecondCopyIsRefusedWithTheNoticeAndExits1618)
 {
     HANDLE first = CreateMutexW(nullptr, TRUE, kInstallerMutexName);
     ASSERT_NE(first, nullptr);
     MessageBoxCapture capture;
-    EXPECT_EQ(runInstaller(), 0);
+    EXPECT_EQ(runInstaller(), 1618);
     auto boxes = capture.boxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, L"检测到Orvo安装或卸载程序正在运行，请结束后重试。");
@@ -85,7 +85,7 @@ TEST(InstallerStartUp, PendingRestartIsRefusedBeforeAnythingIsTouched)
                   filesMade = true;
                   return std::make_unique<LocalFileSystem>(L"C:\\");
               }),
-              0);
+              3017);
     auto boxes = capture.boxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, L"检测到Orvo安装或卸载操作尚未完成，需要重启电脑。");

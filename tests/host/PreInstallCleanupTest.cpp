@@ -169,7 +169,9 @@ TEST_F(PreInstallCleanup, AnEmptyFolderAnswerNeverReachesTheDriveRoot)
     SetCurrentDirectoryW(saved);
 }
 
-TEST_F(PreInstallCleanup, StopsCodecProcessesByNameAndEveryMonitor)
+// Only what runs from the codecs folder itself is stopped: a file planted there under another
+// program's name (explorer.exe, say) stops nothing elsewhere.
+TEST_F(PreInstallCleanup, StopsCodecProcessesByPathAndNothingElsewhere)
 {
     std::wstring helper = windowsPath(ORVO_TEST_HELPER);
     std::wstring codecs = appData + L"\\Nubelo\\codecs\\";
@@ -177,24 +179,24 @@ TEST_F(PreInstallCleanup, StopsCodecProcessesByNameAndEveryMonitor)
     CreateDirectoryW((appData + L"\\Nubelo").c_str(), nullptr);
     CreateDirectoryW(codecs.c_str(), nullptr);
     CreateDirectoryW(elsewhere.c_str(), nullptr);
-    ASSERT_TRUE(CopyFileW(helper.c_str(), (codecs + L"orvocodec-host.exe").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileW(helper.c_str(), (elsewhere + L"orvocodec-host.exe").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileW(helper.c_str(), (elsewhere + L"nubmon.exe").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileW(helper.c_str(), (elsewhere + L"orvo-bystander.exe").c_str(), FALSE));
+    for (const wchar_t* name : {L"orvocodec-host.exe", L"nubmon.exe"}) {
+        ASSERT_TRUE(CopyFileW(helper.c_str(), (codecs + name).c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW(helper.c_str(), (elsewhere + name).c_str(), FALSE));
+    }
 
     Waiter codec(codecs + L"orvocodec-host.exe");
+    Waiter codecMonitor(codecs + L"nubmon.exe");
     Waiter sameName(elsewhere + L"orvocodec-host.exe");
     Waiter monitor(elsewhere + L"nubmon.exe");
-    Waiter bystander(elsewhere + L"orvo-bystander.exe");
-    ASSERT_TRUE(codec.started() && sameName.started() && monitor.started() && bystander.started());
+    ASSERT_TRUE(codec.started() && codecMonitor.started() && sameName.started() && monitor.started());
     Sleep(300);
 
     runPreInstallCleanup(foldersOf({{26, appData}, {24, startup}}));
 
     EXPECT_EQ(codec.exitCode(5000), kTerminatedExitCode);
-    EXPECT_EQ(sameName.exitCode(5000), kTerminatedExitCode) << "matching is by executable name";
-    EXPECT_EQ(monitor.exitCode(5000), kTerminatedExitCode);
-    EXPECT_EQ(bystander.exitCode(0), DWORD(STILL_ACTIVE));
+    EXPECT_EQ(codecMonitor.exitCode(5000), kTerminatedExitCode);
+    EXPECT_EQ(sameName.exitCode(0), DWORD(STILL_ACTIVE)) << "a same-named program elsewhere is left alone";
+    EXPECT_EQ(monitor.exitCode(0), DWORD(STILL_ACTIVE)) << "so is a monitor elsewhere";
     EXPECT_FALSE(exists(appData + L"\\Nubelo")) << "the stopped codec no longer holds its folder";
 }
 

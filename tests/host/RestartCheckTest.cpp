@@ -93,3 +93,27 @@ TEST_F(RestartCheck, MarkerThatCannotBeOpenedIsNotPending)
     EXPECT_FALSE(isRestartPending());
     CloseHandle(writer);
 }
+
+// The temporary folder is the user's: a link planted at the marker's place must neither receive
+// the marker's bytes (the elevated installer would overwrite whatever it points to) nor lose its
+// target to the check's deletion.
+TEST_F(RestartCheck, MarkerIsNeverWrittenOrDeletedThroughALink)
+{
+    TempDir dir;
+    const std::wstring precious = dir.file(L"precious.bin");
+    ASSERT_TRUE(writeFile(precious, "keep me"));
+    DeleteFileW(restartMarkerPath().c_str());
+    if (!makeLink(restartMarkerPath(), precious, false))
+        GTEST_SKIP() << "no file links on this system";
+    ASSERT_TRUE(stamp.set(kMonday));
+    writeRestartMarker();
+    EXPECT_EQ(readFile(precious), "keep me");
+    EXPECT_TRUE(isRestartPending()) << "a marker of its own replaced the link";
+    removeDirectoryLink(restartMarkerPath());
+    DeleteFileW(restartMarkerPath().c_str());
+
+    ASSERT_TRUE(makeLink(restartMarkerPath(), precious, false));
+    EXPECT_FALSE(isRestartPending());
+    EXPECT_EQ(readFile(precious), "keep me") << "the check deleted the link's target";
+    removeDirectoryLink(restartMarkerPath());
+}

@@ -1,31 +1,25 @@
 #!/usr/bin/env bash
 # orvo-run.exe runs a folder's UI.lua, and a script error there shows the "错误" box; the box is
-# real, read and answered by answer_box. Bad usage exits non-zero with a line on stderr.
+# real, read and answered as a person would. Bad usage exits non-zero with a line on stderr.
 set -u
-wine_run=$1 runner=$2 answer=$3
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-. "$(dirname "$0")/answer_box.sh"
+. "$(dirname "$0")/../e2e/e2e.sh"
+e2e_begin "$1"
 
-mkdir "$work/app"
-marker_win=$(winepath -w "$work/app/ran.txt" 2>/dev/null)
-cat >"$work/app/UI.lua" <<LUA
-local f = assert(io.open([[$marker_win]], "w"))
+mkdir "$e2e_work/app"
+cat >"$e2e_work/app/UI.lua" <<LUA
+local f = assert(io.open([[$(winpath "$e2e_work/app/ran.txt")]], "w"))
 f:write(getTempFolder() and "ran" or "no temp folder")
 f:close()
 error("stopped on purpose")
 LUA
 
-"$wine_run" "$runner" "$(winepath -w "$work/app" 2>/dev/null)" &
-pid=$!
-answer_box_and_wait "$wine_run" "$answer" "$pid" '错误' 1 "$work/text" || exit 1
-wait "$pid"
-rc=$?
-[ "$(cat "$work/app/ran.txt" 2>/dev/null)" = "ran" ] || { echo "UI.lua did not run"; exit 1; }
-[ "$rc" -eq 0 ] || { echo "runner exited $rc after a script error"; exit 1; }
-text=$(cat "$work/text" 2>/dev/null)
-case "$text" in
+win_start --code "$e2e_runner" "$(winpath "$e2e_work/app")"
+box_answer '错误' 1
+win_wait "$win_pid" 10
+[ "$(cat "$e2e_work/app/ran.txt" 2>/dev/null)" = "ran" ] || fail "UI.lua did not run"
+[ "$win_rc" -eq 1603 ] || fail "runner exited $win_rc after a script error, not 1603"
+case "$box_text" in
     '[string "local f = assert(io.open('*':4: stopped on purpose') ;;
-    *) echo "unexpected box text: $text"; exit 1 ;;
+    *) fail "unexpected box text: $box_text" ;;
 esac
-echo "runner ran UI.lua, showed the error box and exited 0"
+echo "runner ran UI.lua, showed the error box and exited 1603"

@@ -1,32 +1,27 @@
 #!/usr/bin/env bash
 # A second installer started while another holds the installer mutex shows the refusal notice and
-# exits 0; the first is undisturbed. The notice is a real message box, read and answered by
-# answer_box as a person would.
+# exits 1618; the first is undisturbed. The notice is a real message box, read and answered as a
+# person would.
 set -u
-wine_run=$1 setup=$2 holder=$3 answer=$4
-work=$(mktemp -d)
-trap 'touch "$work/stop"; rm -rf "$work"' EXIT
-winpath() { winepath -w "$1" 2>/dev/null; }
-. "$(dirname "$0")/answer_box.sh"
-
-"$wine_run" "$holder" "$(winpath "$work/ready")" "$(winpath "$work/stop")" &
+. "$(dirname "$0")/../e2e/e2e.sh"
+e2e_begin "$1"
+wine "$e2e_hold_mutex" "$(winpath "$e2e_work/ready")" "$(winpath "$e2e_work/stop")" </dev/null >/dev/null 2>&1 &
 holder_pid=$!
-for _ in $(seq 100); do
-    [ -e "$work/ready" ] && break
-    kill -0 "$holder_pid" 2>/dev/null || break
-    sleep 0.1
-done
-[ -e "$work/ready" ] || { wait "$holder_pid"; echo "holder did not start (exit $?): is another installer running?"; exit 1; }
+e2e_at_exit 'touch "$e2e_work/stop"'
+started() { [ -e "$e2e_work/ready" ] || ! kill -0 "$holder_pid" 2>/dev/null; }
+wait_for 10 started
+if [ ! -e "$e2e_work/ready" ]; then
+    wait "$holder_pid"
+    fail "holder did not start (exit $?): is another installer running?"
+fi
 
-"$wine_run" "$setup" &
-setup_pid=$!
-answer_box_and_wait "$wine_run" "$answer" "$setup_pid" '提示' 1 "$work/text" || exit 1
-wait "$setup_pid"
-setup_rc=$?
-text=$(cat "$work/text" 2>/dev/null)
-touch "$work/stop"
+win_start --code "$e2e_setup"
+box_answer '提示' 1
+win_wait "$win_pid" 10
+setup_rc=$win_rc
+touch "$e2e_work/stop"
 wait "$holder_pid"
 holder_rc=$?
-echo "refused installer exited $setup_rc with \"$text\"; holder exited $holder_rc"
-[ "$text" = "检测到Orvo安装或卸载程序正在运行，请结束后重试。" ] || { echo "wrong refusal text"; exit 1; }
-[ "$setup_rc" -eq 0 ] && [ "$holder_rc" -eq 0 ]
+echo "refused installer exited $setup_rc with \"$box_text\"; holder exited $holder_rc"
+[ "$box_text" = "检测到Orvo安装或卸载程序正在运行，请结束后重试。" ] || fail "wrong refusal text"
+[ "$setup_rc" -eq 1618 ] && [ "$holder_rc" -eq 0 ]

@@ -206,8 +206,10 @@ TEST_F(BackgroundWork, ProtocolTextsReachTheHandlerAndItsAnswersReachTheWorker)
         script += "answers[#answers + 1] = notifyMessage(" + luaLong(text) + ")\n";
     script += finishing("table.concat(answers, ',')");
     runUi(script);
-    ASSERT_TRUE(waitForWorker());
-    EXPECT_EQ(texts, sent);
+    ASSERT_TRUE(pumpUntil([this] { return !texts.empty() && codeOf(texts.back()) == 11; }));
+    std::vector<std::string> expected = sent;
+    expected.push_back("{code=11,error=[[]]}");   // the worker's own end, after its script's last
+    EXPECT_EQ(texts, expected);
     EXPECT_EQ(out(), "1,1,1,4,1,2,1");
     EXPECT_TRUE(capture.boxes().empty());
 }
@@ -244,16 +246,17 @@ TEST_F(BackgroundWork, ExtractsEntriesNamedWithEitherSlash)
     EXPECT_EQ(readFile(target + L"app.dll"), "app bytes");
     EXPECT_EQ(readFile(target + L"sub\\deep.txt"), std::string(5000, 'd'));
     EXPECT_EQ(readFile(target + L"readme.txt"), "read me");
-    EXPECT_TRUE(texts.empty()) << "a worker that never notifies leaves the UI alone";
+    ASSERT_TRUE(pumpUntil([this] { return !texts.empty(); }));
+    EXPECT_EQ(texts, std::vector<std::string>{"{code=11,error=[[]]}"}) << "only the end of the worker";
 }
 
-TEST_F(BackgroundWork, MissingEntryIsFalseAndLeavesTheDestinationAlone)
+TEST_F(BackgroundWork, MissingEntryIsFalseAndDamagedAndLeavesTheDestinationAlone)
 {
     writeFile(dir.file(L"kept.txt"), "kept");
-    runUi("local r = extractFile('bin/missing.dll', " + luaLong(dir.file(L"kept.txt")) + ")\n" +
-          finishing("tostring(r)"));
+    runUi("local r, why = extractFile('bin/missing.dll', " + luaLong(dir.file(L"kept.txt")) + ")\n" +
+          finishing("tostring(r) .. ' ' .. tostring(why)"));
     ASSERT_TRUE(waitForWorker());
-    EXPECT_EQ(out(), "false");
+    EXPECT_EQ(out(), "false damaged");
     EXPECT_EQ(readFile(dir.file(L"kept.txt")), "kept");
 }
 
@@ -295,10 +298,10 @@ TEST_F(BackgroundWork, ReadOnlyDestinationIsReplaced)
 
 TEST_F(BackgroundWork, MissingDestinationFolderIsFalse)
 {
-    runUi("local r = extractFile('bin/app.dll', " + luaLong(dir.file(L"nowhere\\app.dll")) + ")\n" +
-          finishing("tostring(r)"));
+    runUi("local r, why = extractFile('bin/app.dll', " + luaLong(dir.file(L"nowhere\\app.dll")) + ")\n" +
+          finishing("tostring(r) .. ' ' .. tostring(why)"));
     ASSERT_TRUE(waitForWorker());
-    EXPECT_EQ(out(), "false");
+    EXPECT_EQ(out(), "false unwritable");
     EXPECT_FALSE(exists(dir.file(L"nowhere")));
 }
 
@@ -331,51 +334,63 @@ TEST_F(BackgroundWork, WorkerStateHasTheSystemApiButNoUiFunctions)
     EXPECT_EQ(out(), "functionfunctionnilnil");
 }
 
-TEST_F(BackgroundWork, WorkerScriptErrorShowsOneErrorBox)
+TEST_F(BackgroundWork, WorkerStateLoadsNoCodeFromDisk)
+{
+    runUi(finishing("type(package.loadlib) .. '|' .. package.cpath .. '|' .. package.path .. '|' .. #package.searchers"));
+    ASSERT_TRUE(waitForWorker());
+    EXPECT_EQ(out(), "nil|||1");
+}
+
+// A worker that fails shows nothing from its own thread: its last notification tells the UI why,
+// and the UI shows the one box.
+TEST_F(BackgroundWork, WorkerScriptErrorEndsWithTheErrorInItsLastNotification)
 {
     listen();
-    runUi("-- worker\nlocal n = nil\nreturn n.field\n");
-    ASSERT_TRUE(pumpUntil([this] { return !capture.boxes().empty(); }));
+    runUi("-- worker\nnotifyMessage('{code=1}')\nlocal n = nil\nreturn n.field\n");
+    ASSERT_TRUE(pumpUntil([this] { return texts.size() >= 2; }));
     SRService::stop();   // joins the worker
-    auto boxes = capture.boxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].title, L"错误");
-    EXPECT_EQ(boxes[0].style, UINT(MB_OK));
-    EXPECT_EQ(boxes[0].text.rfind(L"[string \"-- worker...\"]:3:", 0), 0u) << narrow(boxes[0].text);
-    EXPECT_TRUE(texts.empty()) << "the UI hears nothing of it";
+    EXPECT_TRUE(capture.boxes().empty());
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[1].rfind("{code=11,error=[[[string \"-- worker...\"]:4:", 0), 0u) << texts[1];
 }
 
-TEST_F(BackgroundWork, MissingWorkerScriptShowsTheErrorBoxNamingIt)
+TEST_F(BackgroundWork, MissingScriptOrPackageEndsTheWorkerWithTheReason)
 {
-    writeFile(dir.file(L"UI.lua"), "startWork('absent.lua', 'test.lz', '')\n");
-    createUiScriptState(&uiScriptState);
-    ASSERT_TRUE(runScriptFile(&uiScriptState, L"UI.lua"));
-    ASSERT_TRUE(pumpUntil([this] { return !capture.boxes().empty(); }));
-    SRService::stop();
-    auto boxes = capture.boxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].title, L"错误");
-    EXPECT_NE(boxes[0].text.find(L"absent.lua"), std::wstring::npos) << narrow(boxes[0].text);
-}
-
-TEST_F(BackgroundWork, MissingOrDamagedPackageShowsTheErrorBoxAndRunsNoScript)
-{
+    listen();
     writeFile(dir.file(L"damaged.lz"), "not a package");
-    runUi(finishing("'ran'"), "", "absent.lz");
-    writeFile(dir.file(L"UI.lua"), "startWork('LG.lua', 'damaged.lz', '')\n");
+    writeFile(dir.file(L"LG.lua"), finishing("'ran'"));
+    for (const char* start : {"startWork('absent.lua', 'test.lz', '')", "startWork('LG.lua', 'absent.lz', '')",
+                              "startWork('LG.lua', 'damaged.lz', '')"}) {
+        texts.clear();
+        writeFile(dir.file(L"UI.lua"), start);
+        createUiScriptState(&uiScriptState);
+        ASSERT_TRUE(runScriptFile(&uiScriptState, L"UI.lua"));
+        ASSERT_TRUE(pumpUntil([this] { return !texts.empty(); })) << start;
+        EXPECT_EQ(codeOf(texts[0]), 11) << texts[0];
+        EXPECT_TRUE(texts[0].find("absent.lua") != std::string::npos || texts[0].find("absent.lz") != std::string::npos ||
+                    texts[0].find("damaged.lz") != std::string::npos)
+            << texts[0];
+    }
+    EXPECT_TRUE(capture.boxes().empty());
+    EXPECT_FALSE(exists(dir.file(L"done")));
+}
+
+// The unattended face: the UI script answers the worker with no window, and waitForWork returns
+// once the worker has ended.
+TEST_F(BackgroundWork, WaitForWorkAnswersWithTheScriptsHandlerUntilTheWorkerEnds)
+{
+    writeFile(dir.file(L"LG.lua"), "local a = notifyMessage('{code=5,file=[[x]]}')\n" +
+                                       finishing("tostring(a) .. ',' .. tostring(notifyMessage('{code=4}'))"));
+    writeFile(dir.file(L"UI.lua"),
+              "local seen = {}\n"
+              "assert(startWork('LG.lua', 'test.lz', '') == true)\n"
+              "assert(waitForWork(function(text) seen[#seen + 1] = text; return #seen == 1 and 4 or 7 end) == true)\n"
+              "local f = assert(io.open(" + luaLong(dir.file(L"seen.txt")) + ", 'wb'))\n"
+              "f:write(table.concat(seen, ' ')) f:close()\n");
     createUiScriptState(&uiScriptState);
     ASSERT_TRUE(runScriptFile(&uiScriptState, L"UI.lua"));
-    ASSERT_TRUE(pumpUntil([this] { return capture.boxes().size() >= 2; }));
-    SRService::stop();
-    auto boxes = capture.boxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    // The two workers race: either box may come first.
-    std::wstring both = boxes[0].text + L"\n" + boxes[1].text;
-    EXPECT_NE(both.find(L"无法读取安装包 absent.lz"), std::wstring::npos) << narrow(both);
-    EXPECT_NE(both.find(L"无法打开安装包 damaged.lz"), std::wstring::npos) << narrow(both);
-    EXPECT_EQ(boxes[0].title, L"错误");
-    EXPECT_EQ(boxes[1].title, L"错误");
-    EXPECT_FALSE(exists(dir.file(L"done")));
+    EXPECT_EQ(out(), "4,7");
+    EXPECT_EQ(readFile(dir.file(L"seen.txt")), "{code=5,file=[[x]]} {code=4} {code=11,error=[[]]}");
 }
 
 TEST_F(BackgroundWork, NotificationAfterTheServiceStoppedAnswersStop)
@@ -406,7 +421,12 @@ TEST_F(BackgroundWork, NotificationStillQueuedAtStopAnswersStop)
 TEST_F(BackgroundWork, WithoutTheTaskServiceNoWorkerStarts)
 {
     SRService::stop();
-    runUi(finishing("'ran'"));
+    writeFile(dir.file(L"LG.lua"), finishing("'ran'"));
+    writeFile(dir.file(L"UI.lua"), "local f = assert(io.open(" + luaLong(dir.file(L"started.txt")) +
+                                       ", 'wb'))\nf:write(tostring(startWork('LG.lua', 'test.lz', ''))) f:close()\n");
+    createUiScriptState(&uiScriptState);
+    ASSERT_TRUE(runScriptFile(&uiScriptState, L"UI.lua"));
+    EXPECT_EQ(readFile(dir.file(L"started.txt")), "false") << "the UI script learns it";
     Sleep(500);
     EXPECT_FALSE(exists(dir.file(L"done")));
     EXPECT_TRUE(capture.boxes().empty());

@@ -500,7 +500,7 @@ TEST_F(ScriptHost, AnErrorInTheMessageHandlerEndsTheScript)
     EXPECT_EQ(outcome.log, Log{});
     ASSERT_EQ(outcome.boxes.size(), 1u);
     EXPECT_EQ(outcome.boxes[0].text, L"[string \"-- messages...\"]:3: bad notification {code=6}");
-    EXPECT_EQ(scene_.lastAnswer, 0) << "the worker is answered 0 when the handler failed";
+    EXPECT_EQ(scene_.lastAnswer, 2) << "the worker is told to stop when the handler failed";
 }
 
 TEST_F(ScriptHost, AWindowObjectNeverRegisteredDoesNothing)
@@ -579,7 +579,7 @@ TEST_F(ScriptHost, WorkerNotificationsReachTheUiScriptsMessageHandlerAndItsAnswe
     EXPECT_EQ(readFile(dir_.file(L"app.dll")), "payload bytes");
 }
 
-TEST_F(ScriptHost, AMessageHandlerErrorEndsTheUiScriptAndTheWaitingWorkerHearsZero)
+TEST_F(ScriptHost, AMessageHandlerErrorEndsTheUiScriptAndTheWaitingWorkerHearsStop)
 {
     prepareWorker("local answer = notifyMessage('{code=6,error=[[x]]}')\n"
                   "local f = assert(io.open('" + luaPath(L"done.part") + "', 'w'))\n"
@@ -597,7 +597,7 @@ TEST_F(ScriptHost, AMessageHandlerErrorEndsTheUiScriptAndTheWaitingWorkerHearsZe
     EXPECT_EQ(outcome.boxes[0].text, L"[string \"-- fatal...\"]:3: cannot show {code=6,error=[[x]]}");
     // Once seen, the file may still be on its way to its reader under a loaded machine: wait for its text.
     pumpMessagesUntil([&] { return !readFile(dir_.file(L"done")).empty(); }, 5000);
-    EXPECT_EQ(readFile(dir_.file(L"done")), "0");
+    EXPECT_EQ(readFile(dir_.file(L"done")), "2");
 }
 
 TEST_F(ScriptHost, AScriptsOwnGlobalsHooksNeverRaiseUnderNativeFrames)

@@ -56,6 +56,30 @@ TEST(RunScriptFile, RunsTheScriptWithTheStandardLibraries)
     EXPECT_EQ(readFile(dir.file(L"out.txt")), "8 ab 7");
 }
 
+// A module planted where LUA_PATH or LUA_CPATH point (the current folder, Downloads) is never
+// loaded by the elevated state, and no C module can be loaded by name.
+TEST(RunScriptFile, RequireLoadsNothingFromDiskWhateverTheEnvironmentSays)
+{
+    TempDir dir;
+    std::string base = luaPath(dir.path());
+    writeFile(dir.file(L"planted.lua"), "PLANTED = true\nreturn true\n");
+    _putenv_s("LUA_PATH", (base + "?.lua;./?.lua").c_str());
+    _putenv_s("LUA_CPATH", (base + "?.dll;./?.dll").c_str());
+    std::string out = luaPath(dir.file(L"out.txt"));
+    bool ran = false;
+    auto boxes = runScript("local loaded = pcall(require, 'planted')\n"
+                           "local f = io.open('" + out + "', 'w')\n"
+                           "f:write(tostring(loaded), tostring(PLANTED), type(package.loadlib), '|', package.path, '|',\n"
+                           "        package.cpath, '|', #package.searchers, tostring(pcall(require, 'registry')))\n"
+                           "f:close()\n",
+                           dir, &ran);
+    _putenv_s("LUA_PATH", "");
+    _putenv_s("LUA_CPATH", "");
+    EXPECT_TRUE(ran);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(readFile(dir.file(L"out.txt")), "falsenilnil|||1true");
+}
+
 TEST(RunScriptFile, RunErrorShowsOneBoxNamingTheChunkAndLine)
 {
     TempDir dir;

@@ -40,14 +40,33 @@ TEST(SystemApiSharedBlock, AbsentListYieldsNothing)
     expectClean(runLuaTest(L"shared_block.lua", dir));
 }
 
+// Another program may make the list's mapping itself, as a reserved section whose page is never
+// committed: reading it faults on Windows. The read is guarded, so the list is simply empty.
+// (Wine commits such a page anyway, so here the test only shows the read survives the mapping.)
+TEST(SystemApiSharedBlock, AMappingThatFaultsReadsAsNoList)
+{
+    HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE | SEC_RESERVE, 0, 4096,
+                                        L"4DC1097A-58F5-40F4-AD49-F77C1C1B9858");
+    ASSERT_NE(mapping, nullptr);
+    ASSERT_NE(GetLastError(), DWORD(ERROR_ALREADY_EXISTS)) << "another test's list is still there";
+    TempDir dir;
+    LuaTestResult result = runLuaTest(L"shared_block.lua", dir);
+    CloseHandle(mapping);
+    expectClean(result);
+}
+
 TEST(SystemApiSharedBlock, ListFilledByAnotherProcessIsReadAndStopped)
 {
     TempDir dir;
-    std::wstring victims = dir.file(L"victims\\");
+    std::wstring victims = dir.file(L"victims\\"), elsewhere = dir.file(L"elsewhere\\");
     for (const wchar_t* name : {L"listed.exe", L"other.exe", L"unlisted.exe"})
         copyHelper(victims, name);
-    std::string fill = "C:\\Program Files\\Somewhere\\listed.exe;;other.exe;unlisted.exe";
-    LuaTestResult result = runLuaTest(L"shared_block.lua", dir, {{"victims", narrow(victims)}, {"fill", fill}});
+    for (const wchar_t* name : {L"explorer.exe", L"other.exe"})
+        copyHelper(elsewhere, name);
+    // a squatted list: a system program's name, a path elsewhere, a name with no file behind it
+    std::string fill = "C:\\Program Files\\Somewhere\\listed.exe;;other.exe;explorer.exe;..\\x.exe;absent.exe;unlisted.exe";
+    LuaTestResult result = runLuaTest(L"shared_block.lua", dir,
+                                      {{"victims", narrow(victims)}, {"elsewhere", narrow(elsewhere)}, {"fill", fill}});
     writeFile(dir.file(L"stop"), "");
     expectClean(result);
 }

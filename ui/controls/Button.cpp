@@ -26,10 +26,15 @@ void Button::onLButtonUp(void* target, Control*, ControlEvent* event)
     // (capture released, hover re-evaluated), from the message loop.
     Rect area;
     if (button->window() && button->absoluteRect(area) && area.contains(button->window()->cursorPosition())) {
-        ControlEvent click;
-        click.code = EventCode::Click;
-        click.direction = Direct;
-        postEvent(button, click);
+        button->post(EventCode::Click);
     }
     event->handled = 1;
+}
+
+ControlKind Button::kind() const
+{
+    ControlKind kind = ControlKind::stop(AccessRole::pushButton);
+    kind.keyAction = KeyAction::click;
+    kind.scriptCheck = true;
+    return kind;
 }

@@ -10,6 +10,8 @@ public:
 
     Button();
     const wchar_t* className() const override;
+    // A Tab stop clicked by Space and Enter, a push button to screen readers, checkable by scripts.
+    ControlKind kind() const override;
 
 protected:
     explicit Button(uint64_t initialFlags);

@@ -17,3 +17,10 @@ void CheckBox::paint(DeviceContext dc, const Rect& windowRect, const Rect&)
 {
     skin::paintWith(skin::styleOrDefault(*this, L"checkbox.xml"), dc, windowRect, this);
 }
+
+ControlKind CheckBox::kind() const
+{
+    ControlKind kind = Button::kind();
+    kind.role = AccessRole::checkButton;
+    return kind;
+}

@@ -11,6 +11,7 @@ public:
     CheckBox();
     // The style named by `style`, "checkbox.xml" without one; a `style` naming no style draws nothing.
     void paint(DeviceContext dc, const Rect& windowRect, const Rect& clip) override;
+    ControlKind kind() const override;
 
 private:
     static void onClick(void* self, Control*, ControlEvent* event);

@@ -24,3 +24,10 @@ Size Drawing::measureOverride(Size)
         return {0, 0};
     return {image->width, image->height};
 }
+
+ControlKind Drawing::kind() const
+{
+    ControlKind kind = ControlKind::of(AccessRole::graphic);
+    kind.shown = AccessShown::never;
+    return kind;
+}

@@ -10,6 +10,8 @@ public:
 
     Drawing();
     const wchar_t* className() const override;
+    // A picture: shown to screen readers only with an `accName`.
+    ControlKind kind() const override;
     // The `src` image stretched over the control's rectangle; nothing without one.
     void paint(DeviceContext dc, const Rect& windowRect, const Rect& clip) override;
     // The natural size of the `src` image; 0 × 0 without `src`, or when the image is missing or

@@ -34,7 +34,7 @@ int32_t floorDivide(int64_t a, int32_t b)
 
 } // namespace
 
-Edit::Edit() : Control(kInitialFlags), selectionBrush_(CreateSolidBrush(kSelectionColour)), store_(widths_)
+Edit::Edit() : Control(kInitialFlags), store_(widths_)
 {
     addHandler(EventCode::Attached, this, onAttached);
     addHandler(EventCode::LButtonDown, this, onLButtonDown);
@@ -80,7 +80,7 @@ void Edit::attached()
     padX_ = padding.width;
     padY_ = padding.height;
     editable_ = intProperties.value(PropertyKey::texteditable, 1) != 0;
-    textColour_ = static_cast<COLORREF>(intProperties.value(PropertyKey::color, static_cast<int32_t>(kTextColour)));
+    textColour_ = static_cast<COLORREF>(intProperties.value(PropertyKey::color, static_cast<int32_t>(MeasuringFont::kTextColour)));
     // the text is replaced below: the old one need not be wrapped again meanwhile
     store_.setText(L"");
     const std::wstring* fontName = textProperties.get(PropertyKey::font);
@@ -95,23 +95,10 @@ void Edit::attached()
 
 void Edit::loadFont(const std::wstring& name)
 {
-    HFONT shared = skin::font(name);
-    if (!shared)
-        shared = skin::font(L"Default");
-    LOGFONTW description{};
-    if (!shared || GetObjectW(shared, sizeof description, &description) != sizeof description)
-        GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof description, &description);
-
-    measuringFont_.reset();   // the old copy leaves the DC before it is deleted
-    font_.reset(CreateFontIndirectW(&description));
-    if (!measuringDC_)
-        measuringDC_ = platform::MemoryDC(nullptr);
-    if (font_)
-        measuringFont_.emplace(measuringDC_.get(), font_.get());
-    widths_.setDC(measuringDC_.get());
-
+    font_.load(name);
+    widths_.setDC(font_.dc());
     TEXTMETRICW metrics{};
-    if (!measuringDC_ || !GetTextMetricsW(measuringDC_.get(), &metrics))
+    if (!font_.metrics(metrics))
         metrics = TEXTMETRICW{};
     // a negative textspace must not take the line height to 0 or below: it divides everywhere
     lineHeight_ = std::max<int32_t>(1, metrics.tmHeight + lineSpacing_);
@@ -404,8 +391,8 @@ void Edit::paint(DeviceContext dc, const Rect& windowRect, const Rect& clip)
 
     platform::SavedDC saved(dc);
     SetBkMode(dc, TRANSPARENT);
-    if (font_)
-        SelectObject(dc, font_.get());
+    if (font_.font())
+        SelectObject(dc, font_.font());
     const int32_t from = std::min(anchor_, caret_);
     const int32_t to = std::max(anchor_, caret_);
     const int32_t limit = std::min(windowRect.bottom, windowRect.top + visibleBottom());
@@ -420,7 +407,7 @@ void Edit::paint(DeviceContext dc, const Rect& windowRect, const Rect& clip)
             // an empty line shows its selected break as a box one average character wide
             if (line->start >= from && line->start < to) {
                 RECT box{windowRect.left + padX_, top, windowRect.left + padX_ + averageCharWidth_, top + lineHeight_};
-                FillRect(dc, &box, selectionBrush_.get());
+                FillRect(dc, &box, font_.selectionBrush());
             }
             continue;
         }
@@ -436,8 +423,8 @@ void Edit::paint(DeviceContext dc, const Rect& windowRect, const Rect& clip)
             continue;
         ClipScope clipped(dc, band);
         RECT fill{band.left, band.top, band.right, band.bottom};
-        FillRect(dc, &fill, selectionBrush_.get());
-        drawLine(dc, line, textRect, kSelectedTextColour);
+        FillRect(dc, &fill, font_.selectionBrush());
+        drawLine(dc, line, textRect, MeasuringFont::kSelectedTextColour);
     }
 }
 
@@ -562,4 +549,15 @@ void Edit::onQueryCursor(void* self, Control*, ControlEvent* event)
         return;
     SetCursor(LoadCursorW(nullptr, IDC_IBEAM));
     event->handled = 1;
+}
+
+ControlKind Edit::kind() const
+{
+    return ControlKind::stop(AccessRole::text);
+}
+
+bool Edit::accessibleValue(std::wstring& out) const
+{
+    out = getText();
+    return true;
 }

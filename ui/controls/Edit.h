@@ -2,6 +2,7 @@
 #pragma once
 
 #include "GdiCharWidths.h"
+#include "MeasuringFont.h"
 #include "TextStore.h"
 
 #include <Control.h>
@@ -14,12 +15,9 @@
 
 // Reads its properties (textspace, textpadding, texteditable, color, font, text) when attached;
 // `style` at every paint. UI thread only.
-class Edit : public Control {
+class Edit : public Control, public OwnText {
 public:
     static constexpr uint64_t kInitialFlags = Flag::enabled | Flag::visible | Flag::repaintOnInteraction | Flag::captureOnPress | Flag::focusOnPress;
-    static constexpr COLORREF kTextColour = 0x00666666;
-    static constexpr COLORREF kSelectionColour = 0x00FF9933;
-    static constexpr COLORREF kSelectedTextColour = 0x00FFFFFF;
     // A tab is drawn as this many spaces (caret and selection use the tab's own width).
     static constexpr int kTabSpaces = 4;
 
@@ -27,6 +25,10 @@ public:
     ~Edit() override;
 
     const wchar_t* className() const override;
+    ControlKind kind() const override;
+    bool accessibleValue(std::wstring& out) const override;
+    std::wstring ownText() const override { return getText(); }
+    void setOwnText(std::wstring_view text) override { setText(text); }
     void paint(DeviceContext dc, const Rect& windowRect, const Rect& clip) override;
     Size arrangeOverride(Size finalSize) override;
 
@@ -100,18 +102,14 @@ private:
     int32_t averageCharWidth_ = 1;
     int32_t clientWidth_ = 0;
     int32_t clientHeight_ = 0;
-    COLORREF textColour_ = kTextColour;
+    COLORREF textColour_ = MeasuringFont::kTextColour;
     int32_t firstVisibleLine_ = 0;
     int32_t desiredX_ = 0;
     int32_t anchor_ = 0;
     int32_t caret_ = 0;
 
-    // Declared in this order so that the font outlives the DC it is selected into.
-    platform::FontHandle font_;
-    platform::MemoryDC measuringDC_;
-    std::optional<platform::SelectScope> measuringFont_;
-    platform::BrushHandle selectionBrush_;
-    GdiCharWidths widths_;
+    MeasuringFont font_;
+    GdiCharWidths widths_;   // measures in the font's DC
     TextStore store_;
     std::wstring lineScratch_;   // one line's characters while painting
     std::wstring tabScratch_;    // the same with tabs expanded

@@ -53,3 +53,16 @@ void Label::paint(DeviceContext dc, const Rect& windowRect, const Rect&)
         RoundRect(dc, windowRect.left, windowRect.top, windowRect.right, windowRect.bottom, 4, 4);
     }
 }
+
+ControlKind Label::kind() const
+{
+    ControlKind kind;
+    kind.shown = AccessShown::withText;
+    kind.role = AccessRole::staticText;
+    if (!hasFlags(Flag::mouseTransparent)) {
+        kind.role = AccessRole::link;
+        kind.tabStop = true;
+        kind.keyAction = KeyAction::press;
+    }
+    return kind;
+}

@@ -17,6 +17,9 @@ public:
     Size measureOverride(Size available) override;
     // One line, vertically centred, ampersands shown as they are, cut at the edge, never wrapped.
     void paint(DeviceContext dc, const Rect& windowRect, const Rect& clip) override;
+    // Static text, shown to screen readers while it has text. One a script made clickable (it
+    // cleared mouseTransparent) is a link: a Tab stop that Enter presses.
+    ControlKind kind() const override;
 
 protected:
     explicit Label(uint64_t initialFlags);

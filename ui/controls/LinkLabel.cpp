@@ -1,6 +1,8 @@
 // LinkLabel: the hand cursor and the link opened on a press.
 #include "LinkLabel.h"
 
+#include <ScriptHooks.h>
+
 #include <windows.h>
 #include <shellapi.h>
 
@@ -19,8 +21,6 @@ bool startsWithNoCase(const std::wstring& text, const wchar_t* prefix)
 }
 
 } // namespace
-
-bool (*LinkLabel::openUrl)(const std::wstring& url) = LinkLabel::openInBrowser;
 
 LinkLabel::LinkLabel() : Label(kInitialFlags)
 {
@@ -57,6 +57,18 @@ void LinkLabel::onLButtonDown(void* self, Control*, ControlEvent* event)
     if (const std::wstring* url = label->textProperties.get(PropertyKey::url)) {
         // a copy: the opener may run a message loop in which the label goes away
         const std::wstring address = *url;
-        openUrl(address);
+        const ScriptHooks* hooks = scriptHooks();
+        if (hooks && hooks->openUrl)
+            hooks->openUrl(address);
+        else
+            openInBrowser(address);
     }
+}
+
+ControlKind LinkLabel::kind() const
+{
+    ControlKind kind = ControlKind::stop(AccessRole::link);
+    kind.shown = AccessShown::withText;
+    kind.keyAction = KeyAction::press;
+    return kind;
 }

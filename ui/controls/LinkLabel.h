@@ -10,12 +10,12 @@ public:
     static constexpr uint64_t kInitialFlags = Control::kInitialFlags;
 
     LinkLabel();
+    // A link whatever its flags say.
+    ControlKind kind() const override;
 
-    // Opens a link in the browser; replaced by tests, which must not start one. Answers whether
-    // something was started.
-    static bool (*openUrl)(const std::wstring& url);
-    // The default: the "iexplore" program through the shell, else, for web addresses only, the
-    // machine's handler of the address.
+    // Opens a link: the "iexplore" program through the shell, else, for web addresses only, the
+    // machine's handler of the address. Answers whether something was started. ScriptHooks::openUrl
+    // replaces it (tests, which must not start a browser).
     static bool openInBrowser(const std::wstring& url);
 
 private:

@@ -57,8 +57,12 @@ ListItem* ListBox::asItem(Control* control) const
 
 ListItem* ListBox::selectedItem() const
 {
-    ListItem* item = asItem(selectedItem_);
-    return item && item->serial() == selectedSerial_ ? item : nullptr;
+    // compared by address among the live items first: the selected item may be gone
+    for (Control* c = items_ ? items_->firstChild() : nullptr; c; c = c->nextSibling()) {
+        if (selected_.is(c))
+            return dynamic_cast<ListItem*>(c);
+    }
+    return nullptr;
 }
 
 std::wstring ListBox::selectedText() const
@@ -94,8 +98,7 @@ void ListBox::select(ListItem* item, bool notify)
         previous->writeFlags(Flag::checked, false);
         previous->invalidate();
     }
-    selectedItem_ = item;
-    selectedSerial_ = item ? item->serial() : 0;
+    selected_ = HeldControl(item);
     if (item) {
         item->writeFlags(Flag::checked, true);
         scrollIntoView(item);
@@ -103,10 +106,7 @@ void ListBox::select(ListItem* item, bool notify)
     invalidate();
     if (!notify)
         return;
-    ControlEvent event;
-    event.code = EventCode::Notify;
-    event.direction = Direct;
-    dispatch(event);
+    send(EventCode::Notify);
 }
 
 void ListBox::scrollIntoView(const Control* item)
@@ -156,8 +156,7 @@ void ListBox::onPrevLButtonDown(void* target, Control* control, ControlEvent*)
 {
     auto* list = static_cast<ListBox*>(target);
     ListItem* item = list->asItem(control);
-    list->pressedItem_ = item;
-    list->pressedSerial_ = item ? item->serial() : 0;
+    list->pressed_ = HeldControl(item);
     if (ControlHost* window = list->window())
         window->setFocus(list);
 }
@@ -166,8 +165,8 @@ void ListBox::onLButtonUp(void* target, Control* control, ControlEvent*)
 {
     auto* list = static_cast<ListBox*>(target);
     ListItem* item = list->asItem(control);
-    const bool clicked = item && item == list->pressedItem_ && item->serial() == list->pressedSerial_;
-    list->pressedItem_ = nullptr;
+    const bool clicked = list->pressed_.is(item);
+    list->pressed_ = HeldControl();
     if (clicked)
         list->select(item, true);   // may delete the list
 }
@@ -226,4 +225,9 @@ void ListBox::onBarNotify(void* target, Control*, ControlEvent* event)
     default:
         break;
     }
+}
+
+ControlKind ListBox::kind() const
+{
+    return ControlKind::stop(AccessRole::list);
 }

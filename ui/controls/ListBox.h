@@ -3,6 +3,8 @@
 
 #include "ScrollPanel.h"
 
+#include <HeldControl.h>
+
 #include <string>
 
 class ListItem;
@@ -13,12 +15,15 @@ class StackPanel;
 // it) selects it and sends Notify (32, direct) to the list box, also when it was selected
 // already. Scrolling steps by `itemHeight`; without a positive one, by the first item's height,
 // with no snapping to whole items.
-class ListBox : public ScrollPanel {
+class ListBox : public ScrollPanel, public ItemList {
 public:
     static constexpr uint64_t kInitialFlags = Panel::kInitialFlags;
     static constexpr wchar_t kItemStyle[] = L"listitem.xml";
 
     ListBox();
+    // A Tab stop (its items are its own business) and a list to screen readers, id or not.
+    ControlKind kind() const override;
+    void appendItem(const std::wstring& text) override { addItem(text); }
 
     // Each bar it makes moves the list by lines, pages and thumb drags.
     ScrollBar* createScrollBar(bool vertical) override;
@@ -54,8 +59,6 @@ private:
     void moveSelection(bool down);
 
     StackPanel* items_ = nullptr;           // not owned: the first child
-    ListItem* selectedItem_ = nullptr;      // not owned; checked against the items before use
-    uint64_t selectedSerial_ = 0;
-    ListItem* pressedItem_ = nullptr;       // not owned; the item a left press went to
-    uint64_t pressedSerial_ = 0;
+    HeldControl selected_;   // checked against the items before use
+    HeldControl pressed_;    // the item a left press went to
 };

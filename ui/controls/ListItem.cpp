@@ -28,3 +28,8 @@ void ListItem::paint(DeviceContext dc, const Rect& windowRect, const Rect&)
         drawTextInFont(dc, area, text->c_str(), skin::font(L"Default"), 0x000000, TextFormat::besideIcon);
     }
 }
+
+ControlKind ListItem::kind() const
+{
+    return ControlKind::of(AccessRole::listItem);
+}

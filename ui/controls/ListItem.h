@@ -15,4 +15,5 @@ public:
     void paint(DeviceContext dc, const Rect& windowRect, const Rect& clip) override;
     // The available width and `itemHeight`; a square without it.
     Size measureOverride(Size available) override;
+    ControlKind kind() const override;
 };

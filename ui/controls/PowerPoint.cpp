@@ -8,6 +8,7 @@
 #include <Toolkit.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -45,9 +46,8 @@ void PowerPoint::onAttached(void* target, Control*, ControlEvent*)
 
 void PowerPoint::releaseSlides()
 {
-    blendPixels_ = nullptr;
-    blendBitmap_.reset();
-    blendDC_.reset();
+    surface_.release();
+    onSurface_ = nullptr;
     slides_.clear();
     slideWidth_ = slideHeight_ = 0;
 }
@@ -83,22 +83,10 @@ void PowerPoint::loadSlides()
     if (slides_.empty())
         return;
 
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = slideWidth_;
-    info.bmiHeader.biHeight = -slideHeight_;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    blendDC_ = platform::MemoryDC(nullptr);
-    blendBitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!blendDC_ || !blendBitmap_ || !bits) {
+    if (!surface_.resize(slideWidth_, slideHeight_)) {
         debugNote(L"no blend surface: the show stays empty");
         releaseSlides();
-        return;
     }
-    blendPixels_ = static_cast<uint8_t*>(bits);
 }
 
 void PowerPoint::playStart()
@@ -128,38 +116,48 @@ void PowerPoint::advance()
     invalidate(false);
 }
 
-HBITMAP PowerPoint::frameToShow()
+bool PowerPoint::frameToShow()
 {
-    if (slides_.empty())
-        return nullptr;
+    if (slides_.empty() || !surface_.pixels())
+        return false;
     current_ = std::min(current_, slides_.size() - 1);
     const SkinImage* shown = slides_[current_];
-    if (!timer_.isRunning() || tick_ < 0 || tick_ >= kFadeTicks)
-        return shown->bitmap();
+    const size_t bytes = size_t(slideWidth_) * size_t(slideHeight_) * 4;
+    GdiFlush();
+    if (!timer_.isRunning() || tick_ < 0 || tick_ >= kFadeTicks) {
+        // a still slide is copied once, not at every paint
+        if (onSurface_ != shown) {
+            std::memcpy(surface_.pixels(), shown->pixels(), bytes);
+            onSurface_ = shown;
+        }
+        return true;
+    }
     // the slide before the current one, the last before the first
     const SkinImage* previous = slides_[(current_ + slides_.size() - 1) % slides_.size()];
-    GdiFlush();
-    size_t bytes = size_t(slideWidth_) * size_t(slideHeight_) * 4;
     crossFade::blend(reinterpret_cast<const uint8_t*>(previous->pixels()),
-                     reinterpret_cast<const uint8_t*>(shown->pixels()), blendPixels_, bytes,
-                     crossFade::weight(tick_));
-    return blendBitmap_.get();
+                     reinterpret_cast<const uint8_t*>(shown->pixels()),
+                     reinterpret_cast<uint8_t*>(surface_.pixels()), bytes, crossFade::weight(tick_));
+    onSurface_ = nullptr;
+    return true;
 }
 
 void PowerPoint::paint(DeviceContext dc, const Rect& windowRect, const Rect&)
 {
-    HBITMAP frame = frameToShow();
     int32_t width = std::min(slideWidth_, windowRect.width());
     int32_t height = std::min(slideHeight_, windowRect.height());
-    if (!frame || !dc || width <= 0 || height <= 0)
-        return;
-    platform::SelectScope selected(blendDC_.get(), frame);
-    if (!selected)
+    if (!dc || width <= 0 || height <= 0 || !frameToShow())
         return;
     if (Toolkit::AlphaBlend) {
-        Toolkit::AlphaBlend(dc, windowRect.left, windowRect.top, width, height, blendDC_.get(), 0, 0, width, height,
+        Toolkit::AlphaBlend(dc, windowRect.left, windowRect.top, width, height, surface_.dc(), 0, 0, width, height,
                             kPerPixelAlpha);
     } else {
-        BitBlt(dc, windowRect.left, windowRect.top, width, height, blendDC_.get(), 0, 0, SRCCOPY);
+        BitBlt(dc, windowRect.left, windowRect.top, width, height, surface_.dc(), 0, 0, SRCCOPY);
     }
+}
+
+ControlKind PowerPoint::kind() const
+{
+    ControlKind kind = ControlKind::of(AccessRole::graphic);
+    kind.shown = AccessShown::never;
+    return kind;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <Control.h>
+#include <OffscreenSurface.h>
 #include <Timer.h>
 #include <platform/Gdi.h>
 
@@ -15,7 +16,7 @@ class SkinImage;
 // control is attached. Every slide must have the size of the first usable one: a name that finds
 // no image, an image that did not decode and an image of another size are left out (the blend
 // runs over whole buffers of one size). Without a slide the show never starts and paints nothing.
-class PowerPoint : public Control {
+class PowerPoint : public Control, public SlidePlayer {
 public:
     static constexpr uint64_t kInitialFlags = Control::kInitialFlags;
     static constexpr int32_t kTickInterval = 30;   // milliseconds
@@ -26,6 +27,10 @@ public:
     PowerPoint();
     ~PowerPoint() override;
     const wchar_t* className() const override;
+    // A picture: shown to screen readers only with an `accName`.
+    ControlKind kind() const override;
+    void startShow() override { playStart(); }
+    void stopShow() override { playStop(); }
     // The frame to show at its natural size from the control's top-left corner, cut at the
     // control's right and bottom edges.
     void paint(DeviceContext dc, const Rect& windowRect, const Rect& clip) override;
@@ -59,17 +64,16 @@ private:
     void loadSlides();
     // Forgets the slides and deletes the blend surface.
     void releaseSlides();
-    // The bitmap to show now: a blend while a running show is fading, else the current slide.
-    // Null without slides.
-    HBITMAP frameToShow();
+    // Puts the picture to show now on the surface: a blend while a running show is fading, else
+    // the current slide. False without slides.
+    bool frameToShow();
 
     PowerPointTimer timer_;
     std::vector<SkinImage*> slides_;   // not owned: the style registry's images
     size_t current_ = 0;
     int32_t tick_ = 0;
-    platform::MemoryDC blendDC_;
-    platform::BitmapHandle blendBitmap_;   // top-down 32-bit DIB of the slides' size
-    uint8_t* blendPixels_ = nullptr;       // inside blendBitmap_
+    OffscreenSurface surface_;             // of the slides' size
+    const SkinImage* onSurface_ = nullptr; // not owned; the slide the surface holds unblended
     int32_t slideWidth_ = 0;
     int32_t slideHeight_ = 0;
 };

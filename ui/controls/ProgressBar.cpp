@@ -18,16 +18,14 @@ const wchar_t* ProgressBar::className() const
 void ProgressBar::setRange(int32_t range)
 {
     range_ = range;
-    if (window() && Control::isAttached(this))
-        window()->controlChanged(this, ControlChange::value);
+    announce(ControlChange::value);
     invalidate(false);
 }
 
 void ProgressBar::setPosition(int32_t position)
 {
     position_ = std::min(position, range_);
-    if (window() && Control::isAttached(this))
-        window()->controlChanged(this, ControlChange::value);
+    announce(ControlChange::value);
     invalidate(false);
 }
 
@@ -55,4 +53,17 @@ void ProgressBar::paint(DeviceContext dc, const Rect& windowRect, const Rect&)
     IntersectClipRect(dc, fill.left, fill.top, fill.left + revealed, fill.bottom);
     skin::drawSkin(dc, skin::imageOf(*this, PropertyKey::progressimg), fill,
                    rectProperties.get(PropertyKey::progressScaleGrid));
+}
+
+ControlKind ProgressBar::kind() const
+{
+    return ControlKind::of(AccessRole::progressBar);
+}
+
+bool ProgressBar::accessibleValue(std::wstring& out) const
+{
+    const int64_t range = range_, position = position_;
+    const int64_t percent = range > 0 && position > 0 ? position * 100 / range : 0;
+    out = std::to_wstring(percent > 100 ? 100 : percent) + L"%";
+    return true;
 }

@@ -7,12 +7,17 @@
 
 // Painted from its own image properties (progressbkimg, progressbkScaleGrid, progressmargin,
 // progressimg, progressScaleGrid); no skin style, no interaction.
-class ProgressBar : public Control {
+class ProgressBar : public Control, public FillLevel {
 public:
     static constexpr uint64_t kInitialFlags = Control::kInitialFlags | Flag::mouseTransparent;
 
     ProgressBar();
     const wchar_t* className() const override;
+    // Its value is the percentage done.
+    ControlKind kind() const override;
+    bool accessibleValue(std::wstring& out) const override;
+    void setFillRange(int32_t range) override { setRange(range); }
+    void setFillPosition(int32_t position) override { setPosition(position); }
     // The background over the whole bar, then the fill image over the fill area, revealed from the
     // left for position / range of its width. Never more than the fill area, also when the range
     // was lowered below the position; nothing for a range or position of 0 or less.

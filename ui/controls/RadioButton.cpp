@@ -17,3 +17,11 @@ void RadioButton::paint(DeviceContext dc, const Rect& windowRect, const Rect&)
 {
     skin::paintWith(skin::style(L"radiobutton.xml"), dc, windowRect, this);
 }
+
+ControlKind RadioButton::kind() const
+{
+    ControlKind kind = Button::kind();
+    kind.role = AccessRole::radioButton;
+    kind.radioGroup = true;
+    return kind;
+}

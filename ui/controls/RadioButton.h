@@ -12,6 +12,8 @@ public:
     RadioButton();
     // Always the style "radiobutton.xml"; the `style` property is not consulted.
     void paint(DeviceContext dc, const Rect& windowRect, const Rect& clip) override;
+    // Radio buttons with one parent are one Tab stop; the arrows move among them.
+    ControlKind kind() const override;
 
 private:
     static void onClick(void* self, Control*, ControlEvent* event);

@@ -120,12 +120,7 @@ bool ScrollBar::localPoint(const ControlEvent& event, Point& out) const
 
 void ScrollBar::notify(int32_t code, int64_t value)
 {
-    ControlEvent event;
-    event.code = EventCode::Notify;
-    event.direction = Direct;
-    event.wparam = uint64_t(code);
-    event.lparam = value;
-    dispatch(event);
+    send(EventCode::Notify, uint64_t(code), value);
 }
 
 void ScrollBar::onLButtonDown(void* target, Control*, ControlEvent* event)
@@ -223,4 +218,9 @@ void ScrollBar::repeat()
     default:
         return;
     }
+}
+
+ControlKind ScrollBar::kind() const
+{
+    return ControlKind::of(AccessRole::scrollBar);
 }

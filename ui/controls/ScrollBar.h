@@ -17,6 +17,7 @@ public:
     enum NotifyCode : int32_t { lineUp = 2, lineDown = 3, pageUp = 4, pageDown = 5, thumbDrag = 6 };
 
     ScrollBar();
+    ControlKind kind() const override;
     // The style named by `style` when it exists, "vscrollbar.xml" otherwise (both orientations).
     void paint(DeviceContext dc, const Rect& windowRect, const Rect& clip) override;
     // Places the arrows at the ends, each at the size of its style image (none without one).

@@ -92,14 +92,10 @@ void Slider::setValue(int32_t v)
     if (v == value)
         return;
     value = v;
-    if (window() && isAttached(this))
-        window()->controlChanged(this, ControlChange::value);
+    announce(ControlChange::value);
     // repaint first: a ValueChange handler may delete the slider
     invalidate();
-    ControlEvent event;
-    event.code = EventCode::ValueChange;
-    event.direction = Direct;
-    dispatch(event);
+    send(EventCode::ValueChange);
 }
 
 void Slider::onLButtonDown(void* target, Control*, ControlEvent* event)
@@ -145,4 +141,15 @@ void Slider::onMouseWheel(void* target, Control*, ControlEvent* event)
     if (ControlHost* window = slider->window())
         window->postMouseMove();
     slider->setValue(slider->value + delta / kWheelUnitsPerStep);
+}
+
+ControlKind Slider::kind() const
+{
+    return ControlKind::stop(AccessRole::slider);
+}
+
+bool Slider::accessibleValue(std::wstring& out) const
+{
+    out = std::to_wstring(value);
+    return true;
 }

@@ -7,11 +7,15 @@
 // Presses and drags put the thumb's centre under the pointer, the wheel adds 2 per notch; every
 // change of the value sends ValueChange (31, direct). The checked bit means "the pointer is over
 // the thumb". `orientation` horizontal (the default) or vertical.
-class Slider : public Control, public SliderParts {
+class Slider : public Control, public SliderParts, public PickedValue {
 public:
     static constexpr uint64_t kInitialFlags = Control::kInitialFlags | Flag::repaintOnInteraction | Flag::captureOnPress | Flag::pressClearsFocus | Flag::wheelAdjusts;
 
     Slider();
+    ControlKind kind() const override;
+    bool accessibleValue(std::wstring& out) const override;
+    int32_t pickedValue() const override { return value; }
+    void pickValue(int32_t v) override { setValue(v); }
     // The style named by `style` when it exists, "slider.xml" otherwise.
     void paint(DeviceContext dc, const Rect& windowRect, const Rect& clip) override;
     // The available size, as high (or, vertical, as wide) as the thumb image.

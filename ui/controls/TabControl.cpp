@@ -11,20 +11,6 @@
 
 namespace {
 
-// Still the same attached control: an event handler may have deleted it.
-bool stillHere(const Control* control, uint64_t serial)
-{
-    return Control::isAttached(control) && control->serial() == serial;
-}
-
-void sendValueChange(Control* control)
-{
-    ControlEvent event;
-    event.code = EventCode::ValueChange;
-    event.direction = Direct;
-    control->dispatch(event);
-}
-
 void paintChild(Control* child, DeviceContext dc, const Rect& windowRect, const Rect& clip)
 {
     if (!child->hasFlags(Flag::visible) || child->hasFlags(Flag::collapsed))
@@ -78,8 +64,8 @@ TabItem* TabControl::selectedItem() const
 {
     // compared by address among the live children first: the selected tab may be gone
     for (Control* child = firstChild(); child; child = child->nextSibling()) {
-        if (child == selectedItem_)
-            return child->serial() == selectedSerial_ ? asTab(child) : nullptr;
+        if (selected_.is(child))
+            return asTab(child);
     }
     return nullptr;
 }
@@ -204,26 +190,25 @@ void TabControl::select(TabItem* item)
     TabItem* previous = selectedItem();
     if (!item || item == previous)
         return;
-    const uint64_t self = serial(), itemSerial = item->serial();
+    const HeldControl self(this), heldItem(item);
     const bool attached = isAttached(this);
     // Events run handlers only while attached; each of them may take this control or the tab away.
-    auto gone = [&] { return attached && (!stillHere(this, self) || !stillHere(item, itemSerial) || asTab(item) != item); };
+    auto gone = [&] { return attached && (!self.get() || !heldItem.get() || asTab(item) != item); };
 
     int32_t previousIndex = -1;
     if (previous) {
         previousIndex = indexOf(previous);
-        const uint64_t previousSerial = previous->serial();
+        const HeldControl heldPrevious(previous);
         previous->writeFlags(Flag::checked, false);
-        sendValueChange(previous);
-        if (stillHere(previous, previousSerial))
+        previous->send(EventCode::ValueChange);
+        if (heldPrevious.get())
             previous->invalidate(true);
         if (gone())
             return;
     }
-    selectedItem_ = item;
-    selectedSerial_ = itemSerial;
+    selected_ = heldItem;
     item->writeFlags(Flag::checked, true);
-    sendValueChange(this);
+    send(EventCode::ValueChange);
     if (gone())
         return;
     if (previous && placement() == Placement::top && item->content)
@@ -258,4 +243,15 @@ void TabControl::slideIn(Control* page, bool fromRight)
         } while (now.QuadPart - begin < frameTicks);
     }
     page->rect = home;
+}
+
+ControlKind TabControl::kind() const
+{
+    return ControlKind::of(AccessRole::pageTabList);
+}
+
+Control* TabControl::unlistedPage() const
+{
+    TabItem* item = selectedItem();
+    return item ? item->content : nullptr;
 }

@@ -1,6 +1,7 @@
 // Tab items in a strip along the top or left edge, over the selected item's page.
 #pragma once
 
+#include <HeldControl.h>
 #include <Panel.h>
 
 class TabItem;
@@ -26,6 +27,9 @@ public:
     Control* hitTest(Point point) override;
     Size measureOverride(Size available) override;
     Size arrangeOverride(Size finalSize) override;
+    // A tab list to screen readers, id or not; its selected page comes after the tabs.
+    ControlKind kind() const override;
+    Control* unlistedPage() const override;
 
     // Makes `item` (a tab of this control) the selected one: the old tab is unchecked and hears
     // ValueChange, the new one is checked, the tab control hears ValueChange, and along a top
@@ -51,6 +55,5 @@ private:
     int32_t indexOf(const Control* child) const;
     void slideIn(Control* page, bool fromRight);
 
-    TabItem* selectedItem_ = nullptr;   // not owned; checked against the children before use
-    uint64_t selectedSerial_ = 0;
+    HeldControl selected_;   // the selected tab; checked against the children before use
 };

@@ -47,3 +47,17 @@ void TabItem::onDetached(void* target, Control*, ControlEvent*)
     if (TabControl* tabs = tabControlOf(item))
         tabs->detachPage(item);
 }
+
+ControlKind TabItem::kind() const
+{
+    ControlKind kind = Button::kind();
+    kind.role = AccessRole::pageTab;
+    kind.keyAction = KeyAction::select;
+    return kind;
+}
+
+void TabItem::selectByKey()
+{
+    if (TabControl* tabs = tabControlOf(this))
+        tabs->select(this);
+}

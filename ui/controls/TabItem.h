@@ -10,6 +10,9 @@ public:
     TabItem();
     // Deletes the page with the item.
     ~TabItem() override;
+    // Space and Enter select it at once, as a press does.
+    ControlKind kind() const override;
+    void selectByKey() override;
 
     // Owned: the page the tab control shows while this item is selected. It is not in the tree's
     // child lists, so nothing else deletes it. Null until set.

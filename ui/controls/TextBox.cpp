@@ -4,6 +4,7 @@
 #include "ClipboardText.h"
 
 #include <ControlHost.h>
+#include <HeldControl.h>
 #include <SkinPainter.h>
 #include <TextDrawing.h>
 #include <Toolkit.h>
@@ -11,6 +12,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -34,7 +36,7 @@ bool isLowSurrogate(wchar_t c)
 
 } // namespace
 
-TextBox::TextBox() : Control(kInitialFlags), selectionBrush_(CreateSolidBrush(kSelectionColour))
+TextBox::TextBox() : Control(kInitialFlags)
 {
     loadFont();
     addHandler(EventCode::Attached, this, onAttached);
@@ -48,10 +50,7 @@ TextBox::TextBox() : Control(kInitialFlags), selectionBrush_(CreateSolidBrush(kS
     addHandler(EventCode::LButtonDbClick, this, onDoubleClick);
 }
 
-TextBox::~TextBox()
-{
-    measuringFont_.reset();   // the copy leaves the DC before either goes
-}
+TextBox::~TextBox() = default;
 
 const wchar_t* TextBox::className() const
 {
@@ -60,19 +59,10 @@ const wchar_t* TextBox::className() const
 
 void TextBox::loadFont()
 {
-    LOGFONTW description{};
-    HFONT shared = skin::font(L"Default");
-    if (!shared || GetObjectW(shared, sizeof description, &description) != sizeof description) {
-        description = LOGFONTW{};
-        GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof description, &description);
-    }
-    font_.reset(CreateFontIndirectW(&description));
-    measuringDC_ = platform::MemoryDC(nullptr);
-    if (font_)
-        measuringFont_.emplace(measuringDC_.get(), font_.get());
-    widths_.setDC(measuringDC_.get());
+    font_.load(L"Default");
+    widths_.setDC(font_.dc());
     TEXTMETRICW metrics{};
-    if (measuringDC_ && GetTextMetricsW(measuringDC_.get(), &metrics))
+    if (font_.metrics(metrics))
         textHeight_ = metrics.tmAscent + metrics.tmDescent;
 }
 
@@ -88,17 +78,20 @@ Size TextBox::arrangeOverride(Size finalSize)
     width_ = finalSize.width;
     height_ = finalSize.height;
     // The rectangle is set once arrange returns: the caret follows from the message loop.
-    if (hasFocus())
-        postDeferred(this, placeCaretLater, reinterpret_cast<void*>(uintptr_t(serial())), nullptr);
+    if (hasFocus()) {
+        auto* held = new HeldControl(this);
+        if (!postDeferred(this, placeCaretLater, held, nullptr))
+            delete held;
+    }
     return finalSize;
 }
 
-void TextBox::placeCaretLater(void* self, void* serial, void*)
+void TextBox::placeCaretLater(void*, void* held, void*)
 {
-    auto* box = static_cast<TextBox*>(self);
-    if (Control::isAttached(box) && box->serial() == uintptr_t(serial)) {
-        box->placeCaret();
-        box->repaint();
+    std::unique_ptr<HeldControl> box(static_cast<HeldControl*>(held));
+    if (auto* still = static_cast<TextBox*>(box->get())) {
+        still->placeCaret();
+        still->repaint();
     }
 }
 
@@ -117,8 +110,8 @@ void TextBox::paint(DeviceContext dc, const Rect& windowRect, const Rect& clip)
     platform::SavedDC saved(dc);
     IntersectClipRect(dc, visible.left, visible.top, visible.right, visible.bottom);
     SetBkMode(dc, TRANSPARENT);
-    platform::SelectScope font(dc, font_.get());
-    SetTextColor(dc, kTextColour);
+    platform::SelectScope font(dc, font_.font());
+    SetTextColor(dc, MeasuringFont::kTextColour);
     DrawTextW(dc, chars.c_str(), int(chars.size()), &line, TextFormat::textBoxLine);
 
     if (anchor_ == caret_)
@@ -130,8 +123,8 @@ void TextBox::paint(DeviceContext dc, const Rect& windowRect, const Rect& clip)
     if (band.right <= band.left)
         return;
     IntersectClipRect(dc, band.left, band.top, band.right, band.bottom);
-    FillRect(dc, &band, selectionBrush_.get());
-    SetTextColor(dc, kSelectedTextColour);
+    FillRect(dc, &band, font_.selectionBrush());
+    SetTextColor(dc, MeasuringFont::kSelectedTextColour);
     line = {inner.left - scrollX_, inner.top, inner.right, inner.bottom};
     DrawTextW(dc, chars.c_str(), int(chars.size()), &line, TextFormat::textBoxLine);
 }
@@ -171,15 +164,10 @@ void TextBox::placeCaret()
 
 bool TextBox::sendValueChange()
 {
-    const uint64_t mine = serial();
-    if (window() && Control::isAttached(this))
-        window()->controlChanged(this, ControlChange::value);
-    ControlEvent event;
-    event.code = EventCode::ValueChange;
-    event.direction = Direct;
-    dispatch(event);
-    // deleted, the address may already hold another control: the serial tells them apart
-    return Control::isAttached(this) && serial() == mine;
+    const HeldControl mine(this);
+    announce(ControlChange::value);
+    send(EventCode::ValueChange);
+    return mine.get() != nullptr;
 }
 
 bool TextBox::insertAt(int32_t index, std::wstring_view chars, int32_t& inserted)
@@ -460,4 +448,20 @@ void TextBox::onDoubleClick(void* self, Control*, ControlEvent* event)
     box->caret_ = box->text_.length();
     box->placeCaret();
     box->repaint();
+}
+
+ControlKind TextBox::kind() const
+{
+    return ControlKind::stop(AccessRole::text);
+}
+
+bool TextBox::accessibleValue(std::wstring& out) const
+{
+    out = text();
+    return true;
+}
+
+void TextBox::reachedByTab()
+{
+    selectAll();
 }

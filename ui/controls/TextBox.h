@@ -2,6 +2,7 @@
 #pragma once
 
 #include "GdiCharWidths.h"
+#include "MeasuringFont.h"
 #include "SingleLineText.h"
 
 #include <Control.h>
@@ -16,19 +17,22 @@
 // properties are not read. Every insertion and deletion sends ValueChange, and a ValueChange
 // handler may take the text box away: each operation stops touching it once that has happened.
 // UI thread only.
-class TextBox : public Control {
+class TextBox : public Control, public OwnText {
 public:
     static constexpr uint64_t kInitialFlags = Flag::enabled | Flag::visible | Flag::repaintOnInteraction | Flag::captureOnPress | Flag::focusOnPress | Flag::doubleClicks;
     // One capacity for typing, pasting and setText.
     static constexpr int32_t kCapacity = 2000;
-    static constexpr COLORREF kTextColour = 0x00666666;
-    static constexpr COLORREF kSelectionColour = 0x00FF9933;
-    static constexpr COLORREF kSelectedTextColour = 0x00FFFFFF;
 
     TextBox();
     ~TextBox() override;
 
     const wchar_t* className() const override;
+    ControlKind kind() const override;
+    bool accessibleValue(std::wstring& out) const override;
+    // As in a dialog: reached by Tab, the text is selected, ready to be replaced.
+    void reachedByTab() override;
+    std::wstring ownText() const override { return text(); }
+    void setOwnText(std::wstring_view text) override { setText(text); }
     void paint(DeviceContext dc, const Rect& windowRect, const Rect& clip) override;
     Size measureOverride(Size available) override;
     Size arrangeOverride(Size finalSize) override;
@@ -60,7 +64,7 @@ private:
     static void onQueryCursor(void* self, Control*, ControlEvent* event);
     static void onDoubleClick(void* self, Control*, ControlEvent* event);
 
-    // Its own copy of the "Default" font, selected into the measuring DC, and the text height.
+    // Its own copy of the "Default" font and the text height.
     void loadFont();
     void keyDown(uint32_t key);
     void typeCharacter(wchar_t c);
@@ -81,7 +85,7 @@ private:
     // Scrolls the caret into view and shows the window's caret there, while the box has the focus;
     // the caller repaints.
     void placeCaret();
-    static void placeCaretLater(void* self, void* serial, void*);
+    static void placeCaretLater(void*, void* held, void*);
     void repaint();
 
     SingleLineText text_{kCapacity};
@@ -97,10 +101,6 @@ private:
     // that a full box never takes half a character.
     wchar_t pendingHighSurrogate_ = 0;
 
-    // Declared in this order so that the font outlives the DC it is selected into.
-    platform::FontHandle font_;
-    platform::MemoryDC measuringDC_;
-    std::optional<platform::SelectScope> measuringFont_;
-    platform::BrushHandle selectionBrush_;
-    GdiCharWidths widths_;
+    MeasuringFont font_;
+    GdiCharWidths widths_;   // measures in the font's DC
 };

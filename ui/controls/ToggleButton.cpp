@@ -12,3 +12,10 @@ void ToggleButton::onClick(void* self, Control*, ControlEvent*)
 {
     static_cast<ToggleButton*>(self)->toggleChecked();
 }
+
+ControlKind ToggleButton::kind() const
+{
+    ControlKind kind = Button::kind();
+    kind.latches = true;
+    return kind;
+}

@@ -8,6 +8,8 @@ public:
     static constexpr uint64_t kInitialFlags = Button::kInitialFlags;
 
     ToggleButton();
+    // Stays down while checked.
+    ControlKind kind() const override;
 
 protected:
     // Each Click toggles the checked state (ValueChange, repaint) before any handler a script adds.

@@ -4,6 +4,7 @@
 #include "ControlHost.h"
 #include "GatheredDelegates.h"
 #include "Panel.h"
+#include "ScriptHooks.h"
 #include "Style.h"
 #include "StyleLookup.h"
 #include "Toolkit.h"
@@ -32,17 +33,7 @@ Panel* containerOf(Control* control)
     return dynamic_cast<Panel*>(control);
 }
 
-void send(Control* control, int32_t code)
-{
-    ControlEvent event;
-    event.code = code;
-    event.direction = Direct;
-    control->dispatch(event);
-}
-
 } // namespace
-
-void (*Control::scriptObjectDestroyed)(Control* control) = nullptr;
 
 Control::Control() : Control(kInitialFlags) {}
 
@@ -55,8 +46,10 @@ Control::~Control()
         for (Delegate& delegate : entry.second)
             delegate.disarm();
     }
-    if ((flags_ & Flag::scriptObject) && scriptObjectDestroyed)
-        scriptObjectDestroyed(this);
+    if (flags_ & Flag::scriptObject) {
+        if (const ScriptHooks* hooks = scriptHooks(); hooks && hooks->controlDestroyed)
+            hooks->controlDestroyed(this);
+    }
     // Whoever deletes a control should detach it first. If not (a panel deleted with its tree
     // attached, a handler deleting its own control), the window must still drop every pointer it
     // keeps to us, so that nothing can reach freed memory later.
@@ -93,6 +86,25 @@ const wchar_t* Control::className() const
     return L"Control";
 }
 
+ControlKind Control::kind() const
+{
+    return {};
+}
+
+bool Control::accessibleValue(std::wstring&) const
+{
+    return false;
+}
+
+Control* Control::unlistedPage() const
+{
+    return nullptr;
+}
+
+void Control::selectByKey() {}
+
+void Control::reachedByTab() {}
+
 Size Control::measureOverride(Size)
 {
     return {0, 0};
@@ -111,7 +123,7 @@ void Control::attach(Control* control)
         if (window_)
             window_->idMap[*id] = control;
     }
-    send(control, EventCode::Attached);
+    control->send(EventCode::Attached);
 
     // parents before children. An Attached handler may take the control away again (even delete
     // it: membership is checked before anything else is read), or add and remove children. A
@@ -155,7 +167,7 @@ void Control::detach(Control* control)
         if (!isAttached(control))
             return;   // a child's handler has detached this panel already
     }
-    send(control, EventCode::Detached);
+    control->send(EventCode::Detached);
     if (control->window_)
         control->window_->forgetControl(control);
     control->window_ = nullptr;
@@ -201,6 +213,30 @@ void Control::setRoutingState(uint64_t state, bool on)
     setFlag(state & kRoutingStates, on);
 }
 
+void Control::send(int32_t code, uint64_t wparam, int64_t lparam)
+{
+    ControlEvent event;
+    event.code = code;
+    event.direction = Direct;
+    event.wparam = wparam;
+    event.lparam = lparam;
+    dispatch(event);
+}
+
+bool Control::post(int32_t code)
+{
+    ControlEvent event;
+    event.code = code;
+    event.direction = Direct;
+    return postEvent(this, event);
+}
+
+void Control::announce(ControlChange change)
+{
+    if (window_ && isAttached(this))
+        window_->controlChanged(this, change);
+}
+
 void Control::setEnabled(bool enabled)
 {
     if (hasFlags(Flag::enabled) == enabled)
@@ -208,8 +244,7 @@ void Control::setEnabled(bool enabled)
     setFlag(Flag::enabled, enabled);
     if (!enabled && window_)
         window_->forgetControl(this);
-    if (window_ && isAttached(this))
-        window_->controlChanged(this, ControlChange::state);
+    announce(ControlChange::state);
     invalidate(false);
 }
 
@@ -220,8 +255,7 @@ void Control::setVisible(bool visible)
     setFlag(Flag::visible, visible);
     if (!visible && window_)
         window_->forgetControl(this);
-    if (window_ && isAttached(this))
-        window_->controlChanged(this, visible ? ControlChange::shown : ControlChange::hidden);
+    announce(visible ? ControlChange::shown : ControlChange::hidden);
     invalidate(false);
 }
 
@@ -230,12 +264,18 @@ void Control::setChecked(bool checked)
     if (hasFlags(Flag::checked) == checked)
         return;
     setFlag(Flag::checked, checked);
-    if (window_ && isAttached(this))
-        window_->controlChanged(this, ControlChange::state);
+    announce(ControlChange::state);
     // The repaint is requested before ValueChange goes out: a handler may delete this control,
     // after which nothing here may touch it.
     invalidate(false);
-    send(this, EventCode::ValueChange);
+    send(EventCode::ValueChange);
+}
+
+void Control::setTextProperty(const std::wstring& text)
+{
+    textProperties.set(PropertyKey::text, text);
+    announce(ControlChange::name);
+    invalidate();
 }
 
 void Control::check()

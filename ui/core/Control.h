@@ -3,6 +3,7 @@
 
 #include "ControlEvent.h"
 #include "ControlFlags.h"
+#include "ControlKind.h"
 #include "Delegate.h"
 #include "Geometry.h"
 #include "NativeTypes.h"
@@ -11,6 +12,7 @@
 #include <cstdint>
 
 class ControlHost;
+enum class ControlChange;   // ControlHost.h
 
 class Control : public Object {
 public:
@@ -31,6 +33,20 @@ public:
     virtual Size measureOverride(Size available);
     // The inner size used out of the final one; a plain control uses all of it.
     virtual Size arrangeOverride(Size finalSize);
+
+    // --- what the kind is (ControlKind.h), for the Tab order, the keyboard, screen readers and
+    // scripts; a plain control is no stop, has no role and offers only the common methods ---
+
+    virtual ControlKind kind() const;
+    // The value screen readers read (a text, a percentage, a position); false when the kind has none.
+    virtual bool accessibleValue(std::wstring& out) const;
+    // A control laid out here but kept out of the child list (a tab control's shown page), which
+    // the Tab order and screen readers visit after the children; null for most kinds.
+    virtual Control* unlistedPage() const;
+    // What Space and Enter do to a kind whose key action is `select`.
+    virtual void selectByKey();
+    // Called after the Tab key gave this control the focus.
+    virtual void reachedByTab();
 
     // --- tree and window ---
 
@@ -83,6 +99,8 @@ public:
     // Checks an unchecked control; a checked one stays as it is, silently.
     void check();
     void toggleChecked();
+    // Sets the `text` property, which screen readers hear as the name, and repaints.
+    void setTextProperty(const std::wstring& text);
 
     // Repaints the part of the control inside the window's client area: false when not
     // attached or nothing is visible, else the result of the repaint request.
@@ -103,14 +121,17 @@ public:
     void removeHandler(int32_t code, void* target, HandlerFunction function);
     // Delivers by the record's direction; the sender reads handled and lparam afterwards.
     void dispatch(ControlEvent& event);
+    // Sends a Direct event made of these fields (ValueChange, Notify ...). A handler may delete
+    // this control: the caller touches nothing of it afterwards unless it checks.
+    void send(int32_t code, uint64_t wparam = 0, int64_t lparam = 0);
+    // Posts a Direct event of `code` (a Click), delivered from the message loop while this
+    // control is still attached as the same instance; false when it cannot be posted.
+    bool post(int32_t code);
 
     // --- layout ---
 
     Size measure(Size available);
     void arrange(const Rect& slot);
-
-    // Called for a control with a script object when it is destroyed; set by the script layer.
-    static void (*scriptObjectDestroyed)(Control* control);
 
     Rect rect;                            // relative to the parent; a root sits at (0, 0)
     Size desiredSize;                     // margins included
@@ -119,6 +140,8 @@ public:
 protected:
     explicit Control(uint64_t initialFlags);
     void setFlag(uint64_t mask, bool on);
+    // Tells the hosting window (while attached) that something screen readers follow changed.
+    void announce(ControlChange change);
 
 private:
     friend class Panel;   // links and unlinks children

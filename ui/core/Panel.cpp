@@ -2,6 +2,8 @@
 #include "Panel.h"
 
 #include "ClipScope.h"
+#include "HeldControl.h"
+#include "PropertyKey.h"
 
 Panel::Panel() : Panel(kInitialFlags) {}
 
@@ -54,10 +56,10 @@ bool Panel::removeChild(Control* control)
     if (window()) {
         // A Detached handler may move the control elsewhere, or delete it (it then unlinks
         // itself): only a child still in our list, and the same instance, is taken out.
-        const uint64_t serial = control->serial();
+        const HeldControl held(control);
         detach(control);
         for (Control* child = firstChild_; child; child = child->nextSibling_) {
-            if (child == control && child->serial() == serial) {
+            if (held.is(child)) {
                 unlinkChild(child);
                 break;
             }
@@ -139,6 +141,15 @@ Control* Panel::hitTest(Point point)
             return hit;
     }
     return this;
+}
+
+ControlKind Panel::kind() const
+{
+    ControlKind kind;
+    const bool page = intProperties.has(PropertyKey::id);
+    kind.role = page ? AccessRole::page : AccessRole::grouping;
+    kind.shown = page ? AccessShown::byRole : AccessShown::never;
+    return kind;
 }
 
 const wchar_t* Panel::className() const

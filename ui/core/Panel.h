@@ -25,6 +25,9 @@ public:
     // The topmost child hit, else the panel itself; nothing when the panel is not hit.
     Control* hitTest(Point point) override;
     const wchar_t* className() const override;
+    // A panel with an id is a page a script switches; a layout panel without one is not shown to
+    // screen readers, its children take its place.
+    ControlKind kind() const override;
 
     Control* firstChild() const { return firstChild_; }
     Control* lastChild() const { return lastChild_; }

@@ -1,6 +1,8 @@
 // Timer: platform timers without a window, routed to their objects by id.
 #include "Timer.h"
 
+#include <platform/CallbackBoundary.h>
+
 #include <windows.h>
 
 #include <map>
@@ -21,7 +23,8 @@ void CALLBACK timerProc(HWND, UINT, UINT_PTR id, DWORD)
     if (it == timerMap().end() || !it->second->running)
         return;
     // Looked up afresh every period: the tick may stop or delete this timer or others.
-    it->second->tick();
+    Timer* timer = it->second;
+    platform::callbackBoundary(L"Timer: a tick", [timer] { timer->tick(); });
 }
 
 } // namespace

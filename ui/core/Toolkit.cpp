@@ -3,9 +3,12 @@
 
 #include "Control.h"
 #include "GatheredDelegates.h"
+#include "HeldControl.h"
 #include "PanelElements.h"
 
+#include <platform/CallbackBoundary.h>
 #include <platform/CriticalSection.h>
+#include <platform/SystemApis.h>
 
 #include <windows.h>
 
@@ -49,7 +52,7 @@ struct DeferredCall {
 
 struct DeferredEvent {
     ControlEvent event;
-    uint64_t serial;   // the control's instance; another control may live at the address later
+    HeldControl control;   // another control may live at the address later
 };
 
 LRESULT CALLBACK dispatcherProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
@@ -59,11 +62,7 @@ LRESULT CALLBACK dispatcherProc(HWND window, UINT message, WPARAM wparam, LPARAM
     auto* call = reinterpret_cast<DeferredCall*>(wparam);
     if (!call)
         return 0;
-    try {
-        call->function(call->target, call->a, call->b);
-    } catch (...) {
-        OutputDebugStringW(L"Toolkit: a deferred call failed with an exception\n");
-    }
+    platform::callbackBoundary(L"Toolkit: a deferred call", [call] { call->function(call->target, call->a, call->b); });
     delete call;
     return 0;
 }
@@ -78,16 +77,15 @@ HWND createDispatcherWindow()
     // a second start finds the class registered already, which is fine
     if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         return nullptr;
-    return CreateWindowExW(WS_EX_TOOLWINDOW, kDispatcherClass, nullptr, WS_POPUP, 0, 0, 1, 1, nullptr,
-                           nullptr, nullptr, nullptr);
+    // Message-only: no broadcast reaches it, so no other program can post it a kDeferredCall
+    // whose parameter this process would take for a pointer.
+    return CreateWindowExW(0, kDispatcherClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
 }
 
 void runDeferredEvent(void* target, void* a, void* b)
 {
-    auto* control = static_cast<Control*>(a);
     auto* deferred = static_cast<DeferredEvent*>(b);
-    // attached first: only then is it safe to read the serial of whatever lives at that address
-    if (Control::isAttached(control) && control->serial() == deferred->serial) {
+    if (Control* control = deferred->control.get()) {
         deferred->event.handled = 0;
         control->dispatch(deferred->event);
     }
@@ -101,22 +99,22 @@ bool Toolkit::start()
     toolkitLock();
     if (current.load())
         return false;
+    // Without it every deferred call (a Click, among others) would be lost without a word.
+    HWND dispatcher = createDispatcherWindow();
+    if (!dispatcher) {
+        OutputDebugStringW(L"Toolkit: the dispatcher window could not be created\n");
+        return false;
+    }
 
     Toolkit* toolkit = new Toolkit();
-    toolkit->msimg32 = LoadLibraryW(L"msimg32.dll");
-    if (toolkit->msimg32)
-        AlphaBlend = reinterpret_cast<AlphaBlendProc>(
-            reinterpret_cast<void*>(GetProcAddress(toolkit->msimg32, "AlphaBlend")));
+    toolkit->dispatcherWindow = dispatcher;
+    AlphaBlend = reinterpret_cast<AlphaBlendProc>(reinterpret_cast<void*>(platform::systemApis().alphaBlend));
 
     // the core's own panels; the other layers bring the rest: tables, their elements and styles,
     // the (empty) style registry and the frame package
     registerPanelElements(toolkit->elementFactory);
     for (PartsBuilder builder : partsBuilders())
         builder(*toolkit);
-
-    toolkit->dispatcherWindow = createDispatcherWindow();
-    if (!toolkit->dispatcherWindow)
-        OutputDebugStringW(L"Toolkit: the dispatcher window could not be created; deferred calls are off\n");
 
     LockGuard guard;
     current.store(toolkit);
@@ -142,8 +140,6 @@ void Toolkit::shutdown()
         toolkit->elementFactory.clear();
         toolkit->setterTable.clear();
         AlphaBlend = nullptr;
-        if (toolkit->msimg32)
-            FreeLibrary(toolkit->msimg32);
         delete toolkit;
         current.store(nullptr);
     }
@@ -230,7 +226,7 @@ bool postEvent(Control* control, const ControlEvent& event)
 {
     if (!control)
         return false;
-    auto* deferred = new DeferredEvent{event, control->serial()};
+    auto* deferred = new DeferredEvent{event, HeldControl(control)};
     deferred->event.handled = 0;
     if (!postDeferred(control, runDeferredEvent, control, deferred)) {
         delete deferred;

@@ -31,8 +31,10 @@ using AlphaBlendProc = int(__stdcall*)(DeviceContext destination, int x, int y, 
 // Everything here is UI-thread only, except postDeferred, which any thread may call.
 class Toolkit {
 public:
-    // Creates the toolkit, loads msimg32, builds the tables and the dispatcher window. Called at
-    // start-up before any window or style exists. False, changing nothing, when already started.
+    // Creates the toolkit, takes AlphaBlend from the platform's lookups, builds the tables and the
+    // dispatcher window. Called at start-up before any window or style exists. False, changing
+    // nothing, when already started or when the dispatcher window cannot be made (deferred calls
+    // could never run).
     static bool start();
     // Releases everything, runs the deferred calls still queued, and destroys the dispatcher.
     // Called after the last window is gone.
@@ -54,10 +56,9 @@ public:
     // Delivers to the global handlers of the event's code, with a null control.
     static void broadcast(ControlEvent& event);
 
-    // Resolved from msimg32 by start; null when it is not available.
+    // Set by start from the platform's run-time lookup; null when it is not available.
     static AlphaBlendProc AlphaBlend;
 
-    ModuleHandle msimg32 = nullptr;
     std::map<std::wstring, std::unique_ptr<duiField::ISetter>> setterTable;
     std::unique_ptr<StyleLookup> styleRegistry;
     std::unique_ptr<FramePackage> framePackage;

@@ -1,32 +1,11 @@
 // The accessibility view of a control tree: exposure, roles, names, values, states and actions.
 #include "AccessibleTree.h"
 
-#include "ComboBox.h"
-#include "TitleBar.h"
-#include "WebBrowser.h"
+#include "TabOrder.h"
 
 #include <ControlHost.h>
 #include <Panel.h>
 #include <PropertyKey.h>
-
-#include <CheckBox.h>
-#include <Drawing.h>
-#include <Edit.h>
-#include <ImageButton.h>
-#include <Label.h>
-#include <LinkLabel.h>
-#include <ListBox.h>
-#include <ListItem.h>
-#include <PowerPoint.h>
-#include <ProgressBar.h>
-#include <RadioButton.h>
-#include <ScrollBar.h>
-#include <Seperator.h>
-#include <Slider.h>
-#include <TabControl.h>
-#include <TabItem.h>
-#include <TextBox.h>
-#include <ToggleButton.h>
 
 #include <oleacc.h>
 
@@ -36,11 +15,15 @@ namespace accessible {
 
 namespace {
 
-template <class T>
-bool is(const Control* control)
-{
-    return dynamic_cast<const T*>(control) != nullptr;
-}
+// MSAA's role for each of ours, in the order of AccessRole.
+constexpr LONG kRoles[] = {
+    ROLE_SYSTEM_CLIENT, ROLE_SYSTEM_PUSHBUTTON, ROLE_SYSTEM_CHECKBUTTON, ROLE_SYSTEM_RADIOBUTTON,
+    ROLE_SYSTEM_PAGETAB, ROLE_SYSTEM_LINK, ROLE_SYSTEM_STATICTEXT, ROLE_SYSTEM_TEXT,
+    ROLE_SYSTEM_PROGRESSBAR, ROLE_SYSTEM_SLIDER, ROLE_SYSTEM_COMBOBOX, ROLE_SYSTEM_LIST,
+    ROLE_SYSTEM_LISTITEM, ROLE_SYSTEM_PAGETABLIST, ROLE_SYSTEM_SCROLLBAR, ROLE_SYSTEM_GRAPHIC,
+    ROLE_SYSTEM_GROUPING, ROLE_SYSTEM_PROPERTYPAGE,
+};
+static_assert(sizeof(kRoles) / sizeof(kRoles[0]) == size_t(AccessRole::page) + 1, "one MSAA role per AccessRole");
 
 const std::wstring* textOf(const Control* control)
 {
@@ -63,36 +46,17 @@ bool shownWithAncestors(const Control* control)
     return true;
 }
 
-// A label the installer's script made clickable (it cleared mouseTransparent) acts as a link.
-bool isLink(const Control* control)
-{
-    return is<LinkLabel>(control) || (is<Label>(control) && !control->hasFlags(Flag::mouseTransparent));
-}
-
 bool isPanel(const Control* control)
 {
-    return control->hasFlags(Flag::container) && is<Panel>(control);
+    return control->hasFlags(Flag::container);
 }
 
 // A plain caption: a static label with text and without an id (labels with ids carry values the
 // script writes, such as a percentage).
 bool isCaption(const Control* control)
 {
-    return is<Label>(control) && !isLink(control) && !control->intProperties.has(PropertyKey::id) &&
+    return control->kind().role == AccessRole::staticText && !control->intProperties.has(PropertyKey::id) &&
            textOf(control) && control->hasFlags(Flag::visible);
-}
-
-// The page a tab control shows beside its tab items: kept out of its child list.
-Control* selectedTabPage(const Control* control)
-{
-    const TabControl* tabs = dynamic_cast<const TabControl*>(control);
-    if (!tabs)
-        return nullptr;
-    for (Control* c = tabs->firstChild(); c; c = c->nextSibling()) {
-        if (TabItem* item = dynamic_cast<TabItem*>(c); item && item->hasFlags(Flag::checked))
-            return item->content;
-    }
-    return nullptr;
 }
 
 void forEachChild(const Control* control, const std::function<void(Control*)>& visit)
@@ -101,7 +65,8 @@ void forEachChild(const Control* control, const std::function<void(Control*)>& v
         return;
     for (Control* c = static_cast<const Panel*>(control)->firstChild(); c; c = c->nextSibling())
         visit(c);
-    if (Control* page = selectedTabPage(control))
+    // a tab control's selected page, kept out of its child list
+    if (Control* page = control->unlistedPage())
         visit(page);
 }
 
@@ -125,17 +90,17 @@ bool meaningful(const Control* control)
         return false;
     if (explicitName(control))
         return true;
-    if (isPanel(control)) {
-        // panels with an id are the pages a script switches; lists, tabs and scroll panels count
-        return control->intProperties.has(PropertyKey::id) || is<ListBox>(control) || is<TabControl>(control);
-    }
-    if (is<Seperator>(control) || is<TitleBar>(control) || is<WebBrowser>(control) || is<PowerPoint>(control) ||
-        is<Drawing>(control))
+    const ControlKind kind = control->kind();
+    switch (kind.shown) {
+    case AccessShown::never:
         return false;
-    if (is<Label>(control))
+    case AccessShown::withText:
         return textOf(control) != nullptr;
+    case AccessShown::byRole:
+        break;
+    }
     // a plain Control (a skin background) is decoration; everything with a role of its own shows
-    return role(control) != ROLE_SYSTEM_CLIENT;
+    return kind.role != AccessRole::none;
 }
 
 bool exposed(const Control* control)
@@ -164,39 +129,7 @@ Control* parent(const Control* control, const Control* root)
 
 LONG role(const Control* control)
 {
-    if (is<CheckBox>(control))
-        return ROLE_SYSTEM_CHECKBUTTON;
-    if (is<RadioButton>(control))
-        return ROLE_SYSTEM_RADIOBUTTON;
-    if (is<TabItem>(control))
-        return ROLE_SYSTEM_PAGETAB;
-    if (is<Button>(control))
-        return ROLE_SYSTEM_PUSHBUTTON;
-    if (isLink(control))
-        return ROLE_SYSTEM_LINK;
-    if (is<Label>(control))
-        return ROLE_SYSTEM_STATICTEXT;
-    if (is<TextBox>(control) || is<Edit>(control))
-        return ROLE_SYSTEM_TEXT;
-    if (is<ProgressBar>(control))
-        return ROLE_SYSTEM_PROGRESSBAR;
-    if (is<Slider>(control))
-        return ROLE_SYSTEM_SLIDER;
-    if (is<ComboBox>(control))
-        return ROLE_SYSTEM_COMBOBOX;
-    if (is<ListBox>(control))
-        return ROLE_SYSTEM_LIST;
-    if (is<ListItem>(control))
-        return ROLE_SYSTEM_LISTITEM;
-    if (is<TabControl>(control))
-        return ROLE_SYSTEM_PAGETABLIST;
-    if (is<ScrollBar>(control))
-        return ROLE_SYSTEM_SCROLLBAR;
-    if (is<PowerPoint>(control) || is<Drawing>(control))
-        return ROLE_SYSTEM_GRAPHIC;
-    if (isPanel(control))
-        return control->intProperties.has(PropertyKey::id) ? ROLE_SYSTEM_PROPERTYPAGE : ROLE_SYSTEM_GROUPING;
-    return ROLE_SYSTEM_CLIENT;
+    return kRoles[size_t(control->kind().role)];
 }
 
 std::wstring name(const Control* control)
@@ -234,29 +167,15 @@ std::wstring name(const Control* control)
 
 bool hasValue(const Control* control)
 {
-    return is<TextBox>(control) || is<Edit>(control) || is<ComboBox>(control) || is<ProgressBar>(control) ||
-           is<Slider>(control);
+    std::wstring ignored;
+    return control->accessibleValue(ignored);
 }
 
 std::wstring value(const Control* control)
 {
-    if (const TextBox* box = dynamic_cast<const TextBox*>(control))
-        return box->text();
-    if (const Edit* edit = dynamic_cast<const Edit*>(control))
-        return edit->getText();
-    if (is<ComboBox>(control)) {
-        const std::wstring* text = control->textProperties.get(PropertyKey::text);
-        return text ? *text : std::wstring();
-    }
-    if (const ProgressBar* bar = dynamic_cast<const ProgressBar*>(control)) {
-        int64_t range = bar->range();
-        int64_t position = bar->position();
-        int64_t percent = range > 0 && position > 0 ? position * 100 / range : 0;
-        return std::to_wstring(percent > 100 ? 100 : percent) + L"%";
-    }
-    if (const Slider* slider = dynamic_cast<const Slider*>(control))
-        return std::to_wstring(slider->value);
-    return {};
+    std::wstring out;
+    control->accessibleValue(out);
+    return out;
 }
 
 LONG state(const Control* control, const ControlHost* host)
@@ -269,11 +188,10 @@ LONG state(const Control* control, const ControlHost* host)
         bits |= STATE_SYSTEM_UNAVAILABLE;
     if (!shownWithAncestors(control))
         bits |= STATE_SYSTEM_INVISIBLE;
-    LONG r = role(control);
-    bool interactive = r == ROLE_SYSTEM_PUSHBUTTON || r == ROLE_SYSTEM_CHECKBUTTON || r == ROLE_SYSTEM_RADIOBUTTON ||
-                       r == ROLE_SYSTEM_LINK || r == ROLE_SYSTEM_TEXT || r == ROLE_SYSTEM_SLIDER ||
-                       r == ROLE_SYSTEM_COMBOBOX || r == ROLE_SYSTEM_LIST || r == ROLE_SYSTEM_PAGETAB;
-    if (interactive && enabled)
+    const ControlKind kind = control->kind();
+    const LONG r = kRoles[size_t(kind.role)];
+    // focusable as the Tab order sees it: a stop by kind or by markup
+    if (TabOrder::canHoldFocus(control) && enabled)
         bits |= STATE_SYSTEM_FOCUSABLE;
     if (host && host->focusedControl() == control)
         bits |= STATE_SYSTEM_FOCUSED;
@@ -281,7 +199,7 @@ LONG state(const Control* control, const ControlHost* host)
         bits |= STATE_SYSTEM_CHECKED;
     if ((r == ROLE_SYSTEM_PAGETAB || r == ROLE_SYSTEM_LISTITEM) && control->hasFlags(Flag::checked))
         bits |= STATE_SYSTEM_SELECTED;
-    if (r == ROLE_SYSTEM_PUSHBUTTON && is<ToggleButton>(control) && control->hasFlags(Flag::checked))
+    if (r == ROLE_SYSTEM_PUSHBUTTON && kind.latches && control->hasFlags(Flag::checked))
         bits |= STATE_SYSTEM_PRESSED;
     if (r == ROLE_SYSTEM_LINK)
         bits |= STATE_SYSTEM_LINKED;

@@ -1,6 +1,7 @@
 // BrowserKeyboardFilter: the active objects, the previous procedure of each filtered window, and the filter itself.
 #include "BrowserKeyboardFilter.h"
 
+#include <platform/CallbackBoundary.h>
 #include <platform/Com.h>
 
 #include <map>
@@ -93,6 +94,12 @@ bool BrowserKeyboardFilter::translate(HWND window, UINT message, WPARAM wparam, 
 }
 
 LRESULT CALLBACK BrowserKeyboardFilter::filterProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    return platform::callbackBoundary(L"BrowserKeyboardFilter: the subclass procedure", LRESULT(0),
+                                      [&] { return filter(window, message, wparam, lparam); });
+}
+
+LRESULT BrowserKeyboardFilter::filter(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
     auto entry = previousProcedures().find(window);
     WNDPROC previous = entry != previousProcedures().end() ? entry->second : DefWindowProcW;

@@ -26,6 +26,7 @@ public:
 
 private:
     static LRESULT CALLBACK filterProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    static LRESULT filter(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     // Offers the message to each active object; true when one of them consumed it.
     static bool translate(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 };

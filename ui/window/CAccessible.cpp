@@ -4,6 +4,8 @@
 #include "AccessibleTree.h"
 #include "WindowImpl.h"
 
+#include <platform/SystemApis.h>
+
 #include <algorithm>
 #include <new>
 
@@ -31,7 +33,7 @@ platform::ComPtr<CAccessible> CAccessible::create(WindowImpl& window, Control* c
 }
 
 CAccessible::CAccessible(WindowImpl& window, Control* control)
-    : window_(&window), alive_(window.alive()), control_(control), serial_(control ? control->serial() : 0)
+    : window_(&window), alive_(window.alive()), control_(control)
 {
 }
 
@@ -100,13 +102,9 @@ Control* CAccessible::control() const
     WindowImpl* window = this->window();
     if (!window)
         return nullptr;
-    if (!control_)
+    if (control_.empty())
         return Control::isAttached(window->root()) ? window->root() : nullptr;
-    // membership first: a freed control is never read, only its address compared
-    if (!Control::isAttached(control_) || control_->serial() != serial_ ||
-        control_->window() != static_cast<ControlHost*>(window))
-        return nullptr;
-    return control_;
+    return control_.get(static_cast<ControlHost*>(window));
 }
 
 bool CAccessible::isClient(const Control* control) const
@@ -178,9 +176,13 @@ HRESULT CAccessible::get_accParent(IDispatch** parent)
     if (!self)
         return CO_E_OBJNOTCONNECTED;
     WindowImpl* window = this->window();
-    if (isClient(self))
-        return AccessibleObjectFromWindow(window->hwnd, DWORD(OBJID_WINDOW), __uuidof(IDispatch),
-                                          reinterpret_cast<void**>(parent));
+    if (isClient(self)) {
+        auto fromWindow = platform::systemApis().accessibleObjectFromWindow;
+        if (!fromWindow)
+            return E_NOTIMPL;
+        return fromWindow(window->hwnd, DWORD(OBJID_WINDOW), __uuidof(IDispatch),
+                          reinterpret_cast<void**>(parent));
+    }
     Control* up = accessible::parent(self, window->root());
     return objectFor(up ? up : window->root(), parent);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <Control.h>
+#include <HeldControl.h>
 #include <platform/Com.h>
 
 #include <oleacc.h>
@@ -72,6 +73,5 @@ private:
     LONG refs_ = 1;
     WindowImpl* window_;             // not owned; valid while *alive_
     std::shared_ptr<bool> alive_;
-    Control* control_;               // not owned; null for the client object
-    uint64_t serial_;
+    HeldControl control_;            // empty for the client object
 };

@@ -60,13 +60,9 @@ void ComboBox::setChosenText(const std::wstring& text)
     if (current && *current == text)
         return;
     textProperties.set(PropertyKey::text, text);
-    if (window() && isAttached(this))
-        window()->controlChanged(this, ControlChange::value);
+    announce(ControlChange::value);
     invalidate();
-    ControlEvent event;
-    event.code = EventCode::ValueChange;
-    event.direction = Direct;
-    dispatch(event);
+    send(EventCode::ValueChange);
 }
 
 void ComboBox::open()
@@ -91,4 +87,16 @@ void ComboBox::open()
 void ComboBox::onLButtonDown(void* target, Control*, ControlEvent*)
 {
     static_cast<ComboBox*>(target)->open();   // the box may be gone afterwards
+}
+
+ControlKind ComboBox::kind() const
+{
+    return ControlKind::stop(AccessRole::comboBox);
+}
+
+bool ComboBox::accessibleValue(std::wstring& out) const
+{
+    const std::wstring* text = textProperties.get(PropertyKey::text);
+    out = text ? *text : std::wstring();
+    return true;
 }

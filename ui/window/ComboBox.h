@@ -10,7 +10,7 @@ class ComboHelperWnd;
 // Shows its `text`; a press drops down the list of items in a popup window of its own, below the
 // box or, near the bottom of the screen, above it, and waits until the popup closes. Choosing an
 // item copies its text here (ValueChange when that changes the text).
-class ComboBox : public Control {
+class ComboBox : public Control, public ItemList {
 public:
     static constexpr uint64_t kInitialFlags = Control::kInitialFlags | Flag::repaintOnInteraction | Flag::pressClearsFocus;
     static constexpr int32_t kItemHeight = 24;
@@ -23,6 +23,10 @@ public:
     ~ComboBox() override;
     // The style named by `style` when it exists, "combobox.xml" otherwise.
     void paint(DeviceContext dc, const Rect& windowRect, const Rect& clip) override;
+    // A Tab stop; its value is its text.
+    ControlKind kind() const override;
+    bool accessibleValue(std::wstring& out) const override;
+    void appendItem(const std::wstring& text) override { addItem(text); }
 
     // Appends an item to the drop-down list; false when there is no popup to hold it.
     bool addItem(const std::wstring& text);

@@ -56,6 +56,14 @@ LRESULT ComboHelperWnd::handleMessage(UINT message, WPARAM wparam, LPARAM lparam
     switch (message) {
     case WM_KILLFOCUS:
         return 0;   // the list keeps its focus state while the popup is inactive
+    case WM_SYSCOMMAND:
+        // Alt+F4 while the list is down reaches the popup: it closes the list. Its default, a
+        // WM_CLOSE, would destroy the window and the box's items with it.
+        if ((wparam & 0xFFF0) == SC_CLOSE) {
+            close();
+            return 0;
+        }
+        return WindowImpl::handleMessage(message, wparam, lparam);
     case WM_DESTROY:
         // a loop still running must not wait for a message that will never come for this window
         if (box && box->popup_ == this)

@@ -1,18 +1,12 @@
-// InputRouter: hit testing, hover chains, capture, focus, keys and keyboard navigation, the wheel,
-// cursor queries and tooltips.
+// InputRouter: hit testing, hover chains, capture, focus, keys (the window's own in
+// KeyboardNavigation), the wheel, cursor queries and tooltips.
 #include "InputRouter.h"
 
-#include "TabOrder.h"
 #include "WindowImpl.h"
 
-#include <Button.h>
 #include <ControlEvent.h>
-#include <KeyboardKeys.h>
-#include <LinkLabel.h>
+#include <HeldControl.h>
 #include <PropertyKey.h>
-#include <TabControl.h>
-#include <TabItem.h>
-#include <TextBox.h>
 #include <Toolkit.h>
 
 #include <windowsx.h>
@@ -20,23 +14,6 @@
 #include <algorithm>
 
 namespace {
-
-// A control as it was when an event went out: a handler may delete it, and the pool may hand its
-// address to a new control at once, so it is found again only while attached as the same instance.
-class Held {
-public:
-    explicit Held(Control* control) : control_(control), serial_(control ? control->serial() : 0) {}
-    Control* get(const ControlHost* window) const
-    {
-        if (!Control::isAttached(control_) || control_->serial() != serial_ || control_->window() != window)
-            return nullptr;
-        return control_;
-    }
-
-private:
-    Control* control_;   // not owned
-    uint64_t serial_;
-};
 
 void repaintIfAsked(Control* control)
 {
@@ -106,12 +83,6 @@ bool InputRouter::armTracking()
     return window_.trackMouse(true);
 }
 
-void InputRouter::postMouseMove()
-{
-    if (window_.hwnd && IsWindow(window_.hwnd))
-        PostMessageW(window_.hwnd, WM_MOUSEMOVE, 0, packPoint(window_.cursorPosition()));
-}
-
 // --- buttons ---
 
 void InputRouter::buttonDown(UINT message, WPARAM wparam, LPARAM lparam)
@@ -127,7 +98,7 @@ void InputRouter::buttonDown(UINT message, WPARAM wparam, LPARAM lparam)
         return;
     }
     std::shared_ptr<bool> alive = window_.alive();
-    Held target(hit);
+    HeldControl target(hit);
     repaintIfAsked(hit);
     bool handled = false;
     if (!send(hit, left ? EventCode::PrevLButtonDown : EventCode::PrevRButtonDown, Preview, wparam, lparam, &handled) ||
@@ -172,7 +143,7 @@ void InputRouter::buttonUp(UINT message, WPARAM wparam, LPARAM lparam)
     Control* hit = hitTest(pointOf(lparam));
     if (!hit || !hit->hasFlags(Flag::enabled))
         return;
-    Held target(hit);
+    HeldControl target(hit);
     repaintIfAsked(hit);
     bool handled = false;
     if (!send(hit, left ? EventCode::PrevLButtonUp : EventCode::PrevRButtonUp, Preview, wparam, lparam, &handled) ||
@@ -196,7 +167,7 @@ bool InputRouter::changeHover(Control* hit)
            chain[chain.size() - 1 - common] == hoverChain_[hoverChain_.size() - 1 - common])
         ++common;
     // the controls that left and entered, each from the one nearest the root inwards
-    std::vector<Held> left, entered;
+    std::vector<HeldControl> left, entered;
     for (size_t i = hoverChain_.size() - common; i-- > 0;)
         left.emplace_back(hoverChain_[i]);
     for (size_t i = chain.size() - common; i-- > 0;)
@@ -204,7 +175,7 @@ bool InputRouter::changeHover(Control* hit)
     hoveredControl_ = hit;
     hoverChain_ = std::move(chain);
 
-    for (const Held& held : left) {
+    for (const HeldControl& held : left) {
         Control* control = held.get(&window_);
         if (!control)
             continue;
@@ -213,7 +184,7 @@ bool InputRouter::changeHover(Control* hit)
         if (!send(control, EventCode::MouseLeave, Direct, 0, 0))
             return false;
     }
-    for (const Held& held : entered) {
+    for (const HeldControl& held : entered) {
         Control* control = held.get(&window_);
         // a handler may have moved the hover on already
         if (!control || std::find(hoverChain_.begin(), hoverChain_.end(), control) == hoverChain_.end())
@@ -231,7 +202,7 @@ void InputRouter::mouseMove(WPARAM wparam, LPARAM lparam)
     if (!mouseTracking_)
         mouseTracking_ = armTracking();
     Control* hit = hitTest(pointOf(lparam));
-    Held target(hit);
+    HeldControl target(hit);
     if (hit != hoveredControl_ && !changeHover(hit))
         return;
     if (capturedControl_) {
@@ -247,10 +218,10 @@ void InputRouter::mouseLeave()
 {
     window_.hideTooltip();
     mouseTracking_ = false;
-    std::vector<Held> chain(hoverChain_.begin(), hoverChain_.end());   // the hovered control first
+    std::vector<HeldControl> chain(hoverChain_.begin(), hoverChain_.end());   // the hovered control first
     hoveredControl_ = nullptr;
     hoverChain_.clear();
-    for (const Held& held : chain) {
+    for (const HeldControl& held : chain) {
         Control* control = held.get(&window_);
         if (!control)
             continue;
@@ -278,8 +249,8 @@ void InputRouter::windowShown(bool shown)
     if (shown) {
         // the hover under a cursor already inside, at once; and once the window is visible,
         // again, so that leaving it is tracked
-        SendMessageW(window_.hwnd, WM_MOUSEMOVE, 0, packPoint(window_.cursorPosition()));
-        postMouseMove();
+        window_.sendMouseMove();
+        window_.postMouseMove();
     } else {
         SendMessageW(window_.hwnd, WM_MOUSELEAVE, 0, 0);
     }
@@ -307,14 +278,8 @@ bool InputRouter::queryCursor()
 void InputRouter::key(UINT message, WPARAM wparam, LPARAM lparam)
 {
     // The character of a key the window took (Tab, Enter, Escape, Space) is nobody's text.
-    if (message == WM_CHAR) {
-        const WPARAM swallow = swallowChar_;
-        swallowChar_ = 0;
-        if (swallow && wparam == swallow)
-            return;
-    } else if (message == WM_KEYDOWN) {
-        swallowChar_ = 0;
-    }
+    if (keys_.swallow(message, wparam))
+        return;
 
     // The focused control hears keys first in preview, so that a script can claim even Tab; then
     // the window takes its own keys; the rest go to the control. Without a focused control only
@@ -328,179 +293,30 @@ void InputRouter::key(UINT message, WPARAM wparam, LPARAM lparam)
         preview = EventCode::PrevKeyPress;
         proper = EventCode::KeyPress;
     }
-    Held target(control);
+    HeldControl target(control);
     if (control) {
         bool handled = false;
         if (!send(control, preview, Preview, wparam, lparam, &handled) || handled)
             return;
         control = target.get(&window_);
     }
-    if (message == WM_KEYDOWN && windowKeyDown(wparam, lparam))
+    if (message == WM_KEYDOWN && keys_.keyDown(wparam, lparam))
         return;
-    if (message == WM_KEYUP && windowKeyUp(wparam))
+    if (message == WM_KEYUP && keys_.keyUp(wparam))
         return;
     if (control)
         send(control, proper, Bubbling, wparam, lparam);
 }
 
-bool InputRouter::windowKeyDown(WPARAM key, LPARAM lparam)
+void InputRouter::pressAt(Control* control, Point client)
 {
-    const bool shift = GetKeyState(VK_SHIFT) < 0;
-    const bool ctrlOrAlt = GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
-    const bool repeat = (lparam & (1 << 30)) != 0;
-    // focus handlers may destroy the window: nothing of it is touched once it is gone
-    std::shared_ptr<bool> alive = window_.alive();
-    Control* focused = focusedControl_;
-    switch (key) {
-    case VK_TAB: {
-        if (ctrlOrAlt)
-            return false;
-        swallowChar_ = L'\t';
-        showFocusCues();
-        Control* to = TabOrder::next(window_.root(), focused, shift);
-        if (!to || to == focused)
-            return true;
-        Held held(to);
-        setFocus(to);
-        // as in a dialog: a text box reached by Tab has its text selected, ready to be replaced
-        if (!*alive)
-            return true;
-        if (auto* box = dynamic_cast<TextBox*>(held.get(&window_)); box && box == focusedControl_)
-            box->selectAll();
-        return true;
-    }
-    case VK_ESCAPE: {
-        Control* close = closeButton();
-        if (!close)
-            return false;
-        swallowChar_ = 27;
-        if (!repeat)
-            activate(close);
-        return true;
-    }
-    case VK_RETURN:
-    case VK_SPACE: {
-        if (!focused || ctrlOrAlt || !usable(focused))
-            return false;
-        const bool button = dynamic_cast<Button*>(focused) != nullptr;
-        // Enter acts at once on buttons and links (and whatever markup made a stop, as a label a
-        // script reacts to); Space is a button's key and, as on the platform, presses on the way
-        // down and clicks on the way up.
-        if (key == VK_RETURN) {
-            const bool pressable = dynamic_cast<LinkLabel*>(focused) ||
-                                   (!TabOrder::isStopKind(focused) && focused->intProperties.has(KeyboardKey::tabIndex));
-            if (!button && !pressable)
-                return false;
-            swallowChar_ = L'\r';
-            if (!repeat)
-                activate(focused);
-            return true;
-        }
-        if (!button)
-            return false;
-        swallowChar_ = L' ';
-        if (focused->hasFlags(Flag::tabItemMark)) {
-            if (!repeat)
-                activate(focused);
-            return true;
-        }
-        if (keyPressed_ != focused) {
-            endKeyPress();
-            keyPressed_ = focused;
-            focused->setRoutingState(Flag::keyPressed, true);
-            focused->invalidate();
-        }
-        return true;
-    }
-    case VK_LEFT:
-    case VK_UP:
-    case VK_RIGHT:
-    case VK_DOWN: {
-        // arrows move within a radio group and choose as they go
-        Control* to = focused && !ctrlOrAlt ? TabOrder::nextInGroup(focused, key == VK_LEFT || key == VK_UP) : nullptr;
-        if (!to)
-            return false;
-        showFocusCues();
-        Held held(to);
-        setFocus(to);
-        if (!*alive)
-            return true;
-        if (Control* now = held.get(&window_); now && now == focusedControl_)
-            activate(now);
-        return true;
-    }
-    default:
-        return false;
-    }
-}
-
-bool InputRouter::windowKeyUp(WPARAM key)
-{
-    if (key != VK_SPACE || !keyPressed_)
-        return false;
-    Control* control = keyPressed_;
-    endKeyPress();
-    if (control == focusedControl_ && usable(control))
-        activate(control);
-    return true;
-}
-
-void InputRouter::activate(Control* control)
-{
-    if (control->hasFlags(Flag::tabItemMark)) {
-        if (auto* tabs = dynamic_cast<TabControl*>(control->parent()))
-            tabs->select(static_cast<TabItem*>(control));
-        return;
-    }
-    if (dynamic_cast<Button*>(control)) {
-        // posted, like the mouse's, so that scripts see the same Click at the same moment
-        ControlEvent click;
-        click.code = EventCode::Click;
-        click.direction = Direct;
-        postEvent(control, click);
-        return;
-    }
-    // a link (or a label a script listens to) reacts to a press: the press the mouse would give
-    // at its centre
-    Rect area;
-    if (!control->absoluteRect(area))
-        return;
-    const LPARAM centre = packPoint({(area.left + area.right) / 2, (area.top + area.bottom) / 2});
-    Held target(control);
+    const LPARAM at = packPoint(client);
+    HeldControl target(control);
     bool handled = false;
-    if (!send(control, EventCode::PrevLButtonDown, Preview, MK_LBUTTON, centre, &handled) || handled)
+    if (!send(control, EventCode::PrevLButtonDown, Preview, MK_LBUTTON, at, &handled) || handled)
         return;
     if (Control* still = target.get(&window_))
-        send(still, EventCode::LButtonDown, Bubbling, MK_LBUTTON, centre);
-}
-
-Control* InputRouter::closeButton() const
-{
-    Control* root = window_.root();
-    const int32_t* id = root ? root->intProperties.get(KeyboardKey::closeButton) : nullptr;
-    Control* control = id ? window_.findById(*id) : nullptr;
-    return control && usable(control) ? control : nullptr;
-}
-
-void InputRouter::showFocusCues()
-{
-    if (focusCues_)
-        return;
-    focusCues_ = true;
-    if (Control* control = focusedControl_) {
-        control->setRoutingState(Flag::focusCue, true);
-        control->invalidate();
-    }
-}
-
-void InputRouter::endKeyPress()
-{
-    Control* control = keyPressed_;
-    keyPressed_ = nullptr;
-    if (control && attachedHere(control)) {
-        control->setRoutingState(Flag::keyPressed, false);
-        control->invalidate();
-    }
+        send(still, EventCode::LButtonDown, Bubbling, MK_LBUTTON, at);
 }
 
 void InputRouter::setFocus(Control* control)
@@ -510,8 +326,8 @@ void InputRouter::setFocus(Control* control)
     if (control && !attachedHere(control))
         return;   // only a control of this window can hold its focus
     std::shared_ptr<bool> alive = window_.alive();
-    Held target(control);
-    endKeyPress();
+    HeldControl target(control);
+    keys_.endKeyPress();
     if (focusToRestore_) {
         // a parked focus that is not given back loses its mark
         if (focusToRestore_ != control)
@@ -537,7 +353,7 @@ void InputRouter::setFocus(Control* control)
         if (!*alive || focusedControl_ != control)
             return;
     }
-    if (focusCues_) {
+    if (keys_.focusCuesShown()) {
         control->setRoutingState(Flag::focusCue, true);
         control->invalidate();
     }
@@ -552,7 +368,7 @@ void InputRouter::focusLost()
     if (!control)
         return;
     // parked with its mark until the window is activated again; no cue meanwhile
-    endKeyPress();
+    keys_.endKeyPress();
     focusedControl_ = nullptr;
     if (control->hasFlags(Flag::focusCue)) {
         control->setRoutingState(Flag::focusCue, false);
@@ -583,7 +399,7 @@ void InputRouter::setCapture(Control* control)
         return;
     }
     std::shared_ptr<bool> alive = window_.alive();
-    Held target(control);
+    HeldControl target(control);
     // taken from another control: that one hears LostCapture once, here, and the native capture
     // stays with the window
     if (Control* previous = capturedControl_) {
@@ -650,8 +466,7 @@ void InputRouter::forgetControl(Control* control)
         if (!*alive)
             return;
     }
-    if (keyPressed_ && within(keyPressed_))
-        endKeyPress();
+    keys_.forget(control);
     if (focusToRestore_ && within(focusToRestore_)) {
         focusToRestore_->setRoutingState(Flag::focused, false);
         focusToRestore_ = nullptr;
@@ -664,12 +479,12 @@ void InputRouter::forgetControl(Control* control)
     // the control first
     window_.hideTooltip();
     size_t index = size_t(at - hoverChain_.begin());
-    std::vector<Held> left;
+    std::vector<HeldControl> left;
     for (size_t i = index + 1; i-- > 0;)
         left.emplace_back(hoverChain_[i]);
     hoverChain_.erase(hoverChain_.begin(), hoverChain_.begin() + std::ptrdiff_t(index + 1));
     hoveredControl_ = nullptr;
-    for (const Held& held : left) {
+    for (const HeldControl& held : left) {
         Control* c = held.get(&window_);
         if (!c)
             continue;
@@ -679,5 +494,5 @@ void InputRouter::forgetControl(Control* control)
             return;
     }
     // the next move finds what is under the cursor now
-    postMouseMove();
+    window_.postMouseMove();
 }

@@ -2,6 +2,8 @@
 // window's capture, focus and hover records.
 #pragma once
 
+#include "KeyboardNavigation.h"
+
 #include <Control.h>
 #include <Geometry.h>
 
@@ -16,7 +18,7 @@ class WindowImpl;
 // controls or destroy the window while an event is out: each step re-checks what it still holds.
 class InputRouter {
 public:
-    explicit InputRouter(WindowImpl& window) : window_(window) {}
+    explicit InputRouter(WindowImpl& window) : window_(window), keys_(*this, window) {}
 
     // --- messages of the host window ---
     void buttonDown(UINT message, WPARAM wparam, LPARAM lparam);   // left and right, double clicks
@@ -45,7 +47,7 @@ public:
     Control* focusToRestore() const { return focusToRestore_; }
     // Whether the focused control shows its focus cue: off until the keyboard first moves the
     // focus in this window, then on for good (mouse users see nothing of it).
-    bool focusCuesShown() const { return focusCues_; }
+    bool focusCuesShown() const { return keys_.focusCuesShown(); }
     // The hovered control followed by its ancestors up to the root.
     const std::vector<Control*>& hoverChain() const { return hoverChain_; }
 
@@ -53,6 +55,8 @@ public:
     static Point pointOf(LPARAM lparam);
 
 private:
+    friend class KeyboardNavigation;   // moves the focus, presses, asks what is usable
+
     // Sends an event; false when the window is gone afterwards (then nothing may be touched).
     bool send(Control* control, int32_t code, int32_t direction, WPARAM wparam, LPARAM lparam,
               bool* handled = nullptr);
@@ -63,25 +67,11 @@ private:
     Control* hitTest(Point point) const;
     // Moves the hover to `hit` (null: nothing hovered): leave and enter events, outer first.
     bool changeHover(Control* hit);
-    void postMouseMove();
     // Asks for leave and hover reports; true when they will come.
     bool armTracking();
 
-    // --- the keys the window itself answers (after the preview, before the control's own) ---
-
-    // Tab and Shift+Tab, Escape, Space and Enter on a button, arrows in a radio group: true when
-    // the key was taken.
-    bool windowKeyDown(WPARAM key, LPARAM lparam);
-    // The release of a Space press: true when taken.
-    bool windowKeyUp(WPARAM key);
-    // What a click does, by keyboard: Click for a button (posted, as the mouse's), selection for
-    // a tab, a press for a link or a label that markup made a stop.
-    void activate(Control* control);
-    // The control Escape presses: the root's `closeButton` id, while usable.
-    Control* closeButton() const;
-    void showFocusCues();
-    // Ends a Space press without a click.
-    void endKeyPress();
+    // The press the mouse would give at a client point: the preview, then the press itself.
+    void pressAt(Control* control, Point client);
 
     WindowImpl& window_;
     Control* capturedControl_ = nullptr;   // not owned
@@ -90,7 +80,5 @@ private:
     Control* hoveredControl_ = nullptr;    // not owned
     std::vector<Control*> hoverChain_;     // not owned; no depth limit
     bool mouseTracking_ = false;
-    Control* keyPressed_ = nullptr;        // not owned; held down by Space, clicked on its release
-    bool focusCues_ = false;
-    WPARAM swallowChar_ = 0;               // the character of a key the window took
+    KeyboardNavigation keys_;
 };

@@ -1,7 +1,10 @@
 // Message boxes through a replaceable handler.
 #include "MessageBox.h"
 
+#include <platform/StepLog.h>
+
 #include <atomic>
+#include <string>
 
 namespace {
 
@@ -18,7 +21,11 @@ std::atomic<MessageBoxHandler> handler{platformMessageBox};
 int showMessageBox(HWND owner, const wchar_t* text, const wchar_t* title, UINT style)
 {
     // A null title stays null: the platform then shows its default caption.
-    return handler.load()(owner, text ? text : L"", title, style);
+    const int pressed = handler.load()(owner, text ? text : L"", title, style);
+    if (platform::stepLogEnabled())
+        platform::logStep(L"message box \"" + std::wstring(title ? title : L"") + L"\": " + (text ? text : L"") +
+                          L" -> answer " + std::to_wstring(pressed));
+    return pressed;
 }
 
 MessageBoxHandler setMessageBoxHandler(MessageBoxHandler replacement)

@@ -1,19 +1,8 @@
 // TabOrder: the walk of the tree in document order, the stop rules and radio groups.
 #include "TabOrder.h"
 
-#include "ComboBox.h"
-
-#include <Button.h>
-#include <Edit.h>
 #include <KeyboardKeys.h>
-#include <LinkLabel.h>
-#include <ListBox.h>
 #include <Panel.h>
-#include <RadioButton.h>
-#include <Slider.h>
-#include <TabControl.h>
-#include <TabItem.h>
-#include <TextBox.h>
 
 #include <algorithm>
 
@@ -21,7 +10,7 @@ namespace {
 
 bool isRadio(const Control* control)
 {
-    return dynamic_cast<const RadioButton*>(control) != nullptr;
+    return control->kind().radioGroup;
 }
 
 bool shown(const Control* control)
@@ -40,7 +29,7 @@ void collect(Control* control, std::vector<Candidate>& out)
 {
     if (!shown(control))
         return;
-    auto* panel = dynamic_cast<Panel*>(control);
+    auto* panel = control->hasFlags(Flag::container) ? static_cast<Panel*>(control) : nullptr;
     const int32_t* given = control->intProperties.get(KeyboardKey::tabIndex);
     if (TabOrder::isStopKind(control) || (given && !panel)) {
         const int32_t index = given ? *given : 0;
@@ -53,10 +42,8 @@ void collect(Control* control, std::vector<Candidate>& out)
     for (Control* child = panel->firstChild(); child; child = child->nextSibling())
         collect(child, out);
     // a tab control keeps its pages outside the child list
-    if (auto* tabs = dynamic_cast<TabControl*>(panel)) {
-        if (TabItem* item = tabs->selectedItem(); item && item->content)
-            collect(item->content, out);
-    }
+    if (Control* page = panel->unlistedPage())
+        collect(page, out);
 }
 
 } // namespace
@@ -65,10 +52,15 @@ namespace TabOrder {
 
 bool isStopKind(const Control* control)
 {
-    return dynamic_cast<const Button*>(control) || dynamic_cast<const TextBox*>(control) ||
-           dynamic_cast<const Edit*>(control) || dynamic_cast<const ListBox*>(control) ||
-           dynamic_cast<const ComboBox*>(control) || dynamic_cast<const Slider*>(control) ||
-           dynamic_cast<const LinkLabel*>(control);
+    return control->kind().tabStop;
+}
+
+bool canHoldFocus(const Control* control)
+{
+    if (isStopKind(control))
+        return true;
+    const int32_t* given = control->intProperties.get(KeyboardKey::tabIndex);
+    return given && *given >= 0 && !control->hasFlags(Flag::container);
 }
 
 std::vector<Control*> stops(Control* root, const Control* focused)

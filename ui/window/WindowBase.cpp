@@ -1,6 +1,7 @@
 // WindowBase: class registration, binding through a creation hook, the window procedure, the modal loop.
 #include "WindowBase.h"
 
+#include <platform/CallbackBoundary.h>
 #include <platform/Handle.h>
 
 #include <map>
@@ -18,13 +19,9 @@ LRESULT CALLBACK classWindowProc(HWND window, UINT message, WPARAM wparam, LPARA
     auto it = windowMap.find(window);
     if (it == windowMap.end() || !it->second)
         return DefWindowProcW(window, message, wparam, lparam);
-    // No exception may unwind into the platform's code that called us.
-    try {
-        return it->second->handleMessage(message, wparam, lparam);
-    } catch (...) {
-        OutputDebugStringW(L"WindowBase: a message handler failed with an exception\n");
-        return 0;
-    }
+    WindowBase* object = it->second;
+    return platform::callbackBoundary(L"WindowBase: a message handler", LRESULT(0),
+                                      [&] { return object->handleMessage(message, wparam, lparam); });
 }
 
 void removeCreationHook()
@@ -33,9 +30,8 @@ void removeCreationHook()
 }
 
 // Binds the window of our class being created to the pending object, before its first message.
-LRESULT CALLBACK creationHookProc(int code, WPARAM wparam, LPARAM lparam)
+void bindCreatedWindow(int code, WPARAM wparam)
 {
-    HHOOK hook = creationHook.get();
     if (code == HCBT_CREATEWND && pendingObject) {
         auto window = reinterpret_cast<HWND>(wparam);
         wchar_t name[32] = {};
@@ -46,6 +42,12 @@ LRESULT CALLBACK creationHookProc(int code, WPARAM wparam, LPARAM lparam)
             removeCreationHook();
         }
     }
+}
+
+LRESULT CALLBACK creationHookProc(int code, WPARAM wparam, LPARAM lparam)
+{
+    HHOOK hook = creationHook.get();
+    platform::callbackBoundary(L"WindowBase: the creation hook", [&] { bindCreatedWindow(code, wparam); });
     return CallNextHookEx(hook, code, wparam, lparam);
 }
 

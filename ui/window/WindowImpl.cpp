@@ -6,8 +6,10 @@
 
 #include <ClipScope.h>
 #include <PropertyKey.h>
+#include <ScriptHooks.h>
 #include <StyleRegistry.h>
 #include <platform/Gdi.h>
+#include <platform/SystemApis.h>
 
 #include <imm.h>
 #include <oleacc.h>
@@ -15,7 +17,6 @@
 #include <algorithm>
 #include <cstring>
 
-void (*WindowImpl::windowDestroyed)(WindowImpl* window) = nullptr;
 
 namespace {
 
@@ -107,8 +108,7 @@ LRESULT WindowImpl::handleMessage(UINT message, WPARAM wparam, LPARAM lparam)
         return WindowBase::handleMessage(message, wparam, lparam);
     case WM_SYSCOMMAND:
         if ((wparam & 0xFFF0) == SC_MAXIMIZE || (wparam & 0xFFF0) == SC_RESTORE) {
-            Point cursor = cursorPosition();
-            PostMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(WORD(int16_t(cursor.x)), WORD(int16_t(cursor.y))));
+            postMouseMove();
         }
         return WindowBase::handleMessage(message, wparam, lparam);
     case WM_MOUSEMOVE:
@@ -241,8 +241,9 @@ void WindowImpl::onDestroy()
         root_->detachRoot();
     if (!*alive)
         return;
-    if (windowDestroyed)
-        windowDestroyed(this);
+    // the script layer drops the window's script object, timers and message handlers
+    if (const ScriptHooks* hooks = scriptHooks(); hooks && hooks->windowDestroyed)
+        hooks->windowDestroyed(this);
     if (*alive)
         WindowBase::handleMessage(WM_DESTROY, 0, 0);   // deletes this object
 }
@@ -264,10 +265,20 @@ Point WindowImpl::cursorPosition() const
 
 void WindowImpl::postMouseMove()
 {
-    if (!hwnd)
-        return;
-    Point cursor = cursorPosition();
-    PostMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(WORD(int16_t(cursor.x)), WORD(int16_t(cursor.y))));
+    if (hwnd && IsWindow(hwnd))
+        PostMessageW(hwnd, WM_MOUSEMOVE, 0, cursorMessagePoint());
+}
+
+void WindowImpl::sendMouseMove()
+{
+    if (hwnd && IsWindow(hwnd))
+        SendMessageW(hwnd, WM_MOUSEMOVE, 0, cursorMessagePoint());
+}
+
+LPARAM WindowImpl::cursorMessagePoint() const
+{
+    const Point cursor = cursorPosition();
+    return MAKELPARAM(WORD(int16_t(cursor.x)), WORD(int16_t(cursor.y)));
 }
 
 void WindowImpl::invalidateRect(const Rect& rect)
@@ -441,8 +452,11 @@ LRESULT WindowImpl::answerGetObject(WPARAM wparam, LPARAM lparam)
     platform::ComPtr<CAccessible> client = CAccessible::create(*this, nullptr);
     if (!client)
         return 0;
+    auto lresultFromObject = platform::systemApis().lresultFromObject;
+    if (!lresultFromObject)
+        return 0;
     // __uuidof, not IID_IAccessible: the import library resolves that name to a code thunk
-    return LresultFromObject(__uuidof(IAccessible), wparam, static_cast<IAccessible*>(client.get()));
+    return lresultFromObject(__uuidof(IAccessible), wparam, static_cast<IAccessible*>(client.get()));
 }
 
 void WindowImpl::controlChanged(Control* control, ControlChange change)

@@ -47,7 +47,10 @@ public:
     bool requestRepaint(bool wait) override;
     void forgetControl(Control* control) override;
     Point cursorPosition() const override;
+    // The one synthetic mouse move, to where the cursor is (or is said to be): the hover then
+    // follows a change under a cursor that did not move. Posted; sendMouseMove delivers it now.
     void postMouseMove() override;
+    void sendMouseMove();
     void setFocus(Control* control) override { input_.setFocus(control); }
     Control* focusedControl() const override { return input_.focused(); }
     void setCapture(Control* control) override { input_.setCapture(control); }
@@ -86,10 +89,6 @@ public:
     uint8_t alpha = 255;
     bool perPixelAlpha = true;
 
-    // Told about every host window on WM_DESTROY, once its tree is detached: the script layer
-    // drops the window's script object, timers and message handlers. Null when nobody listens.
-    static void (*windowDestroyed)(WindowImpl* window);
-
 protected:
     // The creation steps; false refuses the window (no root).
     bool onCreate();
@@ -97,6 +96,9 @@ protected:
     void onDestroy();
 
 private:
+    // The cursor position packed as a mouse message carries it.
+    LPARAM cursorMessagePoint() const;
+
     class WindowTimer final : public Timer {
     public:
         explicit WindowTimer(WindowImpl& owner) : owner_(owner) {}

@@ -6,9 +6,9 @@ local names = {
     "setCurrentDirectory", "isWOW32", "isProcessRunning", "showMessageBox", "getProcessPath",
     "regQueryString", "regQueryInteger", "regWriteString", "regWriteInteger", "regDeleteValue",
     "regDeleteSubKey", "markRestart", "releaseMutex", "setEnvVar", "isVista", "isWin8",
-    "getRunningProcess", "killRunningProcess", "killProcessesByPath",
+    "getRunningProcess", "killRunningProcess", "killProcessesByPath", "getSystemFolder", "shellExecuteAsUser",
 }
-T.eq(#names, 38, "function count")
+T.eq(#names, 40, "function count")
 for _, name in ipairs(names) do
     T.eq(type(_G[name]), "function", name)
 end

@@ -7,7 +7,10 @@ end
 T.eq(createDirectory(d .. "one/two\\three"), true, "createDirectory of a chain")
 T.eq(directoryEmpty(d .. "one\\two\\three"), true, "the new folder is empty")
 T.eq(directoryEmpty(d .. "one"), false, "a folder with a sub-folder is not empty")
-T.eq(createDirectory("Q:\\no\\such\\drive"), true, "createDirectory on a missing drive still yields true")
+T.eq(createDirectory(d .. "one/two\\three"), true, "a folder that exists already is there afterwards")
+T.eq(createDirectory(T.freeDrive .. "no\\such\\drive"), false, "createDirectory on a missing drive yields false")
+write(d .. "blocker", "a file where a folder should go")
+T.eq(createDirectory(d .. "blocker\\below"), false, "a file in the way leaves no folder")
 T.eq(directoryEmpty(d .. "never"), true, "a missing folder counts as empty")
 
 write(d .. "file.txt", "x")

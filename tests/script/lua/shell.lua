@@ -19,3 +19,18 @@ shellExecuteEx("cmd.exe", "/c echo %ORVO_TEST_VALUE%>" .. T.dir .. "env.txt", "o
 local f = io.open(T.dir .. "env.txt", "rb")
 T.eq(f and f:read("*a"):gsub("%s+$", ""), "from the script", "setEnvVar is inherited")
 if f then f:close() end
+
+-- system programs by full path, quoted; never started in the current folder (the scripts set it
+-- to the install folder, where a planted DLL would be found first)
+setCurrentDirectory(T.dir)
+local cmd = '"' .. getSystemFolder() .. '\\cmd.exe"'
+T.eq(shellExecuteEx(cmd, "/c cd>" .. T.dir .. "cwd.txt", "open", 0, 64), true, "a quoted full path starts")
+local g = io.open(T.dir .. "cwd.txt", "rb")
+local cwd = g and g:read("*a"):gsub("%s+$", "")
+if g then g:close() end
+T.eq(cwd and cwd:lower(), getSystemFolder():lower(), "a system program starts in its own folder")
+shellExecuteEx("cmd.exe", "/c cd>" .. T.dir .. "cwd2.txt", "open", 0, 64)
+g = io.open(T.dir .. "cwd2.txt", "rb")
+cwd = g and g:read("*a"):gsub("%s+$", "")
+if g then g:close() end
+T.eq(cwd and cwd:lower(), getSystemFolder():lower(), "a bare name starts in System32, not the current folder")

@@ -1,12 +1,16 @@
 // Folder helpers as the host's cleanup uses them: listing, deletion with and without clearing
 // read-only attributes, folder chains.
 #include <FileTree.h>
+#include <FolderRights.h>
 
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+
+#include <sddl.h>
+#include <shlobj.h>
 
 using namespace testing_support;
 
@@ -20,69 +24,6 @@ bool exists(const std::wstring& path)
 void makeReadOnly(const std::wstring& path)
 {
     SetFileAttributesW(path.c_str(), GetFileAttributesW(path.c_str()) | FILE_ATTRIBUTE_READONLY);
-}
-
-// Under Wine the link functions do nothing, but a host symbolic link shows up as a directory
-// reparse point, which is what a link looks like to the code under test.
-using UnixName = char*(CDECL*)(const wchar_t*);
-UnixName wineUnixName()
-{
-    return reinterpret_cast<UnixName>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-}
-
-// Wine hands back the host command's process before the command has run and with no reliable
-// exit code, so callers poll for its effect.
-void runHostCommand(std::wstring commandLine)
-{
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return;
-    WaitForSingleObject(info.hProcess, 10000);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
-}
-
-std::wstring hostPath(const std::wstring& path)
-{
-    char* unix = wineUnixName()(path.c_str());
-    std::wstring text = unix ? widen(unix) : std::wstring();
-    HeapFree(GetProcessHeap(), 0, unix);
-    return text;
-}
-
-bool isDirectoryLink(const std::wstring& path)
-{
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-           (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-bool makeDirectoryLink(const std::wstring& link, const std::wstring& target)
-{
-    if (CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY | 0x2) && isDirectoryLink(link))
-        return true;
-    if (!wineUnixName())
-        return false;
-    runHostCommand(L"Z:\\bin\\ln -s \"" + hostPath(target) + L"\" \"" + hostPath(link) + L"\"");
-    for (int i = 0; i < 100 && !isDirectoryLink(link); ++i)
-        Sleep(50);
-    return isDirectoryLink(link);
-}
-
-// Removes the link itself, never what it points to.
-void removeDirectoryLink(const std::wstring& link)
-{
-    if (!wineUnixName()) {
-        if (isDirectoryLink(link))
-            RemoveDirectoryW(link.c_str());
-        return;
-    }
-    runHostCommand(L"Z:\\bin\\rm -f \"" + hostPath(link) + L"\"");
-    for (int i = 0; i < 100 && GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; ++i)
-        Sleep(50);
 }
 
 } // namespace
@@ -191,4 +132,124 @@ TEST(CreateDirectoryChain, MixedSeparatorsAndDoubledOnes)
     base.pop_back();
     createDirectoryChain(base + L"/x//y\\\\z/");
     EXPECT_TRUE(exists(dir.file(L"x\\y\\z")));
+}
+
+// A folder reached through a link at a level above is not the folder the caller named: the
+// cleanup of %APPDATA%\Nubelo\ must not empty what a linked level leads to.
+TEST(DeleteTree, AFolderReachedThroughALinkIsLeftAlone)
+{
+    TempDir outside;
+    CreateDirectoryW(outside.file(L"inner").c_str(), nullptr);
+    writeFile(outside.file(L"inner\\precious.txt"), "x");
+    TempDir dir;
+    std::wstring target = outside.path();
+    target.pop_back();
+    if (!makeDirectoryLink(dir.file(L"Nubelo"), target))
+        GTEST_SKIP() << "no directory links on this system";
+    deleteTree(dir.file(L"Nubelo\\inner\\"), true);
+    bool kept = exists(outside.file(L"inner\\precious.txt"));
+    removeDirectoryLink(dir.file(L"Nubelo"));
+    EXPECT_TRUE(kept);
+}
+
+namespace {
+
+struct Rights {
+    bool isProtected = false;
+    std::vector<std::pair<std::wstring, ACCESS_MASK>> allowed;   // SID text, rights
+};
+
+Rights rightsOf(PSECURITY_DESCRIPTOR descriptor)
+{
+    Rights rights;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    GetSecurityDescriptorControl(descriptor, &control, &revision);
+    rights.isProtected = (control & SE_DACL_PROTECTED) != 0;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL acl = nullptr;
+    if (!GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted) || !present || !acl)
+        return rights;
+    for (DWORD i = 0; i < acl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        if (!GetAce(acl, i, reinterpret_cast<void**>(&ace)) || ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE)
+            continue;
+        wchar_t* sid = nullptr;
+        if (ConvertSidToStringSidW(&ace->SidStart, &sid)) {
+            rights.allowed.emplace_back(sid, ace->Mask);
+            LocalFree(sid);
+        }
+    }
+    return rights;
+}
+
+Rights rightsOfFolder(const std::wstring& path)
+{
+    DWORD size = 0;
+    GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+    std::vector<BYTE> buffer(size ? size : 1);
+    if (!GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, buffer.data(), size, &size))
+        return {};
+    return rightsOf(buffer.data());
+}
+
+ACCESS_MASK allowedTo(const Rights& rights, const wchar_t* sid)
+{
+    ACCESS_MASK mask = 0;
+    for (const auto& [who, granted] : rights.allowed)
+        if (who == sid)
+            mask |= granted;
+    return mask;
+}
+
+} // namespace
+
+// A custom install folder outside Program Files (on another drive, say) would inherit the drive
+// root's rights, under which every user may change what runs as administrator later.
+TEST(CreateDirectoryChain, LevelsMadeOutsideProgramFilesGetProgramFilesRights)
+{
+    // the descriptor asked for: SYSTEM and Administrators full, Users read and execute, protected
+    PSECURITY_DESCRIPTOR asked = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(kInstallFolderRights, SDDL_REVISION_1, &asked, nullptr));
+    Rights wanted = rightsOf(asked);
+    LocalFree(asked);
+    EXPECT_TRUE(wanted.isProtected);
+    EXPECT_EQ(allowedTo(wanted, L"S-1-5-18"), FILE_ALL_ACCESS);
+    EXPECT_EQ(allowedTo(wanted, L"S-1-5-32-544"), FILE_ALL_ACCESS);
+    EXPECT_EQ(allowedTo(wanted, L"S-1-5-32-545"), ACCESS_MASK(FILE_GENERIC_READ | FILE_GENERIC_EXECUTE));
+    EXPECT_EQ(wanted.allowed.size(), 3u) << "nobody else";
+
+    // where it is asked for
+    wchar_t programFiles[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, programFiles, CSIDL_PROGRAM_FILES, FALSE);
+    TempDir temp;
+    const struct {
+        std::wstring path;
+        bool own;
+    } cases[] = {
+        {L"C:\\OrvoRightsTest\\", true},
+        {L"D:\\Somewhere\\OrvoNubelo", true},
+        {std::wstring(programFiles) + L"\\OrvoNubelo\\", false},
+        {std::wstring(programFiles) + L"\\..\\OrvoRightsTest\\", true},
+        {temp.file(L"x"), false},   // the user's own profile: protecting one level would protect nothing
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(needsOwnRights(c.path), c.own) << narrow(c.path);
+
+    // what the created folder got, as far as the file system keeps it; an existing folder keeps its own
+    const std::wstring existing = L"C:\\OrvoRightsKept", created = L"C:\\OrvoRightsTest";
+    RemoveDirectoryW((created + L"\\a").c_str());
+    RemoveDirectoryW(created.c_str());
+    CreateDirectoryW(existing.c_str(), nullptr);
+    Rights before = rightsOfFolder(existing);
+    createDirectoryChain(created + L"\\a\\");
+    createDirectoryChain(existing + L"\\");
+    Rights got = rightsOfFolder(created), kept = rightsOfFolder(existing);
+    RemoveDirectoryW((created + L"\\a").c_str());
+    RemoveDirectoryW(created.c_str());
+    RemoveDirectoryW(existing.c_str());
+    EXPECT_EQ(allowedTo(got, L"S-1-5-18"), FILE_ALL_ACCESS);
+    EXPECT_EQ(allowedTo(got, L"S-1-5-32-545") & (FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE | WRITE_DAC), 0u);
+    EXPECT_EQ(kept.isProtected, before.isProtected);
+    EXPECT_EQ(kept.allowed, before.allowed);
 }

@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -30,7 +31,7 @@ struct Notification {
     bool parsed = false;
     int code = -1;
     int position = 0, range = 0;
-    std::string text, file;
+    std::string text, file, error;
 };
 
 Notification evaluate(const std::string& source)
@@ -57,6 +58,7 @@ Notification evaluate(const std::string& source)
         n.range = integer("range");
         n.text = string("text");
         n.file = string("file");
+        n.error = string("error");
     }
     lua_close(L);
     return n;
@@ -148,9 +150,13 @@ TEST_F(ShippedWorker, InstallsEveryFileAndReportsEveryStep)
               "startWork('LG.lua', 'program.lz', [====[{installPath=[===[" + folder + "]===]}]====])\n");
     createUiScriptState(&uiScriptState);
     ASSERT_TRUE(runScriptFile(&uiScriptState, L"UI.lua"));
-    ASSERT_TRUE(pumpMessagesUntil([&] { return !seen.empty() && seen.back().code == 2; }, 60000))
+    ASSERT_TRUE(pumpMessagesUntil([&] { return !seen.empty() && seen.back().code == 11; }, 60000))
         << seen.size() << " notifications";
     EXPECT_TRUE(capture.boxes().empty());
+    // done, then the worker's own end, with no error: it ran to its end
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_EQ(seen[seen.size() - 2].code, 2);
+    EXPECT_EQ(seen.back().error, "");
 
     // the protocol: started, the range, one step per operation plus the two registrations, done
     ASSERT_GE(seen.size(), 4u);
@@ -184,4 +190,32 @@ TEST_F(ShippedWorker, InstallsEveryFileAndReportsEveryStep)
               ERROR_SUCCESS);
     EXPECT_EQ(_wcsicmp(server, (target + L"Nubelo.ax").c_str()), 0) << narrow(server);
     RegDeleteTreeW(HKEY_CLASSES_ROOT, L"CLSID\\{6B1C3D7E-2F4A-4B8E-9C21-5D7E8F903A11}");
+}
+
+// Payload names ending in "]" (which a closing long bracket right after them would complete)
+// reach the worker's steps, its notifications and the disk intact.
+TEST_F(ShippedWorker, PayloadNamesEndingInABracketInstall)
+{
+    ASSERT_TRUE(CopyFileW(windowsPath(ORVO_BRACKET_WORKER).c_str(), dir.file(L"LG.lua").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(windowsPath(ORVO_BRACKET_PAYLOAD).c_str(), dir.file(L"program.lz").c_str(), FALSE));
+    const std::wstring target = dir.file(L"target]\\");
+    std::string folder = narrow(target);
+    writeFile(dir.file(L"UI.lua"), "startWork('LG.lua', 'program.lz', [====[{installPath=[===[" + folder + "]===]}]====])\n");
+    createUiScriptState(&uiScriptState);
+    ASSERT_TRUE(runScriptFile(&uiScriptState, L"UI.lua"));
+    ASSERT_TRUE(pumpMessagesUntil([&] { return !seen.empty() && (seen.back().code == 2 || seen.back().code == 6); }, 30000))
+        << seen.size() << " notifications";
+    EXPECT_TRUE(capture.boxes().empty());
+    EXPECT_EQ(seen.back().code, 2);
+    std::vector<std::string> texts;
+    for (const Notification& n : seen)
+        if (n.code == 4)
+            texts.push_back(n.text);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "解压文件notes]"), texts.end());
+
+    std::map<std::wstring, std::string> expected, installed;
+    listTree(windowsPath(ORVO_BRACKET_FOLDER) + L"\\", L"", expected);
+    listTree(target, L"", installed);
+    EXPECT_EQ(expected.size(), 2u);
+    EXPECT_TRUE(installed == expected) << installed.size() << " files installed";
 }

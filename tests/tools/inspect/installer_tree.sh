@@ -8,49 +8,20 @@
 # A private display and a Wine prefix of its own: the installation writes the registry and the
 # program folder, which no other test may see, and the installer's window must not sit under
 # another test's pointer.
-#
-#   installer_tree.sh SETUP.EXE ORVO-INSPECT.EXE BUILD_DIR
 set -u -o pipefail
-setup=$1 inspect=$2 build=$3
-top=$(cd "$(dirname "$0")/../../.." && pwd)
-markup=$top/assets/frame/mainframe.xml
-title='Pelora安装程序'
-export LANG=C.UTF-8
-
-. "$top/tools/wine-env.sh"
-wine_env "$build"
-export WINEPREFIX=$build/wineprefix-inspect
-work=$(mktemp -d)
-setup_pid=
-finish() {
-    [ -n "$setup_pid" ] && kill "$setup_pid" 2>/dev/null
-    wine_stop
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap finish EXIT
-fail() {
-    echo "FAIL: $*"
-    [ -n "${DISPLAY:-}" ] && import -window root "$build/accessibility-failure.png" 2>/dev/null &&
-        echo "the screen at the failure: $build/accessibility-failure.png"
-    exit 1
-}
-
-unset DISPLAY
-display_start || fail "no X display"
-wine_prefix_init || fail "no Wine prefix"
-wineserver_start
+. "$(dirname "$0")/../../e2e/installer.sh"
+inst_begin "$1" --private wineprefix-inspect
+work=$e2e_work
 # an earlier run's installation would hide the custom install (an update keeps its folder)
-wine reg delete 'HKCU\Software\OrvoNubelo' /f >/dev/null 2>&1
-folder=$(winepath -u 'C:\Program Files\OrvoNubelo' 2>/dev/null)
-rm -rf "$folder"
+inst_clean
+folder=$(unixpath "$inst_install_dir")
 
-inspect() { wine "$inspect" "$title" "$@" 2>/dev/null; }
+inspect() { wine "$e2e_inspect" "$inst_title" "$@" </dev/null 2>/dev/null; }
 # The tree without what the pointer's place decides (hottracked) and, unless asked, the places.
 tree() { inspect | sed -E 's/hottracked,?//; s/,\]/]/'; }
 shape() { tree | sed -E 's/ \([0-9-]+,[0-9-]+,[0-9]+,[0-9]+\)//'; }
-# wait_for SECONDS TEXT: until the tree (without places) holds the line TEXT.
-wait_for() {
+# tree_has SECONDS TEXT: until the tree (without places) holds the line TEXT.
+tree_has() {
     for _ in $(seq $(($1 * 5))); do
         shape >"$work/tree" && grep -qxF -- "$2" "$work/tree" && return 0
         sleep 0.2
@@ -59,9 +30,8 @@ wait_for() {
     return 1
 }
 
-wine "$setup" >"$work/setup.out" 2>&1 &
-setup_pid=$!
-inspect --wait 30000 >/dev/null || fail "no accessible window titled $title"
+inst_launch
+inspect --wait 30000 >/dev/null || fail "no accessible window titled $inst_title"
 
 # --- the licence page: every control, in document order ---
 expected='client "Pelora安装程序" [focused,focusable]
@@ -75,14 +45,14 @@ expected='client "Pelora安装程序" [focused,focusable]
     link "《用户许可协议》" [focusable,linked]
     push button "自定义安装" [unavailable]
   push button "关闭" [focusable]'
-wait_for 10 '  push button "关闭" [focusable]' >/dev/null
+tree_has 10 '  push button "关闭" [focusable]' >/dev/null
 [ "$(shape)" = "$expected" ] || { shape; fail "the licence page reads otherwise"; }
 # places: where the markup puts each control, on the screen
 tree >"$work/placed"
 read -r wx wy _ < <(sed -nE '1s/.*\(([0-9-]+),([0-9-]+),.*/\1 \2/p' "$work/placed")
 for entry in '1001|check box "我已阅读并同意"' '1004|push button "自定义安装"' '5000|push button "关闭"'; do
     id=${entry%%|*} object=${entry#*|}
-    read -r x y w h < <(python3 "$top/tools/markup_point.py" "$markup" "$id" --rect)
+    read -r x y w h <<<"$(inst_rect "$id")"
     want="($((wx + x)),$((wy + y)),$w,$h)"
     grep -F -- "$object" "$work/placed" | grep -qF -- "$want" ||
         fail "$object is not at $want: $(grep -F -- "$object" "$work/placed")"
@@ -92,14 +62,14 @@ echo "licence page: $(grep -c . "$work/placed") objects read, places agree with 
 # --- a disabled button refuses its action; ticking the agreement enables both ---
 inspect --do '自定义安装' >/dev/null && fail "the disabled custom-install button took its action"
 inspect --do '我已阅读并同意' || fail "the agreement has no default action"
-wait_for 10 '    push button "自定义安装" [focusable]' >/dev/null || fail "custom install stays unavailable"
+tree_has 10 '    push button "自定义安装" [focusable]' >/dev/null || fail "custom install stays unavailable"
 grep -qxF '    push button "立即安装" [focusable]' "$work/tree" || fail "install stays unavailable"
 grep -qxF '    check box "我已阅读并同意" [focusable,checked]' "$work/tree" || fail "the agreement reads unticked"
 echo "agreement ticked: both install buttons read as enabled"
 
 # --- custom install: the folder page, then install from there while listening ---
 inspect --do '自定义安装' || fail "custom install has no default action"
-wait_for 10 '  page "选择安装位置" []' >/dev/null || fail "no folder page"
+tree_has 10 '  page "选择安装位置" []' >/dev/null || fail "no folder page"
 grep -qxF '    editable text "安装位置" [focusable] value="C:\Program Files\OrvoNubelo\"' "$work/tree" ||
     fail "the folder box reads otherwise: $(grep 'editable' "$work/tree")"
 inspect --events 120000 --until 'show page "安装完成"' >"$work/events" &
@@ -121,14 +91,11 @@ grep 'name static text' "$work/events" | tail -1 | grep -qF 'name static text "1
     fail "the percentage's last name change does not read 100%: $(grep 'name static' "$work/events" | tail -1)"
 
 # --- the finish page, and finishing ---
-wait_for 10 '    push button "完成" [focusable]' >/dev/null || fail "no finish button"
+tree_has 10 '    push button "完成" [focusable]' >/dev/null || fail "no finish button"
 grep -qxF '    check box "开机时启动 Pelora 监控" [focusable]' "$work/tree" || fail "no monitor box"
 inspect --do '完成' || fail "finish has no default action"
-for _ in $(seq 300); do kill -0 "$setup_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$setup_pid" 2>/dev/null && fail "the installer did not end after finishing"
-wait "$setup_pid"
-rc=$? setup_pid=
-[ "$rc" -eq 0 ] || fail "the installer exited $rc"
+inst_wait_exit 30
+[ "$inst_rc" -eq 0 ] || fail "the installer exited $inst_rc"
 [ -f "$folder/NubeloUI.exe" ] || fail "NubeloUI.exe was not installed"
 wine reg query 'HKCU\Software\OrvoNubelo' /v InstallPath 2>/dev/null | tr -d '\r' |
     grep -qF 'C:\Program Files\OrvoNubelo\' || fail "no InstallPath in the registry"

@@ -5,6 +5,7 @@
 
 #include <Label.h>
 #include <LinkLabel.h>
+#include <ScriptHooks.h>
 #include <TextDrawing.h>
 
 #include <gtest/gtest.h>
@@ -131,8 +132,9 @@ void press(Control* control)
 TEST(LinkLabelPress, OpensItsUrlThroughTheOpener)
 {
     ASSERT_TRUE(Toolkit::start());
-    bool (*previous)(const std::wstring&) = LinkLabel::openUrl;
-    LinkLabel::openUrl = recordUrl;
+    ScriptHooks hooks;
+    hooks.openUrl = recordUrl;
+    setScriptHooks(&hooks);
     FakeHost host;
     LinkLabel link;
     host.attachRoot(&link);
@@ -142,6 +144,6 @@ TEST(LinkLabelPress, OpensItsUrlThroughTheOpener)
     press(&link);
     EXPECT_EQ(opened, (std::vector<std::wstring>{L"https://pelora.orvo.example/agreement.html"}));
     host.detachRoot(&link);
-    LinkLabel::openUrl = previous;
+    setScriptHooks(nullptr);
     Toolkit::shutdown();
 }

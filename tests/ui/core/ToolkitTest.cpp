@@ -49,7 +49,6 @@ TEST(ToolkitLife, StartPublishesAndShutdownClears)
     ASSERT_TRUE(Toolkit::start());
     Toolkit* toolkit = Toolkit::instance();
     ASSERT_NE(toolkit, nullptr);
-    EXPECT_NE(toolkit->msimg32, nullptr);
     EXPECT_NE(Toolkit::AlphaBlend, nullptr);
     EXPECT_TRUE(toolkit->globalHandlers.empty());
     ASSERT_NE(toolkit->dispatcherWindow, nullptr);
@@ -58,6 +57,8 @@ TEST(ToolkitLife, StartPublishesAndShutdownClears)
     GetClassNameW(dispatcher, className, 64);
     EXPECT_STREQ(className, L"Dispatcher_Quorra512");
     EXPECT_FALSE(IsWindowVisible(dispatcher));
+    EXPECT_EQ(FindWindowExW(HWND_MESSAGE, nullptr, L"Dispatcher_Quorra512", nullptr), dispatcher)
+        << "the dispatcher is message-only";
 
     EXPECT_FALSE(Toolkit::start()) << "a second start changes nothing";
     EXPECT_EQ(Toolkit::instance(), toolkit);
@@ -78,6 +79,28 @@ TEST(ToolkitLife, StartsAgainAfterShutdown)
     journal.clear();
     pumpMessages();
     EXPECT_EQ(journal, (std::vector<std::string>{"again"}));
+    Toolkit::shutdown();
+}
+
+// A dispatcher window that cannot be made fails the start: without it every deferred Click
+// would be lost. The class is taken over by one whose windows refuse to be created.
+TEST(ToolkitLife, StartFailsWhenTheDispatcherWindowCannotBeMade)
+{
+    const wchar_t* dispatcherClass = L"Dispatcher_Quorra512";
+    HINSTANCE module = GetModuleHandleW(nullptr);
+    UnregisterClassW(dispatcherClass, module);   // the toolkit's own, from an earlier start
+    WNDCLASSEXW refusing{};
+    refusing.cbSize = sizeof refusing;
+    refusing.lpfnWndProc = [](HWND window, UINT message, WPARAM wparam, LPARAM lparam) -> LRESULT {
+        return message == WM_NCCREATE ? FALSE : DefWindowProcW(window, message, wparam, lparam);
+    };
+    refusing.hInstance = module;
+    refusing.lpszClassName = dispatcherClass;
+    ASSERT_NE(RegisterClassExW(&refusing), 0);
+    EXPECT_FALSE(Toolkit::start());
+    EXPECT_EQ(Toolkit::instance(), nullptr);
+    ASSERT_TRUE(UnregisterClassW(dispatcherClass, module));
+    ASSERT_TRUE(Toolkit::start()) << "a later start with a usable class works";
     Toolkit::shutdown();
 }
 
@@ -395,4 +418,37 @@ TEST_F(ButtonTest, ReleaseWithoutCaptureIsLeftAlone)
     EXPECT_EQ(up.handled, 0);
     pumpMessages();
     EXPECT_EQ(log, (std::vector<std::string>{"release"}));
+}
+
+namespace {
+bool forgedCallRan = false;
+void forgedCall(void*, void*, void*)
+{
+    forgedCallRan = true;
+}
+}  // namespace
+
+// Another program broadcasting the dispatcher's message with a parameter of its choosing must
+// not get it taken for a deferred call: the dispatcher is message-only, out of every broadcast.
+// (Wine passes over hidden windows in a broadcast anyway; the message-only check above is what
+// tells there.)
+TEST(ToolkitLife, BroadcastNeverReachesTheDispatcher)
+{
+    ASSERT_TRUE(Toolkit::start());
+    struct Forged {
+        void* target;
+        DeferredFunction function;
+        void* a;
+        void* b;
+    };
+    auto* forged = new Forged{nullptr, forgedCall, nullptr, nullptr};
+    forgedCallRan = false;
+    PostMessageW(HWND_BROADCAST, WM_USER + 1, WPARAM(forged), 0);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&message);
+    EXPECT_FALSE(forgedCallRan);
+    Toolkit::shutdown();
+    if (!forgedCallRan)
+        delete forged;
 }

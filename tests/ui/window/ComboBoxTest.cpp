@@ -86,8 +86,7 @@ protected:
     }
     void TearDown() override
     {
-        ModalLoopGuard::openHook = nullptr;
-        ModalLoopGuard::closeHook = nullptr;
+        setScriptHooks(nullptr);
         if (window && IsWindow(handle))
             DestroyWindow(handle);
         pump();
@@ -194,6 +193,24 @@ TEST_F(ComboBoxTest, OpensBelowOrAboveAsHighAsItsItems)
     EXPECT_EQ(valueChanges, 0);
 }
 
+// Alt+F4 goes to the popup while the list is down: the list closes, and it keeps its items for
+// the next time.
+TEST_F(ComboBoxTest, AltF4ClosesTheListAndKeepsItsItems)
+{
+    open(100, 100, 4);
+    HWND popup = popupWindow();
+    ASSERT_TRUE(drop({[&] {
+        PostMessageW(popupWindow(), WM_SYSKEYDOWN, VK_F4, LPARAM(1) | (LPARAM(1) << 29));
+    }}));
+    ASSERT_TRUE(IsWindow(popup)) << "the popup window lives on";
+    ASSERT_EQ(popupWindow(), popup);
+    EXPECT_FALSE(IsWindowVisible(popup));
+    EXPECT_EQ(combo->itemCount(), 4);
+    EXPECT_TRUE(IsWindow(handle)) << "the box's window is not closed either";
+    ASSERT_TRUE(drop({[&] { clickItem(2); }}));
+    EXPECT_EQ(text(), L"item 2");
+}
+
 TEST_F(ComboBoxTest, ChoosingCopiesTheTextAndOnlyAChangeIsAnnounced)
 {
     open(100, 100, 4);
@@ -275,16 +292,18 @@ TEST_F(ComboBoxTest, FailingScriptsAndQuitRequestsEndTheLoop)
     static ModalLoopGuard::EndLoop endLoop = nullptr;
     static void* endContext = nullptr;
     guards.clear();
-    ModalLoopGuard::openHook = [](ModalLoopGuard::EndLoop end, void* context) -> void* {
+    static ScriptHooks hooks;
+    hooks.openLoop = [](ModalLoopGuard::EndLoop end, void* context) -> void* {
         guards.push_back("open");
         endLoop = end;
         endContext = context;
         return &guards;
     };
-    ModalLoopGuard::closeHook = [](void* scope) {
+    hooks.closeLoop = [](void* scope) {
         EXPECT_EQ(scope, &guards);
         guards.push_back("close");
     };
+    setScriptHooks(&hooks);
     open(100, 100, 3);
     ASSERT_TRUE(drop({[&] {
         ASSERT_EQ(guards, std::vector<std::string>{"open"});

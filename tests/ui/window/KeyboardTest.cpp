@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "ui/core/Place.h"
 
+#include <AccessibleTree.h>
 #include <Button.h>
 #include <Canvas.h>
 #include <CheckBox.h>
@@ -16,6 +17,7 @@
 #include <WindowImpl.h>
 
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <map>
 #include <string>
@@ -259,6 +261,52 @@ TEST_F(KeyboardTest, SpaceEnterAndEscapeClickThroughTheDeferredPathOnlyWhereThey
     key(VK_ESCAPE, 27);
     EXPECT_EQ(clicks[close], 1);
     EXPECT_EQ(clicks[ok], 1);
+}
+
+// A label a script made clickable (the licence link of the installer) is a link to screen readers;
+// a keyboard user must reach it as well: focusable means a stop by kind or by markup for both.
+TEST_F(KeyboardTest, WhatScreenReadersCallFocusableIsWhatTabReaches)
+{
+    struct Row {
+        const char* what;
+        bool clickable;   // mouseTransparent cleared, as UI.lua does
+        int tabIndex;     // -2: none
+        bool stop;        // Tab reaches it
+        bool focusable;   // as screen readers hear it
+        LONG role;
+    };
+    const Row rows[] = {
+        {"a plain label", false, -2, false, false, ROLE_SYSTEM_STATICTEXT},
+        {"a label a script made clickable", true, -2, true, true, ROLE_SYSTEM_LINK},
+        {"a label markup gave a tabIndex", false, 0, true, true, ROLE_SYSTEM_STATICTEXT},
+        {"a link markup took out of the order stays focusable, as a button does", true, -1, false, true,
+         ROLE_SYSTEM_LINK},
+    };
+    Label* previous = nullptr;
+    for (const Row& row : rows) {
+        if (previous)
+            previous->setVisible(false);
+        auto* label = place(page, new Label, 220, 130, 80, 20);
+        previous = label;
+        label->textProperties.set(PropertyKey::text, L"licence");
+        label->writeFlags(Flag::mouseTransparent, !row.clickable);
+        if (row.tabIndex != -2)
+            label->intProperties.set(KeyboardKey::tabIndex, row.tabIndex);
+        window->setFocus(path);
+        tab();
+        EXPECT_EQ(window->focusedControl() == label, row.stop) << row.what;
+        EXPECT_EQ((accessible::state(label, window) & STATE_SYSTEM_FOCUSABLE) != 0, row.focusable)
+            << row.what;
+        EXPECT_EQ(accessible::role(label), row.role) << row.what;
+        if (row.clickable && row.stop) {
+            // Enter gives it the press the mouse would
+            int presses = 0;
+            auto pressed = [](void* count, Control*, ControlEvent*) { ++*static_cast<int*>(count); };
+            label->addHandler(EventCode::LButtonDown, &presses, pressed);
+            key(VK_RETURN, L'\r');
+            EXPECT_EQ(presses, 1) << row.what;
+        }
+    }
 }
 
 TEST_F(KeyboardTest, TheFocusCueShowsOnlyOnceTheKeyboardMovedTheFocus)

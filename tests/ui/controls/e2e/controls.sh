@@ -6,31 +6,32 @@
 # swallowed press, and the progress bar revealing its gradient fill column by column. Every
 # control is kept in each of its states as a screenshot under build/win/artefacts/controls.
 set -u
-. "$(dirname "$0")/../../window/e2e/harness.sh"
+. "$(dirname "$0")/../../../e2e/window.sh"
+scn_begin "$1"
 scenario=$(cd "$(dirname "$0")" && pwd)
 . "$scenario/probe_styles.sh"
-artefacts=$(cd "$(dirname "$wine_run")" && pwd)/artefacts/controls
+e2e_keep=controls artefacts=$e2e_build/artefacts/controls
 title="Orvo controls test"
 win_w=600 win_h=360
 
 use_probe_styles
-e2e_start "$scenario/controls.lua" "$scenario/controls"
+scn_start "$scenario/controls.lua" "$scenario/controls"
 wait_for 20 grep -qs "^position" "$log" || fail "the controls window did not appear"
 read -r _ win_x win_y < <(grep "^position" "$log")
 wait_for 10 xdotool search --name "^$title\$" >/dev/null || fail "no window titled \"$title\""
 point 580 340
 sleep 0.5
-shot
+shoot
 keep "window-at-rest"
 
 # --- the probe button: up, over, down with the caption one pixel right and down, disabled ---
-[ "$(colour 23 23)" = "$probe_up" ] || fail "probe button at rest shows $(colour 23 23), not the up skin"
+[ "$(colour_at 23 23)" = "$probe_up" ] || fail "probe button at rest shows $(colour_at 23 23), not the up skin"
 point 80 38
-wait_for 5 eval 'shot; [ "$(colour 23 23)" = "$probe_over" ]' || fail "hovered probe shows $(colour 23 23)"
+wait_for 5 eval 'shoot; [ "$(colour_at 23 23)" = "$probe_over" ]' || fail "hovered probe shows $(colour_at 23 23)"
 over_caption=$(box_of 20 20 120 36 FFFFFF)
 keep "button-probe-over"
 xdotool mousedown 1
-wait_for 5 eval 'shot; [ "$(colour 23 23)" = "$probe_down" ]' || fail "pressed probe shows $(colour 23 23)"
+wait_for 5 eval 'shoot; [ "$(colour_at 23 23)" = "$probe_down" ]' || fail "pressed probe shows $(colour_at 23 23)"
 down_caption=$(box_of 20 20 120 36 FFFFFF)
 keep "button-probe-down"
 read -r l t r b <<<"$over_caption"
@@ -51,9 +52,9 @@ run_lua 'probe:setEnabled(false) probe:writeFlag(14, true) probe:setFocus()'
 point 81 39               # hovered again
 xdotool mousedown 1
 sleep 0.3
-shot
+shoot
 xdotool mouseup 1
-[ "$(colour 23 23)" = "$probe_disabled" ] || fail "disabled probe shows $(colour 23 23)"
+[ "$(colour_at 23 23)" = "$probe_disabled" ] || fail "disabled probe shows $(colour_at 23 23)"
 keep "button-probe-disabled"
 # the focus (perhaps parked by the window while the pointer was elsewhere) goes to the root
 run_lua 'probe:setEnabled(true) probe:writeFlag(14, false) w:getRoot():setFocus()'
@@ -63,18 +64,18 @@ for spec in "primary 216 38" "gray 346 38" "icon 472 38" "cta 300 128"; do
     read -r name cx cy <<<"$spec"
     point "$cx" "$cy"
     sleep 0.4
-    shot
+    shoot
     keep "button-$name-over"
     xdotool mousedown 1
     sleep 0.3
-    shot
+    shoot
     keep "button-$name-down"
     xdotool mouseup 1
 done
 point 580 340
 run_lua 'for id = 2, 4 do w:getChild(id):setEnabled(false) end w:getChild(22):setEnabled(false)'
 sleep 0.3
-shot
+shoot
 keep "buttons-disabled"
 run_lua 'for id = 2, 4 do w:getChild(id):setEnabled(true) end w:getChild(22):setEnabled(true)'
 
@@ -86,7 +87,7 @@ expect_log "check Click true"
 [ "$(since_mark '^check' | tr '\n' ,)" = "check ValueChange true,check Click true," ] ||
     fail "first click: $(since_mark '^check' | tr '\n' ,)"
 sleep 0.3
-shot
+shoot
 keep "checkbox-checked-over"
 mark
 xdotool click 1
@@ -95,13 +96,13 @@ expect_log "check Click false"
     fail "second click: $(since_mark '^check' | tr '\n' ,)"
 xdotool mousedown 1
 sleep 0.3
-shot
+shoot
 keep "checkbox-pressed"
 xdotool mouseup 1
 expect_log "check Click true"
 point 580 340
 sleep 0.3
-shot
+shoot
 keep "checkbox-checked"
 mark
 run_lua 'check:setCheck(true) check:setCheck(false) check:setCheck(false)'
@@ -109,7 +110,7 @@ run_lua 'check:setCheck(true) check:setCheck(false) check:setCheck(false)'
     fail "setCheck: $(since_mark '^check' | tr '\n' ,)"
 run_lua 'check:setEnabled(false)'
 sleep 0.3
-shot
+shoot
 keep "checkbox-disabled"
 run_lua 'check:setEnabled(true)'
 
@@ -129,7 +130,7 @@ expect_log "r2 Click true"
 [ -z "$(since_mark 'ValueChange')" ] || fail "a checked radio button changed: $(since_mark ValueChange | tr '\n' ,)"
 point 580 340
 sleep 0.3
-shot
+shoot
 keep "radiobuttons"
 
 # --- toggles ---
@@ -141,7 +142,7 @@ xdotool click 1
 expect_log "expander ValueChange true"
 point 580 340
 sleep 0.3
-shot
+shoot
 keep "toggles-on"
 point 38 128
 xdotool click 1
@@ -182,7 +183,7 @@ point 60 208
 expect_log "link MouseEnter"
 sleep 0.3
 [ "$(cursor_shape)" = "$hand" ] || fail "the link label shows $(cursor_shape), the hand is $hand"
-shot
+shoot
 keep "labels-link-hovered"
 mark
 xdotool click 1
@@ -194,7 +195,7 @@ point 580 340
 # revealed: how many columns from the fill area's left show the fill image column for column;
 # "bad" when the rest is not the background
 revealed() {
-    shot
+    shoot
     row 30 270 200 | awk -v track="$probe_track" '
         { want = sprintf("%02X4080", NR - 1) }
         !gone && $0 == want { n++; next }
@@ -211,21 +212,21 @@ for spec in "1 0" "230 80" "230 230"; do
     read -r range position <<<"$spec"
     run_lua "progress(shippedBar, $range, $position)"
     sleep 0.3
-    shot
+    shoot
     keep "progressbar-$((position * 100 / range))"
 done
 
 # every checking button checked, then all of them disabled
 run_lua 'for _, b in ipairs({check, radios[1], switch, expander}) do b:setCheck(true) end'
 sleep 0.3
-shot
+shoot
 keep "checked"
 run_lua 'for id, _ in pairs({[10] = 1, [11] = 1, [12] = 1, [20] = 1, [21] = 1, [23] = 1, [32] = 1}) do w:getChild(id):setEnabled(false) end'
 sleep 0.3
-shot
+shoot
 keep "checked-disabled"
 
-touch "$work/app/finish"
+scn_finish
 run_lua 'w:endDialog(1)'
-wait_for 10 runner_exited || fail "the runner did not exit"
+wait_for 10 scn_exited || fail "the runner did not exit"
 echo "controls: all checks passed; screenshots in $artefacts"

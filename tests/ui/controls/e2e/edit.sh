@@ -6,7 +6,8 @@
 # selection colour, which stays when the focus goes; copy and paste through the real clipboard.
 # Texts are checked through the script's getText, pictures in screenshots of the edits.
 set -u
-. "$(dirname "$0")/../../window/e2e/harness.sh"
+. "$(dirname "$0")/../../../e2e/window.sh"
+scn_begin "$1"
 scenario=$(cd "$(dirname "$0")" && pwd)
 title="Orvo edit test"
 
@@ -14,50 +15,26 @@ title="Orvo edit test"
 e1x=20 e1y=20 e2x=320 e2y=20 e3x=20 e3y=220
 pad=5 usable=250
 
-shot() { import -window root "$work/shot.png" || fail "no screenshot"; }
-# ink X Y W H: "left top right bottom" of what differs from the background in that client
-# rectangle (background: the rectangle's corner), or "none"
-ink() {
-    local box
-    box=$(convert "$work/shot.png" -crop "$3x$4+$((win_x + $1))+$((win_y + $2))" +repage -fuzz 30% \
-        -format '%@' info: 2>/dev/null)
-    # -format %@ gives WxH+X+Y; an all-background crop gives a 0x0 box
-    [[ $box =~ ^([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+)$ ]] || { echo none; return; }
-    if [ "${BASH_REMATCH[1]}" -le 1 ] && [ "${BASH_REMATCH[2]}" -le 1 ]; then echo none; return; fi
-    echo "${BASH_REMATCH[3]} ${BASH_REMATCH[4]} $((BASH_REMATCH[3] + BASH_REMATCH[1])) $((BASH_REMATCH[4] + BASH_REMATCH[2]))"
-}
 # The text area of edit N (inside its padding) as "X Y W H".
 area() {
     local x=e$1x y=e$1y
     echo "$((${!x} + pad)) $((${!y} + pad)) $usable 140"
-}
-# pixels X Y W H COLOUR: how many pixels of exactly that colour the client rectangle holds
-pixels() {
-    convert "$work/shot.png" -crop "$3x$4+$((win_x + $1))+$((win_y + $2))" +repage -format %c histogram:info: |
-        grep -i "$5" | sed 's/^ *\([0-9]*\):.*/\1/' | head -1 | grep . || echo 0
-}
-# The text of edit N as the script last reported it, CR, LF and tab written as \r, \n and \t.
-last_text() { grep "^text $1 " "$log" | tail -1 | cut -c8-; }
-expect_text() {
-    run_lua "dump($1)"
-    [ "$(last_text "$1")" = "$2" ] || fail "edit $1: expected \"$2\", got \"$(last_text "$1")\""
 }
 # measure N LUA_TEXT: sets edit N's text and leaves the ink of it in `measured` (not a
 # subshell: the commands are counted)
 measure() {
     run_lua "edits[$1]:setText($2)"
     sleep 0.3
-    shot
-    measured=$(ink $(area "$1"))
+    shoot
+    measured=$(ink $(area "$1") 30%)
 }
-key() { xdotool key --delay 60 "$@"; sleep 0.2; }
 
-e2e_start "$scenario/edit.lua" "$scenario/edit"
+scn_start "$scenario/edit.lua" "$scenario/edit"
 # the window shows, its loop runs (commands are served) and the markup text is there
 wait_for 20 grep -qs "^position" "$log" || fail "the window with an edit holding markup text did not appear"
 read -r _ win_x win_y < <(grep "^position" "$log")
 wait_for 10 xdotool search --name "^$title\$" >/dev/null || fail "no window titled \"$title\""
-expect_text 1 "Markup text"
+expect_text "Markup text" 1
 
 # --- the font's numbers, from ink in edit 3, which never has the caret before its own step ---
 measure 3 '"a"'
@@ -76,20 +53,20 @@ echo "line height $line_height, advance of a: $advance"
 # --- Enter inserts CR LF; one Backspace removes both ---
 point $((e1x + 200)) $((e1y + pad + line_height / 2))   # right of the text: the caret goes to its end
 xdotool click 1
-key Return
-expect_text 1 'Markup text\r\n'
-key BackSpace
-expect_text 1 "Markup text"
+keys Return
+expect_text 'Markup text\r\n' 1
+keys BackSpace
+expect_text "Markup text" 1
 
 # --- Home and End go to the start and end of the whole text, not of the line ---
 run_lua 'edits[1]:setText("one\r\ntwo\r\nthree")'
 point $((e1x + pad + 10)) $((e1y + pad + line_height + line_height / 2))   # on "two"
 xdotool click 1
-key End
+keys End
 xdotool type E
-key Home
+keys Home
 xdotool type H
-expect_text 1 'Hone\r\ntwo\r\nthreeE'
+expect_text 'Hone\r\ntwo\r\nthreeE' 1
 
 # --- wrapping by character: a click at the start of the second line, then typing there ---
 run_lua 'edits[1]:setText(string.rep("a", 200))'
@@ -136,13 +113,13 @@ for n in 2 1; do
     x=e${n}x
     point $((${!x} + 100)) $((e1y + 60))
     xdotool click 1
-    key End Next
+    keys End Next
     xdotool click 5 click 5
     point $((e3x + 100)) $((e3y + 60))
     xdotool click 1
     sleep 0.3
-    shot
-    read -r _ top _ bottom <<<"$(ink $(area "$n"))"
+    shoot
+    read -r _ top _ bottom <<<"$(ink $(area "$n") 30%)"
     rows[$n]=$(((bottom - top - (bottom1 - top1) + line_height / 2) / line_height + 1))
 done
 [ "${rows[2]}" -eq "$visible" ] || fail "read-only: ${rows[2]} rows of text shown, expected the last page of $visible"
@@ -156,13 +133,13 @@ xdotool mousedown 1
 glide $((e1x + pad + 1)) $((e1y + pad + line_height / 2)) $((e1x + pad + 8 * advance)) $((e1y + pad + line_height / 2))
 xdotool mouseup 1
 sleep 0.3
-shot
+shoot
 selected=$(pixels $row '#3399FF')
 [ "$selected" -gt $((2 * advance * line_height)) ] || fail "the drag left $selected pixels of the selection colour"
-key ctrl+c
+keys ctrl+c
 point $((e3x + 100)) $((e3y + 60))
 xdotool click 1
-key ctrl+v
+keys ctrl+v
 run_lua 'dump(3)'
 pasted=$(last_text 3)
 case "drag me please" in
@@ -170,12 +147,12 @@ case "drag me please" in
 *) fail "pasted \"$pasted\", not the start of \"drag me please\"" ;;
 esac
 sleep 0.3
-shot
+shoot
 [ "$(pixels $row '#3399FF')" -gt $((selected / 2)) ] || fail "the selection lost its colour with the focus"
 # the last picture stays in the build folder for whoever wants to look
-cp "$work/shot.png" "$(dirname "$wine_run")/edit-e2e.png" 2>/dev/null
+cp "$e2e_shot" "$(artefact edit.png)" 2>/dev/null
 
-touch "$work/app/finish"
+scn_finish
 run_lua 'w:endDialog(1)'
-wait_for 10 runner_exited || fail "the runner did not exit"
+wait_for 10 scn_exited || fail "the runner did not exit"
 echo "edit: all checks passed"

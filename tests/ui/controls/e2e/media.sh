@@ -4,34 +4,30 @@
 # out), stopped by playStop; a browser control whose HTML engine is missing leaves the window
 # working and closing.
 set -u
-. "$(dirname "$0")/../../window/e2e/harness.sh"
+. "$(dirname "$0")/../../../e2e/window.sh"
+scn_begin "$1"
 mine=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 title="Orvo media test"
 
 # --- a style package of solid colours (and a font), made for this run ---
-mkdir -p "$work/style"
-convert -size 8x8 xc:white "$work/style/white.png"
+mkdir -p "$e2e_work/style"
+convert -size 8x8 xc:white "$e2e_work/style/white.png"
 convert -size 1x1 xc:'#ff0000' xc:'#00ff00' +append \( -size 1x1 xc:'#0000ff' xc:'#ffff00' +append \) -append \
-    "$work/style/quads.png"
+    "$e2e_work/style/quads.png"
 for slide in red:ff0000 green:00ff00 blue:0000ff; do
-    convert -size 120x80 "xc:#${slide#*:}" "PNG32:$work/style/${slide%%:*}.png"
+    convert -size 120x80 "xc:#${slide#*:}" "PNG32:$e2e_work/style/${slide%%:*}.png"
 done
-convert -size 60x40 xc:'#ff00ff' "PNG32:$work/style/odd.png"
-printf '<fonts><font name="Default" face="Tahoma" size="13"/></fonts>' >"$work/style/font.xml"
-"$lzpack" create "$work/style.lz" "$work/style" >/dev/null || fail "cannot pack the style"
-style_package=$work/style.lz
+convert -size 60x40 xc:'#ff00ff' "PNG32:$e2e_work/style/odd.png"
+printf '<fonts><font name="Default" face="Tahoma" size="13"/></fonts>' >"$e2e_work/style/font.xml"
+"$e2e_lzpack" create "$e2e_work/style.lz" "$e2e_work/style" >/dev/null || fail "cannot pack the style"
+scn_style=$e2e_work/style.lz
 
-e2e_start "$mine/media.lua" "$mine/media"
+scn_start "$mine/media.lua" "$mine/media"
 expect_log "show PowerPoint Image Control" 20
 wait_for 10 eval 'probe "$title"; [ "${probe_window%% *}" = 1 ]' || fail "no window: $probe_window"
 [ "$probe_window" = "1 60 60 460 280 1" ] || fail "window at $probe_window"
 win_x=60 win_y=60
 
-# The screen's colour at a client point, as RRGGBB.
-colour() {
-    import -window root -crop "1x1+$((win_x + $1))+$((win_y + $2))" -depth 8 txt:- 2>/dev/null |
-        sed -n 's/.*#\([0-9A-Fa-f]\{6\}\).*/\1/p' | tr a-f A-F
-}
 # A slide show sample by name: a slide, "mix" between two slides (the fade's ends are one channel
 # a step off), else the colour itself.
 classify() {
@@ -51,25 +47,25 @@ halfway() {
 }
 
 # --- the picture, stretched: each source pixel a 40 x 40 quadrant ---
-wait_for 5 eval '[ "$(colour 40 40)" = FF0000 ]' || fail "the picture is not drawn: $(colour 40 40) at its top-left"
+wait_for 5 eval '[ "$(colour_now 40 40)" = FF0000 ]' || fail "the picture is not drawn: $(colour_now 40 40) at its top-left"
 for check in "80 40 00FF00" "40 80 0000FF" "80 80 FFFF00" "110 40 FFFFFF"; do
     set -- $check
-    [ "$(colour "$1" "$2")" = "$3" ] || fail "picture at $1,$2 is $(colour "$1" "$2"), expected $3"
+    [ "$(colour_now "$1" "$2")" = "$3" ] || fail "picture at $1,$2 is $(colour_now "$1" "$2"), expected $3"
 done
 
 # --- the slide show: stopped, it shows the first slide; playing, it cycles red, green, blue ---
-[ "$(colour 260 60)" = FF0000 ] || fail "the stopped show shows $(colour 260 60)"
+[ "$(colour_now 260 60)" = FF0000 ] || fail "the stopped show shows $(colour_now 260 60)"
 run_lua 'show:playStart()'
 sequence=red
 last=red
 saw_odd= fades=0
 for _ in $(seq 250); do
-    sample=$(colour 260 60)
+    sample=$(colour_now 260 60)
     now=$(classify "$sample")
     [ "$now" = FF00FF ] && saw_odd=1
     if halfway "$sample"; then
         # the first fade caught halfway is kept beside the final screen, for whoever looks
-        [ "$fades" = 0 ] && import -window root "${TMPDIR:-/tmp}/media-e2e-fade.png" 2>/dev/null
+        [ "$fades" = 0 ] && import -window root "$(artefact fade.png)" 2>/dev/null
         fades=$((fades + 1))
     fi
     if [ "$now" != "$last" ]; then
@@ -83,26 +79,26 @@ done
 [ "$sequence" = "red,mix,green,mix,blue,mix,red" ] || fail "the show went $sequence"
 [ "$fades" -gt 0 ] || fail "no sample caught a fade halfway"
 # the odd-sized slide was left out, not drawn over the neighbours
-[ "$(colour 330 60)" = FFFFFF ] || fail "beside the show: $(colour 330 60)"
+[ "$(colour_now 330 60)" = FFFFFF ] || fail "beside the show: $(colour_now 330 60)"
 
 # --- playStop during a fade: the current slide, unblended, and nothing moves any more ---
-wait_for 20 eval '[ "$(classify "$(colour 260 60)")" = mix ]' || fail "no fade after the first slide"
+wait_for 20 eval '[ "$(classify "$(colour_now 260 60)")" = mix ]' || fail "no fade after the first slide"
 run_lua 'show:playStop()'
-stopped=$(colour 260 60)
+stopped=$(colour_now 260 60)
 case $(classify "$stopped") in red | green | blue) ;; *) fail "stopped on $stopped" ;; esac
 for _ in $(seq 10); do
     sleep 0.15
-    [ "$(colour 260 60)" = "$stopped" ] || fail "the stopped show moved from $stopped to $(colour 260 60)"
+    [ "$(colour_now 260 60)" = "$stopped" ] || fail "the stopped show moved from $stopped to $(colour_now 260 60)"
 done
-import -window root "${TMPDIR:-/tmp}/media-e2e.png" 2>/dev/null
+import -window root "$(artefact media.png)" 2>/dev/null
 
 # --- the window with the engine-less browser ends as usual ---
 run_lua 'w:endDialog(5)'
 expect_log "result 5"
-touch "$work/app/finish"
-wait_for 10 runner_exited || fail "the runner did not exit"
-wait "$runner_pid"
+scn_finish
+wait_for 10 scn_exited || fail "the runner did not exit"
+wait "$scn_pid"
 status=$?
 [ "$status" = 0 ] || fail "the runner exited with $status"
-grep -qi "unhandled exception\|page fault" "$work/runner.out" && fail "the runner crashed: $(cat "$work/runner.out")"
+grep -qi "unhandled exception\|page fault" "$e2e_work/runner.out" && fail "the runner crashed: $(cat "$e2e_work/runner.out")"
 echo "images, slide show and browser: all checks passed"

@@ -1,4 +1,4 @@
-# Sourced by the controls' end-to-end scripts after the window harness: builds a style package of
+# Sourced by the controls' end-to-end scripts after the scenario runner (tests/e2e/window.sh): builds a style package of
 # the shipped styles plus probe skins whose colours tell every state apart in a screenshot, and
 # makes the scenario use it.
 #   probe_button.xml   Button: up C00000, over 00C000, down 0000C0, disabled 808080; white caption
@@ -8,16 +8,16 @@
 
 # The pointer goes back to the corner whatever the end, so that no test after this one finds it
 # over the windows it opens.
-trap 'xdotool mousemove 5 5 2>/dev/null; e2e_stop' EXIT
+e2e_at_exit 'xdotool mousemove 5 5 2>/dev/null'
 
 probe_up=C00000 probe_over=00C000 probe_down=0000C0 probe_disabled=808080 probe_track=20E020
 # The fill image's colour of column I, as ImageMagick's txt output writes it.
 probe_grad() { printf '%02X4080' "$1"; }
 
 use_probe_styles() {
-    local dir=$work/style
+    local dir=$e2e_work/style
     mkdir -p "$dir"
-    "$lzpack" extract "$style_package" "$dir" >/dev/null || fail "cannot unpack $style_package"
+    "$e2e_lzpack" extract "$scn_style" "$dir" >/dev/null || fail "cannot unpack $scn_style"
     python3 - "$dir" <<'PY' || fail "cannot write the probe images"
 import struct, sys, zlib
 
@@ -43,37 +43,8 @@ PY
 <style><class name="Button"><properties upSkin="probe_up.png" overSkin="probe_over.png" downSkin="probe_down.png"
     disabledSkin="probe_disabled.png" textColor="#FFFFFF" downOffset="1"/></class></style>
 XML
-    "$lzpack" create "$work/probe-style.lz" "$dir" >/dev/null || fail "cannot pack the probe styles"
-    style_package=$work/probe-style.lz
+    "$e2e_lzpack" create "$e2e_work/probe-style.lz" "$dir" >/dev/null || fail "cannot pack the probe styles"
+    scn_style=$e2e_work/probe-style.lz
 }
 
-# --- screenshots ---
-
-shot() { import -window root "$work/shot.png" || fail "no screenshot"; }
-# keep NAME: the window's part of the last screenshot, kept as a test artefact
-keep() {
-    mkdir -p "$artefacts"
-    convert "$work/shot.png" -crop "${win_w}x${win_h}+${win_x}+${win_y}" +repage "$artefacts/$1.png" ||
-        fail "cannot keep $1"
-}
-# colour X Y: the colour (RRGGBB) at a client point of the last screenshot
-colour() {
-    convert "$work/shot.png" -crop "1x1+$((win_x + $1))+$((win_y + $2))" +repage txt:- |
-        sed -n 's/.*#\([0-9A-Fa-f]\{6\}\).*/\1/p' | tail -1
-}
-# row X Y WIDTH: the colours of a row of client pixels, one per line
-row() {
-    convert "$work/shot.png" -crop "$3x1+$((win_x + $1))+$((win_y + $2))" +repage txt:- |
-        sed -n 's/.*#\([0-9A-Fa-f]\{6\}\).*/\1/p'
-}
-# box_of X Y W H COLOUR: "left top right bottom" (client coordinates) of the pixels of exactly that
-# colour inside the rectangle, or "none"
-box_of() {
-    convert "$work/shot.png" -crop "$3x$4+$((win_x + $1))+$((win_y + $2))" +repage txt:- |
-        awk -v c="#$5" -v ox="$1" -v oy="$2" -F'[,: ]+' '
-            index($0, c) { x = $1 + ox; y = $2 + oy
-                if (n++ == 0 || x < l) l = x; if (n == 1 || y < t) t = y
-                if (n == 1 || x + 1 > r) r = x + 1; if (n == 1 || y + 1 > b) b = y + 1 }
-            END { if (n) print l, t, r, b; else print "none" }'
-}
-cursor_shape() { python3 "$(dirname "${BASH_SOURCE[0]}")/x_cursor.py"; }
+cursor_shape() { screen cursor; }

@@ -3,9 +3,11 @@
 # kills itself, a window destroyed from its own timer's callback, showDialog refused on a running
 # dialog, endDialog while a message box is open, and a timer failing under a message box.
 set -u
-. "$(dirname "$0")/harness.sh"
+. "$(dirname "$0")/../../../e2e/window.sh"
+scn_begin "$1"
+here=$(cd "$(dirname "$0")" && pwd)
 
-e2e_start "$here/dialogs.lua" "$here/dialogs"
+scn_start "$here/dialogs.lua" "$here/dialogs"
 wait_for 20 eval 'probe "Orvo dialog test"; [ "${probe_window%% *}" = 1 ]' || fail "no dialog window: $probe_window"
 [ "$probe_window" = "1 60 60 320 240 1" ] || fail "measured window at $probe_window, expected 260 x 180 at 60, 60"
 
@@ -37,17 +39,17 @@ sleep 1
 # --- endDialog while a message box is open ends the dialog once the box is answered, with no
 # further input: the command timer is gone by then, so nothing else wakes the loop ---
 start_lua 'log("box", w:showMessageBox("Answer me", "Orvo dialog box", 0))'
-wait_for 10 "$wine_run" "$probe" --box "Orvo dialog box" || fail "no message box"
+wait_for 10 box_shown "Orvo dialog box" || fail "no message box"
 run_lua 'w:endDialog(9); w:killTimer(commandTimer)'
-"$wine_run" "$answer" "Orvo dialog box" 1 "" 10000 || fail "the box could not be answered"
+box_answer "Orvo dialog box" 1
 expect_log "box 1"
 expect_log "result 9" 5
 
 # --- a timer failing while a box is open: the box closes by itself, the error box follows ---
-wait_for 10 "$wine_run" "$probe" --box "Orvo stuck box" || fail "the stuck box did not show"
-"$wine_run" "$answer" "错误" 1 "$(winpath "$work/error.txt")" 20000 || fail "no error box"
-grep -q "timer failed on purpose" "$work/error.txt" || fail "error box text: $(cat "$work/error.txt")"
-"$wine_run" "$probe" --box "Orvo stuck box" && fail "the box under the failure stayed open"
+wait_for 10 box_shown "Orvo stuck box" || fail "the stuck box did not show"
+box_answer "错误" 1
+[[ $box_text == *"timer failed on purpose"* ]] || fail "error box text: $box_text"
+box_shown "Orvo stuck box" && fail "the box under the failure stayed open"
 ! logged "failing result 0" || fail "the script went on after the error"
-wait_for 10 runner_exited || fail "the runner did not exit"
+wait_for 10 scn_exited || fail "the runner did not exit"
 echo "dialogs and timers: all checks passed"

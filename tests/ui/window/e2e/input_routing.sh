@@ -4,10 +4,12 @@
 # preview that stops the press; keys and the focus across a message box; tooltips; the shadow
 # following and hiding with its window; endDialog from a click.
 set -u
-. "$(dirname "$0")/harness.sh"
+. "$(dirname "$0")/../../../e2e/window.sh"
+scn_begin "$1"
+here=$(cd "$(dirname "$0")" && pwd)
 title="Orvo input test"
 
-e2e_start "$here/input.lua" "$here/input"
+scn_start "$here/input.lua" "$here/input"
 wait_for 20 logged "position 440 200" || fail "the window is not where centerScreen puts a 400 x 300 window on 1280 x 800"
 wait_for 10 xdotool search --name "^$title\$" >/dev/null || fail "no window titled \"$title\""
 
@@ -94,7 +96,7 @@ expect_log "b5 KeyPress b"
 [ "$(since_mark 'b5 KeyPress' | tr '\n' ',')" = "b5 KeyPress a,b5 KeyPress b," ] || fail "keys: $(since_mark 'KeyPress' | tr '\n' ',')"
 start_lua 'log("box", w:showMessageBox("Press OK", "Orvo box", 0))'
 expect_log "b5 LostFocus"
-"$wine_run" "$answer" "Orvo box" 1 "" 10000 || fail "no message box"
+box_answer "Orvo box" 1
 expect_log "box 1"
 expect_log "b5 GotFocus"
 point 260 165
@@ -135,7 +137,7 @@ expect_log "after 0 0"
 [ -n "$(since_mark 'b6 Click')" ] || fail "the click under the shadow did not reach b6"
 probe "$title"
 [ "$probe_window" = "none" ] || fail "the window is still there: $probe_window"
-"$wine_run" "$probe" --exists "$shadow_handle" | grep -q "exists 0" || fail "the shadow outlived its window"
-touch "$work/app/finish"
-wait_for 10 runner_exited || fail "the runner did not exit"
+! window_exists "$shadow_handle" || fail "the shadow outlived its window"
+scn_finish
+wait_for 10 scn_exited || fail "the runner did not exit"
 echo "input routing: all checks passed"

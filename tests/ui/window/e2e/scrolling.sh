@@ -6,11 +6,13 @@
 # by the keys and kept in view. Thumbs are found in screenshots: the scenario's scroll-bar and
 # slider skins are solid colours, with arrows 25 pixels long.
 set -u
-. "$(dirname "$0")/harness.sh"
+. "$(dirname "$0")/../../../e2e/window.sh"
+scn_begin "$1"
+here=$(cd "$(dirname "$0")" && pwd)
 title="Orvo scrolling test"
 
 # --- the test skins, drawn here ---
-skin=$work/skin
+skin=$e2e_work/skin
 mkdir -p "$skin"
 solid() { convert -size "$2" "xc:#$3" "PNG24:$skin/$1" || fail "cannot draw $1"; }
 solid t_track.png 10x10 C8C8C8
@@ -35,18 +37,18 @@ cat >"$skin/slider.xml" <<'EOF'
     thumbUpSkin="t_knob.png" thumbOverSkin="t_knob_over.png" thumbDownSkin="t_knob_down.png"/></class></style>
 EOF
 
-e2e_start "$here/scrolling.lua" "$here/scrolling" "$skin"
+scn_start "$here/scrolling.lua" "$here/scrolling" "$skin"
 expect_log "position 430 200" 20
 win_x=430 win_y=200
 wait_for 10 eval 'probe "$title"; [ "${probe_window%% *}" = 1 ]' || fail "no window titled \"$title\""
-shot=$work/shot.png
+shot=$e2e_work/shot.png
 point 400 290   # out of the way: no hover state on any thumb
 sleep 0.3
 
 # --- the scroll panel (20, 20, 120 × 250) over 1000 pixels: its bar at x 130 … 140, arrows of 25 ---
 shoot "$shot"
-[ "$(run_of "$shot" 134 20 1 250 E02020)" = "25 51" ] ||
-    fail "thumb at $(run_of "$shot" 134 20 1 250 E02020), expected 51 pixels (250 × 200 / 1000 + 1) at the track's top"
+[ "$(run_of 134 20 1 250 E02020)" = "25 51" ] ||
+    fail "thumb at $(run_of 134 20 1 250 E02020), expected 51 pixels (250 × 200 / 1000 + 1) at the track's top"
 
 # holding the down arrow: Notify 3 at once and every 100 ms; off the arrow it stops, back on it it
 # starts again at once; the bar does not move itself
@@ -69,14 +71,14 @@ mean=$(printf '%s\n' $times | awk 'NR == 1 { first = $1 } { last = $1 } END { pr
 [ "$mean" -ge 85 ] && [ "$mean" -le 160 ] || fail "repeated every $mean ms, expected about 100"
 sleep 0.3
 shoot "$shot"
-[ "$(run_of "$shot" 134 20 1 250 E02020)" = "25 51" ] || fail "a plain panel's bar moved: $(run_of "$shot" 134 20 1 250 E02020)"
+[ "$(run_of 134 20 1 250 E02020)" = "25 51" ] || fail "a plain panel's bar moved: $(run_of 134 20 1 250 E02020)"
 
 # a disabled bar: no thumb, disabled arrows, deaf to presses
 point 400 290
 run_lua 'bar:setEnabled(false)'
 shoot "$shot"
-[ "$(run_of "$shot" 134 20 1 250 E02020)" = "none" ] || fail "the disabled bar shows a thumb"
-[ "$(colour_at "$shot" 135 30)" = 909090 ] || fail "arrow of the disabled bar: $(colour_at "$shot" 135 30)"
+[ "$(run_of 134 20 1 250 E02020)" = "none" ] || fail "the disabled bar shows a thumb"
+[ "$(colour_at 135 30)" = 909090 ] || fail "arrow of the disabled bar: $(colour_at 135 30)"
 mark
 point 135 257
 xdotool click 1
@@ -88,7 +90,7 @@ run_lua 'bar:setEnabled(true)'
 point 400 290
 sleep 0.3
 shoot "$shot"
-[ "$(run_of "$shot" 170 40 220 1 20A040)" = "100 20" ] || fail "slider thumb at $(run_of "$shot" 170 40 220 1 20A040)"
+[ "$(run_of 170 40 220 1 20A040)" = "100 20" ] || fail "slider thumb at $(run_of 170 40 220 1 20A040)"
 mark
 point 171 40
 xdotool click 1
@@ -132,14 +134,14 @@ for step in "Down 10 10 120" "Down 20 19 332" "Up 19 0 0"; do
     run_lua 'log("selected", selectedRow())'
     [ "$(grep '^selected' "$log" | tail -n 1)" = "selected $3" ] || fail "$1 × $2: $(grep '^selected' "$log" | tail -n 1)"
     shoot "$shot"
-    [ "$(run_of "$shot" 364 80 1 148 E02020)" = "$(($(thumb_top "$4") - 80)) 31" ] ||
-        fail "$1 × $2: list thumb at $(run_of "$shot" 364 80 1 148 E02020), expected position $4"
+    [ "$(run_of 364 80 1 148 E02020)" = "$(($(thumb_top "$4") - 80)) 31" ] ||
+        fail "$1 × $2: list thumb at $(run_of 364 80 1 148 E02020), expected position $4"
 done
 [ "$(grep -c '^list notify' "$log")" = 1 ] || fail "the keys sent Notify"
 
-cp "$shot" "${TMPDIR:-/tmp}/scrolling-e2e.png" 2>/dev/null
+cp "$shot" "$(artefact scrolling.png)" 2>/dev/null
 run_lua 'w:endDialog(1)'
 expect_log "result 1"
-touch "$work/app/finish"
-wait_for 10 runner_exited || fail "the runner did not exit"
+scn_finish
+wait_for 10 scn_exited || fail "the runner did not exit"
 echo "scrolling: all checks passed"

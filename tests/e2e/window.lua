@@ -1,5 +1,5 @@
 
--- The harness of the window end-to-end scenarios: a log the driver reads and the commands it
+-- The scenario side of tests/e2e/window.sh: a log the driver reads and the commands it
 -- sends. HARNESS_DIR (the scenario's folder) is set in the first line by the driver.
 require "registry"
 

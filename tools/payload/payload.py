@@ -1,12 +1,23 @@
 #!/usr/bin/env python3
-"""Writes the demo product's payload folder: 217 files in 14 folders, the same bytes on every run.
+"""The payload of an installer and the worker's steps for it; the build and the benchmarks use it.
 
-Usage: make_payload.py OUT_DIR SIZE_MB NubeloUI.exe Nubelo.ax nubdumper.dll
+    payload.py product OUT_DIR SIZE_MB NubeloUI.exe Nubelo.ax nubdumper.dll
+        Writes the demo product: 217 files in 14 folders, the same bytes on every run. SIZE_MB
+        scales the generated files (the three built programs keep their own size): a few MB for the
+        default build and the tests, about 100 for the benchmarks. The mix follows what a real
+        desktop application ships: four large program libraries, many smaller PE-like binaries,
+        text, images and incompressible media.
 
-SIZE_MB scales the generated files (the three built programs keep their own size): a few MB for
-the default build and the tests, about 100 for the benchmark. The mix follows what a real desktop
-application ships: four large program libraries, many smaller PE-like binaries, text, images and
-incompressible media.
+    payload.py worker PAYLOAD_DIR LG.lua.in LG.lua
+        Writes the worker script from its template: the `operations` table lists every folder
+        (kind 0) and file (kind 1) of PAYLOAD_DIR, so the steps and the package the build makes from
+        the same folder can never disagree.
+
+    payload.py steps PAYLOAD_DIR
+        Prints that table alone, as the Lua statement `operations = {...}`.
+
+Paths use "\\" between levels and come in case-insensitive alphabetical order, so that every folder
+stands before the entries inside it.
 """
 import os
 import random
@@ -129,11 +140,9 @@ def media(rng, size):
     return header + b"data" + struct.pack("<I", len(data)) + data
 
 
-def main():
-    if len(sys.argv) != 6:
-        sys.exit(__doc__)
-    out, scale = sys.argv[1], float(sys.argv[2]) / 100.0
-    programs = {"NubeloUI.exe": sys.argv[3], "Nubelo.ax": sys.argv[4], "nubdumper.dll": sys.argv[5]}
+def product(out, size_mb, ui, filter_, dumper):
+    scale = float(size_mb) / 100.0
+    programs = {"NubeloUI.exe": ui, "Nubelo.ax": filter_, "nubdumper.dll": dumper}
 
     shutil.rmtree(out, ignore_errors=True)
     os.makedirs(out)
@@ -151,6 +160,52 @@ def main():
             f.write(data)
     count = len(files) + len(programs)
     assert count == 217 and len(FOLDERS) == 14, (count, len(FOLDERS))
+
+
+def lua_string(text):
+    """Long brackets of a level the text cannot close: neither a "]]" inside nor a last "]" that
+    the closing bracket would complete may end the string early."""
+    level = 0
+    while (text + "]" + "=" * level + "]").find("]" + "=" * level + "]") != len(text):
+        level += 1
+    lead = "\n" if text[:1] in ("\r", "\n") else ""
+    return "[" + "=" * level + "[" + lead + text + "]" + "=" * level + "]"
+
+
+def steps(root):
+    """The rows of the `operations` table: every folder, then the files inside it."""
+    found = []
+    for folder, dirs, files in os.walk(root):
+        relative = os.path.relpath(folder, root)
+        prefix = "" if relative == "." else relative.replace(os.sep, "\\") + "\\"
+        found += [(0, prefix + d) for d in dirs]
+        found += [(1, prefix + f) for f in files]
+    found.sort(key=lambda step: step[1].lower())
+    return "\n".join("    {%d, %s}," % (kind, lua_string(path)) for kind, path in found)
+
+
+def worker(root, template, out):
+    with open(template, encoding="utf-8") as f:
+        script = f.read()
+    if "--@OPERATIONS@" not in script:
+        sys.exit("payload.py: the template has no --@OPERATIONS@ line")
+    script = script.replace("--@OPERATIONS@", steps(root))
+    partial = out + ".part"
+    with open(partial, "w", encoding="utf-8", newline="\n") as f:
+        f.write(script)
+    os.replace(partial, out)
+
+
+def main():
+    command, arguments = (sys.argv[1], sys.argv[2:]) if len(sys.argv) > 1 else ("", [])
+    if command == "product" and len(arguments) == 5:
+        product(*arguments)
+    elif command == "worker" and len(arguments) == 3:
+        worker(*arguments)
+    elif command == "steps" and len(arguments) == 1:
+        sys.stdout.write("operations = {\n" + steps(arguments[0]) + "\n}\n")
+    else:
+        sys.exit(__doc__)
 
 
 if __name__ == "__main__":

@@ -1,8 +1,15 @@
 #!/usr/bin/env python3
-"""Reads a screen capture (binary PPM, as `import ... ppm:FILE` writes it) for drivers of the
-installer that must know what the window shows before they act or take a picture.
+"""The screen helper of the end-to-end tests (tests/e2e/e2e.sh calls it): where a control of a
+window markup sits, what a screen capture (binary PPM, as `import ... ppm:FILE` writes it) shows,
+and the screen and the pointer's cursor read straight from the X server ($DISPLAY).
 
-    screen_probe.py bar PPM X Y WIDTH HEIGHT
+    screen.py rects MARKUP
+        "ID X Y WIDTH HEIGHT" in client pixels for every control with an id. Controls are placed by
+        the x/y/width/height attributes of a Canvas layout, each relative to its parent; the offsets
+        of the enclosing elements add up. Drivers ask this instead of keeping their own
+        coordinates, so a change of layout in the markup does not break them.
+
+    screen.py bar PPM X Y WIDTH HEIGHT
         How far the progress bar in that rectangle is filled, as a percentage, or "none" when the
         rectangle does not hold a bar (another page is showing).
 
@@ -11,10 +18,10 @@ far from the track's colour), then the track's colour up to the right end. The c
 from the row itself, so a new skin or a new layout needs no change here. An empty or a full bar
 reads as "none": it cannot be told from a flat panel, and it is no middle state either.
 
-    screen_probe.py same PPM_A PPM_B X Y WIDTH HEIGHT
+    screen.py same PPM_A PPM_B X Y WIDTH HEIGHT
         Exit status 0 when the rectangle holds the same pixels in both captures.
 
-    screen_probe.py watch X Y WIDTH HEIGHT READY_FILE [SECONDS]
+    screen.py watch X Y WIDTH HEIGHT READY_FILE [SECONDS]
         Watches a rectangle of the screen ($DISPLAY, root coordinates) every few milliseconds: takes
         what it holds now, creates READY_FILE, waits until the rectangle changes and settles, then
         until it changes again, and prints the two times of change (seconds since the epoch). Exit
@@ -23,16 +30,31 @@ reads as "none": it cannot be told from a flat panel, and it is no middle state 
         nothing, where a capture and a probe started for every look would take CPU from the
         installer being timed and see the change a good half second late.
 
-    screen_probe.py sample READY_FILE SECONDS X1 Y1 [X2 Y2 ...]
+    screen.py sample READY_FILE SECONDS X1 Y1 [X2 Y2 ...]
         Reads the pixels at those points of the screen ($DISPLAY, root coordinates) every couple of
         milliseconds for SECONDS, after creating READY_FILE, and prints every new combination seen
         as one line of RRGGBB values. For catching an animation of a tenth of a second in a few
         pixels, which a burst of full captures misses on a busy machine.
+
+    screen.py cursor
+        The pointer's current cursor shape as "WIDTH HEIGHT XHOT YHOT CHECKSUM", read through
+        XFixes. Two cursors look alike exactly when the lines are equal.
 """
 import ctypes
 import ctypes.util
 import sys
 import time
+import xml.etree.ElementTree as ET
+import zlib
+
+
+def rects(element, origin=(0, 0)):
+    x = origin[0] + int(element.get("x", "0"))
+    y = origin[1] + int(element.get("y", "0"))
+    if element.get("id"):
+        yield element.get("id"), x, y, int(element.get("width", "0")), int(element.get("height", "0"))
+    for child in element:
+        yield from rects(child, (x, y))
 
 
 def read_ppm(path):
@@ -178,8 +200,52 @@ def sample(ready, seconds, points):
     return 0
 
 
+class CursorImage(ctypes.Structure):
+    _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short),
+                ("width", ctypes.c_ushort), ("height", ctypes.c_ushort),
+                ("xhot", ctypes.c_ushort), ("yhot", ctypes.c_ushort),
+                ("cursor_serial", ctypes.c_ulong), ("pixels", ctypes.POINTER(ctypes.c_ulong)),
+                ("atom", ctypes.c_ulong), ("name", ctypes.c_char_p)]
+
+
+def cursor():
+    x11 = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+    xfixes = ctypes.CDLL(ctypes.util.find_library("Xfixes") or "libXfixes.so.3")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    x11.XFree.argtypes = [ctypes.c_void_p]
+    xfixes.XFixesQueryExtension.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int),
+                                            ctypes.POINTER(ctypes.c_int)]
+    xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(CursorImage)
+    xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
+    display = x11.XOpenDisplay(None)
+    if not display:
+        sys.exit("no display")
+    event, error = ctypes.c_int(), ctypes.c_int()
+    if not xfixes.XFixesQueryExtension(display, ctypes.byref(event), ctypes.byref(error)):
+        sys.exit("no XFixes")
+    image = xfixes.XFixesGetCursorImage(display)
+    if not image:
+        sys.exit("no cursor image")
+    c = image.contents
+    # the pixels are 32-bit ARGB values stored in unsigned longs
+    pixels = bytearray()
+    for i in range(c.width * c.height):
+        pixels += (c.pixels[i] & 0xFFFFFFFF).to_bytes(4, "little")
+    print(c.width, c.height, c.xhot, c.yhot, "%08x" % zlib.crc32(bytes(pixels)))
+    x11.XFree(image)
+    x11.XCloseDisplay(display)
+    return 0
+
+
 def main():
-    if len(sys.argv) == 7 and sys.argv[1] == "bar":
+    if len(sys.argv) == 3 and sys.argv[1] == "rects":
+        for row in rects(ET.parse(sys.argv[2]).getroot()):
+            print(*row)
+    elif len(sys.argv) == 2 and sys.argv[1] == "cursor":
+        sys.exit(cursor())
+    elif len(sys.argv) == 7 and sys.argv[1] == "bar":
         print(bar(sys.argv[2], *map(int, sys.argv[3:7])))
     elif len(sys.argv) == 8 and sys.argv[1] == "same":
         rect = list(map(int, sys.argv[4:8]))

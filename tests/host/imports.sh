@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# The installer imports only DLLs that Windows always takes from System32 (the KnownDLLs, and
+# comctl32 through the manifest's side-by-side dependency): any other import would be looked for
+# beside the executable, in the user's Downloads folder, before its first instruction runs.
+# Arguments: the executable, objdump for its format.
+set -u
+exe=$1 objdump=$2
+allowed=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll imm32.dll kernel32.dll msvcrt.dll ole32.dll "
+allowed+=" oleaut32.dll psapi.dll rpcrt4.dll sechost.dll setupapi.dll shell32.dll shlwapi.dll user32.dll ws2_32.dll "
+imports=$("$objdump" -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
+[ -n "$imports" ] || { echo "FAIL: no import table read from $exe"; exit 1; }
+bad=0
+for dll in $imports; do
+    case "$allowed" in
+        *" $dll "*) ;;
+        *) echo "FAIL: $exe imports $dll, which is searched for beside the executable"; bad=1 ;;
+    esac
+done
+[ "$bad" = 0 ] && echo "imports, all taken from System32: $(echo $imports)"
+exit $bad
