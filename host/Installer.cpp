@@ -65,7 +65,8 @@ int answerUnseen(HWND, const wchar_t*, const wchar_t*, UINT style)
 // boxes. Ends by logging the exit code and restoring both.
 class RunSetup {
 public:
-    explicit RunSetup(const std::wstring& commandLine) : options_(parseSetupOptions(commandLine))
+    RunSetup(const std::wstring& commandLine, unsigned switches)
+        : options_(parseSetupOptions(commandLine, switches)), switches_(switches)
     {
         if (!options_.logPath.empty()) {
             if (setupLog().open(options_.logPath))
@@ -88,6 +89,7 @@ public:
     RunSetup& operator=(const RunSetup&) = delete;
 
     const SetupOptions& options() const { return options_; }
+    unsigned switches() const { return switches_; }
     int finish(int code, const std::wstring& why)
     {
         platform::logStep(why + L"; exit code " + std::to_wstring(code));
@@ -96,18 +98,31 @@ public:
 
 private:
     SetupOptions options_;
+    unsigned switches_;
     MessageBoxHandler previousBoxes_ = nullptr;
 };
 
-// The whole sequence; with `checkSelf`, the executable checks itself before anything else.
-int runSequence(const FileSystemFactory& makeFileSystem, const std::wstring& commandLine, bool checkSelf)
+} // namespace
+
+std::unique_ptr<FileSystem> makeResourceFileSystem()
 {
-    RunSetup run(commandLine);
+    auto files = std::make_unique<ResourceFileSystem>();
+    for (const NamedResource& resource : kNamedResources)
+        files->addResource(resource.name, resource.id);
+    return files;
+}
+
+namespace {
+
+// The whole sequence; with `host.checkSelf`, the executable checks itself before anything else.
+int runSequence(const FileSystemFactory& makeFileSystem, const HostOptions& host)
+{
+    RunSetup run(host.commandLine, host.switches);
     const SetupOptions& options = run.options();
     // First of all: a damaged copy (a download cut short, a bad sector) must not take the lock,
     // stop a process or touch a file or registry value. The reason goes to the debugger and the
     // log; the user is told to download again (a silent run shows nothing).
-    if (checkSelf) {
+    if (host.checkSelf) {
         std::wstring damage = checkInstaller();
         if (!damage.empty()) {
             OutputDebugStringW((L"Installer: damaged: " + damage + L"\n").c_str());
@@ -119,12 +134,12 @@ int runSequence(const FileSystemFactory& makeFileSystem, const std::wstring& com
     }
     if (!options.error.empty()) {
         platform::logStep(options.error);
-        platform::logStep(L"usage: " + setupUsageText());
+        platform::logStep(L"usage: " + setupUsageText(run.switches()));
         return run.finish(exitcode::kBadArguments, L"bad arguments, nothing done");
     }
     if (options.showUsage) {
         if (!options.silent)
-            showMessageBox(nullptr, setupUsageText().c_str(), kNoticeTitle, MB_OK);
+            showMessageBox(nullptr, setupUsageText(run.switches()).c_str(), kNoticeTitle, MB_OK);
         return run.finish(exitcode::kSuccess, L"usage shown, nothing done");
     }
 
@@ -146,8 +161,10 @@ int runSequence(const FileSystemFactory& makeFileSystem, const std::wstring& com
     }
     platform::logStep(L"check: no restart pending");
 
-    runPreInstallCleanup();
-    platform::logStep(L"pre-install cleanup done");
+    if (host.preInstallCleanup) {
+        runPreInstallCleanup();
+        platform::logStep(L"pre-install cleanup done");
+    }
 
     // named files: the most recently constructed file system becomes the current one
     std::unique_ptr<FileSystem> files = makeFileSystem();
@@ -172,6 +189,8 @@ int runSequence(const FileSystemFactory& makeFileSystem, const std::wstring& com
     createUiScriptState(&uiScriptState);
     if (uiScriptState)
         registerSetupFunctions(uiScriptState, options);
+    if (uiScriptState && host.prepareScript)
+        host.prepareScript(uiScriptState);
     // A script that ends without choosing a code ran to its end: success, as before switches.
     const bool ran = runScriptFile(&uiScriptState, L"UI.lua");
     const int code = ran ? scriptExitCode(exitcode::kSuccess) : exitcode::kFailed;
@@ -188,20 +207,22 @@ int runSequence(const FileSystemFactory& makeFileSystem, const std::wstring& com
 
 } // namespace
 
-std::unique_ptr<FileSystem> makeResourceFileSystem()
-{
-    auto files = std::make_unique<ResourceFileSystem>();
-    for (const NamedResource& resource : kNamedResources)
-        files->addResource(resource.name, resource.id);
-    return files;
-}
-
 int runInstaller(const std::wstring& commandLine)
 {
-    return runSequence(makeResourceFileSystem, commandLine, true);
+    HostOptions host;
+    host.commandLine = commandLine;
+    host.checkSelf = true;
+    return runSetupProgram(host);
 }
 
 int runInstaller(const FileSystemFactory& makeFileSystem, const std::wstring& commandLine)
 {
-    return runSequence(makeFileSystem, commandLine, false);
+    HostOptions host;
+    host.commandLine = commandLine;
+    return runSequence(makeFileSystem, host);
+}
+
+int runSetupProgram(const HostOptions& options)
+{
+    return runSequence(makeResourceFileSystem, options);
 }

@@ -3,6 +3,7 @@
 
 #include <FileSystem.h>
 #include <InstallerMutex.h>
+#include "SetupOptions.h"
 
 #include <functional>
 #include <memory>
@@ -11,6 +12,22 @@
 // Makes the file system that serves the named files for one run; called once the single-instance
 // lock is held, and the result becomes the current file system until tear-down.
 using FileSystemFactory = std::function<std::unique_ptr<FileSystem>()>;
+
+struct lua_State;
+
+// What a program built on the installer's sequence changes in it (the uninstaller, for one).
+struct HostOptions {
+    // The raw command line, program name first (GetCommandLineW), or empty for none.
+    std::wstring commandLine;
+    // The switches it may hold (SetupOptions.h); any other is refused with 87.
+    unsigned switches = kInstallerSwitches;
+    bool preInstallCleanup = true;
+    // Checks the executable against its digest resource before anything else (SelfCheck.h): a
+    // damaged one shows "安装程序已损坏，请重新下载。" and ends with 1603. The installer's own.
+    bool checkSelf = false;
+    // Adds the program's own globals to the UI script state before UI.lua runs.
+    std::function<void(lua_State*)> prepareScript;
+};
 
 // Runs the whole installer on the calling thread, which becomes the UI thread, with the named
 // files from the executable's resources. `commandLine` is the raw command line, program name
@@ -26,6 +43,9 @@ std::unique_ptr<FileSystem> makeResourceFileSystem();
 // The same sequence with the named files served by `makeFileSystem` (the development runner's
 // folder, for one).
 int runInstaller(const FileSystemFactory& makeFileSystem, const std::wstring& commandLine = {});
+
+// The same sequence over the executable's resources, changed as `options` say.
+int runSetupProgram(const HostOptions& options);
 
 // The resource names and ids the executable carries, in registration order.
 struct NamedResource {

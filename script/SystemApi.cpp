@@ -1,6 +1,7 @@
 // The system API's function table and the registry root globals.
 #include "SystemApi.h"
 
+#include "JournalFunctions.h"
 #include "ScriptConvert.h"
 #include "SystemFunctions.h"
 
@@ -81,4 +82,5 @@ void registerSystemApi(lua_State* L)
         lua_setfield(L, -2, root.name);
     }
     lua_pop(L, 1);
+    registerJournalApi(L);
 }

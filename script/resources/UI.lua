@@ -125,13 +125,11 @@ local function storedFolder()
     return formatPath(machine)
 end
 
+-- Every value goes through the install journal, which records the keys it makes and the values
+-- it replaces, so the uninstaller can undo exactly this.
 local function writeRegedit(root, key, values)
     for _, pair in ipairs(values) do
-        if type(pair[2]) == "number" then
-            regWriteInteger(root, key, pair[1], pair[2])
-        else
-            regWriteString(root, key, pair[1], pair[2])
-        end
+        journalWriteRegistry(root, key, pair[1], pair[2])
     end
 end
 
@@ -171,18 +169,27 @@ local function RegisterNubelo(folder, startMonitor)
             {"OrvoNubelo Daemon", getAppDataFolder() .. "\\Nubelo\\codecs\\nubmon.exe"},
         })
     end
-    writeRegedit(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, {{"InstallLocation", folder}})
+    local uninstaller = '"' .. folder .. 'unins000.exe"'
     writeRegedit(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, {
+        {"InstallLocation", folder},
         {"DisplayIcon", program}, {"DisplayName", "OrvoPelora"}, {"DisplayVersion", VERSION},
-        {"Publisher", PUBLISHER}, {"UninstallString", folder .. "unins000.exe"}, {"URLInfoAbout", PUBLISHER_ADDRESS},
+        {"Publisher", PUBLISHER}, {"UninstallString", uninstaller}, {"URLInfoAbout", PUBLISHER_ADDRESS},
+        {"QuietUninstallString", uninstaller .. " /S"},
+        {"EstimatedSize", journalInstalledSize()}, {"InstallDate", os.date("%Y%m%d")},
+        {"NoModify", 1}, {"NoRepair", 1},
     })
     shellExecuteEx(systemProgram("regsvr32.exe"), '/s "' .. folder .. 'nubdumper.dll"', "open", 0, 64)
+    journalRecord("server", folder .. "nubdumper.dll")
     -- the machine's own classes: the merged HKEY_CLASSES_ROOT would give a user's entry first
     local old = regQueryString(HKEY_LOCAL_MACHINE, OLD_SERVER_KEY, "")
     if old and old ~= "" and trustedModule(old, folder) then
         shellExecuteEx(systemProgram("regsvr32.exe"), '/s /u "' .. old .. '"', "open", 0, 64)
     end
-    createShortCut(program, getDesktopFolder() .. "\\OrvoPelora.lnk")
+    local shortcut = getDesktopFolder() .. "\\OrvoPelora.lnk"
+    if createShortCut(program, shortcut) then
+        journalRecord("shortcut", shortcut)
+    end
+    journalSave()
 end
 
 local function showError(text)
@@ -282,7 +289,7 @@ end
 -- Starts the worker; false (after the failure box) when it cannot run.
 local function startWorker()
     log("install folder: " .. installPath)
-    if startWork("LG.lua", "program.lz", "{installPath=" .. quote(installPath) .. "}") == false then
+    if startWork("LG.lua", "program.lz", "{installPath=" .. quote(installPath) .. ",version=" .. quote(VERSION) .. "}") == false then
         face.showFailure("无法启动安装线程")
         stopRun(EXIT_FAILED)
         return false

@@ -75,7 +75,9 @@ for line in '@="URL:Orvo直播专用链"' "\"URL Protocol\"=\"$program\"" "@=\"\
 done
 inst_reg 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\OrvoNubelo' "$e2e_work/uninstall.reg"
 for line in "\"DisplayIcon\"=\"$program\"" '"DisplayName"="OrvoPelora"' '"DisplayVersion"="8.0.0.5"' \
-    '"Publisher"="Orvo Media Co., Ltd."' "\"UninstallString\"=\"${escaped}unins000.exe\"" \
+    '"Publisher"="Orvo Media Co., Ltd."' "\"UninstallString\"=\"\\\"${escaped}unins000.exe\\\"\"" \
+    "\"QuietUninstallString\"=\"\\\"${escaped}unins000.exe\\\" /S\"" "\"InstallLocation\"=\"$escaped\"" \
+    '"NoModify"=dword:00000001' '"NoRepair"=dword:00000001' \
     '"URLInfoAbout"="https://pelora.orvo.example/"'; do
     check reg_has "$e2e_work/uninstall.reg" "$line" "no $line in the uninstall entry"
 done

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Quitting before completion asks, and No keeps the installer. A stored folder on a missing drive
 # is ignored: install at once goes to the program-files folder. Cancel on a held payload file ends
-# the dialog and the worker: no file after it is written.
+# the dialog and the worker: no file after it is written, and the files before it are rolled back.
 set -u
 . "$(dirname "$0")/../../e2e/installer.sh"
 inst_begin "$1"
@@ -25,6 +25,8 @@ inst_wait_exit
 check test "$inst_rc" -eq 1602 "exit code $inst_rc, not 1602"
 inst_release
 sleep 1
-check test -e "$(unixpath "$folder$(inst_step_file 1)")" "the default folder was not used"
 check test ! -e "$(unixpath "$after")" "the worker went on after Cancel"
+# the install rolled back: of the default folder (the retry box named it) only the held file is left
+left=$(cd "$(unixpath "$folder")" && find . -type f | tr '\n' ' ')
+check test "$left" = "./$(inst_step_file 40 | tr '\\' '/') " "the cancelled install left files: $left"
 echo "quit question answered No; stored folder on Q: ignored; Cancel on a held file ended the installation"
