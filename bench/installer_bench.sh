@@ -3,6 +3,10 @@
 # page, agreement ticked, quick install, timed from the click on install to the finish page on the
 # screen. Beside it, in the same run, `lzpack extract` of the very package the installer carries,
 # native and under Wine. Every installed and extracted tree is compared with the payload.
+# The checks' cost, in the same run: each round also installs with a copy built without any check
+# (no self-check, a payload package without check values), and times the self-check alone in-process
+# over the real installer (bench/SelfCheckBench.cpp): it runs before the window shows, so the click
+# to finish page does not contain it.
 #   bash bench/installer_bench.sh [ROUNDS]      (default 3; builds what it needs)
 #
 # The finish page is seen by one watcher process reading the close button's pixels from the X server
@@ -19,21 +23,25 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m -- "${ORVO_BUILD_DIR:-$top/build/win}")
 rounds=${1:-3}
-bash "$top/tools/build.sh" --target bench_installer lzpack >/dev/null
+bash "$top/tools/build.sh" --target bench_installer bench_installer_unchecked selfcheck_bench lzpack >/dev/null
 installer=$build/bench/installer/PeloraSetup.exe
+# the same installer without its self-check, over the same payload packed without check values
+unchecked=$build/bench/installer-unchecked/PeloraSetup.exe
+selfcheck_bench=$build/bench/selfcheck_bench.exe
 package=$build/bench/installer-resources/program.lz
 payload=$build/bench/installer-resources/payload
 native_lzpack=$build/native-tools/tools/lzpack/lzpack
 windows_lzpack=$build/tools/lzpack/lzpack.exe
-for f in "$installer" "$package" "$native_lzpack" "$windows_lzpack"; do
+for f in "$installer" "$unchecked" "$selfcheck_bench" "$package" "$native_lzpack" "$windows_lzpack"; do
     [ -e "$f" ] || { echo "missing $f after the build" >&2; exit 1; }
 done
 
 . "$top/tests/e2e/installer.sh"
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 inst_begin "$build" --private bench-prefix
-# the installer's own process, not the probe's: its memory and CPU are what is measured
-inst_setup=$installer inst_direct=1
+# the installer's own process, not the probe's: its memory and CPU are what is measured (each
+# round sets $inst_setup to the installer it runs)
+inst_direct=1
 work=$e2e_work
 installed=$(unixpath "$inst_install_dir")
 bytes=$(find "$payload" -type f -printf '%s\n' | awk '{s += $1} END {print s}')
@@ -44,8 +52,10 @@ now() { date +%s.%N; }
 
 # One installation: seconds from the click to the finish page, peak working set (KiB), CPU seconds
 # of the installer process (every thread) over the same span.
+# install_round ROUND NAME EXE
 install_round() {
-    local round=$1
+    local round=$1 name=$2
+    inst_setup=$3
     inst_clean
     inst_start
     capture "$work/before.ppm"
@@ -81,7 +91,7 @@ install_round() {
     inst_pid=
     diff -r -q "$payload" "$installed" >/dev/null || fail "round $round: the installed files differ from the payload"
     echo "$(awk -v a="$started" -v b="$ended" 'BEGIN {printf "%.2f", b - a}') $hwm $cpu" \
-         "$(awk -v a="$started" -v b="$progress" 'BEGIN {printf "%.2f", b - a}')" >"$work/installer-$round"
+         "$(awk -v a="$started" -v b="$progress" 'BEGIN {printf "%.2f", b - a}')" >"$work/$name-$round"
 }
 
 # lzpack extract of the package, timed by /usr/bin/time: seconds, peak RSS (KiB), CPU seconds.
@@ -101,9 +111,17 @@ extract_round() {
     rm -rf "$out"
 }
 
+# The self-check alone, in-process under Wine: the file and the five resources (CNG's SHA-256).
+selfcheck_round() {
+    wine "$selfcheck_bench" "$(winepath -w "$installer")" 5 </dev/null 2>/dev/null | tr -d '\r' >"$work/selfcheck-$1"
+    [ -s "$work/selfcheck-$1" ] || fail "selfcheck_bench failed"
+}
+
 for round in $(seq "$rounds"); do
     echo "round $round of $rounds ..." >&2
-    install_round "$round"
+    install_round "$round" installer "$installer"
+    install_round "$round" unchecked "$unchecked"
+    selfcheck_round "$round"
     extract_round "$round"
 done
 
@@ -121,7 +139,17 @@ echo "payload: $files files, $((bytes / 1000000)) MB; package $((image / 1000000
      "medians of $rounds rounds (peak: the highest); load average before $load_before, after $(cut -d' ' -f1-3 /proc/loadavg)"
 printf '%-52s %8s %8s %8s %10s\n' "" "seconds" "MB/s" "CPU s" "peak"
 row "PeloraSetup.exe, click on install to finish page" installer "peak working set (VmHWM)"
+row "  the same without any check (no self-check, no check values)" unchecked "peak working set (VmHWM)"
 row "lzpack extract, native" native "peak RSS"
 row "lzpack extract, Windows build (Wine)" windows "peak RSS, Wine start included"
+checked_s=$(column installer 1 | median)
+unchecked_s=$(column unchecked 1 | median)
+check_ms=$(column selfcheck 1 | median)
+check_bytes=$(cut -d' ' -f2 "$work/selfcheck-1")
+echo "self-check at start-up (file and five resources, $((check_bytes / 1000000)) MB, in-process): ${check_ms} ms," \
+     "$(awk -v b="$check_bytes" -v m="$check_ms" 'BEGIN {printf "%.0f", b / 1e3 / m}') MB/s;" \
+     "$(awk -v m="$check_ms" -v s="$checked_s" 'BEGIN {printf "%.1f", m / 10 / s}') % of the install time"
+echo "check values while extracting: $(awk -v a="$checked_s" -v b="$unchecked_s" 'BEGIN {printf "%+.2f s (%+.1f %%)", a - b, (a - b) * 100 / b}')" \
+     "from click to finish page against the installer without checks"
 echo "each round (installer): $(for f in "$work"/installer-*; do cut -d' ' -f1 "$f"; done | tr '\n' ' ')s;" \
      "progress page shown $(for f in "$work"/installer-*; do cut -d' ' -f4 "$f"; done | tr '\n' ' ')s after the click"

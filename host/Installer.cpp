@@ -5,6 +5,7 @@
 #include "NamedResources.h"
 #include "PreInstallCleanup.h"
 #include "RestartCheck.h"
+#include "SelfCheck.h"
 #include "SetupLog.h"
 #include "SetupScriptFunctions.h"
 #include "ToolkitParts.h"
@@ -35,14 +36,8 @@ namespace {
 constexpr wchar_t kNoticeTitle[] = L"提示";
 constexpr wchar_t kAlreadyRunning[] = L"检测到Orvo安装或卸载程序正在运行，请结束后重试。";
 constexpr wchar_t kRestartPending[] = L"检测到Orvo安装或卸载操作尚未完成，需要重启电脑。";
-
-std::unique_ptr<FileSystem> makeResourceFileSystem()
-{
-    auto files = std::make_unique<ResourceFileSystem>();
-    for (const NamedResource& resource : kNamedResources)
-        files->addResource(resource.name, resource.id);
-    return files;
-}
+constexpr wchar_t kErrorTitle[] = L"错误";
+constexpr wchar_t kDamaged[] = L"安装程序已损坏，请重新下载。";
 
 void writeToSetupLog(const std::wstring& line)
 {
@@ -109,12 +104,34 @@ private:
 
 } // namespace
 
+std::unique_ptr<FileSystem> makeResourceFileSystem()
+{
+    auto files = std::make_unique<ResourceFileSystem>();
+    for (const NamedResource& resource : kNamedResources)
+        files->addResource(resource.name, resource.id);
+    return files;
+}
+
 namespace {
 
+// The whole sequence; with `host.checkSelf`, the executable checks itself before anything else.
 int runSequence(const FileSystemFactory& makeFileSystem, const HostOptions& host)
 {
     RunSetup run(host.commandLine, host.switches);
     const SetupOptions& options = run.options();
+    // First of all: a damaged copy (a download cut short, a bad sector) must not take the lock,
+    // stop a process or touch a file or registry value. The reason goes to the debugger and the
+    // log; the user is told to download again (a silent run shows nothing).
+    if (host.checkSelf) {
+        std::wstring damage = checkInstaller();
+        if (!damage.empty()) {
+            OutputDebugStringW((L"Installer: damaged: " + damage + L"\n").c_str());
+            platform::logStep(std::wstring(kDamaged) + L" (" + damage + L")");
+            showMessageBox(nullptr, kDamaged, kErrorTitle, MB_OK | MB_ICONERROR);
+            return run.finish(exitcode::kFailed, L"the installer is damaged, nothing done");
+        }
+        platform::logStep(L"check: the installer is whole");
+    }
     if (!options.error.empty()) {
         platform::logStep(options.error);
         platform::logStep(L"usage: " + setupUsageText(run.switches()));
@@ -192,7 +209,10 @@ int runSequence(const FileSystemFactory& makeFileSystem, const HostOptions& host
 
 int runInstaller(const std::wstring& commandLine)
 {
-    return runInstaller(makeResourceFileSystem, commandLine);
+    HostOptions host;
+    host.commandLine = commandLine;
+    host.checkSelf = true;
+    return runSetupProgram(host);
 }
 
 int runInstaller(const FileSystemFactory& makeFileSystem, const std::wstring& commandLine)

@@ -22,16 +22,23 @@ struct HostOptions {
     // The switches it may hold (SetupOptions.h); any other is refused with 87.
     unsigned switches = kInstallerSwitches;
     bool preInstallCleanup = true;
+    // Checks the executable against its digest resource before anything else (SelfCheck.h): a
+    // damaged one shows "安装程序已损坏，请重新下载。" and ends with 1603. The installer's own.
+    bool checkSelf = false;
     // Adds the program's own globals to the UI script state before UI.lua runs.
     std::function<void(lua_State*)> prepareScript;
 };
 
 // Runs the whole installer on the calling thread, which becomes the UI thread, with the named
 // files from the executable's resources. `commandLine` is the raw command line, program name
-// first (GetCommandLineW), or empty for none. Returns the process exit code (host/ExitCodes.h):
+// first (GetCommandLineW), or empty for none. Before anything else the executable checks itself
+// (SelfCheck.h): a damaged one shows "安装程序已损坏，请重新下载。" and returns 1603. Otherwise returns the process exit code (host/ExitCodes.h):
 // 87 for bad switches, 1618 when another installer runs, 3017 when an earlier install waits for a
 // restart, 1603 when the UI script fails, otherwise what the UI script chose (0 when it chose none).
 int runInstaller(const std::wstring& commandLine = {});
+
+// The file system over the executable's five named resources.
+std::unique_ptr<FileSystem> makeResourceFileSystem();
 
 // The same sequence with the named files served by `makeFileSystem` (the development runner's
 // folder, for one).

@@ -8,7 +8,7 @@ namespace {
 
 // The entries looked at for the next one to decode: far enough ahead for any budget, and a bound
 // on the work a decoder does under the lock when a package holds many entries it cannot decode
-// ahead (stored ones).
+// ahead (stored ones without check values).
 constexpr size_t kWalkLimit = 4 * DecodeAhead::kMostAhead;
 // idleAt_ of a decoder that is busy, and of one that has ended
 constexpr uint64_t kBusy = UINT64_MAX;
@@ -31,6 +31,13 @@ std::vector<std::u16string> lookupNames(const Package& package)
     for (size_t position : lookupRecords(package))
         names.push_back(package.records()[position].name);
     return names;
+}
+
+// Entries worth reading ahead: packed ones, and stored ones with a check value, whose SHA-256 then
+// runs on a decoder rather than on the reader's thread. A stored entry without one is only a copy.
+bool aheadWorthy(const Package::Entry& entry)
+{
+    return entry.unpackedSize != 0 || entry.checked;
 }
 
 } // namespace
@@ -95,7 +102,7 @@ uint8_t* DecodeAhead::readEntry(const std::u16string& name, uint64_t* size)
             *size = length;
         return buffer;
     }
-    ++(entry->unpackedSize ? stats_.onDemand : stats_.stored);
+    ++(aheadWorthy(*entry) ? stats_.onDemand : stats_.stored);
     lock.unlock();
     return package_.readRecord(*entry, size);
 }
@@ -146,7 +153,7 @@ void DecodeAhead::runDecoder(size_t index)
         idleAt_[index] = kBusy;
         Slot& slot = slots_[id];
         slot.state = State::decoding;
-        held_ += slot.entry->unpackedSize;
+        held_ += slot.entry->size();
         ++heldCount_;
         stats_.peakBytes = std::max(stats_.peakBytes, held_);
 
@@ -184,9 +191,9 @@ uint32_t DecodeAhead::pickNext()
         if (slot.state != State::idle || slot.aheadFailed)
             return true;
         const Package::Entry& entry = *slot.entry;
-        if (!entry.usable || entry.unpackedSize == 0 || entry.unpackedSize > budget_)
-            return true;   // stored, unreadable or too large: read on request, as without decoders
-        if (makeRoom(id, entry.unpackedSize))
+        if (!entry.usable || !aheadWorthy(entry) || entry.size() > budget_)
+            return true;   // a plain copy, unreadable or too large: read on request, as without decoders
+        if (makeRoom(id, entry.size()))
             found = id;
         return false;
     });
@@ -213,7 +220,7 @@ bool DecodeAhead::makeRoom(uint32_t id, uint64_t need)
         size_t distance = order_.distance(other);
         if (distance > limit) {
             later.emplace_back(distance, other);
-            freeable += slots_[other].entry->unpackedSize;
+            freeable += slots_[other].entry->size();
         }
     }
     if (!roomFor(held_ - freeable, heldCount_ - later.size()))
@@ -236,7 +243,7 @@ void DecodeAhead::release(Slot& slot)
 {
     slot.state = State::idle;
     slot.size = 0;
-    held_ -= slot.entry->unpackedSize;
+    held_ -= slot.entry->size();
     --heldCount_;
 }
 

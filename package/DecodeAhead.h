@@ -20,9 +20,10 @@
 // decoded again on request, so a damaged entry fails there and only there.
 //
 // Memory stays bounded: decoded bytes not yet handed over (being decoded or ready) never exceed
-// the budget or two entries, whichever is larger, and at most kMostAhead entries are held. Only
-// LZMA entries are decoded ahead (stored ones are a copy); one larger than the budget is decoded
-// on request. When room is short, ready entries expected later than the next one to decode give way.
+// the budget or two entries, whichever is larger, and at most kMostAhead entries are held. LZMA
+// entries are decoded ahead, and so are stored entries with a check value (their SHA-256 is the
+// work; stored ones without are a plain copy); one larger than the budget is read on request. When
+// room is short, ready entries expected later than the next one to decode give way.
 //
 // Destruction stops the decoders within about a megabyte of output each, joins them and frees
 // every buffer not handed over. The Package must outlive this object.
@@ -50,7 +51,7 @@ public:
         size_t ready = 0;      // handed over already decoded
         size_t waited = 0;     // being decoded when asked for: waited for
         size_t onDemand = 0;   // decoded on the caller's thread
-        size_t stored = 0;     // stored as is: copied on the caller's thread
+        size_t stored = 0;     // stored as is without a check value: copied on the caller's thread
         size_t dropped = 0;    // decoded ahead, then given up for the budget
         uint64_t peakBytes = 0;   // most decoded bytes held at once
     };

@@ -13,6 +13,8 @@
 #define ORVO_ID_WORKER_SCRIPT 114
 #define ORVO_ID_PROGRAM_PACKAGE 115
 #define ORVO_ID_STYLE_PACKAGE 116
+/* The SHA-256 of each of the five, written by the build; the installer checks itself against it. */
+#define ORVO_ID_DIGESTS 117
 
 /* X(id, name) in registration order; the names are those the scripts and the host ask for. */
 #define ORVO_NAMED_RESOURCES(X)             \

@@ -1,6 +1,8 @@
 // Package reader: builds the name index over a package image and decodes single entries.
 #include "Package.h"
 
+#include "CheckValues.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -139,6 +141,8 @@ std::unique_ptr<Package> Package::open(const void* image, size_t size, std::stri
     // walk: records back to back up to a zero length; the trailer is never part of the directory
     size_t end = size - 4;
     size_t pos = size_t(signedOffset);
+    size_t checkRecord = 0;   // directory position of the check-value entry's record, if any
+    size_t checkRecords = 0;
     for (;;) {
         if (end - pos < 4) {
             setError(error, "directory at " + std::to_string(signedOffset) + " has no end marker");
@@ -161,14 +165,77 @@ std::unique_ptr<Package> Package::open(const void* image, size_t size, std::stri
             entry.name = decodeName(bytes + pos + kHeaderSize, fieldBytes);
         uint64_t dataEnd = uint64_t(entry.dataOffset) + entry.storedSize;
         entry.usable = nameFits && dataEnd <= size && (entry.unpackedSize == 0 || entry.storedSize >= kPropsSize);
+        bool isCheck = nameFits && entry.name == checkvalues::kEntryName;
         package->records_.push_back(std::move(entry));
         // A name field past the format's limit has no defined name: the record is kept for
-        // listing and verification but never takes part in lookups.
-        if (nameFits)
+        // listing and verification but never takes part in lookups. Nor does the check-value
+        // entry, which no caller asks for.
+        if (isCheck) {
+            checkRecord = pos;
+            ++checkRecords;
+        } else if (nameFits) {
             package->index_[package->records_.back().name] = package->records_.size() - 1;
+        }
         pos += length;
     }
+    if (checkRecords > 0) {
+        if (checkRecords > 1 || package->records_.back().name != checkvalues::kEntryName) {
+            setError(error, "the check-value entry must be the directory's last and only once");
+            return nullptr;
+        }
+        if (!package->readCheckValues(size_t(signedOffset), checkRecord, error))
+            return nullptr;
+    }
     return package;
+}
+
+// Ties every lookup entry to its record in the check-value entry: one record for each, none for
+// any other name, sizes agreeing, and the directory before the entry's own record unchanged.
+bool Package::readCheckValues(size_t directoryOffset, size_t checkRecordOffset, std::string* error)
+{
+    const Entry& check = records_.back();
+    if (!check.usable || check.unpackedSize != 0) {
+        setError(error, "the check-value entry is not stored data inside the image");
+        return false;
+    }
+    sha256::Digest directory;
+    std::vector<checkvalues::Record> checks;
+    std::string why;
+    if (!checkvalues::decode(image_ + check.dataOffset, check.storedSize, index_.size(), &directory, &checks, &why)) {
+        setError(error, why);
+        return false;
+    }
+    sha256::Digest actual;
+    if (!sha256::digest(image_ + directoryOffset, checkRecordOffset - directoryOffset, &actual)) {
+        setError(error, "SHA-256 is not available");
+        return false;
+    }
+    if (actual != directory) {
+        setError(error, "the directory does not match its check value");
+        return false;
+    }
+    if (checks.size() != index_.size()) {
+        setError(error, "check values cover " + std::to_string(checks.size()) + " of " +
+                            std::to_string(index_.size()) + " entries");
+        return false;
+    }
+    for (const checkvalues::Record& record : checks) {
+        auto it = index_.find(record.name);
+        if (it == index_.end() || records_[it->second].checked) {
+            setError(error, it == index_.end() ? "check value for an entry the package does not have"
+                                               : "two check values for one entry");
+            return false;
+        }
+        Entry& entry = records_[it->second];
+        if (entry.size() != record.size) {
+            setError(error, "check value gives another size for an entry");
+            return false;
+        }
+        entry.checked = true;
+        entry.digest = record.digest;
+    }
+    checkValues_ = true;
+    return true;
 }
 
 const Package::Entry* Package::find(const std::u16string& name) const
@@ -193,8 +260,38 @@ uint8_t* Package::readEntry(const wchar_t* name, uint64_t* size) const
 }
 #endif
 
+// Checks what a read produced against the entry's check value; a mismatch frees the buffer.
+uint8_t* Package::checked(const Entry& entry, uint8_t* buffer, uint64_t length, std::string* error)
+{
+    if (!entry.checked || !buffer)
+        return buffer;
+    sha256::Digest actual;
+    if (!sha256::digest(buffer, size_t(length), &actual)) {
+        std::free(buffer);
+        setError(error, "SHA-256 is not available");
+        return nullptr;
+    }
+    if (actual != entry.digest) {
+        std::free(buffer);
+        setError(error, "data does not match its check value");
+        return nullptr;
+    }
+    return buffer;
+}
+
 uint8_t* Package::readRecord(const Entry& entry, uint64_t* size, std::string* error,
                              const std::atomic<bool>* stop) const
+{
+    uint64_t length = 0;
+    uint8_t* buffer = readUnchecked(entry, &length, error, stop);
+    buffer = checked(entry, buffer, length, error);
+    if (buffer && size)
+        *size = length;
+    return buffer;
+}
+
+uint8_t* Package::readUnchecked(const Entry& entry, uint64_t* size, std::string* error,
+                                const std::atomic<bool>* stop) const
 {
     if (!entry.usable) {
         setError(error, "entry data lies outside the image");

@@ -1,6 +1,8 @@
 // Reader for the installer's package format: named entries, stored or LZMA-packed, behind a scrambled directory.
 #pragma once
 
+#include "Sha256.h"
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -22,15 +24,23 @@ public:
         uint32_t storedSize = 0;
         uint32_t unpackedSize = 0;      // 0: stored as is
         bool usable = false;
+        // From the package's check-value entry (CheckValues.h): every lookup entry of a package
+        // that has one carries the SHA-256 of its unpacked data, and a read that does not match fails.
+        bool checked = false;
+        sha256::Digest digest{};
+        uint64_t size() const { return unpackedSize ? unpackedSize : storedSize; }   // the file's size
     };
 
     // Opens a package over an image already in memory. The image is not copied and not owned:
     // it must outlive the Package. A directory that cannot be walked inside the image gives null,
-    // with the reason in `error` when one is asked for.
+    // with the reason in `error` when one is asked for; so does a check-value entry that is
+    // damaged, malformed, not the directory's last record or not matching the directory. A package
+    // without one opens as before, its entries unchecked.
     static std::unique_ptr<Package> open(const void* image, size_t size, std::string* error = nullptr);
 
     // A new malloc'ed buffer with the entry's contents, or null when the name is unknown, the entry
-    // is unusable or its packed data does not decode to exactly its unpacked size. `size` is
+    // is unusable, its packed data does not decode to exactly its unpacked size or the result does
+    // not match its check value. The check-value entry itself is no lookup entry. `size` is
     // written only when a buffer is returned. Release with freeEntry.
     uint8_t* readEntry(const std::u16string& name, uint64_t* size) const;
 #ifdef _WIN32
@@ -38,7 +48,8 @@ public:
 #endif
     static void freeEntry(void* buffer);
 
-    // Decodes one directory record, whichever name it has (verification reads shadowed records too).
+    // Decodes one directory record, whichever name it has (verification reads shadowed records too),
+    // and checks the result against the record's check value when it has one.
     // Safe to call from several threads at once. When `stop` becomes true the decode gives up
     // within about a megabyte of output and returns null.
     uint8_t* readRecord(const Entry& entry, uint64_t* size, std::string* error = nullptr,
@@ -49,14 +60,22 @@ public:
     // The lookup index: one record per name, the later of duplicates winning.
     const std::map<std::u16string, size_t>& index() const { return index_; }
     const Entry* find(const std::u16string& name) const;
+    // Whether the package carries a check-value entry (which open has found whole and matching).
+    bool hasCheckValues() const { return checkValues_; }
 
 private:
+    bool readCheckValues(size_t directoryOffset, size_t checkRecordOffset, std::string* error);
+    uint8_t* readUnchecked(const Entry& entry, uint64_t* size, std::string* error,
+                           const std::atomic<bool>* stop) const;
+    static uint8_t* checked(const Entry& entry, uint8_t* buffer, uint64_t length, std::string* error);
+
     Package() = default;
 
     const uint8_t* image_ = nullptr;   // not owned
     size_t size_ = 0;
     std::vector<Entry> records_;
     std::map<std::u16string, size_t> index_;   // name -> position in records_
+    bool checkValues_ = false;
 };
 
 // Owns a buffer from readEntry or readRecord.

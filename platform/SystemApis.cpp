@@ -1,6 +1,8 @@
 // Run-time lookups of system functions and the process's DLL search restriction.
 #include "SystemApis.h"
 
+#include <string>
+
 namespace platform {
 
 namespace {
@@ -35,7 +37,16 @@ void restrictDllSearch()
 
 HMODULE loadSystemLibrary(const wchar_t* name)
 {
-    return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    HMODULE module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!module && GetLastError() == ERROR_INVALID_PARAMETER) {
+        // Windows 7 without the update that brought the flag: the full System32 path, searched nowhere
+        wchar_t system[MAX_PATH];
+        UINT length = GetSystemDirectoryW(system, MAX_PATH);
+        std::wstring path = std::wstring(system, length) + L"\\" + name;
+        if (length > 0 && path.size() < MAX_PATH)
+            module = LoadLibraryW(path.c_str());
+    }
+    return module;
 }
 
 const SystemApis& systemApis()

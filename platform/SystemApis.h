@@ -11,7 +11,8 @@ namespace platform {
 // loaded. The very first thing the process does, before any code that might load a library.
 void restrictDllSearch();
 
-// LoadLibraryExW from System32 alone; null when the DLL is not there.
+// The DLL from System32 alone (by full path where the search flag is unknown: Windows 7 without
+// its update); null when it is not there.
 HMODULE loadSystemLibrary(const wchar_t* name);
 
 // The run-time looked-up functions; each is null when its DLL or export is not available, and

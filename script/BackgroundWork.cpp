@@ -81,6 +81,9 @@ std::string longBracket(const std::string& text)
 
 enum class Extracted { written, damaged, unwritable };
 
+// The entry is written to a new file beside the destination, which takes the destination's name
+// only once every byte is on disk: a write that fails half-way never leaves a partial file under
+// the file's name. A read that fails its check value (Package::readEntry) writes nothing at all.
 Extracted extractEntry(LoadedPackage& package, std::wstring entry, const std::wstring& destination)
 {
     // Entries are stored with forward slashes; scripts write paths either way.
@@ -91,17 +94,34 @@ Extracted extractEntry(LoadedPackage& package, std::wstring entry, const std::ws
         platform::logStep(L"package entry missing or damaged: " + entry);
         return Extracted::damaged;
     }
+    if (size > MAXDWORD) {
+        platform::logStep(L"file could not be written: " + destination);
+        return Extracted::unwritable;
+    }
 
-    DWORD attributes = GetFileAttributesW(destination.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        SetFileAttributesW(destination.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
-    DeleteFileW(destination.c_str());
-
-    platform::UniqueHandle file(CreateFileW(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    // CREATE_NEW: a name that already exists (planted, or left by another run) is never opened
+    std::wstring partial;
+    platform::UniqueHandle file;
+    for (unsigned attempt = 0; attempt < 8 && !file; ++attempt) {
+        partial = destination + L"." + std::to_wstring(GetCurrentThreadId()) + L"-" + std::to_wstring(attempt) +
+                  L".partial";
+        file.reset(CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file && GetLastError() != ERROR_FILE_EXISTS)
+            break;
+    }
     DWORD written = 0;
-    if (!file || size > MAXDWORD || !WriteFile(file.get(), buffer.get(), DWORD(size), &written, nullptr) ||
-        written != size) {
+    bool ok = file && WriteFile(file.get(), buffer.get(), DWORD(size), &written, nullptr) && written == size;
+    const bool created = bool(file);
+    file.reset();
+    if (ok) {
+        DWORD attributes = GetFileAttributesW(destination.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+            SetFileAttributesW(destination.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+        ok = MoveFileExW(partial.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    }
+    if (!ok) {
+        if (created)
+            DeleteFileW(partial.c_str());
         platform::logStep(L"file could not be written: " + destination);
         return Extracted::unwritable;
     }

@@ -32,6 +32,18 @@ if [ "$target" = package ]; then
     "$lzpack" create --lzma=1 "$corpus/seed-lzma1.lz" "$seeds/tree"
     "$lzpack" create --lzma=9 "$corpus/seed-lzma9.lz" "$seeds/tree"
     "$lzpack" create "$corpus/seed-empty.lz" "$seeds/empty"
+    "$lzpack" create --no-check-values "$corpus/seed-unchecked.lz" "$seeds/tree"
+    # "C" and a check-value entry: the target puts it into a package of its own making (a.txt,
+    # dir/b.txt, empty) with its digests made right, so mutations reach the records behind them
+    python3 - "$corpus/seed-checks" <<'EOF'
+import hashlib, struct, sys
+files = [("a.txt", b"hello"), ("dir/b.txt", bytes(b"some text "[i % 10] for i in range(300))), ("empty", b"")]
+body = b"OCV1" + struct.pack("<I", len(files)) + bytes(32)
+for name, data in files:
+    units = name.encode("utf-16-le")
+    body += struct.pack("<H", len(units) // 2) + units + struct.pack("<I", len(data)) + hashlib.sha256(data).digest()
+open(sys.argv[1], "wb").write(b"C" + body + bytes(32))
+EOF
 elif [ "$target" = image ]; then
     # a few of the real skin images, and one small picture in every format the decoder takes
     python3 "$top/assets/skin/make_skin.py" "$seeds/skin" >/dev/null

@@ -1,9 +1,13 @@
-// libFuzzer target: any byte string opened as a package, every entry read directly and through decoders ahead, fails cleanly.
+// libFuzzer target: any byte string opened as a package, or as the check-value entry of a real one, fails cleanly.
+#include <CheckValues.h>
 #include <DecodeAhead.h>
 #include <Package.h>
+#include <PackageWriter.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -11,13 +15,95 @@ namespace {
 // fuzzer spends its time on the directory and stream parsing rather than on allocating.
 constexpr uint32_t kLargestDecoded = 16u << 20;
 
+void putU32(uint8_t* p, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = uint8_t(v >> (8 * i));
+}
+
+// A small package from the writer, taken apart around its check-value entry: the entries' data,
+// the directory before the entry's record, and that record (the directory's last).
+struct Parts {
+    std::vector<uint8_t> data, directory, record;
+    sha256::Digest directoryDigest{};
+};
+
+const Parts& parts()
+{
+    static const Parts made = [] {
+        PackageWriter writer(1);
+        std::string error;
+        std::vector<uint8_t> text;
+        for (int i = 0; i < 300; ++i)
+            text.push_back(uint8_t("some text "[i % 10]));
+        writer.add(u"a.txt", reinterpret_cast<const uint8_t*>("hello"), 5, &error);
+        writer.add(u"dir/b.txt", text.data(), text.size(), &error);
+        writer.add(u"empty", nullptr, 0, &error);
+        std::vector<uint8_t> image = writer.finish();
+        size_t end = image.size() - 8;
+        size_t directory = (uint32_t(image[end + 4]) | uint32_t(image[end + 5]) << 8 | uint32_t(image[end + 6]) << 16 |
+                            uint32_t(image[end + 7]) << 24) ^ Package::kKey;
+        size_t record = end - (16 + sizeof checkvalues::kEntryName);
+        Parts p;
+        p.record.assign(image.begin() + record, image.begin() + end);
+        size_t checks = p.record[4] | p.record[5] << 8 | p.record[6] << 16 | size_t(p.record[7]) << 24;
+        p.data.assign(image.begin(), image.begin() + checks);
+        p.directory.assign(image.begin() + directory, image.begin() + record);
+        sha256::digest(p.directory.data(), p.directory.size(), &p.directoryDigest);
+        return p;
+    }();
+    return made;
+}
+
+// The input as the check-value entry of the small package, with its directory digest and its own
+// digest made right where it is long enough to hold them: raw mutations would almost never keep
+// them right, and the parsing and matching behind them would go untried.
+std::vector<uint8_t> withCheckEntry(const uint8_t* data, size_t size)
+{
+    const Parts& p = parts();
+    std::vector<uint8_t> checks(data, data + size);
+    if (checks.size() >= 72) {
+        std::memcpy(&checks[8], p.directoryDigest.data(), 32);
+        sha256::Digest own;
+        sha256::digest(checks.data(), checks.size() - 32, &own);
+        std::memcpy(&checks[checks.size() - 32], own.data(), 32);
+    }
+    std::vector<uint8_t> image = p.data;
+    image.insert(image.end(), checks.begin(), checks.end());
+    uint32_t directory = uint32_t(image.size());
+    image.insert(image.end(), p.directory.begin(), p.directory.end());
+    std::vector<uint8_t> record = p.record;
+    putU32(&record[4], uint32_t(p.data.size()));
+    putU32(&record[8], uint32_t(checks.size()));
+    image.insert(image.end(), record.begin(), record.end());
+    image.resize(image.size() + 8);
+    putU32(&image[image.size() - 4], directory ^ Package::kKey);
+    return image;
+}
+
+void readEverything(const uint8_t* data, size_t size);
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    // the first byte chooses: the input as a whole package, or as a real package's check-value entry
+    if (size > 0 && data[0] == 'C') {
+        std::vector<uint8_t> image = withCheckEntry(data + 1, size - 1);
+        readEverything(image.data(), image.size());
+    } else {
+        readEverything(data, size);
+    }
+    return 0;
+}
+
+namespace {
+
+void readEverything(const uint8_t* data, size_t size)
+{
     auto package = Package::open(data, size);
     if (!package)
-        return 0;
+        return;
     for (const Package::Entry& entry : package->records()) {
         if (entry.unpackedSize > kLargestDecoded)
             continue;
@@ -50,5 +136,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             Package::freeEntry(ahead.readEntry(named->first, &length));
         }
     }
-    return 0;
 }
+
+} // namespace

@@ -16,6 +16,8 @@
 //   e2e_probe run PROGRAM [ARGUMENTS...]   runs PROGRAM, prints "exit CODE" with the full code and
 //       exits with it; the program ends with the probe (a job object), so killing the probe's Wine
 //       process ends it too
+//   e2e_probe offset EXE ID      "OFFSET SIZE" of resource ID of type "_OrvoResc" in EXE's file (to
+//       damage one resource of a copy); exit 1 when it has none
 // Exit 2 for bad usage.
 #include <platform/Gdi.h>
 #include <platform/Handle.h>
@@ -233,6 +235,22 @@ int runProgram(int argc, wchar_t** argv)
     return int(code);
 }
 
+int resourceOffset(const wchar_t* exe, int id)
+{
+    // a data-file module maps the file flat: a resource's distance from the base is its file offset
+    HMODULE module = LoadLibraryExW(exe, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module)
+        return 1;
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), L"_OrvoResc");
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    auto bytes = static_cast<const uint8_t*>(loaded ? LockResource(loaded) : nullptr);
+    if (!bytes)
+        return 1;
+    auto base = reinterpret_cast<const uint8_t*>(uintptr_t(module) & ~uintptr_t(3));
+    std::printf("%llu %lu\n", static_cast<unsigned long long>(bytes - base), SizeofResource(module, found));
+    return 0;
+}
+
 DWORD number(int argc, wchar_t** argv, int at, DWORD otherwise)
 {
     return argc > at && *argv[at] ? DWORD(wcstoul(argv[at], nullptr, 0)) : otherwise;
@@ -266,6 +284,8 @@ int wmain(int argc, wchar_t** argv)
                            number(argc, argv, 5, 30000));
     } else if (command == L"run" && argc >= 3) {
         result = runProgram(argc - 2, argv + 2);
+    } else if (command == L"offset" && argc == 4) {
+        result = resourceOffset(argv[2], int(number(argc, argv, 3, 0)));
     }
     std::fflush(stdout);
     return result;

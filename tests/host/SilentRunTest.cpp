@@ -104,14 +104,16 @@ TEST(InstallerSwitches, SilentRefusalsShowNothingAndSayWhyInTheLog)
     TempDir dir;
     const std::wstring log = dir.file(L"setup.log");
     MessageBoxCapture capture;
+    // a test executable carries no digests to check itself against: the files come from a folder
+    const auto files = [&] { return std::make_unique<LocalFileSystem>(dir.path()); };
     HANDLE first = CreateMutexW(nullptr, TRUE, kInstallerMutexName);
-    EXPECT_EQ(runInstaller(L"PeloraSetup.exe /S /LOG=\"" + log + L"\""), 1618);
+    EXPECT_EQ(runInstaller(files, L"PeloraSetup.exe /S /LOG=\"" + log + L"\""), 1618);
     CloseHandle(first);
     EXPECT_TRUE(contains(readFile(log), "检测到Orvo安装或卸载程序正在运行")) << readFile(log);
 
     ASSERT_TRUE(stamp.set({1, 2, 3, 4, 5, 6, 7, 8}));
     writeRestartMarker();
-    EXPECT_EQ(runInstaller(L"PeloraSetup.exe /S /LOG=\"" + log + L"\""), 3017);
+    EXPECT_EQ(runInstaller(files, L"PeloraSetup.exe /S /LOG=\"" + log + L"\""), 3017);
     EXPECT_TRUE(releaseInstallerMutex());
     EXPECT_TRUE(contains(readFile(log), "exit code 3017")) << readFile(log);
     EXPECT_TRUE(capture.boxes().empty()) << "a silent run shows no box";

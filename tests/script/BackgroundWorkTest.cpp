@@ -1,6 +1,7 @@
 // Background work through the real UI state: startWork, the worker's script state, notifications
 // answered by a native handler of event 1024, extraction from a test package, and the error boxes.
 #include <FileSystem.h>
+#include <FileTree.h>
 #include <NotifyRunable.h>
 #include <Package.h>
 #include <PackageWriter.h>
@@ -257,6 +258,31 @@ TEST_F(BackgroundWork, MissingEntryIsFalseAndDamagedAndLeavesTheDestinationAlone
     ASSERT_TRUE(waitForWorker());
     EXPECT_EQ(out(), "false damaged");
     EXPECT_EQ(readFile(dir.file(L"kept.txt")), "kept");
+}
+
+// One changed byte in a stored entry, which no decoder would notice: the read fails its check value,
+// extractFile says false, and neither the damaged bytes nor a partial file end up in the folder.
+TEST_F(BackgroundWork, EntryFailingItsCheckValueIsFalseAndWritesNothing)
+{
+    std::string image = packImage({{"bin/app.dll", "app bytes"}, {"data/readme.txt", "read me"}});
+    auto package = Package::open(image.data(), image.size());
+    ASSERT_TRUE(package && package->hasCheckValues());
+    const Package::Entry* entry = package->find(u"bin/app.dll");
+    ASSERT_TRUE(entry && entry->unpackedSize == 0) << "the entry must be stored to pass every decoder";
+    image[entry->dataOffset + 2] ^= 0x20;
+    ASSERT_TRUE(writeFile(dir.file(L"test.lz"), image));
+    TempDir target;
+    writeFile(target.file(L"kept.dll"), "kept");
+    runUi("local r = {extractFile('bin/app.dll', " + luaLong(target.file(L"app.dll")) + "),\n"
+          "           extractFile('bin/app.dll', " + luaLong(target.file(L"kept.dll")) + "),\n"
+          "           extractFile('data/readme.txt', " + luaLong(target.file(L"readme.txt")) + ")}\n" +
+          finishing("tostring(r[1]) .. tostring(r[2]) .. tostring(r[3])"));
+    ASSERT_TRUE(waitForWorker());
+    EXPECT_EQ(out(), "falsefalsetrue");
+    EXPECT_FALSE(exists(target.file(L"app.dll")));
+    EXPECT_EQ(readFile(target.file(L"kept.dll")), "kept");
+    EXPECT_EQ(readFile(target.file(L"readme.txt")), "read me");
+    EXPECT_EQ(listFiles(target.path(), L"*").size(), 2u) << "no partial file may be left behind";
 }
 
 TEST_F(BackgroundWork, ReadOnlyDestinationIsReplaced)

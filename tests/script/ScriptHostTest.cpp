@@ -569,6 +569,8 @@ TEST_F(ScriptHost, WorkerNotificationsReachTheUiScriptsMessageHandlerAndItsAnswe
         local win = window()
         win:setMessageHandler(function(text)
             local message = load("return " .. text)()
+            -- the worker's last notification races the answer file: it may come before pump returns
+            if message.code == 11 then return 1 end
             note("ui got " .. message.code .. (message.file and (" " .. message.file) or ""))
             return message.code == 5 and 4 or 1
         end)

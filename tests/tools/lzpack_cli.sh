@@ -43,12 +43,43 @@ check "extract named entries" status_is 0 "$lzpack" extract "$work/p.lz" "$work/
 check "only the named entries" [ "$(find "$work/some" -type f | wc -l)" -eq 2 ]
 check "missing entry is an error" status_is 1 "$lzpack" extract "$work/p.lz" "$work/some" nothere.txt
 
+# check values: one changed byte anywhere in a stored entry (which no decoder sees) is found, the
+# other entries still extract, nothing is written for the damaged one and never the check entry
+status_is 0 "$lzpack" verify "$work/p.lz"
+check "a fresh package verifies against its check values" grep -q "matching its SHA-256" "$work/out"
+mkdir -p "$work/noise"
+head -c 300000 /dev/urandom >"$work/noise/随机.bin"
+printf 'kept' >"$work/noise/z.txt"
+"$lzpack" create "$work/noise.lz" "$work/noise"
+# z.txt comes first (UTF-16 order), its 4 bytes at 0, the noise at 4 to 300003
+for at in 4 150004 300003; do
+    cp "$work/noise.lz" "$work/flip.lz"
+    printf '\x5a' | dd of="$work/flip.lz" bs=1 seek=$at conv=notrunc status=none
+    cmp -s "$work/noise.lz" "$work/flip.lz" || {
+        check "byte $at changed fails verify" status_is 1 "$lzpack" verify "$work/flip.lz"
+        check "naming the stored entry ($at)" grep -q "随机.bin: data does not match its check value" "$work/err"
+        rm -rf "$work/flip-out"
+        check "extract fails ($at)" status_is 1 "$lzpack" extract "$work/flip.lz" "$work/flip-out"
+        check "nothing written for it ($at)" [ ! -e "$work/flip-out/随机.bin" ]
+        check "the other entry extracted ($at)" [ "$(cat "$work/flip-out/z.txt")" = kept ]
+    }
+done
+rm -rf "$work/all-out"
+"$lzpack" extract "$work/noise.lz" "$work/all-out"
+check "the check-value entry is never extracted" [ "$(find "$work/all-out" | wc -l)" -eq 3 ]
+check "nor when asked for" status_is 1 "$lzpack" extract "$work/noise.lz" "$work/all-out" /sha256
+check "create without check values" status_is 0 "$lzpack" create --no-check-values "$work/old.lz" "$work/noise"
+check "an older package verifies" status_is 0 "$lzpack" verify "$work/old.lz"
+check "saying it has no check values" grep -q "no check values" "$work/out"
+check "list says so too" status_is 0 "$lzpack" list "$work/old.lz"
+check "on stderr" grep -q "has no check values" "$work/err"
+check "and lists the same entries" [ "$(cut -f1 "$work/out")" = "$("$lzpack" list "$work/noise.lz" | cut -f1)" ]
+
 # damaged packages: truncated, flipped trailer, corrupted stream
 size=$(stat -c %s "$work/p.lz")
 head -c $((size - 3)) "$work/p.lz" >"$work/trunc.lz"
 check "truncated package fails verify" status_is 1 "$lzpack" verify "$work/trunc.lz"
 check "with a one-line message" grep -q "damaged directory" "$work/err"
-# (stored entries carry no check value: only packed data can be found damaged)
 mkdir -p "$work/text"
 yes 'compressible line of text, with a counter' | head -n 50000 | cat -n >"$work/text/文本.txt"
 "$lzpack" create "$work/mid.lz" "$work/text"

@@ -1,6 +1,7 @@
 // Package writer: LZMA-encodes entries with the SDK encoder and lays out the scrambled directory.
 #include "PackageWriter.h"
 
+#include <CheckValues.h>
 #include <Package.h>
 
 #include <cstdlib>
@@ -34,6 +35,10 @@ bool PackageWriter::fits(const std::u16string& name, size_t size, std::string* e
         *error = "name longer than a package name field allows";
         return false;
     }
+    if (name == checkvalues::kEntryName) {
+        *error = "name is reserved for the package's check values";
+        return false;
+    }
     // the whole image counts: data, every directory record, the closing zero and the trailer
     size_t record = 16 + (name.size() + 1) * 2;
     size_t fixed = directoryBytes_ + record + 8;
@@ -54,6 +59,11 @@ bool PackageWriter::add(const std::u16string& name, const uint8_t* data, size_t 
 bool PackageWriter::pack(int level, std::vector<uint8_t> data, Packed* out, std::string* error)
 {
     size_t size = data.size();
+    // the digest of what the file is, taken here so that parallel packing hashes in parallel too
+    if (!sha256::digest(data.data(), size, &out->digest)) {
+        *error = "SHA-256 is not available";
+        return false;
+    }
     // An empty entry is always stored: an unpacked size of 0 is what marks stored data. One past
     // the format's limits is not worth packing: append refuses it.
     if (level >= 0 && size > 0 && size <= kImageLimit) {
@@ -95,41 +105,68 @@ bool PackageWriter::append(const std::u16string& name, Packed entry, std::string
         return false;
     data_.insert(data_.end(), entry.bytes.begin(), entry.bytes.end());
     records_.push_back(Record{name, uint32_t(data_.size() - entry.bytes.size()), uint32_t(entry.bytes.size()),
-                              entry.unpacked});
+                              entry.unpacked, entry.digest});
     directoryBytes_ += 16 + (name.size() + 1) * 2;
     return true;
 }
 
+void PackageWriter::putRecord(std::vector<uint8_t>& image, const std::u16string& name, uint32_t offset,
+                              uint32_t stored, uint32_t unpacked)
+{
+    // name field: the units and their terminator; whole words scrambled, an odd last unit plain
+    std::vector<uint8_t> field;
+    for (char16_t c : name) {
+        field.push_back(uint8_t(c));
+        field.push_back(uint8_t(c >> 8));
+    }
+    field.push_back(0);
+    field.push_back(0);
+    for (size_t w = 0; w + 4 <= field.size(); w += 4) {
+        uint32_t v = uint32_t(field[w]) | uint32_t(field[w + 1]) << 8 | uint32_t(field[w + 2]) << 16 |
+                     uint32_t(field[w + 3]) << 24;
+        v ^= Package::kKey;
+        field[w] = uint8_t(v);
+        field[w + 1] = uint8_t(v >> 8);
+        field[w + 2] = uint8_t(v >> 16);
+        field[w + 3] = uint8_t(v >> 24);
+    }
+    putU32(image, uint32_t(16 + field.size()));
+    putU32(image, offset);
+    putU32(image, stored);
+    putU32(image, unpacked);
+    image.insert(image.end(), field.begin(), field.end());
+}
+
 std::vector<uint8_t> PackageWriter::finish()
 {
-    std::vector<uint8_t> image = data_;
-    uint32_t directory = uint32_t(image.size());
-    for (const Record& r : records_) {
-        // name field: the units and their terminator; whole words scrambled, an odd last unit plain
-        std::vector<uint8_t> field;
-        for (char16_t c : r.name) {
-            field.push_back(uint8_t(c));
-            field.push_back(uint8_t(c >> 8));
-        }
-        field.push_back(0);
-        field.push_back(0);
-        for (size_t w = 0; w + 4 <= field.size(); w += 4) {
-            uint32_t v = uint32_t(field[w]) | uint32_t(field[w + 1]) << 8 | uint32_t(field[w + 2]) << 16 |
-                         uint32_t(field[w + 3]) << 24;
-            v ^= Package::kKey;
-            field[w] = uint8_t(v);
-            field[w + 1] = uint8_t(v >> 8);
-            field[w + 2] = uint8_t(v >> 16);
-            field[w + 3] = uint8_t(v >> 24);
-        }
-        putU32(image, uint32_t(16 + field.size()));
-        putU32(image, r.offset);
-        putU32(image, r.stored);
-        putU32(image, r.unpacked);
-        image.insert(image.end(), field.begin(), field.end());
+    std::vector<uint8_t> directory;
+    for (const Record& r : records_)
+        putRecord(directory, r.name, r.offset, r.stored, r.unpacked);
+
+    // check values: the entry's data goes after every other entry's, its record last in the
+    // directory, so the records before it (the bytes its directory digest covers) stay as they are
+    std::vector<uint8_t> checks;
+    if (checkValues_) {
+        sha256::Digest directoryDigest;
+        std::vector<checkvalues::Record> values;
+        for (const Record& r : records_)
+            values.push_back({r.name, r.unpacked ? r.unpacked : r.stored, r.digest});
+        std::u16string name = checkvalues::kEntryName;
+        if (!sha256::digest(directory.data(), directory.size(), &directoryDigest) ||
+            !checkvalues::encode(directoryDigest, values, &checks) ||
+            data_.size() + checks.size() + directory.size() + 16 + (name.size() + 1) * 2 + 8 > kImageLimit)
+            return {};
+        putRecord(directory, name, uint32_t(data_.size()), uint32_t(checks.size()), 0);
     }
+
+    std::vector<uint8_t> image;
+    image.reserve(data_.size() + checks.size() + directory.size() + 8);
+    image.assign(data_.begin(), data_.end());
+    image.insert(image.end(), checks.begin(), checks.end());
+    uint32_t offset = uint32_t(image.size());
+    image.insert(image.end(), directory.begin(), directory.end());
     putU32(image, 0);
-    putU32(image, directory ^ Package::kKey);
+    putU32(image, offset ^ Package::kKey);
     return image;
 }
 

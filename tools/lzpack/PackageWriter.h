@@ -1,6 +1,8 @@
 // Builds package images in the installer's package format (the reader lives in package/).
 #pragma once
 
+#include <Sha256.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -8,17 +10,19 @@
 class PackageWriter {
 public:
     // level < 0: entries are stored as is; 0..9: LZMA at that level, falling back to stored
-    // for entries that would not shrink.
-    explicit PackageWriter(int level) : level_(level) {}
+    // for entries that would not shrink. With `checkValues` the image ends with the check-value
+    // entry (package/CheckValues.h); without, it is laid out as packages were before it.
+    explicit PackageWriter(int level, bool checkValues = true) : level_(level), checkValues_(checkValues) {}
 
     // Appends one entry. Returns false with a message when the image would pass the format's
-    // 2 GiB limit, the name is too long for a name field, or the encoder fails.
+    // 2 GiB limit, the name is too long for a name field or reserved, or the encoder fails.
     bool add(const std::u16string& name, const uint8_t* data, size_t size, std::string* error);
 
     // An entry's bytes as they go into the image: LZMA properties and stream, or the file as is.
     struct Packed {
         std::vector<uint8_t> bytes;
         uint32_t unpacked = 0;   // 0: stored
+        sha256::Digest digest{};   // of the file's bytes
         size_t size() const { return unpacked ? unpacked : bytes.size(); }   // the file's size
     };
     // What add does to the bytes, on any thread: the same input always gives the same bytes, so
@@ -29,7 +33,8 @@ public:
     // Appends an entry made by pack, with add's checks.
     bool append(const std::u16string& name, Packed entry, std::string* error);
 
-    // The finished image: entry data, directory, closing zero, scrambled directory offset.
+    // The finished image: entry data, directory, closing zero, scrambled directory offset. Empty
+    // when the check values cannot be computed (no SHA-256) or have no room below the 2 GiB limit.
     std::vector<uint8_t> finish();
 
 private:
@@ -38,8 +43,12 @@ private:
     struct Record {
         std::u16string name;
         uint32_t offset, stored, unpacked;
+        sha256::Digest digest;
     };
+    static void putRecord(std::vector<uint8_t>& image, const std::u16string& name, uint32_t offset, uint32_t stored,
+                          uint32_t unpacked);
     int level_;
+    bool checkValues_;
     std::vector<uint8_t> data_;
     std::vector<Record> records_;
     size_t directoryBytes_ = 0;   // the directory records written so far

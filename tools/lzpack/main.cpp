@@ -22,7 +22,7 @@ namespace {
 constexpr int kOk = 0, kDamaged = 1, kUsage = 2;
 
 const char kUsageText[] =
-    "usage: lzpack create [--store | --lzma[=LEVEL]] [--jobs=N] OUT.lz DIR\n"
+    "usage: lzpack create [--store | --lzma[=LEVEL]] [--jobs=N] [--no-check-values] OUT.lz DIR\n"
     "       lzpack list PKG\n"
     "       lzpack extract PKG DESTDIR [NAME...]\n"
     "       lzpack verify PKG\n";
@@ -133,6 +133,7 @@ bool parseJobs(const std::string& text, unsigned* jobs)
 int create(const std::vector<fs::path>& args, const std::vector<std::string>& raw)
 {
     int level = 5;
+    bool checkValues = true;
     unsigned jobs = defaultJobs();
     size_t i = 0;
     for (; i < raw.size() && raw[i].rfind("--", 0) == 0; ++i) {
@@ -143,6 +144,8 @@ int create(const std::vector<fs::path>& args, const std::vector<std::string>& ra
             level = 5;
         } else if (opt.rfind("--lzma=", 0) == 0 && opt.size() == 8 && opt[7] >= '0' && opt[7] <= '9') {
             level = opt[7] - '0';
+        } else if (opt == "--no-check-values") {
+            checkValues = false;
         } else if (opt.rfind("--jobs=", 0) == 0) {
             if (!parseJobs(opt.substr(7), &jobs))
                 return usage("--jobs takes a number from 1 to 9999");
@@ -185,7 +188,7 @@ int create(const std::vector<fs::path>& args, const std::vector<std::string>& ra
     auto read = [&files](size_t index, std::vector<uint8_t>* data, std::string* error) {
         return readWhole(files[index].second, data, error);
     };
-    PackageWriter writer(level);
+    PackageWriter writer(level, checkValues);
     size_t failed = 0;
     std::string why;
     if (!ParallelPacker::run(writer, inputs, read, jobs, &failed, &why)) {
@@ -194,6 +197,10 @@ int create(const std::vector<fs::path>& args, const std::vector<std::string>& ra
     }
     std::vector<uint8_t> image = writer.finish();
     std::string error;
+    if (image.empty()) {
+        fail(show(out) + ": the check values cannot be computed or do not fit below 2 GiB");
+        return kDamaged;
+    }
     if (!writeWhole(out, image.data(), image.size(), &error)) {
         fail(error);
         return kDamaged;
@@ -213,6 +220,9 @@ int list(const std::vector<std::string>& raw, const std::vector<fs::path>& args)
         uint64_t unpacked = e.unpackedSize ? e.unpackedSize : e.storedSize;
         std::printf("%s\t%u\t%llu\n", utf16ToUtf8(name).c_str(), e.storedSize, (unsigned long long)unpacked);
     }
+    // a note, not a line of the listing, so that scripts reading the entries need not skip it
+    if (!opened.package->hasCheckValues())
+        std::fprintf(stderr, "lzpack: %s has no check values\n", raw[0].c_str());
     return kOk;
 }
 
@@ -283,10 +293,15 @@ int verify(const std::vector<std::string>& raw, const std::vector<fs::path>& arg
     Opened opened;
     if (!openPackage(raw[0], args[0], &opened))
         return kDamaged;
+    // The check-value entry, the directory and their agreement were checked when the package opened;
+    // from here every other record is read, and read checked where it has a check value.
     int status = kOk;
-    size_t position = 0;
+    size_t position = 0, entries = 0;
     for (const Package::Entry& e : opened.package->records()) {
         ++position;
+        if (opened.package->hasCheckValues() && position == opened.package->records().size())
+            break;   // the check-value entry, always the last
+        ++entries;
         std::string error;
         uint64_t size = 0;
         uint8_t* data = opened.package->readRecord(e, &size, &error);
@@ -299,7 +314,10 @@ int verify(const std::vector<std::string>& raw, const std::vector<fs::path>& arg
         Package::freeEntry(data);
     }
     if (status == kOk)
-        std::printf("%s: %zu entries intact\n", raw[0].c_str(), opened.package->records().size());
+        std::printf(opened.package->hasCheckValues() ? "%s: %zu entries intact, each matching its SHA-256\n"
+                                                     : "%s: %zu entries decode; no check values, so stored "
+                                                       "entries could not be checked\n",
+                    raw[0].c_str(), entries);
     return status;
 }
 

@@ -5,7 +5,8 @@
 # interactive install writes them, the log names every file; with the application running it is
 # stopped; a file held open past the retries fails with 1603 and is named in the log while a second
 # copy is refused with 1618; a bad switch and a refused folder end with 87 and write nothing.
-# Interactive: quitting on the licence page is 1602; a damaged payload entry shows one box, the
+# Interactive: quitting on the licence page is 1602; a damaged payload entry (the executable's
+# digests made to match it, so that extraction, not the self-check, meets it) shows one box, the
 # dialog leaves, 1603.
 set -u
 . "$(dirname "$0")/../../e2e/installer.sh"
@@ -138,7 +139,7 @@ installer_windows | grep -qF ' Pelora安装程序' || fail "the window watcher i
 # --- 1603: an interactive run over a damaged payload entry: one box, and the dialog leaves ---------
 damaged=$e2e_work/PeloraSetup-damaged.exe
 python3 - "$inst_setup" "$e2e_build/resources/program.lz" "$damaged" "$e2e_lzpack" "$e2e_work" <<'PY' ||
-import subprocess, sys
+import hashlib, struct, subprocess, sys
 setup, package, out, lzpack, work = sys.argv[1:]
 exe, pkg = open(setup, "rb").read(), open(package, "rb").read()
 at = exe.find(pkg)
@@ -153,6 +154,19 @@ for tenth in range(40, 90):
     if check.returncode == 1 and ".lz: " in check.stderr and "directory" not in check.stderr:
         image = bytearray(exe)
         image[at:at + len(pkg)] = spoilt
+        # the digests made right for the spoilt package, so the self-check at start lets it by and
+        # the damage is met where a bad read would meet it: while extracting
+        # (the resource, not a copy of its magic in the program or its debug information)
+        base = image.find(b"ORVODIG1" + struct.pack("<II", 5, 1 << 20))
+        count, size = 5, 1 << 20
+        record = base + 16
+        for _ in range(count):
+            ident, length = struct.unpack_from("<II", image, record)
+            slices = max(1, -(-length // size))
+            if ident == 115:
+                for k in range(slices):
+                    image[record + 8 + 32 * k:record + 40 + 32 * k] = hashlib.sha256(spoilt[k * size:(k + 1) * size]).digest()
+            record += 8 + 32 * slices
         open(out, "wb").write(image)
         print(check.stderr.strip())
         sys.exit(0)

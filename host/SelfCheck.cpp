@@ -1,0 +1,220 @@
+// Checks the running installer's file and resources before it does anything else.
+#include "SelfCheck.h"
+
+#include "NamedResources.h"
+
+#include <Sha256.h>
+#include <platform/Handle.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr char kMagic[8] = {'O', 'R', 'V', 'O', 'D', 'I', 'G', '1'};
+// Slices smaller than this would let a hostile digest resource ask for millions of them.
+constexpr uint32_t kSmallestSlice = 4096;
+constexpr unsigned kMostThreads = 8;
+constexpr int kCheckedIds[] = {
+#define ORVO_CHECKED_ID(id, name) id,
+    ORVO_NAMED_RESOURCES(ORVO_CHECKED_ID)
+#undef ORVO_CHECKED_ID
+};
+constexpr size_t kCheckedCount = sizeof kCheckedIds / sizeof kCheckedIds[0];
+
+// One slice of a resource and the digest it must have.
+struct Slice {
+    int id;
+    const uint8_t* bytes;
+    size_t length;
+    const uint8_t* digest;
+};
+
+uint32_t readU32(const uint8_t* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+// A resource's bytes in the module, or null when it is missing.
+const uint8_t* resourceBytes(HMODULE module, int id, DWORD* size)
+{
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), ORVO_WIDE_NAME(ORVO_RESOURCE_TYPE));
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    *size = bytes ? SizeofResource(module, found) : 0;
+    return static_cast<const uint8_t*>(bytes);
+}
+
+bool readAt(HANDLE file, uint64_t offset, void* out, DWORD size)
+{
+    OVERLAPPED at = {};
+    at.Offset = DWORD(offset);
+    at.OffsetHigh = DWORD(offset >> 32);
+    DWORD read = 0;
+    return ReadFile(file, out, size, &read, &at) && read == size;
+}
+
+// The file size the PE headers account for: the end of the last section's raw data, of the
+// certificate table and of the COFF symbol and string tables, whichever lies furthest.
+bool expectedFileSize(HANDLE file, uint64_t fileSize, uint64_t* expected, std::wstring* why)
+{
+    uint8_t dos[64];
+    if (!readAt(file, 0, dos, sizeof dos) || dos[0] != 'M' || dos[1] != 'Z') {
+        *why = L"no executable header";
+        return false;
+    }
+    uint32_t pe = readU32(dos + 0x3C);
+    uint8_t headers[24 + 240];
+    if (pe > fileSize || !readAt(file, pe, headers, sizeof headers) || std::memcmp(headers, "PE\0\0", 4) != 0 ||
+        headers[24] != 0x0B || headers[25] != 0x02) {
+        *why = L"no 64-bit PE header";
+        return false;
+    }
+    unsigned sections = headers[6] | headers[7] << 8;
+    unsigned optionalSize = headers[20] | headers[21] << 8;
+    uint64_t end = 0;
+    // certificate table: data directory 4, whose "address" is a file offset
+    if (optionalSize >= 112 + 5 * 8) {
+        uint32_t offset = readU32(headers + 24 + 112 + 4 * 8), size = readU32(headers + 24 + 112 + 4 * 8 + 4);
+        if (size)
+            end = uint64_t(offset) + size;
+    }
+    std::vector<uint8_t> table(size_t(sections) * 40);
+    if (!readAt(file, uint64_t(pe) + 24 + optionalSize, table.data(), DWORD(table.size()))) {
+        *why = L"section table cut short";
+        return false;
+    }
+    for (unsigned s = 0; s < sections; ++s) {
+        uint32_t rawSize = readU32(&table[s * 40 + 16]), rawOffset = readU32(&table[s * 40 + 20]);
+        if (rawSize)
+            end = std::max(end, uint64_t(rawOffset) + rawSize);
+    }
+    uint32_t symbols = readU32(headers + 12), symbolCount = readU32(headers + 16);
+    if (symbols) {
+        uint64_t strings = uint64_t(symbols) + uint64_t(symbolCount) * 18;
+        uint8_t length[4];
+        if (strings + 4 > fileSize || !readAt(file, strings, length, 4)) {
+            *why = L"symbol table cut short";
+            return false;
+        }
+        end = std::max(end, strings + readU32(length));
+    }
+    *expected = end;
+    return true;
+}
+
+} // namespace
+
+std::wstring checkResources(HMODULE module)
+{
+    DWORD size = 0;
+    const uint8_t* digests = resourceBytes(module, ORVO_ID_DIGESTS, &size);
+    if (!digests)
+        return L"the digest resource is missing";
+    if (size < 16 || std::memcmp(digests, kMagic, 8) != 0 || readU32(digests + 8) != kCheckedCount)
+        return L"the digest resource is malformed";
+    uint32_t slice = readU32(digests + 12);
+    if (slice < kSmallestSlice)
+        return L"the digest resource is malformed";
+
+    // gather: every slice of every named resource, each named resource exactly once
+    std::vector<Slice> slices;
+    bool seen[kCheckedCount] = {};
+    size_t pos = 16;
+    for (size_t r = 0; r < kCheckedCount; ++r) {
+        if (size - pos < 8)
+            return L"the digest resource is malformed";
+        int id = int(readU32(digests + pos));
+        uint32_t expected = readU32(digests + pos + 4);
+        pos += 8;
+        size_t slot = 0;
+        while (slot < kCheckedCount && kCheckedIds[slot] != id)
+            ++slot;
+        if (slot == kCheckedCount || seen[slot])
+            return L"the digest resource lists resource " + std::to_wstring(id) + L" wrongly";
+        seen[slot] = true;
+        DWORD length = 0;
+        const uint8_t* bytes = resourceBytes(module, id, &length);
+        if (!bytes)
+            return L"resource " + std::to_wstring(id) + L" is missing";
+        if (length != expected)
+            return L"resource " + std::to_wstring(id) + L" has " + std::to_wstring(length) + L" bytes instead of " +
+                   std::to_wstring(expected);
+        size_t count = std::max<size_t>(1, (size_t(length) + slice - 1) / slice);
+        if ((size - pos) / 32 < count)
+            return L"the digest resource is malformed";
+        for (size_t k = 0; k < count; ++k) {
+            size_t at = k * slice;
+            slices.push_back({id, bytes + at, std::min<size_t>(slice, length - at), digests + pos + k * 32});
+        }
+        pos += count * 32;
+    }
+    if (pos != size)
+        return L"the digest resource is malformed";
+
+    // check: the slices on every core; the first bad one (in resource order) names the resource
+    std::vector<char> bad(slices.size(), 0);
+    std::atomic<size_t> next{0};
+    std::atomic<bool> unavailable{false};
+    auto work = [&] {
+        for (size_t k; (k = next.fetch_add(1)) < slices.size();) {
+            sha256::Digest actual;
+            if (!sha256::digest(slices[k].bytes, slices[k].length, &actual))
+                unavailable = true;
+            else
+                bad[k] = std::memcmp(actual.data(), slices[k].digest, actual.size()) != 0;
+        }
+    };
+    std::vector<std::thread> helpers;
+    unsigned cores = std::min(std::max(std::thread::hardware_concurrency(), 1u), kMostThreads);
+    try {
+        for (unsigned t = 1; t < cores && t < slices.size(); ++t)
+            helpers.emplace_back(work);
+    } catch (...) {
+        // no more threads: the calling one checks what is left
+    }
+    work();
+    for (std::thread& helper : helpers)
+        helper.join();
+    if (unavailable)
+        return L"SHA-256 is not available";
+    for (size_t k = 0; k < slices.size(); ++k)
+        if (bad[k])
+            return L"resource " + std::to_wstring(slices[k].id) + L" does not match its SHA-256";
+    return {};
+}
+
+std::wstring checkImageFile(const std::wstring& path)
+{
+    platform::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size;
+    if (!file || !GetFileSizeEx(file.get(), &size))
+        return L"the executable file cannot be read";
+    uint64_t expected = 0;
+    std::wstring why;
+    if (!expectedFileSize(file.get(), uint64_t(size.QuadPart), &expected, &why))
+        return L"the executable file is damaged: " + why;
+    if (uint64_t(size.QuadPart) < expected)
+        return L"the executable file has " + std::to_wstring(size.QuadPart) + L" bytes, its headers say " +
+               std::to_wstring(expected);
+    return {};
+}
+
+std::wstring checkInstaller()
+{
+    try {
+        std::wstring path(32768, L'\0');
+        DWORD length = GetModuleFileNameW(nullptr, &path[0], DWORD(path.size()));
+        if (length == 0 || length >= path.size())
+            return L"the executable's own path is unknown";
+        path.resize(length);
+        std::wstring why = checkImageFile(path);
+        return why.empty() ? checkResources(GetModuleHandleW(nullptr)) : why;
+    } catch (...) {
+        return L"out of memory while checking the executable";
+    }
+}

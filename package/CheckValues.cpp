@@ -1,0 +1,107 @@
+// Writes and parses the check-value entry, checking every length against the entry's size.
+#include "CheckValues.h"
+
+#include <cstring>
+
+namespace checkvalues {
+
+namespace {
+
+constexpr size_t kHeaderSize = 4 + 4 + 32;
+constexpr size_t kDigestSize = 32;
+constexpr size_t kSmallestRecord = 2 + 2 + 4 + kDigestSize;
+
+void putU16(std::vector<uint8_t>& out, uint32_t v)
+{
+    out.push_back(uint8_t(v));
+    out.push_back(uint8_t(v >> 8));
+}
+
+void putU32(std::vector<uint8_t>& out, uint32_t v)
+{
+    putU16(out, v & 0xFFFF);
+    putU16(out, v >> 16);
+}
+
+uint32_t readU16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
+uint32_t readU32(const uint8_t* p) { return readU16(p) | readU16(p + 2) << 16; }
+
+} // namespace
+
+bool encode(const sha256::Digest& directory, const std::vector<Record>& records, std::vector<uint8_t>* out)
+{
+    out->assign(kMagic, kMagic + 4);
+    putU32(*out, uint32_t(records.size()));
+    out->insert(out->end(), directory.begin(), directory.end());
+    for (const Record& record : records) {
+        if (record.name.empty() || record.name.size() > kMaxNameUnits)
+            return false;
+        putU16(*out, uint32_t(record.name.size()));
+        for (char16_t unit : record.name)
+            putU16(*out, unit);
+        putU32(*out, record.size);
+        out->insert(out->end(), record.digest.begin(), record.digest.end());
+    }
+    sha256::Digest own;
+    if (!sha256::digest(out->data(), out->size(), &own))
+        return false;
+    out->insert(out->end(), own.begin(), own.end());
+    return true;
+}
+
+bool decode(const uint8_t* data, size_t size, size_t mostRecords, sha256::Digest* directory,
+            std::vector<Record>* records, std::string* error)
+{
+    records->clear();
+    if (size < kHeaderSize + kDigestSize || std::memcmp(data, kMagic, 4) != 0) {
+        *error = "check-value entry has no valid header";
+        return false;
+    }
+    // its own digest first: the fields below are trusted only once the bytes are known whole
+    sha256::Digest own;
+    if (!sha256::digest(data, size - kDigestSize, &own)) {
+        *error = "SHA-256 is not available";
+        return false;
+    }
+    if (std::memcmp(own.data(), data + size - kDigestSize, kDigestSize) != 0) {
+        *error = "check-value entry is damaged";
+        return false;
+    }
+    size_t count = readU32(data + 4);
+    size_t end = size - kDigestSize;
+    if (count > mostRecords || count > (end - kHeaderSize) / kSmallestRecord) {
+        *error = "check-value entry claims " + std::to_string(count) + " records";
+        return false;
+    }
+    std::memcpy(directory->data(), data + 8, kDigestSize);
+    size_t pos = kHeaderSize;
+    records->reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        if (end - pos < 2) {
+            *error = "check-value record " + std::to_string(i) + " is cut short";
+            return false;
+        }
+        size_t units = readU16(data + pos);
+        pos += 2;
+        if (units == 0 || units > kMaxNameUnits || end - pos < units * 2 + 4 + kDigestSize) {
+            *error = "check-value record " + std::to_string(i) + " has a bad name length";
+            return false;
+        }
+        Record record;
+        for (size_t u = 0; u < units; ++u)
+            record.name.push_back(char16_t(readU16(data + pos + u * 2)));
+        pos += units * 2;
+        record.size = readU32(data + pos);
+        pos += 4;
+        std::memcpy(record.digest.data(), data + pos, kDigestSize);
+        pos += kDigestSize;
+        records->push_back(std::move(record));
+    }
+    if (pos != end) {
+        *error = "check-value entry has " + std::to_string(end - pos) + " bytes after its records";
+        return false;
+    }
+    return true;
+}
+
+} // namespace checkvalues
