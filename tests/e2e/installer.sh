@@ -34,6 +34,7 @@
 #   inst_step_file N              the Nth file the worker extracts (relative Windows path)
 #   inst_running PATH             whether a program started from PATH runs; $inst_app_pid
 #   inst_frame PPM PNG            the window as on a desktop: the skin's shadow, cut corners
+#   inst_redigest EXE             a copy changed on purpose (same sizes) gets matching digests
 
 . "$(dirname "${BASH_SOURCE[0]}")/e2e.sh"
 
@@ -301,4 +302,32 @@ inst_frame() {
     done
     args+=('(' "$ppm" -alpha set -fuzz 0 -fill none "${cut[@]}" ')' -geometry "+$l+$t" -compose over -composite)
     convert "${args[@]}" -depth 8 -strip "$png" || fail "cannot frame $ppm"
+}
+
+# inst_redigest EXE: a copy of the installer changed on purpose (same sizes) gets digests that match
+# its resources again, so its self-check lets it start
+inst_redigest() {
+    local exe=$1 id places=
+    for id in 111 113 114 115 116; do
+        places+="$id=$(wine "$e2e_probe" offset "$(winpath "$exe")" $id </dev/null | tr -d '\r' | tr ' ' :) "
+    done
+    # shellcheck disable=SC2086 # one ID=OFFSET:SIZE word each
+    python3 - "$exe" $places <<'PY' || fail "the digests of $exe could not be made again"
+import hashlib, struct, sys
+image = bytearray(open(sys.argv[1], "rb").read())
+places = {int(k): tuple(map(int, v.split(":"))) for k, v in (a.split("=") for a in sys.argv[2:])}
+base = image.find(b"ORVODIG1" + struct.pack("<II", 5, 1 << 20))
+assert base >= 0, "no digest resource"
+record, size = base + 16, 1 << 20
+for _ in range(5):
+    ident, length = struct.unpack_from("<II", image, record)
+    at, stored = places[ident]
+    assert stored == length, "resource %d changed its size" % ident
+    for k in range(max(1, -(-length // size))):
+        piece = image[at + k * size:at + min(length, (k + 1) * size)]
+        image[record + 8 + 32 * k:record + 40 + 32 * k] = hashlib.sha256(piece).digest()
+        last = k
+    record += 8 + 32 * (last + 1)
+open(sys.argv[1], "wb").write(image)
+PY
 }
