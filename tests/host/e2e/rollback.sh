@@ -18,6 +18,7 @@ busy=$(printf '文件可能被其他程序占用。\r\n%s\r\n请关闭占用的�
 upgrade=$e2e_work/PeloraSetup-8.0.0.9.exe
 perl -pe 's/"8\.0\.0\.5"/"8.0.0.9"/g' "$inst_setup" >"$upgrade"
 grep -qa '"8.0.0.9"' "$upgrade" || fail "the upgrade's version could not be set"
+inst_redigest "$upgrade"
 snapshot() { (cd "$(unixpath "$folder")" && find . -type f -print0 | sort -z | xargs -0 md5sum) >"$1"; }
 
 # 1. a fresh install, cancelled at its last file
