@@ -177,8 +177,10 @@ int runSequence(const FileSystemFactory& makeFileSystem, const HostOptions& host
     std::unique_ptr<FileSystem> files = makeFileSystem();
     tracedResources.end();
 
-    platform::StartupPhase tracedToolkit(L"OLE, task service and toolkit");
+    platform::StartupPhase tracedOle(L"OLE");
     platform::OleScope ole;
+    tracedOle.end();
+    platform::StartupPhase tracedToolkit(L"task service and toolkit");
     SRService::start();
     installToolkitParts();
     const bool toolkitStarted = Toolkit::start();
