@@ -22,7 +22,7 @@ namespace {
 constexpr int kOk = 0, kDamaged = 1, kUsage = 2;
 
 const char kUsageText[] =
-    "usage: lzpack create [--store | --lzma[=LEVEL]] [--jobs=N] [--no-check-values] OUT.lz DIR\n"
+    "usage: lzpack create [--store | --lzma[=LEVEL]] [--solid[=MIB]] [--jobs=N] [--no-check-values] OUT.lz DIR\n"
     "       lzpack list PKG\n"
     "       lzpack extract PKG DESTDIR [NAME...]\n"
     "       lzpack verify PKG\n";
@@ -132,20 +132,26 @@ bool parseJobs(const std::string& text, unsigned* jobs)
 
 int create(const std::vector<fs::path>& args, const std::vector<std::string>& raw)
 {
-    int level = 5;
-    bool checkValues = true;
+    PackSettings settings;
     unsigned jobs = defaultJobs();
     size_t i = 0;
     for (; i < raw.size() && raw[i].rfind("--", 0) == 0; ++i) {
         const std::string& opt = raw[i];
         if (opt == "--store") {
-            level = -1;
+            settings.level = -1;
         } else if (opt == "--lzma") {
-            level = 5;
+            settings.level = 5;
         } else if (opt.rfind("--lzma=", 0) == 0 && opt.size() == 8 && opt[7] >= '0' && opt[7] <= '9') {
-            level = opt[7] - '0';
+            settings.level = opt[7] - '0';
+        } else if (opt == "--solid") {
+            settings.solidBytes = kDefaultSolidBytes;
+        } else if (opt.rfind("--solid=", 0) == 0) {
+            unsigned mib = 0;
+            if (!parseJobs(opt.substr(8), &mib) || mib > 1024)
+                return usage("--solid takes a block size from 1 to 1024 MiB");
+            settings.solidBytes = uint32_t(mib) << 20;
         } else if (opt == "--no-check-values") {
-            checkValues = false;
+            settings.checkValues = false;
         } else if (opt.rfind("--jobs=", 0) == 0) {
             if (!parseJobs(opt.substr(7), &jobs))
                 return usage("--jobs takes a number from 1 to 9999");
@@ -162,8 +168,8 @@ int create(const std::vector<fs::path>& args, const std::vector<std::string>& ra
         return kDamaged;
     }
 
-    // Entries go in sorted by their UTF-16 names so that the same tree gives the same package on
-    // every platform.
+    // The plan sorts the entries by their UTF-16 names (grouped by extension first when solid), so
+    // that the same tree gives the same package on every platform.
     std::vector<std::pair<std::u16string, fs::path>> files;
     for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::recursive_directory_iterator();
          it.increment(ec)) {
@@ -178,8 +184,8 @@ int create(const std::vector<fs::path>& args, const std::vector<std::string>& ra
     }
     std::sort(files.begin(), files.end());
 
-    // Packed on every job at once, appended in the sorted order: the same package for any number of jobs.
-    std::vector<ParallelPacker::Input> inputs;
+    // Packed on every job at once, appended in plan order: the same package for any number of jobs.
+    std::vector<PlanInput> inputs;
     for (const auto& [name, path] : files) {
         std::error_code sizeError;
         uintmax_t size = fs::file_size(path, sizeError);
@@ -188,10 +194,10 @@ int create(const std::vector<fs::path>& args, const std::vector<std::string>& ra
     auto read = [&files](size_t index, std::vector<uint8_t>* data, std::string* error) {
         return readWhole(files[index].second, data, error);
     };
-    PackageWriter writer(level, checkValues);
+    PackageWriter writer(settings.level, settings.checkValues);
     size_t failed = 0;
     std::string why;
-    if (!ParallelPacker::run(writer, inputs, read, jobs, &failed, &why)) {
+    if (!ParallelPacker::run(writer, settings, inputs, read, jobs, &failed, &why)) {
         fail(show(files[failed].second) + ": " + why);
         return kDamaged;
     }
