@@ -61,7 +61,7 @@ function(orvo_add_installer target)
     if(I_UNCHECKED)
         orvo_make_package_unchecked(${I_RESOURCES}/program.lz ${I_PAYLOAD} ${inputs})
     else()
-        orvo_make_package(${I_RESOURCES}/program.lz ${I_PAYLOAD} ${inputs})
+        orvo_make_solid_package(${I_RESOURCES}/program.lz ${I_PAYLOAD} ${inputs})
     endif()
     add_custom_command(OUTPUT ${I_RESOURCES}/LG.lua
         COMMAND ${Python3_EXECUTABLE} ${generator} worker ${I_PAYLOAD}

@@ -377,30 +377,34 @@ uint8_t* Package::readBlock(size_t block, std::string* error, const std::atomic<
         std::free(buffer);
         return nullptr;
     }
+    for (size_t r = b.firstRecord; r < size_t(b.firstRecord) + b.recordCount; ++r) {
+        const Entry& member = records_[r];
+        if (!member.checked)
+            continue;
+        sha256::Digest actual;
+        if (!sha256::digest(buffer + member.dataOffset, member.unpackedSize, &actual) || actual != member.digest) {
+            std::free(buffer);
+            setError(error, "block " + std::to_string(block + 1) + " does not match its files' check values");
+            return nullptr;
+        }
+    }
     return buffer;
 }
 
-// A member's bytes out of its decoded block; open checked that it lies inside the block.
-uint8_t* Package::copyOut(const Entry& entry, const uint8_t* blockData, std::string* error)
+uint8_t* Package::copyMember(const Entry& entry, const uint8_t* blockData, uint64_t* size, std::string* error) const
 {
+    if (entry.block == kNoBlock || !blockData) {
+        setError(error, "not a member of a decoded block");
+        return nullptr;
+    }
+    // open checked that the member lies inside its block
     auto buffer = static_cast<uint8_t*>(std::malloc(entry.unpackedSize));
     if (!buffer) {
         setError(error, "out of memory for " + std::to_string(entry.unpackedSize) + " bytes");
         return nullptr;
     }
     std::memcpy(buffer, blockData + entry.dataOffset, entry.unpackedSize);
-    return buffer;
-}
-
-uint8_t* Package::readMember(const Entry& entry, const uint8_t* blockData, uint64_t* size, std::string* error) const
-{
-    if (entry.block == kNoBlock || !blockData) {
-        setError(error, "not a member of a decoded block");
-        return nullptr;
-    }
-    uint8_t* buffer = copyOut(entry, blockData, error);
-    buffer = checked(entry, buffer, entry.unpackedSize, error);
-    if (buffer && size)
+    if (size)
         *size = entry.unpackedSize;
     return buffer;
 }
@@ -417,7 +421,7 @@ uint8_t* Package::readUnchecked(const Entry& entry, uint64_t* size, std::string*
         uint8_t* block = readBlock(entry.block, error, stop);
         if (!block)
             return nullptr;
-        uint8_t* buffer = copyOut(entry, block, error);
+        uint8_t* buffer = copyMember(entry, block, nullptr, error);
         std::free(block);
         if (buffer && size)
             *size = entry.unpackedSize;

@@ -69,12 +69,14 @@ public:
                         const std::atomic<bool>* stop = nullptr) const;
 
     // Decodes a whole block into a new malloc'ed buffer of its unpacked size (release with
-    // freeEntry), or null when its stream is damaged, memory is short or `stop` becomes true.
-    // Members are not checked here. Safe to call from several threads at once.
+    // freeEntry), or null when its stream is damaged, memory is short or `stop` becomes true. In a
+    // package with check values every member is checked against its own here: one that does not
+    // match fails the whole block, so that damage fails every file of its block, not only those
+    // behind the damaged byte. Safe to call from several threads at once.
     uint8_t* readBlock(size_t block, std::string* error = nullptr, const std::atomic<bool>* stop = nullptr) const;
-    // A member's bytes copied out of its decoded block into a new buffer, checked against its
-    // check value like readRecord. `blockData` is what readBlock gave for the member's block.
-    uint8_t* readMember(const Entry& entry, const uint8_t* blockData, uint64_t* size, std::string* error = nullptr) const;
+    // A member's bytes copied out of the block readBlock gave for it (and checked), into a new
+    // buffer; null only when memory is short.
+    uint8_t* copyMember(const Entry& entry, const uint8_t* blockData, uint64_t* size, std::string* error = nullptr) const;
 
     // The solid blocks, in image order; empty for a package without any.
     const std::vector<Block>& blocks() const { return blocks_; }
@@ -93,7 +95,6 @@ private:
     bool readBlockMap(size_t mapRecord, std::string* error);
     uint8_t* readUnchecked(const Entry& entry, uint64_t* size, std::string* error,
                            const std::atomic<bool>* stop) const;
-    static uint8_t* copyOut(const Entry& entry, const uint8_t* blockData, std::string* error);
     static uint8_t* checked(const Entry& entry, uint8_t* buffer, uint64_t length, std::string* error);
 
     Package() = default;

@@ -2,6 +2,9 @@
 #include "PackageWriter.h"
 #include "ParallelPacker.h"
 
+#include <Blocks.h>
+#include <CheckValues.h>
+#include <DecodeAhead.h>
 #include <Package.h>
 #include <platform/Utf.h>
 
@@ -214,6 +217,22 @@ int create(const std::vector<fs::path>& args, const std::vector<std::string>& ra
     return kOk;
 }
 
+// The lookup entries' records (one per name, the later of duplicates) in the package's order.
+std::vector<size_t> lookupOrder(const Package& package)
+{
+    std::vector<size_t> positions;
+    for (size_t position = 0; position < package.records().size(); ++position)
+        if (package.find(package.records()[position].name) == &package.records()[position])
+            positions.push_back(position);
+    return positions;
+}
+
+// The block map and the check values: the package's own entries, no files.
+bool ownEntry(const Package::Entry& entry)
+{
+    return entry.name == checkvalues::kEntryName || entry.name == blocks::kEntryName;
+}
+
 int list(const std::vector<std::string>& raw, const std::vector<fs::path>& args)
 {
     if (args.size() != 1)
@@ -221,10 +240,16 @@ int list(const std::vector<std::string>& raw, const std::vector<fs::path>& args)
     Opened opened;
     if (!openPackage(raw[0], args[0], &opened))
         return kDamaged;
-    for (const auto& [name, position] : opened.package->index()) {
-        const Package::Entry& e = opened.package->records()[position];
-        uint64_t unpacked = e.unpackedSize ? e.unpackedSize : e.storedSize;
-        std::printf("%s\t%u\t%llu\n", utf16ToUtf8(name).c_str(), e.storedSize, (unsigned long long)unpacked);
+    // in package order, the order extraction reads best in; a member of a block shows stored
+    // size 0 and, in a fourth column, its block (counted from 1)
+    const Package& package = *opened.package;
+    bool solid = !package.blocks().empty();
+    for (size_t position : lookupOrder(package)) {
+        const Package::Entry& e = package.records()[position];
+        std::printf("%s\t%u\t%llu", utf16ToUtf8(e.name).c_str(), e.storedSize, (unsigned long long)e.size());
+        if (solid)
+            std::printf("\t%u", e.block == Package::kNoBlock ? 0u : e.block + 1);
+        std::printf("\n");
     }
     // a note, not a line of the listing, so that scripts reading the entries need not skip it
     if (!opened.package->hasCheckValues())
@@ -246,9 +271,12 @@ int extract(const std::vector<std::string>& raw, const std::vector<fs::path>& ar
         for (size_t i = 2; i < args.size(); ++i)
             wanted.push_back(utf8ToUtf16(raw[i]));
     } else {
-        for (const auto& entry : opened.package->index())
-            wanted.push_back(entry.first);
+        for (size_t position : lookupOrder(*opened.package))
+            wanted.push_back(opened.package->records()[position].name);
     }
+    // decoded ahead on every core, a block once for all its files; any order the names come in
+    // gives the same files
+    DecodeAhead decoders(*opened.package, defaultJobs() > 1 ? defaultJobs() : 0);
 
     int status = kOk;
     for (const std::u16string& name : wanted) {
@@ -267,9 +295,11 @@ int extract(const std::vector<std::string>& raw, const std::vector<fs::path>& ar
         }
         uint64_t size = 0;
         std::string error;
-        uint8_t* data = opened.package->readRecord(*entry, &size, &error);
+        uint8_t* data = decoders.readEntry(name, &size);
         if (!data) {
-            fail(shown + ": " + error);
+            // read once more, alone, for the reason
+            Package::freeEntry(opened.package->readRecord(*entry, &size, &error));
+            fail(shown + ": " + (error.empty() ? "cannot be read" : error));
             status = kDamaged;
             continue;
         }
@@ -303,14 +333,29 @@ int verify(const std::vector<std::string>& raw, const std::vector<fs::path>& arg
     // from here every other record is read, and read checked where it has a check value.
     int status = kOk;
     size_t position = 0, entries = 0;
-    for (const Package::Entry& e : opened.package->records()) {
+    const Package& package = *opened.package;
+    EntryBuffer block;   // the block of the members being read, decoded once for them all
+    uint32_t blockIndex = Package::kNoBlock;
+    std::string blockError;
+    for (const Package::Entry& e : package.records()) {
         ++position;
-        if (opened.package->hasCheckValues() && position == opened.package->records().size())
-            break;   // the check-value entry, always the last
+        if (ownEntry(e))
+            continue;
         ++entries;
         std::string error;
         uint64_t size = 0;
-        uint8_t* data = opened.package->readRecord(e, &size, &error);
+        uint8_t* data = nullptr;
+        if (e.block != Package::kNoBlock) {
+            if (e.block != blockIndex) {
+                blockIndex = e.block;
+                block.reset(package.readBlock(e.block, &blockError));
+            }
+            data = block ? package.copyMember(e, block.get(), &size, &error) : nullptr;
+            if (!block)
+                error = "block " + std::to_string(e.block + 1) + ": " + blockError;
+        } else {
+            data = package.readRecord(e, &size, &error);
+        }
         if (!data) {
             std::string shown = e.name.empty() ? "record " + std::to_string(position) : utf16ToUtf8(e.name);
             fail(raw[0] + ": " + shown + ": " + error);
