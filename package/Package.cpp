@@ -59,9 +59,11 @@ std::u16string decodeName(const uint8_t* field, size_t fieldBytes)
 // Decodes the stream after the properties at `data` into exactly `outSize` bytes. The decoder runs
 // in slices so that a reader told to stop lets go within one slice; sliced or not, the bytes are
 // the same. A damaged stream must not pass as the file: anything short of a clean decode of every
-// byte fails.
+// byte fails. With `wholeStream` the stream must also end exactly there, its last byte read and the
+// range coder finished: a changed byte that only the end would show (which a block's members
+// before it would not) fails too.
 bool decodeLzma(const uint8_t* data, size_t packedSize, uint8_t* out, size_t outSize, const std::atomic<bool>* stop,
-                std::string* error)
+                std::string* error, bool wholeStream = false)
 {
     CLzmaDec decoder;
     LzmaDec_Construct(&decoder);
@@ -98,6 +100,12 @@ bool decodeLzma(const uint8_t* data, size_t packedSize, uint8_t* out, size_t out
             break;   // no progress: ends as a short result below
     }
     size_t produced = decoder.dicPos;
+    bool endsThere = true;
+    if (wholeStream && !stopped && result == SZ_OK && produced == outSize) {
+        SizeT consumed = inLeft;
+        SRes end = LzmaDec_DecodeToDic(&decoder, outSize, in, &consumed, LZMA_FINISH_END, &status);
+        endsThere = end == SZ_OK && status == LZMA_STATUS_MAYBE_FINISHED_WITHOUT_MARK && consumed == inLeft;
+    }
     LzmaDec_FreeProbs(&decoder, &lzmaAllocator);
     if (stopped) {
         setError(error, "stopped");
@@ -107,6 +115,10 @@ bool decodeLzma(const uint8_t* data, size_t packedSize, uint8_t* out, size_t out
         setError(error, result != SZ_OK ? "LZMA data is damaged (decoder error " + std::to_string(result) + ")"
                                         : "LZMA data ends after " + std::to_string(produced) + " of " +
                                               std::to_string(outSize) + " bytes");
+        return false;
+    }
+    if (!endsThere) {
+        setError(error, "LZMA data does not end where its unpacked size does");
         return false;
     }
     return true;
@@ -373,7 +385,7 @@ uint8_t* Package::readBlock(size_t block, std::string* error, const std::atomic<
         setError(error, "out of memory for a block of " + std::to_string(b.unpackedSize) + " bytes");
         return nullptr;
     }
-    if (!decodeLzma(image_ + b.dataOffset, b.storedSize - kPropsSize, buffer, b.unpackedSize, stop, error)) {
+    if (!decodeLzma(image_ + b.dataOffset, b.storedSize - kPropsSize, buffer, b.unpackedSize, stop, error, true)) {
         std::free(buffer);
         return nullptr;
     }
