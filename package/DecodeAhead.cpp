@@ -282,6 +282,7 @@ bool DecodeAhead::decode(uint32_t index, std::unique_lock<std::mutex>& lock)
         ok = false;   // out of memory for a message: the request decodes it again
     }
     lock.lock();
+    done_.notify_all();   // requests waiting for this unit, whoever decoded it
 
     if (!slot.entry && ok)
         ++stats_.blockDecodes;
@@ -352,9 +353,9 @@ size_t DecodeAhead::distanceOf(uint32_t index) const
 bool DecodeAhead::makeRoom(uint32_t id, uint64_t need)
 {
     // two units may always be held, so that a decoder can work while the next one waits to be
-    // taken, even when together they are more than the budget
+    // taken, even when together they are more than the budget; an empty one takes no room
     auto roomFor = [&](uint64_t held, size_t count) {
-        return (held + need <= budget_ || count < kAlwaysAhead) && count < kMostAhead;
+        return (held + need <= budget_ || count < kAlwaysAhead || need == 0) && count < kMostAhead;
     };
     if (roomFor(held_, heldCount_))
         return true;

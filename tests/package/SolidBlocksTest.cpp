@@ -11,11 +11,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <functional>
 #include <map>
 #include <random>
 #include <set>
+#include <thread>
 
 namespace {
 
@@ -189,6 +191,42 @@ TEST(SolidBlocks, EveryOrderThroughEveryReaderGivesTheFilesDecodingEachBlockOnce
                             {order.front(), order.back()}, files, {}, how + ", again");
             }
         }
+    }
+}
+
+// Requests for the files of one block at the same moment, none decoded ahead (a budget smaller
+// than any block): the first decodes it, the others wait for it, and it is decoded once.
+TEST(SolidBlocks, ConcurrentRequestsForOneBlockDecodeItOnce)
+{
+    std::vector<File> files = payload();
+    std::vector<uint8_t> image = packSolid(files, 2);
+    auto package = Package::open(image.data(), image.size());
+    ASSERT_TRUE(package);
+    auto expected = byName(files);
+    for (int round = 0; round < 20; ++round) {
+        DecodeAhead ahead(*package, 1, 1000);
+        std::vector<std::thread> threads;
+        std::atomic<int> wrong{0};
+        std::atomic<bool> go{false};
+        for (const Package::Block& block : package->blocks()) {
+            for (uint32_t r = block.firstRecord; r < block.firstRecord + block.recordCount; ++r) {
+                std::u16string name = package->records()[r].name;
+                threads.emplace_back([&, name] {
+                    while (!go)
+                        std::this_thread::yield();
+                    uint64_t size = 0;
+                    EntryBuffer got(ahead.readEntry(name, &size));
+                    const std::vector<uint8_t>& want = expected.at(name);
+                    if (!got || size != want.size() || !std::equal(want.begin(), want.end(), got.get()))
+                        ++wrong;
+                });
+            }
+        }
+        go = true;
+        for (std::thread& thread : threads)
+            thread.join();
+        EXPECT_EQ(wrong, 0) << "round " << round;
+        EXPECT_EQ(ahead.stats().blockDecodes, package->blocks().size()) << "round " << round;
     }
 }
 
