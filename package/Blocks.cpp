@@ -48,15 +48,8 @@ bool decode(const uint8_t* data, size_t size, std::vector<Block>* list, std::str
         *error = "block map has no valid header";
         return false;
     }
-    sha256::Digest own;
-    if (!sha256::digest(data, size - kDigestSize, &own)) {
-        *error = "SHA-256 is not available";
+    if (!sha256::endsWithOwnDigest(data, size, "block map", error))
         return false;
-    }
-    if (std::memcmp(own.data(), data + size - kDigestSize, kDigestSize) != 0) {
-        *error = "block map is damaged";
-        return false;
-    }
     size_t count = readU32(data + 4);
     size_t body = size - kHeaderSize - kDigestSize;
     if (count == 0 || body % kRecordSize != 0 || body / kRecordSize != count) {
