@@ -98,7 +98,7 @@ uint8_t* DecodeAhead::readEntry(const std::u16string& name, uint64_t* size)
     const Package::Entry* entry = package_.find(name);
     if (!entry)
         return nullptr;
-    if (threads_.empty())
+    if (threads_.empty() && entry->block == Package::kNoBlock)
         return package_.readRecord(*entry, size);
 
     uint32_t id = idOfRecord_[size_t(entry - package_.records().data())];
@@ -151,6 +151,9 @@ uint8_t* DecodeAhead::readMember(uint32_t id, const Package::Entry& entry, uint6
             return nullptr;
         ++stats_.onDemand;
         decodedHere = true;
+        // room as a decoder would make it, so that blocks decoded on request, their files not yet
+        // all taken, give way too; the block is decoded here whether or not that made enough
+        makeRoom(id, slot.bytes);
         if (!decode(member.slot, lock)) {
             slot.broken = !stop_;
             return nullptr;

@@ -44,7 +44,8 @@ public:
     static constexpr size_t kMostAhead = 256;
 
     // Starts `decoders` threads; with 0 (or when no thread can be started) every read is a plain
-    // Package::readEntry on the caller's thread.
+    // Package::readEntry on the caller's thread, but for the files of a block: the first request
+    // decodes the block for them all.
     DecodeAhead(const Package& package, unsigned decoders, size_t budget = kDefaultBudget);
     ~DecodeAhead();
     DecodeAhead(const DecodeAhead&) = delete;
