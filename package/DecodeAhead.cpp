@@ -16,21 +16,10 @@ constexpr uint64_t kGone = UINT64_MAX - 1;
 constexpr uint32_t kNoSlot = UINT32_MAX;
 constexpr size_t kKeep = SIZE_MAX;   // a ready unit that must not give way
 
-// The package's lookup entries (one per name, the later of duplicates) in the package's order.
-std::vector<size_t> lookupRecords(const Package& package)
-{
-    std::vector<size_t> positions;
-    const std::vector<Package::Entry>& records = package.records();
-    for (size_t position = 0; position < records.size(); ++position)
-        if (package.find(records[position].name) == &records[position])
-            positions.push_back(position);
-    return positions;
-}
-
 std::vector<std::u16string> lookupNames(const Package& package)
 {
     std::vector<std::u16string> names;
-    for (size_t position : lookupRecords(package))
+    for (size_t position : package.lookupRecords())
         names.push_back(package.records()[position].name);
     return names;
 }
@@ -50,7 +39,7 @@ DecodeAhead::DecodeAhead(const Package& package, unsigned decoders, size_t budge
       order_(lookupNames(package))
 {
     std::vector<uint32_t> slotOfBlock(package.blocks().size(), kNoSlot);
-    for (size_t position : lookupRecords(package)) {
+    for (size_t position : package.lookupRecords()) {
         const Package::Entry& entry = package.records()[position];
         uint32_t id = uint32_t(members_.size());
         idOfRecord_[position] = id;

@@ -327,6 +327,15 @@ const Package::Entry* Package::find(const std::u16string& name) const
     return it == index_.end() ? nullptr : &records_[it->second];
 }
 
+std::vector<size_t> Package::lookupRecords() const
+{
+    std::vector<size_t> positions;
+    for (size_t position = 0; position < records_.size(); ++position)
+        if (find(records_[position].name) == &records_[position])
+            positions.push_back(position);
+    return positions;
+}
+
 uint8_t* Package::readEntry(const std::u16string& name, uint64_t* size) const
 {
     const Entry* entry = find(name);

@@ -87,6 +87,8 @@ public:
     // The lookup index: one record per name, the later of duplicates winning.
     const std::map<std::u16string, size_t>& index() const { return index_; }
     const Entry* find(const std::u16string& name) const;
+    // The lookup entries' positions in records(), in the package's order.
+    std::vector<size_t> lookupRecords() const;
     // Whether the package carries a check-value entry (which open has found whole and matching).
     bool hasCheckValues() const { return checkValues_; }
 

@@ -125,7 +125,7 @@ unsigned defaultJobs()
     return cores > 0 ? cores : 1;
 }
 
-bool parseJobs(const std::string& text, unsigned* jobs)
+bool parseCount(const std::string& text, unsigned* jobs)
 {
     if (text.empty() || text.size() > 4 || text.find_first_not_of("0123456789") != std::string::npos)
         return false;
@@ -150,13 +150,13 @@ int create(const std::vector<fs::path>& args, const std::vector<std::string>& ra
             settings.solidBytes = kDefaultSolidBytes;
         } else if (opt.rfind("--solid=", 0) == 0) {
             unsigned mib = 0;
-            if (!parseJobs(opt.substr(8), &mib) || mib > 1024)
+            if (!parseCount(opt.substr(8), &mib) || mib > 1024)
                 return usage("--solid takes a block size from 1 to 1024 MiB");
             settings.solidBytes = uint32_t(mib) << 20;
         } else if (opt == "--no-check-values") {
             settings.checkValues = false;
         } else if (opt.rfind("--jobs=", 0) == 0) {
-            if (!parseJobs(opt.substr(7), &jobs))
+            if (!parseCount(opt.substr(7), &jobs))
                 return usage("--jobs takes a number from 1 to 9999");
         } else {
             return usage("unknown option " + opt);
@@ -217,16 +217,6 @@ int create(const std::vector<fs::path>& args, const std::vector<std::string>& ra
     return kOk;
 }
 
-// The lookup entries' records (one per name, the later of duplicates) in the package's order.
-std::vector<size_t> lookupOrder(const Package& package)
-{
-    std::vector<size_t> positions;
-    for (size_t position = 0; position < package.records().size(); ++position)
-        if (package.find(package.records()[position].name) == &package.records()[position])
-            positions.push_back(position);
-    return positions;
-}
-
 // The block map and the check values: the package's own entries, no files.
 bool ownEntry(const Package::Entry& entry)
 {
@@ -244,7 +234,7 @@ int list(const std::vector<std::string>& raw, const std::vector<fs::path>& args)
     // size 0 and, in a fourth column, its block (counted from 1)
     const Package& package = *opened.package;
     bool solid = !package.blocks().empty();
-    for (size_t position : lookupOrder(package)) {
+    for (size_t position : package.lookupRecords()) {
         const Package::Entry& e = package.records()[position];
         std::printf("%s\t%u\t%llu", utf16ToUtf8(e.name).c_str(), e.storedSize, (unsigned long long)e.size());
         if (solid)
@@ -271,7 +261,7 @@ int extract(const std::vector<std::string>& raw, const std::vector<fs::path>& ar
         for (size_t i = 2; i < args.size(); ++i)
             wanted.push_back(utf8ToUtf16(raw[i]));
     } else {
-        for (size_t position : lookupOrder(*opened.package))
+        for (size_t position : opened.package->lookupRecords())
             wanted.push_back(opened.package->records()[position].name);
     }
     // decoded ahead on every core, a block once for all its files; any order the names come in
