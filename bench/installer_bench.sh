@@ -32,7 +32,9 @@
 # printed exactly the VmHWM of its pid), so this is the number a probe inside Wine would print.
 # It counts the whole process: the UI, the worker thread, decoders, Wine's own libraries and the
 # pages of the executable's resources that were touched (the package is read from the image).
-set -euo pipefail
+set -Eeuo pipefail
+# a command that fails without a message of its own still says where the run stopped
+trap 'echo "installer_bench.sh: stopped at line $LINENO: $BASH_COMMAND" >&2' ERR
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m -- "${ORVO_BUILD_DIR:-$top/build/win}")
 rounds=${1:-3}
