@@ -224,10 +224,15 @@ for round in $(seq "$rounds"); do
         [ "$name" != generated ] || install_round "$round" unchecked "$unchecked" "$payload"
         nsis_round "$round" "$name-nsis" "${nsis_of[$name]}" "$payload"
         extract_round "$round" "$name" "${resources_of[$name]}/program.lz" "$payload"
-        inst_clean
+    done
+    # the windows back to back, once what the installs wrote is on the disk: the three starts then
+    # meet the same machine
+    inst_clean
+    sync
+    startup_round "$round" empty-window "$empty"
+    for name in "${names[@]}"; do
         startup_round "$round" "$name-window" "${setup_of[$name]}"
     done
-    startup_round "$round" empty-window "$empty"
     selfcheck_round "$round"
 done
 
