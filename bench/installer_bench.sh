@@ -1,17 +1,30 @@
 #!/usr/bin/env bash
-# The real installer over the benchmark's demo payload (about 100 MB), as a user runs it: licence
-# page, agreement ticked, quick install, timed from the click on install to the finish page on the
-# screen. Beside it, in the same run, `lzpack extract` of the very package the installer carries,
-# native and under Wine. Every installed and extracted tree is compared with the payload.
-# The checks' cost, in the same run: each round also installs with a copy built without any check
-# (no self-check, a payload package without check values), and times the self-check alone in-process
-# over the real installer (bench/SelfCheckBench.cpp): it runs before the window shows, so the click
-# to finish page does not contain it.
+# The real installer against its peers, on two payloads in one run: the generated demo product
+# (about 100 MB) and a payload of real files assembled from this machine (bench/real_payload.py:
+# Wine's Windows DLLs and programs, documentation, a CJK font, icons; about 100 MB).
+# For each payload:
+#   - PeloraSetup.exe as a user runs it: licence page, agreement ticked, quick install, timed from
+#     the click on install to the finish page on the screen;
+#   - an NSIS installer of the same files (Debian's makensis, `SetCompressor /SOLID lzma`), silent
+#     install (`/S /D=...`), timed from its start to its end;
+#   - `lzpack extract` of the very package the installer carries, native and under Wine;
+#   - each installer's file size, and the installer's stub (the file without its five resources);
+#   - the time from process start to the installer's window on the screen, beside the same for an
+#     empty program built the same way (bench/EmptyWindow.cpp).
+# Every installed and extracted tree is compared with the payload. On the demo product, the checks'
+# cost too: each round also installs with a copy built without any check (no self-check, a payload
+# package without check values), and times the self-check alone in-process (bench/SelfCheckBench.cpp).
 #   bash bench/installer_bench.sh [ROUNDS]      (default 3; builds what it needs)
 #
 # The finish page is seen by one watcher process reading the close button's pixels from the X server
 # every 10 ms (tests/e2e/screen.py watch): polling with a capture and a probe per look took most of
 # a core away from the installer on a two-core machine and doubled the time measured.
+#
+# The window's start is timed two ways. From outside: from the moment `wine` is started to the
+# moment the window's first pixels are on the X server (screen.py appear, reading the middle of the
+# screen every 2 ms). From inside: the start-up timeline (ORVO_STARTUP_TRACE=1, read through
+# WINEDEBUG=warn+seh) gives the first paint in milliseconds since the process was created, which
+# leaves out Wine's own start before the process exists.
 #
 # Peak memory of the installer is the VmHWM of its Wine process, read from /proc at the finish page:
 # under Wine a Windows process is one Linux process (the pid `wine` was started as), and Wine answers
@@ -19,21 +32,67 @@
 # printed exactly the VmHWM of its pid), so this is the number a probe inside Wine would print.
 # It counts the whole process: the UI, the worker thread, decoders, Wine's own libraries and the
 # pages of the executable's resources that were touched (the package is read from the image).
-set -euo pipefail
+set -Eeuo pipefail
+# a command that fails without a message of its own still says where the run stopped
+trap 'echo "installer_bench.sh: stopped at line $LINENO: $BASH_COMMAND" >&2' ERR
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m -- "${ORVO_BUILD_DIR:-$top/build/win}")
 rounds=${1:-3}
-bash "$top/tools/build.sh" --target bench_installer bench_installer_unchecked selfcheck_bench lzpack >/dev/null
-installer=$build/bench/installer/PeloraSetup.exe
+# The real files first: the installer over them is made from that folder by the same CMake
+# function as any publisher's, which finds the files when the build is configured. Assembled once.
+real_payload=$build/bench/real-payload
+if [ ! -s "$build/bench/real-payload.list" ]; then
+    mkdir -p "$build/bench"
+    python3 "$top/bench/real_payload.py" "$real_payload" >&2
+    (cd "$real_payload" && find . -type f | sort) >"$build/bench/real-payload.list"
+fi
+bash "$top/tools/build.sh" --target bench_installer bench_installer_unchecked bench_installer_real selfcheck_bench \
+    lzpack empty_window >/dev/null
 # the same installer without its self-check, over the same payload packed without check values
 unchecked=$build/bench/installer-unchecked/PeloraSetup.exe
 selfcheck_bench=$build/bench/selfcheck_bench.exe
-package=$build/bench/installer-resources/program.lz
-payload=$build/bench/installer-resources/payload
+empty=$build/bench/empty_window.exe
 native_lzpack=$build/native-tools/tools/lzpack/lzpack
 windows_lzpack=$build/tools/lzpack/lzpack.exe
-for f in "$installer" "$unchecked" "$selfcheck_bench" "$package" "$native_lzpack" "$windows_lzpack"; do
+# The payloads by name: the installer, and its resources folder (the package, and the folder it was
+# made from with the uninstaller added)
+names=(generated real)
+declare -A setup_of resources_of nsis_of
+setup_of[generated]=$build/bench/installer/PeloraSetup.exe
+resources_of[generated]=$build/bench/installer-resources
+setup_of[real]=$build/bench/installer-real/PeloraSetup.exe
+resources_of[real]=$build/bench/real-resources
+for f in "${setup_of[@]}" "$unchecked" "$selfcheck_bench" "$empty" "$native_lzpack" "$windows_lzpack"; do
     [ -e "$f" ] || { echo "missing $f after the build" >&2; exit 1; }
+done
+
+# The NSIS peer of each payload: the same folder the installer's package was made from, LZMA solid,
+# a 64-bit installer as ours is (this Wine runs no 32-bit program). Made again when that folder or
+# its script changed.
+command -v makensis >/dev/null || { echo "makensis is missing: apt-get install nsis" >&2; exit 1; }
+for name in "${names[@]}"; do
+    folder=$build/bench/nsis-$name
+    nsis_of[$name]=$folder/nsis-peer.exe
+    mkdir -p "$folder"
+    {
+        echo 'Target amd64-unicode'
+        echo 'SetCompressor /SOLID lzma'
+        echo 'RequestExecutionLevel admin'
+        echo 'Name "NSIS peer"'
+        echo "OutFile \"${nsis_of[$name]}\""
+        echo 'InstallDir "$PROGRAMFILES64\NsisPeer"'
+        echo 'Section'
+        echo '  SetOutPath "$INSTDIR"'
+        echo "  File /r \"${resources_of[$name]}/payload/*\""
+        echo 'SectionEnd'
+    } >"$folder/peer.nsi.new"
+    if [ ! -e "${nsis_of[$name]}" ] || [ "${resources_of[$name]}/payload.stamp" -nt "${nsis_of[$name]}" ] ||
+       ! cmp -s "$folder/peer.nsi.new" "$folder/peer.nsi"; then
+        mv "$folder/peer.nsi.new" "$folder/peer.nsi"
+        echo "making the NSIS installer of the $name payload ..." >&2
+        makensis -V1 "$folder/peer.nsi" >&2
+    fi
+    rm -f "$folder/peer.nsi.new"
 done
 
 . "$top/tests/e2e/installer.sh"
@@ -44,17 +103,17 @@ inst_begin "$build" --private bench-prefix
 inst_direct=1
 work=$e2e_work
 installed=$(unixpath "$inst_install_dir")
-bytes=$(find "$payload" -type f -printf '%s\n' | awk '{s += $1} END {print s}')
-files=$(find "$payload" -type f | wc -l)
-image=$(stat -c %s "$package")
+nsis_dir='C:\NsisPeer'
+nsis_installed=$(unixpath "$nsis_dir")
 ticks=$(getconf CLK_TCK)
 now() { date +%s.%N; }
+read -r screen_w screen_h <<<"$(xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[1], d[2]}')"
 
 # One installation: seconds from the click to the finish page, peak working set (KiB), CPU seconds
 # of the installer process (every thread) over the same span.
-# install_round ROUND NAME EXE
+# install_round ROUND NAME EXE PAYLOAD
 install_round() {
-    local round=$1 name=$2
+    local round=$1 name=$2 payload=$4
     inst_setup=$3
     inst_clean
     inst_start
@@ -89,67 +148,158 @@ install_round() {
     wait_for 10 eval '! kill -0 "$inst_pid" 2>/dev/null' || kill -9 "$inst_pid" 2>/dev/null || true
     wait "$inst_pid" 2>/dev/null || true
     inst_pid=
-    diff -r -q "$payload" "$installed" >/dev/null || fail "round $round: the installed files differ from the payload"
+    # the journal the installer writes beside its uninstaller is its own, not the payload's
+    diff -r -q -x unins000.dat "$payload" "$installed" >/dev/null || fail "round $round: the installed files differ from the payload"
     echo "$(awk -v a="$started" -v b="$ended" 'BEGIN {printf "%.2f", b - a}') $hwm $cpu" \
          "$(awk -v a="$started" -v b="$progress" 'BEGIN {printf "%.2f", b - a}')" >"$work/$name-$round"
 }
 
+# The NSIS peer's silent install, whole, timed by /usr/bin/time: seconds, peak RSS (KiB), CPU seconds.
+# nsis_round ROUND NAME EXE PAYLOAD
+nsis_round() {
+    local round=$1 name=$2 exe=$3 payload=$4
+    rm -rf "$nsis_installed"
+    sync
+    /usr/bin/time -f "%e %M %U %S" -o "$work/t" wine "$exe" /S "/D=$nsis_dir" </dev/null >/dev/null 2>&1 ||
+        fail "round $round: the NSIS installer failed"
+    awk '{printf "%s %s %.1f\n", $1, $2, $3 + $4}' "$work/t" >"$work/$name-$round"
+    diff -r -q "$payload" "$nsis_installed" >/dev/null || fail "round $round: NSIS installed other files than the payload"
+    rm -rf "$nsis_installed"
+}
+
 # lzpack extract of the package, timed by /usr/bin/time: seconds, peak RSS (KiB), CPU seconds.
+# extract_round ROUND NAME PACKAGE PAYLOAD
 extract_round() {
-    local round=$1 out=$work/out
+    local round=$1 name=$2 package=$3 payload=$4 out=$work/out
     rm -rf "$out"
     sync
     /usr/bin/time -f "%e %M %U %S" -o "$work/t" "$native_lzpack" extract "$package" "$out" >/dev/null
-    awk '{printf "%s %s %.1f\n", $1, $2, $3 + $4}' "$work/t" >"$work/native-$round"
+    awk '{printf "%s %s %.1f\n", $1, $2, $3 + $4}' "$work/t" >"$work/$name-native-$round"
     diff -r -q "$payload" "$out" >/dev/null || fail "lzpack extract (native) differs from the payload"
     rm -rf "$out"
     sync
     /usr/bin/time -f "%e %M %U %S" -o "$work/t" wine "$windows_lzpack" extract "$(winpath "$package")" \
         "$(winpath "$out")" >/dev/null 2>&1
-    awk '{printf "%s %s %.1f\n", $1, $2, $3 + $4}' "$work/t" >"$work/windows-$round"
+    awk '{printf "%s %s %.1f\n", $1, $2, $3 + $4}' "$work/t" >"$work/$name-windows-$round"
     diff -r -q "$payload" "$out" >/dev/null || fail "lzpack extract (Wine) differs from the payload"
     rm -rf "$out"
 }
 
+# From process start to the window: milliseconds from starting `wine` to the first pixels in the
+# middle of the screen, and the first paint the program's own timeline gives (ms since its process
+# was created). Both programs put a 600x400 window in the middle of the screen.
+# startup_round ROUND NAME EXE
+startup_round() {
+    local round=$1 name=$2 exe=$3 out=$work/startup.out
+    rm -f "$work/ready" "$out"
+    screen appear $((screen_w / 2 - 100)) $((screen_h / 2 - 50)) 200 100 "$work/ready" 30 >"$work/appeared" &
+    local watcher=$! started pid
+    wait_for 10 test -e "$work/ready" || fail "round $round: the watcher did not start"
+    started=$(now)
+    ORVO_STARTUP_TRACE=1 WINEDEBUG=warn+seh wine "$exe" </dev/null >"$out" 2>&1 &
+    pid=$!
+    wait "$watcher" || fail "round $round: no window of $exe appeared"
+    painted() { grep -a -q 'startup: .* first paint' "$out"; }
+    wait_for 20 painted || fail "round $round: $exe wrote no first paint"
+    kill "$pid" 2>/dev/null || true
+    wait_for 10 eval '! kill -0 "$pid" 2>/dev/null' || kill -9 "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    echo "$(awk -v a="$started" -v b="$(cat "$work/appeared")" 'BEGIN {printf "%.0f", (b - a) * 1000}')" \
+         "$(grep -a -o 'startup: *[0-9.]* ms *first paint' "$out" | head -1 | awk '{print $2}')" >"$work/$name-$round"
+    grep -a -o 'OutputDebugStringA "startup: [^"]*' "$out" | sed 's/^OutputDebugStringA "//; s/\\n$//' \
+        >"$work/$name-timeline-$round"
+}
+
 # The self-check alone, in-process under Wine: the file and the five resources (CNG's SHA-256).
 selfcheck_round() {
-    wine "$selfcheck_bench" "$(winepath -w "$installer")" 5 </dev/null 2>/dev/null | tr -d '\r' >"$work/selfcheck-$1"
+    wine "$selfcheck_bench" "$(winepath -w "${setup_of[generated]}")" 5 </dev/null 2>/dev/null | tr -d '\r' >"$work/selfcheck-$1"
     [ -s "$work/selfcheck-$1" ] || fail "selfcheck_bench failed"
 }
 
 for round in $(seq "$rounds"); do
     echo "round $round of $rounds ..." >&2
-    install_round "$round" installer "$installer"
-    install_round "$round" unchecked "$unchecked"
+    for name in "${names[@]}"; do
+        payload=${resources_of[$name]}/payload
+        install_round "$round" "$name-installer" "${setup_of[$name]}" "$payload"
+        [ "$name" != generated ] || install_round "$round" unchecked "$unchecked" "$payload"
+        nsis_round "$round" "$name-nsis" "${nsis_of[$name]}" "$payload"
+        extract_round "$round" "$name" "${resources_of[$name]}/program.lz" "$payload"
+    done
+    # the windows back to back, once what the installs wrote is on the disk: the three starts then
+    # meet the same machine
+    inst_clean
+    sync
+    startup_round "$round" empty-window "$empty"
+    for name in "${names[@]}"; do
+        startup_round "$round" "$name-window" "${setup_of[$name]}"
+    done
     selfcheck_round "$round"
-    extract_round "$round"
 done
 
 median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
-column() { for f in "$work/$1"-*; do cut -d' ' -f"$2" "$f"; done; }
-row() {   # row LABEL PREFIX NOTE
+column() { for f in "$work/$1"-[0-9]*; do cut -d' ' -f"$2" "$f"; done; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
+mb() { awk -v b="$1" 'BEGIN {printf "%.2f MB", b / 1e6}'; }
+row() {   # row LABEL PREFIX BYTES NOTE
     local seconds peak cpu
     seconds=$(column "$2" 1 | median)
     cpu=$(column "$2" 3 | median)
     peak=$(column "$2" 2 | sort -n | tail -1)
-    printf '%-52s %8.2f %8.1f %8s %10s   %s\n' "$1" "$seconds" "$(awk -v b="$bytes" -v s="$seconds" 'BEGIN {print b / 1e6 / s}')" \
-        "$cpu" "$((peak / 1024)) MiB" "$3"
+    printf '  %-50s %8.2f %8.1f %8s %10s   %s\n' "$1" "$seconds" "$(awk -v b="$3" -v s="$seconds" 'BEGIN {print b / 1e6 / s}')" \
+        "$cpu" "$((peak / 1024)) MiB" "$4"
 }
-echo "payload: $files files, $((bytes / 1000000)) MB; package $((image / 1000000)) MB; $(nproc) cores;" \
-     "medians of $rounds rounds (peak: the highest); load average before $load_before, after $(cut -d' ' -f1-3 /proc/loadavg)"
-printf '%-52s %8s %8s %8s %10s\n' "" "seconds" "MB/s" "CPU s" "peak"
-row "PeloraSetup.exe, click on install to finish page" installer "peak working set (VmHWM)"
-row "  the same without any check (no self-check, no check values)" unchecked "peak working set (VmHWM)"
-row "lzpack extract, native" native "peak RSS"
-row "lzpack extract, Windows build (Wine)" windows "peak RSS, Wine start included"
-checked_s=$(column installer 1 | median)
+echo "$(date -u '+%Y-%m-%d %H:%M UTC'); $(nproc) cores; medians of $rounds rounds (peak: the highest);" \
+     "load average before $load_before, after $(cut -d' ' -f1-3 /proc/loadavg)"
+for name in "${names[@]}"; do
+    payload=${resources_of[$name]}/payload
+    resources=${resources_of[$name]}
+    bytes=$(find "$payload" -type f -printf '%s\n' | awk '{s += $1} END {print s}')
+    files=$(find "$payload" -type f | wc -l)
+    setup_size=$(stat -c %s "${setup_of[$name]}")
+    nsis_size=$(stat -c %s "${nsis_of[$name]}")
+    # the stub: the installer without its five named resources
+    five=$(( $(stat -c %s "$top/script/resources/UI.lua") + $(stat -c %s "$build/resources/frame.lz") +
+             $(stat -c %s "$resources/LG.lua") + $(stat -c %s "$resources/program.lz") +
+             $(stat -c %s "$build/resources/style.lz") ))
+    echo
+    echo "$name payload: $files files, $(mb "$bytes")"
+    echo "  PeloraSetup.exe $(mb "$setup_size") (stub $(mb $((setup_size - five)))), NSIS solid LZMA $(mb "$nsis_size"):" \
+         "$(ratio "$setup_size" "$nsis_size")x the size of NSIS"
+    printf '  %-50s %8s %8s %8s %10s\n' "" "seconds" "MB/s" "CPU s" "peak"
+    row "PeloraSetup.exe, click on install to finish page" "$name-installer" "$bytes" "peak working set (VmHWM)"
+    [ "$name" != generated ] ||
+        row "  the same without any check" unchecked "$bytes" "no self-check, no check values"
+    row "NSIS, silent install (/S), start to end" "$name-nsis" "$bytes" "peak RSS, Wine start included"
+    row "lzpack extract, native" "$name-native" "$bytes" "peak RSS"
+    row "lzpack extract, Windows build (Wine)" "$name-windows" "$bytes" "peak RSS, Wine start included"
+    ours=$(column "$name-installer" 1 | median)
+    theirs=$(column "$name-nsis" 1 | median)
+    echo "  click to finish $(ratio "$theirs" "$ours")x faster than the NSIS silent install;" \
+         "each round: $(column "$name-installer" 1 | tr '\n' ' ')s;" \
+         "progress page shown $(column "$name-installer" 4 | tr '\n' ' ')s after the click"
+done
+echo
+echo "window on the screen after process start, ms (outside: from starting wine to its first pixels;" \
+     "inside: first paint since the process was created)"
+empty_out=$(column empty-window 1 | median)
+empty_in=$(column empty-window 2 | median)
+printf '  %-50s %8s %8s\n' "" outside inside
+printf '  %-50s %8s %8s\n' "empty program" "$empty_out" "$empty_in"
+for name in "${names[@]}"; do
+    out=$(column "$name-window" 1 | median)
+    in=$(column "$name-window" 2 | median)
+    printf '  %-50s %8s %8s   %+d / %+.0f ms beyond the empty program\n' "PeloraSetup.exe ($name payload)" "$out" "$in" \
+        "$((out - empty_out))" "$(awk -v a="$in" -v b="$empty_in" 'BEGIN {print a - b}')"
+done
+echo "  timeline of the real payload's installer, last round:"
+sed 's/^/    /' "$work/real-window-timeline-$rounds"
+checked_s=$(column generated-installer 1 | median)
 unchecked_s=$(column unchecked 1 | median)
 check_ms=$(column selfcheck 1 | median)
 check_bytes=$(cut -d' ' -f2 "$work/selfcheck-1")
-echo "self-check at start-up (file and five resources, $((check_bytes / 1000000)) MB, in-process): ${check_ms} ms," \
-     "$(awk -v b="$check_bytes" -v m="$check_ms" 'BEGIN {printf "%.0f", b / 1e3 / m}') MB/s;" \
+echo
+echo "self-check of the generated payload's installer (file and five resources, $((check_bytes / 1000000)) MB, in-process):" \
+     "${check_ms} ms, $(awk -v b="$check_bytes" -v m="$check_ms" 'BEGIN {printf "%.0f", b / 1e3 / m}') MB/s;" \
      "$(awk -v m="$check_ms" -v s="$checked_s" 'BEGIN {printf "%.1f", m / 10 / s}') % of the install time"
 echo "check values while extracting: $(awk -v a="$checked_s" -v b="$unchecked_s" 'BEGIN {printf "%+.2f s (%+.1f %%)", a - b, (a - b) * 100 / b}')" \
      "from click to finish page against the installer without checks"
-echo "each round (installer): $(for f in "$work"/installer-*; do cut -d' ' -f1 "$f"; done | tr '\n' ' ')s;" \
-     "progress page shown $(for f in "$work"/installer-*; do cut -d' ' -f4 "$f"; done | tr '\n' ' ')s after the click"

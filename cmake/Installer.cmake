@@ -9,6 +9,20 @@ function(orvo_make_digests out ui frame worker program style)
         VERBATIM)
 endfunction()
 
+# orvo_strip_debug(TARGET): the shipped executable is stripped once linked; its debugging
+# information goes to a file beside it, named after it with ".debug" added, which a debugger finds
+# through the debug link the executable keeps. The installer's self-check reads the stripped file:
+# its digests cover the resources alone, which stripping copies unchanged, and its length check
+# reads the headers of the file as it finally is.
+function(orvo_strip_debug target)
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:${target}> $<TARGET_FILE:${target}>.debug
+        COMMAND ${CMAKE_OBJCOPY} --strip-all --add-gnu-debuglink=$<TARGET_FILE:${target}>.debug
+                $<TARGET_FILE:${target}>
+        COMMENT "Stripping ${target}; its debugging information goes to a .debug file beside it"
+        VERBATIM)
+endfunction()
+
 # orvo_add_installer(TARGET RESOURCES DIR PAYLOAD DIR [GENERATE_MB N] [UNINSTALLER TARGET]
 #                    [OUTPUT_DIR DIR] [MAIN SOURCE] [UNCHECKED] [EXCLUDE_FROM_ALL])
 # An installer executable: host/main.cpp with the UI script, the markup and style packages of the
@@ -103,6 +117,7 @@ function(orvo_add_installer target)
         add_dependencies(${target} ${generated_by})
     endif()
     set_target_properties(${target} PROPERTIES OUTPUT_NAME PeloraSetup)
+    orvo_strip_debug(${target})
     if(I_OUTPUT_DIR)
         set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${I_OUTPUT_DIR})
     endif()

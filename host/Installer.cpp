@@ -19,6 +19,7 @@
 #include <WindowMarkup.h>
 #include <platform/Com.h>
 #include <platform/Handle.h>
+#include <platform/StartupTrace.h>
 #include <platform/StepLog.h>
 
 #include <windows.h>
@@ -123,7 +124,9 @@ int runSequence(const FileSystemFactory& makeFileSystem, const HostOptions& host
     // stop a process or touch a file or registry value. The reason goes to the debugger and the
     // log; the user is told to download again (a silent run shows nothing).
     if (host.checkSelf) {
+        platform::StartupPhase tracedCheck(L"self-check");
         std::wstring damage = checkInstaller();
+        tracedCheck.end();
         if (!damage.empty()) {
             OutputDebugStringW((L"Installer: damaged: " + damage + L"\n").c_str());
             platform::logStep(std::wstring(kDamaged) + L" (" + damage + L")");
@@ -143,6 +146,7 @@ int runSequence(const FileSystemFactory& makeFileSystem, const HostOptions& host
         return run.finish(exitcode::kSuccess, L"usage shown, nothing done");
     }
 
+    platform::StartupPhase tracedChecks(L"lock and restart check");
     // lock: a second installer or uninstaller of the family is refused; a failed call is not
     platform::UniqueHandle mutex(CreateMutexW(nullptr, TRUE, kInstallerMutexName));
     if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
@@ -160,19 +164,28 @@ int runSequence(const FileSystemFactory& makeFileSystem, const HostOptions& host
         return run.finish(exitcode::kRestartPending, L"an earlier install waits for a restart");
     }
     platform::logStep(L"check: no restart pending");
+    tracedChecks.end();
 
     if (host.preInstallCleanup) {
+        platform::StartupPhase traced(L"pre-install cleanup");
         runPreInstallCleanup();
         platform::logStep(L"pre-install cleanup done");
     }
 
     // named files: the most recently constructed file system becomes the current one
+    platform::StartupPhase tracedResources(L"registering resources");
     std::unique_ptr<FileSystem> files = makeFileSystem();
+    tracedResources.end();
 
+    platform::StartupPhase tracedOle(L"OLE");
     platform::OleScope ole;
+    tracedOle.end();
+    platform::StartupPhase tracedToolkit(L"task service and toolkit");
     SRService::start();
     installToolkitParts();
-    if (!Toolkit::start()) {
+    const bool toolkitStarted = Toolkit::start();
+    tracedToolkit.end();
+    if (!toolkitStarted) {
         SRService::stop();
         releaseInstallerMutex();
         showMessageBox(nullptr, L"安装程序无法启动：无法创建窗口。", L"错误", MB_OK);
@@ -181,16 +194,23 @@ int runSequence(const FileSystemFactory& makeFileSystem, const HostOptions& host
     // Both packages are resources of this executable. Should one be unusable, the installer goes
     // on: a window then fails to build with a script error that says why, instead of a silent exit.
     std::wstring problem;
+    platform::StartupPhase tracedStyle(L"style package and fonts");
     if (!loadStylePackage(L"style.lz", &problem))
         OutputDebugStringW((L"Installer: " + problem + L"\n").c_str());
+    tracedStyle.end();
+    platform::StartupPhase tracedFrame(L"window markup package");
     if (!loadFramePackage(L"frame.lz", &problem))
         OutputDebugStringW((L"Installer: " + problem + L"\n").c_str());
+    tracedFrame.end();
 
+    platform::StartupPhase tracedState(L"script state");
     createUiScriptState(&uiScriptState);
     if (uiScriptState)
         registerSetupFunctions(uiScriptState, options);
     if (uiScriptState && host.prepareScript)
         host.prepareScript(uiScriptState);
+    tracedState.end();
+    platform::startupMark(L"UI.lua starts");
     // A script that ends without choosing a code ran to its end: success, as before switches.
     const bool ran = runScriptFile(&uiScriptState, L"UI.lua");
     const int code = ran ? scriptExitCode(exitcode::kSuccess) : exitcode::kFailed;

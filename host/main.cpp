@@ -1,6 +1,7 @@
 // Process entry point of the installer executable: the switches are read from the raw command line.
 #include "Installer.h"
 
+#include <platform/StartupTrace.h>
 #include <platform/SystemApis.h>
 
 #include <windows.h>
@@ -14,5 +15,6 @@ __attribute__((constructor(101))) static void restrictDllSearchFirst()
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
+    platform::startupMark(L"entry point");
     return runInstaller(GetCommandLineW());
 }

@@ -14,6 +14,7 @@
 #include <ShadowedWindow.h>
 #include <Toolkit.h>
 #include <platform/Com.h>
+#include <platform/StartupTrace.h>
 
 #include <shlobj.h>
 
@@ -306,6 +307,7 @@ bool makeWindow(lua_State* L)
 
 int makeWindowGuarded(lua_State* L)
 {
+    platform::StartupPhase traced(L"building the window from markup");
     try {
         return makeWindow(L) ? 1 : -1;
     } catch (...) {

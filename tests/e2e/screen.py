@@ -30,6 +30,11 @@ reads as "none": it cannot be told from a flat panel, and it is no middle state 
         nothing, where a capture and a probe started for every look would take CPU from the
         installer being timed and see the change a good half second late.
 
+    screen.py appear X Y WIDTH HEIGHT READY_FILE [SECONDS]
+        Takes what the rectangle holds now, creates READY_FILE, and prints the moment (seconds since
+        the epoch) it first holds anything else: a window's first pixels on the screen, seen within
+        a couple of milliseconds. Exit status 1 when SECONDS (60 by default) pass first.
+
     screen.py sample READY_FILE SECONDS X1 Y1 [X2 Y2 ...]
         Reads the pixels at those points of the screen ($DISPLAY, root coordinates) every couple of
         milliseconds for SECONDS, after creating READY_FILE, and prints every new combination seen
@@ -194,6 +199,19 @@ def watch(x, y, width, height, ready, seconds=600.0):
     return 1
 
 
+def appear(x, y, width, height, ready, seconds=60.0):
+    grab = screen_reader()
+    first = grab(x, y, width, height)
+    open(ready, "w").close()
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        time.sleep(0.002)
+        if grab(x, y, width, height) != first:
+            print(f"{time.time():.4f}")
+            return 0
+    return 1
+
+
 def sample(ready, seconds, points):
     grab = screen_reader()
     seen = set()
@@ -300,6 +318,8 @@ def main():
         sys.exit(0 if region(sys.argv[2], *rect) == region(sys.argv[3], *rect) else 1)
     elif len(sys.argv) in (7, 8) and sys.argv[1] == "watch":
         sys.exit(watch(*map(int, sys.argv[2:6]), sys.argv[6], *map(float, sys.argv[7:8])))
+    elif len(sys.argv) in (7, 8) and sys.argv[1] == "appear":
+        sys.exit(appear(*map(int, sys.argv[2:6]), sys.argv[6], *map(float, sys.argv[7:8])))
     elif len(sys.argv) >= 6 and len(sys.argv) % 2 == 0 and sys.argv[1] == "sample":
         coords = list(map(int, sys.argv[4:]))
         sys.exit(sample(sys.argv[2], float(sys.argv[3]), list(zip(coords[::2], coords[1::2]))))

@@ -2,6 +2,8 @@
 # The installer imports only DLLs that Windows always takes from System32 (the KnownDLLs, and
 # comctl32 through the manifest's side-by-side dependency): any other import would be looked for
 # beside the executable, in the user's Downloads folder, before its first instruction runs.
+# It is shipped stripped: no debugging sections and no symbol table, only a link to the debugging
+# file the build leaves beside it, which holds them.
 # Arguments: the executable, objdump for its format.
 set -u
 exe=$1 objdump=$2
@@ -17,4 +19,13 @@ for dll in $imports; do
     esac
 done
 [ "$bad" = 0 ] && echo "imports, all taken from System32: $(echo $imports)"
+
+sections=$("$objdump" -h "$exe" | awk '$1 ~ /^[0-9]+$/ {print $2}')
+debugging=$(echo "$sections" | grep '^\.debug' | tr '\n' ' ')
+[ -z "$debugging" ] || { echo "FAIL: $exe carries debugging sections: $debugging"; bad=1; }
+"$objdump" -f "$exe" | grep -q HAS_SYMS && { echo "FAIL: $exe carries a symbol table"; bad=1; }
+echo "$sections" | grep -qx '\.gnu_debuglink' || { echo "FAIL: $exe has no link to its debugging file"; bad=1; }
+"$objdump" -h "$exe.debug" 2>/dev/null | grep -q '\.debug_info' ||
+    { echo "FAIL: $exe.debug does not hold the debugging information"; bad=1; }
+[ "$bad" = 0 ] && echo "stripped: no debugging sections, no symbols; $(basename "$exe").debug beside it"
 exit $bad

@@ -11,6 +11,7 @@
 #include <SkinImage.h>
 #include <Style.h>
 #include <Toolkit.h>
+#include <platform/StartupTrace.h>
 #include <platform/Utf.h>
 
 #include <windows.h>
@@ -242,6 +243,7 @@ SkinImage* StyleRegistry::image(const std::wstring& name, double scale)
     if (chosen < 0)
         return nullptr;   // not cached: the next lookup reads the package again
     auto image = std::make_unique<SkinImage>();
+    platform::StartupPhase traced(L"skin image", imageScale::variantName(name, chosen));
     // one read and one decode per name and scale for the registry's life, successful or not
     if (!image->load(drawings[chosen].get(), size_t(sizes[chosen]), imageScale::kDensities[chosen], scale))
         note(nullptr, L"the image \"" + imageScale::variantName(name, chosen) + L"\" cannot be decoded; it draws nothing");

@@ -6,6 +6,7 @@
 #include "ProxyWindow.h"
 
 #include <WindowMarkup.h>
+#include <platform/StartupTrace.h>
 
 ShadowedWindow::ShadowedWindow(std::wstring name) : markupName(std::move(name)) {}
 
@@ -25,16 +26,21 @@ LRESULT ShadowedWindow::handleMessage(UINT message, WPARAM wparam, LPARAM lparam
     switch (message) {
     case WM_CREATE: {
         if (!root()) {
+            platform::StartupPhase traced(L"markup tree", markupName);
             std::unique_ptr<Control> tree = buildWindowTree(markupName, &markupError_);
             if (!tree)
                 return -1;
             setRoot(std::move(tree));
         }
         std::shared_ptr<bool> alive = this->alive();
+        platform::StartupPhase tracedLayout(L"attaching and laying out the tree");
         if (WindowImpl::handleMessage(message, wparam, lparam) != 0)
             return -1;
-        if (*alive)
+        tracedLayout.end();
+        if (*alive) {
+            platform::StartupPhase traced(L"shadow window");
             createShadow();
+        }
         return 0;
     }
     case WM_MOVE:

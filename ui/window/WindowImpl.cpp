@@ -10,6 +10,7 @@
 #include <ScriptHooks.h>
 #include <StyleRegistry.h>
 #include <platform/Gdi.h>
+#include <platform/StartupTrace.h>
 #include <platform/SystemApis.h>
 
 #include <imm.h>
@@ -398,6 +399,7 @@ void WindowImpl::onPaint()
     paintInto(backBuffer_.dc(), update, true);
     BitBlt(paint.dc(), update.left, update.top, update.width(), update.height(), backBuffer_.dc(), update.left,
            update.top, SRCCOPY);
+    platform::startupMarkOnce(L"first paint");
 }
 
 void WindowImpl::onPrintClient(HDC dc, LPARAM flags)
@@ -449,6 +451,8 @@ void WindowImpl::flushPaint()
     POINT source{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, BYTE(perPixelAlpha ? AC_SRC_ALPHA : 0)};
     UpdateLayeredWindow(hwnd, nullptr, &destination, &size, dc, &source, 0, &blend, ULW_ALPHA);
+    if (IsWindowVisible(hwnd))
+        platform::startupMarkOnce(L"first paint");
 }
 
 // --- the caret ---
