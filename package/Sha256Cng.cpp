@@ -1,7 +1,5 @@
-// SHA-256 on the processor's SHA instructions where it has them, otherwise through Windows' CNG,
-// from bcrypt.dll loaded out of System32 only.
+// SHA-256 through Windows' CNG, from bcrypt.dll loaded out of System32 only.
 #include "Sha256.h"
-#include "Sha256X86.h"
 
 #include <windows.h>
 
@@ -66,12 +64,6 @@ const Cng* cng()
 
 bool digest(const void* data, size_t size, Digest* out)
 {
-    // The installer's self-check at start-up and every check value while extracting go through
-    // here: the instructions hash several times faster than CNG does under Wine.
-    if (sha256x86::available()) {
-        sha256x86::digest(data, size, out->data());
-        return true;
-    }
     const Cng* api = cng();
     if (!api)
         return false;
