@@ -43,9 +43,12 @@ const char kUsageText[] =
     "  --cache DIR         the cache of packed files (project key cache; default: the user's cache folder)\n"
     "  --no-cache          pack everything, keep nothing\n"
     "  --keep DIR          also write each resource as it goes into the installer\n"
+    "  --no-uninstaller    install the payload as it is, without unins000.exe\n"
     "  --jobs N            packing threads (default: every core)\n"
     "  --quiet             only errors and the SHA-256 line\n"
-    "  --version\n";
+    "  --version\n"
+    "       orvo-build --digests OUT.bin ID=FILE...   the digest resource over the given resources\n"
+    "       orvo-build --resources EXE                what an executable carries: type, name, language, size\n";
 
 // Stubs, templates and the default packages, as the release archive lays them out.
 struct DataFiles {
@@ -154,7 +157,7 @@ bool packFolder(const fs::path& folder, const PackOptions& options, std::vector<
 struct Options {
     fs::path project, data, keep;
     std::map<std::string, std::string> overrides;
-    bool noCache = false, quiet = false;
+    bool noCache = false, quiet = false, noUninstaller = false;
     unsigned jobs = 0;
 };
 
@@ -181,7 +184,7 @@ int build(const Options& o, const fs::path& tool)
             if (fs::is_regular_file(p.templates / t->filename(), ec))
                 *t = p.templates / t->filename();
     for (const fs::path* f : {&d.stub, &d.uninstaller, &d.uiTemplate, &d.workerTemplate, &d.uninstallTemplate})
-        if (!fs::is_regular_file(*f, ec))
+        if (!(o.noUninstaller && f == &d.uninstaller) && !fs::is_regular_file(*f, ec))
             return fail(show(*f) + " is missing (a release archive unpacked whole has it; or see --data)");
 
     // the payload: names every Windows installation can make
@@ -194,7 +197,8 @@ int build(const Options& o, const fs::path& tool)
         all.push_back(f.first);
     all.insert(all.end(), folders.begin(), folders.end());
     std::u16string uninstallerName = u"unins000.exe";
-    all.push_back(uninstallerName);
+    if (!o.noUninstaller)
+        all.push_back(uninstallerName);
     size_t root = std::string("C:\\Program Files\\").size() + utf8ToUtf16(p.installFolder).size() + 1;
     std::vector<std::string> problems = treeProblems(all, root);
     if (!problems.empty()) {
@@ -204,7 +208,7 @@ int build(const Options& o, const fs::path& tool)
         return fail(text);
     }
     for (const auto& f : files)
-        if (foldCase(f.first) == uninstallerName)
+        if (!o.noUninstaller && foldCase(f.first) == uninstallerName)
             return fail(show(p.payload) + ": unins000.exe is the uninstaller's name; the payload must not hold a file of that name");
     std::u16string wanted = foldCase(utf8ToUtf16(p.executable));
     std::replace(wanted.begin(), wanted.end(), u'\\', u'/');
@@ -272,7 +276,7 @@ int build(const Options& o, const fs::path& tool)
 
     // the uninstaller: the project's names, markup and styles; signed before it goes in
     std::vector<uint8_t> uninstaller;
-    {
+    if (!o.noUninstaller) {
         PeImage image;
         std::vector<uint8_t> raw;
         if (!readFile(d.uninstaller, &raw, &error) || !PeImage::parse(std::move(raw), &image, &error))
@@ -302,7 +306,8 @@ int build(const Options& o, const fs::path& tool)
         payloadBytes += ec ? 0 : size;
         inputs.push_back({name, path, nullptr, size});
     }
-    inputs.push_back({uninstallerName, {}, &uninstaller, uninstaller.size()});
+    if (!o.noUninstaller)
+        inputs.push_back({uninstallerName, {}, &uninstaller, uninstaller.size()});
     std::sort(inputs.begin(), inputs.end(), [](const PackInput& a, const PackInput& b) { return a.name < b.name; });
     if (!o.quiet)
         std::printf("orvo-build %s: %s %s, %zu files (%s MB) from %s\n", kVersion, p.name.c_str(), p.version.c_str(),
@@ -346,9 +351,16 @@ int build(const Options& o, const fs::path& tool)
         fs::create_directories(o.keep, ec);
         for (const auto& [name, bytes] : std::vector<std::pair<const char*, const std::vector<uint8_t>*>>{
                  {"UI.lua", &uiBytes}, {"LG.lua", &workerBytes}, {"frame.lz", &frame}, {"program.lz", &program},
-                 {"style.lz", &style}, {"digests.bin", &digests}, {"unins000.exe", &uninstaller}})
+                 {"style.lz", &style}, {"digests.bin", &digests}, {"unins000.exe", &uninstaller}}) {
+            // an unchanged file keeps its time, so that what depends on it is not made again
+            std::vector<uint8_t> old;
+            std::string ignored;
+            if ((o.noUninstaller && bytes == &uninstaller) ||
+                (readFile(o.keep / name, &old, &ignored) && old == *bytes))
+                continue;
             if (!writeFileAtomically(o.keep / name, *bytes, &error))
                 return fail(error);
+        }
     }
 
     // written whole, signed, then renamed into place: a failure leaves no output behind
@@ -389,8 +401,50 @@ int build(const Options& o, const fs::path& tool)
     return kOk;
 }
 
+// --digests OUT ID=FILE...: the build's own installers for tests carry digests of chosen files.
+int writeDigests(const std::vector<std::string>& args)
+{
+    if (args.size() < 3)
+        return std::fputs(kUsageText, stderr), kUsage;
+    std::vector<std::vector<uint8_t>> contents(args.size() - 2);
+    std::vector<std::pair<uint32_t, const std::vector<uint8_t>*>> resources;
+    std::string error;
+    for (size_t i = 2; i < args.size(); ++i) {
+        size_t equals = args[i].find('=');
+        if (equals == std::string::npos)
+            return fail("--digests takes ID=FILE, not " + args[i]), kUsage;
+        if (!readFile(fs::u8path(args[i].substr(equals + 1)), &contents[i - 2], &error))
+            return fail(error);
+        resources.push_back({uint32_t(std::atoi(args[i].c_str())), &contents[i - 2]});
+    }
+    std::vector<uint8_t> digests = resourceDigests(resources);
+    if (digests.empty())
+        return fail("SHA-256 is not available");
+    return writeFileAtomically(fs::u8path(args[1]), digests, &error) ? kOk : fail(error);
+}
+
+// --resources EXE: what an executable carries, one line each: type, name, language, size.
+int listResources(const std::vector<std::string>& args)
+{
+    if (args.size() != 2)
+        return std::fputs(kUsageText, stderr), kUsage;
+    std::vector<uint8_t> raw;
+    std::string error;
+    PeImage image;
+    if (!readFile(fs::u8path(args[1]), &raw, &error) || !PeImage::parse(std::move(raw), &image, &error))
+        return fail(args[1] + ": " + error);
+    auto key = [](const ResourceKey& k) { return k.text.empty() ? std::to_string(k.id) : utf16ToUtf8(k.text); };
+    for (const Resource& r : image.resources())
+        std::printf("%s %s %u %zu\n", key(r.type).c_str(), key(r.name).c_str(), unsigned(r.language), r.data.size());
+    return kOk;
+}
+
 int run(const std::vector<std::string>& args, const fs::path& tool)
 {
+    if (!args.empty() && args[0] == "--digests")
+        return writeDigests(args);
+    if (!args.empty() && args[0] == "--resources")
+        return listResources(args);
     Options o;
     auto pathValue = [](const std::string& value) { return show(fs::absolute(fs::u8path(value))); };
     for (size_t i = 0; i < args.size(); ++i) {
@@ -413,6 +467,8 @@ int run(const std::vector<std::string>& args, const fs::path& tool)
             o.keep = fs::u8path(args[++i]);
         } else if (a == "--jobs" && more) {
             o.jobs = unsigned(std::max(1, std::atoi(args[++i].c_str())));
+        } else if (a == "--no-uninstaller") {
+            o.noUninstaller = true;
         } else if (a == "--no-cache") {
             o.noCache = true;
         } else if (a == "--quiet") {

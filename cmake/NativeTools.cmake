@@ -1,14 +1,18 @@
-# lzpack built for the build machine, to make the packages that go into the installer's resources.
+# lzpack and orvo-build built for the build machine: the packages that go into the installer's
+# resources, and the installers themselves (cmake/Installer.cmake).
 include(ExternalProject)
 set(ORVO_NATIVE_DIR ${CMAKE_BINARY_DIR}/native-tools)
 set(ORVO_NATIVE_LZPACK ${ORVO_NATIVE_DIR}/tools/lzpack/lzpack)
+set(ORVO_NATIVE_BUILDER ${ORVO_NATIVE_DIR}/builder/orvo-build)
+# orvo-build's data folder as the build makes it (orvo_add_builder_data in cmake/Installer.cmake)
+set(ORVO_BUILDER_DATA ${CMAKE_BINARY_DIR}/orvo-build-data)
 ExternalProject_Add(native_tools
     SOURCE_DIR ${CMAKE_SOURCE_DIR}
     BINARY_DIR ${ORVO_NATIVE_DIR}
     CMAKE_ARGS -DORVO_TESTS=OFF -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++
-    BUILD_COMMAND ${CMAKE_COMMAND} --build ${ORVO_NATIVE_DIR} --target lzpack
+    BUILD_COMMAND ${CMAKE_COMMAND} --build ${ORVO_NATIVE_DIR} --target lzpack orvo-build
     BUILD_ALWAYS ON
-    BUILD_BYPRODUCTS ${ORVO_NATIVE_LZPACK}
+    BUILD_BYPRODUCTS ${ORVO_NATIVE_LZPACK} ${ORVO_NATIVE_BUILDER}
     INSTALL_COMMAND "")
 
 # orvo_make_package(OUT DIR [DEPENDS...]): OUT is rebuilt from every file under DIR; a folder made
