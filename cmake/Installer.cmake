@@ -107,7 +107,6 @@ function(orvo_add_installer target)
     target_link_options(${target} PRIVATE -municode)
     # linked anew whenever anything orvo-build reads changes, so that the installer is written anew
     set(link_depends ${project} ${ORVO_NATIVE_BUILDER} ${ORVO_BUILDER_DATA}.stamp ${inputs} ${extra_sources})
-    string(REPLACE ";" "," link_depends "${link_depends}")
     set_target_properties(${target} PROPERTIES LINK_DEPENDS "${link_depends}")
     add_custom_command(TARGET ${target} POST_BUILD
         COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${target}> ${I_RESOURCES}/stub.exe

@@ -10,7 +10,9 @@ ExternalProject_Add(native_tools
     SOURCE_DIR ${CMAKE_SOURCE_DIR}
     BINARY_DIR ${ORVO_NATIVE_DIR}
     CMAKE_ARGS -DORVO_TESTS=OFF -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++
-    BUILD_COMMAND ${CMAKE_COMMAND} --build ${ORVO_NATIVE_DIR} --target lzpack orvo-build
+    # one target at a time: the first brings a folder configured by an older tree up to date
+    BUILD_COMMAND ${CMAKE_COMMAND} --build ${ORVO_NATIVE_DIR} --target lzpack
+          COMMAND ${CMAKE_COMMAND} --build ${ORVO_NATIVE_DIR} --target orvo-build
     BUILD_ALWAYS ON
     BUILD_BYPRODUCTS ${ORVO_NATIVE_LZPACK} ${ORVO_NATIVE_BUILDER}
     INSTALL_COMMAND "")
