@@ -242,7 +242,7 @@ bool loadProject(const fs::path& file, const std::map<std::string, std::string>&
     if (p.programName.empty())
         p.programName = p.name;
     if (p.title.empty())
-        p.title = p.programName + " " + p.version + " 安装程序";
+        p.title = p.name + " " + p.version + " 安装程序";
     if (p.installFolder.empty())
         p.installFolder = p.name;
     if (p.output.empty())

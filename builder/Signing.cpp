@@ -89,8 +89,8 @@ bool signExecutable(const SigningSettings& s, int64_t signingTime, const fs::pat
     fs::path passwordFile;
     if (!s.pkcs12.empty()) {
         const char* password = std::getenv(s.passwordVariable.c_str());
-        if (!password) {
-            *error = "the environment variable " + s.passwordVariable + " (sign.password_env) is not set";
+        if (!password || !*password) {
+            *error = "the environment variable " + s.passwordVariable + " (sign.password_env) is not set or empty";
             return false;
         }
         passwordFile = temporaryBeside(fs::temp_directory_path() / "orvo-build-pass");

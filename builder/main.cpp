@@ -220,20 +220,27 @@ int build(const Options& o, const fs::path& tool)
     std::replace(p.executable.begin(), p.executable.end(), '/', '\\');
 
     // the time every written stamp takes: SOURCE_DATE_EPOCH, else the newest input's
-    int64_t when = 0;
+    // (the uninstaller's from its own inputs alone, so that a changed payload file leaves it, and
+    // its place in the cache, as it was)
+    int64_t when = 0, uninstallerWhen = 0;
     if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch && *epoch) {
         char* end = nullptr;
-        when = std::strtoll(epoch, &end, 10);
+        when = uninstallerWhen = std::strtoll(epoch, &end, 10);
         if (*end || when < 0)
             return fail("SOURCE_DATE_EPOCH is not a number of seconds");
     } else {
-        std::vector<fs::path> inputs{o.project, d.stub, d.uninstaller, d.uiTemplate, d.workerTemplate, d.uninstallTemplate};
+        for (const fs::path& f : {o.project, d.uninstaller, d.uninstallTemplate, p.markup.empty() ? d.frame : p.markup,
+                                  p.skin.empty() ? d.style : p.skin})
+            uninstallerWhen = std::max(uninstallerWhen, modifiedTime(f));
+        std::vector<fs::path> inputs{d.stub, d.uiTemplate, d.workerTemplate};
         for (const auto& f : files)
             inputs.push_back(f.second);
+        when = uninstallerWhen;
         for (const fs::path& f : inputs)
             when = std::max(when, modifiedTime(f));
     }
     uint32_t stamp = uint32_t(std::min<int64_t>(when, UINT32_MAX));
+    uint32_t uninstallerStamp = uint32_t(std::min<int64_t>(uninstallerWhen, UINT32_MAX));
 
     PackOptions packing;
     packing.level = p.level;
@@ -284,13 +291,13 @@ int build(const Options& o, const fs::path& tool)
         setNamed(image, ORVO_ID_UI_SCRIPT, bytesOf(uninstallUi));
         setNamed(image, ORVO_ID_FRAME_PACKAGE, frame);
         setNamed(image, ORVO_ID_STYLE_PACKAGE, style);
-        if (!image.write(stamp, &uninstaller, &error))
+        if (!image.write(uninstallerStamp, &uninstaller, &error))
             return fail(show(d.uninstaller) + ": " + error);
         if (p.sign.enabled()) {
             fs::path unsigned_ = temporaryBeside(fs::temp_directory_path() / "orvo-build-unins000.exe");
             fs::path signed_ = temporaryBeside(unsigned_);
             bool ok = writeFileAtomically(unsigned_, uninstaller, &error) &&
-                      signExecutable(p.sign, when, unsigned_, signed_, &error) && readFile(signed_, &uninstaller, &error);
+                      signExecutable(p.sign, uninstallerWhen, unsigned_, signed_, &error) && readFile(signed_, &uninstaller, &error);
             fs::remove(unsigned_, ec);
             fs::remove(signed_, ec);
             if (!ok)

@@ -492,6 +492,13 @@ local function setupWindow(given)
     end)
 
     window:getChild(5001):setText("Ver: " .. VERSION)
+    -- the markup's wording with the project's names
+    window:getChild(6000):setText(WINDOW_TITLE)
+    window:getChild(6001):setText(PROGRAM_NAME)
+    window:getChild(6002):setText(PROGRAM_NAME .. " 将安装到下面的文件夹")
+    window:getChild(6003):setText("正在安装 " .. PROGRAM_NAME)
+    window:getChild(6004):setText(PROGRAM_NAME .. " 已成功安装到您的电脑")
+    window:getChild(4001):setText("开机时启动 " .. PROGRAM_NAME .. " 监控")
 
     window:getChild(2004):addHandler(event.Click, function()
         local folder = validatedFolder()

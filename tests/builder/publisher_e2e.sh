@@ -132,7 +132,8 @@ kill "$win_pid" 2>/dev/null
 wait "$win_pid" 2>/dev/null
 
 # 4. the uninstaller orvo-build wrote knows the product's keys
-code=$(win_exit_code "$(winpath "$installed/unins000.exe")" /S)
+e2e_on_fail 'cat "$(unixpath "C:\\OrvoE2E\\uninstall.log")"'
+code=$(win_exit_code "$folder\\unins000.exe" /S '/LOG=C:\OrvoE2E\uninstall.log')
 check test "$code" = 0 "the silent uninstall exited with '$code'"
 gone() { ! wine reg query "$key" >/dev/null 2>&1; }
 wait_for 20 gone || fail "the uninstall entry is still there"

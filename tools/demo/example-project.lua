@@ -3,7 +3,7 @@ return {
     -- what the installer shows and writes
     name = "Lumen Notes",                 -- the uninstall entry's DisplayName and the desktop shortcut
     program_name = "Lumen",               -- how the messages name the program (default: name)
-    title = "Lumen Notes 3.1.4 安装程序",  -- the window title (default: program_name, version, "安装程序")
+    title = "Lumen Notes 3.1.4 安装程序",  -- the window title (default: name, version, "安装程序")
     executable = "LumenNotes.exe",        -- the program in the payload that is started and linked to
     version = "3.1.4",                    -- DisplayVersion, and what the pages show
     publisher = "Lumen Software Ltd.",

@@ -118,6 +118,11 @@ window:setIcon(2)
 window:setTitle(PROGRAM_NAME .. "卸载程序")
 window:centerScreen()
 window:getChild(1003):setText(folder)
+-- the markup's wording with the project's names
+window:getChild(6000):setText(PROGRAM_NAME .. "卸载程序")
+window:getChild(6001):setText("卸载 " .. PROGRAM_NAME)
+window:getChild(6002):setText("从您的电脑中移除 " .. PROGRAM_NAME)
+window:getChild(6003):setText("确定要完全移除 " .. PROGRAM_NAME .. " 及其所有组件吗？")
 local close = window:getChild(5000)
 
 local function showFinish()
