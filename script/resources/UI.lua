@@ -494,7 +494,8 @@ local function setupWindow(given)
     window:getChild(5001):setText("Ver: " .. VERSION)
     -- the markup's wording with the project's names
     window:getChild(6000):setText(WINDOW_TITLE)
-    window:getChild(6001):setText(PROGRAM_NAME)
+    -- a page's first label is its heading and names it to screen readers: no id of its own
+    window:getChild(1000):getChild(0):setText(PROGRAM_NAME)
     window:getChild(6002):setText(PROGRAM_NAME .. " 将安装到下面的文件夹")
     window:getChild(6003):setText("正在安装 " .. PROGRAM_NAME)
     window:getChild(6004):setText(PROGRAM_NAME .. " 已成功安装到您的电脑")

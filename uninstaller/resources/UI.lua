@@ -120,7 +120,8 @@ window:centerScreen()
 window:getChild(1003):setText(folder)
 -- the markup's wording with the project's names
 window:getChild(6000):setText(PROGRAM_NAME .. "卸载程序")
-window:getChild(6001):setText("卸载 " .. PROGRAM_NAME)
+-- a page's first label is its heading and names it to screen readers: no id of its own
+window:getChild(1000):getChild(0):setText("卸载 " .. PROGRAM_NAME)
 window:getChild(6002):setText("从您的电脑中移除 " .. PROGRAM_NAME)
 window:getChild(6003):setText("确定要完全移除 " .. PROGRAM_NAME .. " 及其所有组件吗？")
 local close = window:getChild(5000)
