@@ -492,13 +492,13 @@ local function setupWindow(given)
     end)
 
     window:getChild(5001):setText("Ver: " .. VERSION)
-    -- the markup's wording with the project's names
+    -- the markup's wording with the project's names; the labels by their place in their page, as
+    -- a label with an id would no longer name its page or the control after it to screen readers
     window:getChild(6000):setText(WINDOW_TITLE)
-    -- a page's first label is its heading and names it to screen readers: no id of its own
     window:getChild(1000):getChild(0):setText(PROGRAM_NAME)
-    window:getChild(6002):setText(PROGRAM_NAME .. " 将安装到下面的文件夹")
-    window:getChild(6003):setText("正在安装 " .. PROGRAM_NAME)
-    window:getChild(6004):setText(PROGRAM_NAME .. " 已成功安装到您的电脑")
+    window:getChild(2000):getChild(1):setText(PROGRAM_NAME .. " 将安装到下面的文件夹")
+    window:getChild(3000):getChild(2):setText("正在安装 " .. PROGRAM_NAME)
+    window:getChild(4000):getChild(1):setText(PROGRAM_NAME .. " 已成功安装到您的电脑")
     window:getChild(4001):setText("开机时启动 " .. PROGRAM_NAME .. " 监控")
 
     window:getChild(2004):addHandler(event.Click, function()

@@ -118,12 +118,12 @@ window:setIcon(2)
 window:setTitle(PROGRAM_NAME .. "卸载程序")
 window:centerScreen()
 window:getChild(1003):setText(folder)
--- the markup's wording with the project's names
+-- the markup's wording with the project's names; the labels by their place in their page, as a
+-- label with an id would no longer name its page or the control after it to screen readers
 window:getChild(6000):setText(PROGRAM_NAME .. "卸载程序")
--- a page's first label is its heading and names it to screen readers: no id of its own
 window:getChild(1000):getChild(0):setText("卸载 " .. PROGRAM_NAME)
-window:getChild(6002):setText("从您的电脑中移除 " .. PROGRAM_NAME)
-window:getChild(6003):setText("确定要完全移除 " .. PROGRAM_NAME .. " 及其所有组件吗？")
+window:getChild(1000):getChild(1):setText("从您的电脑中移除 " .. PROGRAM_NAME)
+window:getChild(1000):getChild(2):setText("确定要完全移除 " .. PROGRAM_NAME .. " 及其所有组件吗？")
 local close = window:getChild(5000)
 
 local function showFinish()
