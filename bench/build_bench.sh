@@ -26,6 +26,9 @@ seconds() {   # wall seconds of COMMAND (a shell function too)
     awk -v a="$start" -v b="$end" 'BEGIN { printf "%.2f", b - a }'
 }
 
+# the stubs as the release archive ships them, without debugging information
+x86_64-w64-mingw32-strip -o "$work/stub.exe" "$build/resources/stub.exe"
+x86_64-w64-mingw32-strip -o "$work/unins000.exe" "$build/resources/unins000-stub.exe"
 payload=$work/payload
 python3 "$top/tools/payload/payload.py" product "$payload" "$mb" "$demo/NubeloUI.exe" "$demo/Nubelo.ax" "$demo/nubdumper.dll"
 files=$(find "$payload" -type f | wc -l)
@@ -33,8 +36,8 @@ bytes=$(find "$payload" -type f -printf '%s\n' | awk '{s += $1} END {print s}')
 build_it() {   # build_it OUT [orvo-build options...]
     local out=$1
     shift
-    "$tool" --quiet --data "$build/orvo-build-data" --stub "$build/resources/stub.exe" \
-        --uninstaller "$build/resources/unins000-stub.exe" --payload "$payload" --output "$out" "$@" \
+    "$tool" --quiet --data "$build/orvo-build-data" --stub "$work/stub.exe" \
+        --uninstaller "$work/unins000.exe" --payload "$payload" --output "$out" "$@" \
         "$top/host/project.lua"
 }
 

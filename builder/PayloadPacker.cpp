@@ -6,6 +6,7 @@
 #include <platform/Utf.h>
 
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -92,7 +93,9 @@ bool deserialise(const std::vector<uint8_t>& in, PackedUnit* out)
     return at == end;
 }
 
-std::string hex(const sha256::Digest& d)
+} // namespace
+
+std::string hexDigest(const sha256::Digest& d)
 {
     static const char kDigits[] = "0123456789abcdef";
     std::string out;
@@ -103,15 +106,13 @@ std::string hex(const sha256::Digest& d)
     return out;
 }
 
-} // namespace
-
 sha256::Digest unitKey(const PackOptions& options, const std::vector<std::u16string>& names,
                        const std::vector<sha256::Digest>& contents)
 {
     std::string text = "orvo-build unit 1; level " + std::to_string(options.level) + "; solid " +
                        std::to_string(options.solidBytes) + "\n";
     for (size_t i = 0; i < names.size(); ++i)
-        text += utf16ToUtf8(names[i]) + "\n" + hex(contents[i]) + "\n";
+        text += utf16ToUtf8(names[i]) + "\n" + hexDigest(contents[i]) + "\n";
     sha256::Digest key{};
     sha256::digest(text.data(), text.size(), &key);
     return key;
@@ -140,6 +141,12 @@ bool packFiles(const std::vector<PackInput>& inputs, const PackOptions& options,
     std::atomic<size_t> next{0};
     std::atomic<bool> failed{false};
 
+    auto tally = [&](size_t u, uint64_t bytes) {
+        counters->files += units[u].size();
+        counters->bytesIn += bytes;
+        for (const auto& e : packed[u].entries)
+            counters->bytesOut += e.bytes.size();
+    };
     // one unit: read its members, look its key up, pack and store it when it is not there
     auto one = [&](size_t u) {
         std::vector<std::vector<uint8_t>> data;
@@ -166,7 +173,7 @@ bool packFiles(const std::vector<PackInput>& inputs, const PackOptions& options,
         }
         fs::path cached;
         if (!options.cache.empty()) {
-            std::string key = hex(unitKey(options, names, contents));
+            std::string key = hexDigest(unitKey(options, names, contents));
             cached = options.cache / key.substr(0, 2) / key;
             std::vector<uint8_t> stored;
             std::string ignored;
@@ -177,10 +184,7 @@ bool packFiles(const std::vector<PackInput>& inputs, const PackOptions& options,
                     same = same && packed[u].entries[i].digest == contents[i];
                 if (same) {
                     ++counters->unitsCached;
-                    counters->files += units[u].size();
-                    counters->bytesIn += bytes;
-                    for (const auto& e : packed[u].entries)
-                        counters->bytesOut += e.bytes.size();
+                    tally(u, bytes);
                     return true;
                 }
             }
@@ -196,15 +200,21 @@ bool packFiles(const std::vector<PackInput>& inputs, const PackOptions& options,
             writeFileAtomically(cached, bytesOut, &ignored);
         }
         ++counters->unitsPacked;
-        counters->files += units[u].size();
-        counters->bytesIn += bytes;
-        for (const auto& e : packed[u].entries)
-            counters->bytesOut += e.bytes.size();
+        tally(u, bytes);
         return true;
     };
+    // the largest units start first, so that no thread is left packing a large one alone at the end
+    std::vector<size_t> order(units.size());
+    std::vector<uint64_t> sizes(units.size(), 0);
+    for (size_t u = 0; u < units.size(); ++u) {
+        order[u] = u;
+        for (size_t member : units[u])
+            sizes[u] += inputs[member].size;
+    }
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return sizes[a] > sizes[b]; });
     auto work = [&] {
-        for (size_t u; !failed && (u = next.fetch_add(1)) < units.size();)
-            if (!one(u))
+        for (size_t k; !failed && (k = next.fetch_add(1)) < order.size();)
+            if (!one(order[k]))
                 failed = true;
     };
     std::vector<std::thread> helpers;

@@ -44,6 +44,9 @@ bool packFiles(const std::vector<PackInput>& inputs, const PackOptions& options,
 sha256::Digest unitKey(const PackOptions& options, const std::vector<std::u16string>& names,
                        const std::vector<sha256::Digest>& contents);
 
+// A digest in lower-case hexadecimal.
+std::string hexDigest(const sha256::Digest& digest);
+
 // The user's cache folder for the tool: $XDG_CACHE_HOME/orvo-build, ~/.cache/orvo-build, or on
 // Windows %LOCALAPPDATA%\orvo-build.
 std::filesystem::path defaultCacheFolder();

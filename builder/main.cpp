@@ -87,17 +87,6 @@ fs::path dataFolder(const fs::path& given, const fs::path& tool)
     return fs::is_directory(shared, ec) ? shared : tool;
 }
 
-std::string hex(const sha256::Digest& d)
-{
-    static const char kDigits[] = "0123456789abcdef";
-    std::string out;
-    for (uint8_t b : d) {
-        out += kDigits[b >> 4];
-        out += kDigits[b & 15];
-    }
-    return out;
-}
-
 std::vector<uint8_t> bytesOf(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
 
 // Sets a named resource of the installer's type, in the language it has or the stub's own.
@@ -242,6 +231,9 @@ int build(const Options& o, const fs::path& tool)
     uint32_t stamp = uint32_t(std::min<int64_t>(when, UINT32_MAX));
     uint32_t uninstallerStamp = uint32_t(std::min<int64_t>(uninstallerWhen, UINT32_MAX));
 
+    // FIXME: solid blocks come with the package format's blocks; until then every file is a unit
+    if (p.solidMiB)
+        return fail(show(o.project) + ": key 'solid': solid blocks are not in this build yet; use 0"), kUsage;
     PackOptions packing;
     packing.level = p.level;
     packing.solidBytes = p.solidMiB << 20;
@@ -404,7 +396,7 @@ int build(const Options& o, const fs::path& tool)
                     inputs.size(), megabytes(payloadBytes).c_str(), megabytes(installer.size()).c_str(), ratio, seconds,
                     p.sign.enabled() ? "signed" : "not signed", size_t(counters.unitsPacked), size_t(counters.unitsCached));
     }
-    std::printf("SHA-256 %s  %s\n", hex(digest).c_str(), show(p.output).c_str());
+    std::printf("SHA-256 %s  %s\n", hexDigest(digest).c_str(), show(p.output).c_str());
     return kOk;
 }
 

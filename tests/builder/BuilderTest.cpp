@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <imagehlp.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -138,6 +140,9 @@ TEST(PeResourceWriter, LoaderReadsWhatWasWritten)
     fs::path out = folder / "written.exe";
     std::ofstream(out, std::ios::binary).write(reinterpret_cast<const char*>(written.data()), written.size());
     EXPECT_EQ(checkImageFile(out.wstring()), L"");
+    DWORD inHeader = 0, computed = 0;
+    ASSERT_EQ(MapFileAndCheckSumW(out.c_str(), &inHeader, &computed), DWORD(CHECKSUM_SUCCESS));
+    EXPECT_EQ(inHeader, computed) << "the checksum in the header is not the file's";
 
     // read back: the loader, and the parser again
     HMODULE module = LoadLibraryExW(out.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
