@@ -243,6 +243,7 @@ bool loadProject(const fs::path& file, const std::map<std::string, std::string>&
         p.programName = p.name;
     if (p.title.empty())
         p.title = p.name + " " + p.version + " 安装程序";
+    const char* folderKey = p.installFolder.empty() ? "name" : "install_folder";
     if (p.installFolder.empty())
         p.installFolder = p.name;
     if (p.output.empty())
@@ -253,8 +254,8 @@ bool loadProject(const fs::path& file, const std::map<std::string, std::string>&
             return (*error = name + ": key '" + key + "': must not be empty"), false;
     std::string why = nameProblem(utf8ToUtf16(p.installFolder));
     if (!why.empty()) {
-        *error = name + ": key '" + (lua_getfield(L, -1, "install_folder"), lua_isnil(L, -1) ? "name" : "install_folder") +
-                 "': the install folder \"" + p.installFolder + "\" cannot be made on Windows: " + why;
+        *error = name + ": key '" + folderKey + "': the install folder \"" + p.installFolder +
+                 "\" cannot be made on Windows: " + why;
         return false;
     }
     std::error_code ec;

@@ -17,6 +17,8 @@ return {
     -- templates = "templates",           -- UI.lua, LG.lua.in and uninstall.lua of your own
     -- markup = "markup",                 -- a folder replacing the window markup package
     -- skin = "skin",                     -- a folder replacing the style package
+    -- stub = "PeloraSetup.exe",          -- other installer and uninstaller stubs (default: the shipped ones)
+    -- uninstaller = "unins000.exe",
     level = 7,                            -- LZMA level, 0 to 9
     -- cache = "/var/cache/orvo-build",   -- default: $XDG_CACHE_HOME/orvo-build or ~/.cache/orvo-build
 
