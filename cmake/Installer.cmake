@@ -108,6 +108,8 @@ function(orvo_add_installer target)
     # linked anew whenever anything orvo-build reads changes, so that the installer is written anew
     set(link_depends ${project} ${ORVO_NATIVE_BUILDER} ${ORVO_BUILDER_DATA}.stamp ${inputs} ${extra_sources})
     set_target_properties(${target} PROPERTIES LINK_DEPENDS "${link_depends}")
+    # the linked file is the stub: whatever changes the executable itself (stripping it, say) goes
+    # before this step, which copies it aside and writes the installer in its place
     add_custom_command(TARGET ${target} POST_BUILD
         COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${target}> ${I_RESOURCES}/stub.exe
         COMMAND ${ORVO_NATIVE_BUILDER} ${options} --output $<TARGET_FILE:${target}> ${project}
