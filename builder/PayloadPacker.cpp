@@ -18,7 +18,7 @@ namespace {
 constexpr char kUnitMagic[4] = {'O', 'B', 'U', '1'};
 
 // The units of a package and their members, in package order. Not solid: one file each.
-std::vector<std::vector<size_t>> planUnits(const std::vector<PackInput>& inputs, const PackOptions&)
+std::vector<std::vector<size_t>> planFileUnits(const std::vector<PackInput>& inputs, const PackOptions&)
 {
     std::vector<std::vector<size_t>> units;
     for (size_t i = 0; i < inputs.size(); ++i)
@@ -27,11 +27,11 @@ std::vector<std::vector<size_t>> planUnits(const std::vector<PackInput>& inputs,
 }
 
 // A packed unit as the writer appends it.
-struct PackedUnit {
+struct CachedUnit {
     std::vector<PackageWriter::Packed> entries;
 };
 
-bool packUnit(const PackOptions& options, std::vector<std::vector<uint8_t>> data, PackedUnit* out, std::string* error)
+bool packFileUnit(const PackOptions& options, std::vector<std::vector<uint8_t>> data, CachedUnit* out, std::string* error)
 {
     out->entries.clear();
     for (std::vector<uint8_t>& bytes : data) {
@@ -52,7 +52,7 @@ uint32_t get32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 |
 
 // "OBU1", the entry count, per entry its unpacked size, the digest of its file, the length and the
 // bytes; then the SHA-256 of all that, so that a cache file cut short or changed is packed anew.
-std::vector<uint8_t> serialise(const PackedUnit& unit)
+std::vector<uint8_t> serialiseUnit(const CachedUnit& unit)
 {
     std::vector<uint8_t> out(kUnitMagic, kUnitMagic + 4);
     put32(out, uint32_t(unit.entries.size()));
@@ -68,7 +68,7 @@ std::vector<uint8_t> serialise(const PackedUnit& unit)
     return out;
 }
 
-bool deserialise(const std::vector<uint8_t>& in, PackedUnit* out)
+bool deserialiseUnit(const std::vector<uint8_t>& in, CachedUnit* out)
 {
     sha256::Digest all{};
     if (in.size() < 8 + 32 || std::memcmp(in.data(), kUnitMagic, 4) != 0 ||
@@ -135,8 +135,8 @@ fs::path defaultCacheFolder()
 bool packFiles(const std::vector<PackInput>& inputs, const PackOptions& options, PackCounters* counters,
                std::vector<uint8_t>* image, std::string* error)
 {
-    std::vector<std::vector<size_t>> units = planUnits(inputs, options);
-    std::vector<PackedUnit> packed(units.size());
+    std::vector<std::vector<size_t>> units = planFileUnits(inputs, options);
+    std::vector<CachedUnit> packed(units.size());
     std::vector<std::string> failures(units.size());
     std::atomic<size_t> next{0};
     std::atomic<bool> failed{false};
@@ -177,7 +177,7 @@ bool packFiles(const std::vector<PackInput>& inputs, const PackOptions& options,
             cached = options.cache / key.substr(0, 2) / key;
             std::vector<uint8_t> stored;
             std::string ignored;
-            if (fs::exists(cached) && readFile(cached, &stored, &ignored) && deserialise(stored, &packed[u]) &&
+            if (fs::exists(cached) && readFile(cached, &stored, &ignored) && deserialiseUnit(stored, &packed[u]) &&
                 packed[u].entries.size() == contents.size()) {
                 bool same = true;
                 for (size_t i = 0; i < contents.size(); ++i)
@@ -189,14 +189,14 @@ bool packFiles(const std::vector<PackInput>& inputs, const PackOptions& options,
                 }
             }
         }
-        if (!packUnit(options, std::move(data), &packed[u], &failures[u]))
+        if (!packFileUnit(options, std::move(data), &packed[u], &failures[u]))
             return false;
         if (!cached.empty()) {
             // a cache that cannot be written only costs the next build its time
             std::string ignored;
             std::error_code ec;
             fs::create_directories(cached.parent_path(), ec);
-            std::vector<uint8_t> bytesOut = serialise(packed[u]);
+            std::vector<uint8_t> bytesOut = serialiseUnit(packed[u]);
             writeFileAtomically(cached, bytesOut, &ignored);
         }
         ++counters->unitsPacked;

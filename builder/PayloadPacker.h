@@ -1,7 +1,8 @@
 // Packs the files of a package on every core, each packed unit cached by what went into it.
 //
 // The seam between the tool and the package writer: today a unit is one file packed on its own
-// (PackageWriter::pack); planUnits and packUnit are the only places that know it.
+// (PackageWriter::pack); planFileUnits and packFileUnit are the only places that know it, and give
+// way to the writer's planUnits and packUnit once packages have solid blocks.
 #pragma once
 
 #include <PackageWriter.h>
