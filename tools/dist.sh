@@ -29,6 +29,24 @@ strip -o "$root/bin/orvo-build" "$native"
 x86_64-w64-mingw32-strip -o "$root/bin/orvo-build.exe" "$build/builder/orvo-build.exe"
 x86_64-w64-mingw32-strip -o "$share/PeloraSetup.exe" "$build/resources/stub.exe"
 x86_64-w64-mingw32-strip -o "$share/unins000.exe" "$build/resources/unins000-stub.exe"
+# strip writes the time it ran into a PE file's header: the archive's time instead, checksum made anew
+epoch=${SOURCE_DATE_EPOCH:-$(git -C "$top" log -1 --format=%ct 2>/dev/null || echo 0)}
+python3 - "$epoch" "$root/bin/orvo-build.exe" "$share/PeloraSetup.exe" "$share/unins000.exe" <<'PY'
+import struct, sys
+for path in sys.argv[2:]:
+    image = bytearray(open(path, "rb").read())
+    pe = struct.unpack_from("<I", image, 0x3C)[0]
+    struct.pack_into("<I", image, pe + 8, int(sys.argv[1]) & 0xFFFFFFFF)
+    field = pe + 24 + 64
+    struct.pack_into("<I", image, field, 0)
+    total = 0
+    padded = image + b"\0" * (len(image) & 1)
+    for (word,) in struct.iter_unpack("<H", padded):
+        total += word
+        total = (total & 0xFFFF) + (total >> 16)
+    struct.pack_into("<I", image, field, ((total & 0xFFFF) + (total >> 16) + len(image)) & 0xFFFFFFFF)
+    open(path, "wb").write(image)
+PY
 cp "$build/orvo-build-data/templates/"* "$share/templates/"
 cp "$build/orvo-build-data/frame.lz" "$build/orvo-build-data/style.lz" "$share/"
 cp "$top/tools/demo/example-project.lua" "$share/example/project.lua"
@@ -38,7 +56,6 @@ awk '/^## Building an installer for your own files/ { on = 1 } on && /^## / && !
 echo "$version" >"$root/VERSION"
 (cd "$root" && find . -type f ! -name SHA256SUMS -printf '%P\n' | LC_ALL=C sort | xargs sha256sum >SHA256SUMS)
 
-epoch=${SOURCE_DATE_EPOCH:-$(git -C "$top" log -1 --format=%ct 2>/dev/null || echo 0)}
 mkdir -p "$out"
 tar --sort=name --mtime="@$epoch" --owner=0 --group=0 --numeric-owner -C "$stage" -cf - "$name" |
     gzip -n -9 >"$out/$name.tar.gz"
