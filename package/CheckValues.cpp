@@ -58,15 +58,8 @@ bool decode(const uint8_t* data, size_t size, size_t mostRecords, sha256::Digest
         return false;
     }
     // its own digest first: the fields below are trusted only once the bytes are known whole
-    sha256::Digest own;
-    if (!sha256::digest(data, size - kDigestSize, &own)) {
-        *error = "SHA-256 is not available";
+    if (!sha256::endsWithOwnDigest(data, size, "check-value entry", error))
         return false;
-    }
-    if (std::memcmp(own.data(), data + size - kDigestSize, kDigestSize) != 0) {
-        *error = "check-value entry is damaged";
-        return false;
-    }
     size_t count = readU32(data + 4);
     size_t end = size - kDigestSize;
     if (count > mostRecords || count > (end - kHeaderSize) / kSmallestRecord) {

@@ -19,11 +19,21 @@
 // does. Results and failures are those of Package::readEntry: an entry whose decode ahead failed is
 // decoded again on request, so a damaged entry fails there and only there.
 //
+// The files of a solid block are decoded together, once: whoever decodes the block (a decoder,
+// or the request of a member when no decoder has) checks it against its members' check values
+// (Package::readBlock) and splits it into their buffers; any other request for a member waits for
+// that. The
+// members' buffers are handed over one by one; the block's room in the budget goes as they do. A
+// member asked for again after it was handed over is read as Package::readEntry reads it. A block
+// that cannot be decoded on request fails its members, and only them.
+//
 // Memory stays bounded: decoded bytes not yet handed over (being decoded or ready) never exceed
-// the budget or two entries, whichever is larger, and at most kMostAhead entries are held. LZMA
-// entries are decoded ahead, and so are stored entries with a check value (their SHA-256 is the
-// work; stored ones without are a plain copy); one larger than the budget is read on request. When
-// room is short, ready entries expected later than the next one to decode give way.
+// the budget or two units (an entry or a block), whichever is larger, plus a block per request
+// decoding one; at most kMostAhead units are held. LZMA entries and blocks are decoded ahead, and
+// so are stored entries with a check value (their SHA-256 is the work; stored ones without are a
+// plain copy); one larger than the budget is read on request. When room is short, ready units
+// expected later than the next one to decode give way. While a block is split, its bytes are held
+// twice, for a moment.
 //
 // Destruction stops the decoders within about a megabyte of output each, joins them and frees
 // every buffer not handed over. The Package must outlive this object.
@@ -34,7 +44,8 @@ public:
     static constexpr size_t kMostAhead = 256;
 
     // Starts `decoders` threads; with 0 (or when no thread can be started) every read is a plain
-    // Package::readEntry on the caller's thread.
+    // Package::readEntry on the caller's thread, but for the files of a block: the first request
+    // decodes the block for them all.
     DecodeAhead(const Package& package, unsigned decoders, size_t budget = kDefaultBudget);
     ~DecodeAhead();
     DecodeAhead(const DecodeAhead&) = delete;
@@ -53,6 +64,7 @@ public:
         size_t onDemand = 0;   // decoded on the caller's thread
         size_t stored = 0;     // stored as is without a check value: copied on the caller's thread
         size_t dropped = 0;    // decoded ahead, then given up for the budget
+        size_t blockDecodes = 0;   // solid blocks decoded, ahead or on request
         uint64_t peakBytes = 0;   // most decoded bytes held at once
     };
     Stats stats() const;
@@ -63,24 +75,43 @@ public:
 
 private:
     enum class State : uint8_t { idle, decoding, ready };
+    // What is decoded in one go: an entry with data of its own, or a solid block.
     struct Slot {
-        const Package::Entry* entry = nullptr;
+        const Package::Entry* entry = nullptr;   // the entry with data of its own; null for a block
+        uint32_t block = Package::kNoBlock;
+        uint64_t bytes = 0;          // what decoding it takes in the budget
         State state = State::idle;
-        bool aheadFailed = false;   // its decode ahead failed once: left to the request
+        bool aheadFailed = false;    // its decode ahead failed once: left to the request
+        bool broken = false;         // a block that failed on request: its members fail at once
+        uint64_t held = 0;           // bytes of it counted in held_
+        uint32_t pending = 0;        // members holding a buffer not yet handed over
+    };
+    // One lookup entry (by entry id, the package's order) and its buffer once its unit is decoded.
+    struct Member {
+        const Package::Entry* entry = nullptr;
+        uint32_t slot = 0;
         uint8_t* buffer = nullptr;
         uint64_t size = 0;
+        bool present = false;   // decoded: `buffer` holds its bytes
+        bool handed = false;    // a block member handed over (or failed) since its block was decoded
     };
 
     void decoderMain(size_t index);
     void runDecoder(size_t index);
     uint32_t pickNext();
     bool makeRoom(uint32_t id, uint64_t need);
-    void release(Slot& slot);
+    size_t distanceOf(uint32_t slot) const;
+    bool decode(uint32_t slot, std::unique_lock<std::mutex>& lock);
+    uint8_t* takeMember(uint32_t id, uint64_t* size);
+    uint8_t* readMember(uint32_t id, const Package::Entry& entry, uint64_t* size, std::unique_lock<std::mutex>& lock);
+    void dropSlot(Slot& slot, uint32_t index);
     void changed();
 
     const Package& package_;
     const size_t budget_;
-    std::vector<Slot> slots_;                 // by entry id, the package's order
+    std::vector<Slot> slots_;                 // in the package's order
+    std::vector<std::vector<uint32_t>> membersOf_;   // slot -> its entry ids
+    std::vector<Member> members_;             // by entry id
     std::vector<uint32_t> idOfRecord_;        // record position -> entry id
     EntryOrder order_;
 

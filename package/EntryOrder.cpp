@@ -1,6 +1,8 @@
 // The candidate orders of a package's entries and how requests score them.
 #include "EntryOrder.h"
 
+#include "Blocks.h"
+
 #include <algorithm>
 #include <numeric>
 
@@ -27,6 +29,9 @@ std::vector<uint32_t> sortedIds(const std::vector<std::u16string>& names, EntryO
     std::iota(ids.begin(), ids.end(), 0u);
     if (kind == EntryOrder::reversed) {
         std::reverse(ids.begin(), ids.end());
+    } else if (kind == EntryOrder::byExtension) {
+        std::stable_sort(ids.begin(), ids.end(),
+                         [&names](uint32_t a, uint32_t b) { return blocks::before(names[a], names[b]); });
     } else if (kind != EntryOrder::package) {
         std::vector<std::u16string> keys(names);
         for (std::u16string& key : keys)

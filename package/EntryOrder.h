@@ -7,13 +7,14 @@
 #include <vector>
 
 // Scripts walk a payload in some fixed order of its names, which need not be the package's own:
-// the shipped worker lists its files without regard to letter case, with "\" between folders.
+// the shipped worker lists its files without regard to letter case, with "\" between folders, or
+// grouped by extension as solid packages are (blocks::before).
 // So a few plausible orders are followed side by side; each request scores the orders that had
 // predicted it, and the best-scoring one tells what comes next. Entries are numbered 0..n-1 in the
 // package's own order. Not thread-safe: its owner locks.
 class EntryOrder {
 public:
-    enum Kind : int { package, reversed, foldedLower, foldedUpper, kKinds };
+    enum Kind : int { package, reversed, foldedLower, foldedUpper, byExtension, kKinds };
     static constexpr uint32_t kNone = UINT32_MAX;
 
     explicit EntryOrder(const std::vector<std::u16string>& names);

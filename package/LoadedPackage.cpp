@@ -25,7 +25,8 @@ void LoadedPackage::reset()
 void LoadedPackage::decodeAhead(unsigned decoders, size_t budget)
 {
     decoders_.reset();
-    if (package_ && decoders > 0)
+    // without decoders too when the package has blocks: a block is then decoded once for all its files
+    if (package_ && (decoders > 0 || !package_->blocks().empty()))
         decoders_ = std::make_unique<DecodeAhead>(*package_, decoders, budget);
 }
 

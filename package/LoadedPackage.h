@@ -28,7 +28,8 @@ public:
     void reset();
 
     // From now on readEntry decodes ahead of its caller on `decoders` threads (DecodeAhead);
-    // 0 leaves it a plain Package::readEntry. Only for a loaded package.
+    // 0 leaves it a plain Package::readEntry, but for a package with blocks, whose each block is
+    // then decoded once for all its files. Only for a loaded package.
     void decodeAhead(unsigned decoders, size_t budget = DecodeAhead::kDefaultBudget);
     const DecodeAhead* decoders() const { return decoders_.get(); }
 

@@ -1,6 +1,7 @@
 // Package reader: builds the name index over a package image and decodes single entries.
 #include "Package.h"
 
+#include "Blocks.h"
 #include "CheckValues.h"
 
 #include <algorithm>
@@ -58,9 +59,11 @@ std::u16string decodeName(const uint8_t* field, size_t fieldBytes)
 // Decodes the stream after the properties at `data` into exactly `outSize` bytes. The decoder runs
 // in slices so that a reader told to stop lets go within one slice; sliced or not, the bytes are
 // the same. A damaged stream must not pass as the file: anything short of a clean decode of every
-// byte fails.
+// byte fails. With `wholeStream` the stream must also end exactly there, its last byte read and the
+// range coder finished: a changed byte that only the end would show (which a block's members
+// before it would not) fails too.
 bool decodeLzma(const uint8_t* data, size_t packedSize, uint8_t* out, size_t outSize, const std::atomic<bool>* stop,
-                std::string* error)
+                std::string* error, bool wholeStream = false)
 {
     CLzmaDec decoder;
     LzmaDec_Construct(&decoder);
@@ -97,6 +100,12 @@ bool decodeLzma(const uint8_t* data, size_t packedSize, uint8_t* out, size_t out
             break;   // no progress: ends as a short result below
     }
     size_t produced = decoder.dicPos;
+    bool endsThere = true;
+    if (wholeStream && !stopped && result == SZ_OK && produced == outSize) {
+        SizeT consumed = inLeft;
+        SRes end = LzmaDec_DecodeToDic(&decoder, outSize, in, &consumed, LZMA_FINISH_END, &status);
+        endsThere = end == SZ_OK && status == LZMA_STATUS_MAYBE_FINISHED_WITHOUT_MARK && consumed == inLeft;
+    }
     LzmaDec_FreeProbs(&decoder, &lzmaAllocator);
     if (stopped) {
         setError(error, "stopped");
@@ -106,6 +115,10 @@ bool decodeLzma(const uint8_t* data, size_t packedSize, uint8_t* out, size_t out
         setError(error, result != SZ_OK ? "LZMA data is damaged (decoder error " + std::to_string(result) + ")"
                                         : "LZMA data ends after " + std::to_string(produced) + " of " +
                                               std::to_string(outSize) + " bytes");
+        return false;
+    }
+    if (!endsThere) {
+        setError(error, "LZMA data does not end where its unpacked size does");
         return false;
     }
     return true;
@@ -143,6 +156,8 @@ std::unique_ptr<Package> Package::open(const void* image, size_t size, std::stri
     size_t pos = size_t(signedOffset);
     size_t checkRecord = 0;   // directory position of the check-value entry's record, if any
     size_t checkRecords = 0;
+    size_t mapRecord = 0;     // records_ position of the block map's record, if any
+    size_t mapRecords = 0;
     for (;;) {
         if (end - pos < 4) {
             setError(error, "directory at " + std::to_string(signedOffset) + " has no end marker");
@@ -166,17 +181,31 @@ std::unique_ptr<Package> Package::open(const void* image, size_t size, std::stri
         uint64_t dataEnd = uint64_t(entry.dataOffset) + entry.storedSize;
         entry.usable = nameFits && dataEnd <= size && (entry.unpackedSize == 0 || entry.storedSize >= kPropsSize);
         bool isCheck = nameFits && entry.name == checkvalues::kEntryName;
+        bool isMap = nameFits && entry.name == blocks::kEntryName;
         package->records_.push_back(std::move(entry));
         // A name field past the format's limit has no defined name: the record is kept for
-        // listing and verification but never takes part in lookups. Nor does the check-value
-        // entry, which no caller asks for.
+        // listing and verification but never takes part in lookups. Nor do the package's own
+        // entries, the check values and the block map, which no caller asks for.
         if (isCheck) {
             checkRecord = pos;
             ++checkRecords;
+        } else if (isMap) {
+            mapRecord = package->records_.size() - 1;
+            ++mapRecords;
         } else if (nameFits) {
             package->index_[package->records_.back().name] = package->records_.size() - 1;
         }
         pos += length;
+    }
+    if (mapRecords > 0) {
+        // the map's record follows every member's: last, or last but the check-value entry's
+        size_t last = package->records_.size() - (checkRecords > 0 ? 2 : 1);
+        if (mapRecords > 1 || mapRecord != last) {
+            setError(error, "the block map must follow every file's record, and come only once");
+            return nullptr;
+        }
+        if (!package->readBlockMap(mapRecord, error))
+            return nullptr;
     }
     if (checkRecords > 0) {
         if (checkRecords > 1 || package->records_.back().name != checkvalues::kEntryName) {
@@ -238,10 +267,73 @@ bool Package::readCheckValues(size_t directoryOffset, size_t checkRecordOffset, 
     return true;
 }
 
+// Ties every block of the map to the image and to its members: the block's data inside the image,
+// its members consecutive records after the previous block's, each of stored size 0 and a size of
+// its own, tiling the unpacked block in order. Anything else refuses the package: the map decides
+// where every member's bytes come from.
+bool Package::readBlockMap(size_t mapRecord, std::string* error)
+{
+    const Entry& map = records_[mapRecord];
+    if (!map.usable || map.unpackedSize != 0) {
+        setError(error, "the block map is not stored data inside the image");
+        return false;
+    }
+    std::vector<blocks::Block> list;
+    std::string why;
+    if (!blocks::decode(image_ + map.dataOffset, map.storedSize, &list, &why)) {
+        setError(error, why);
+        return false;
+    }
+    size_t nextRecord = 0;
+    for (size_t b = 0; b < list.size(); ++b) {
+        const blocks::Block& block = list[b];
+        std::string which = "block " + std::to_string(b) + " ";
+        if (uint64_t(block.dataOffset) + block.storedSize > size_ || block.storedSize < kPropsSize) {
+            setError(error, which + "lies outside the image");
+            return false;
+        }
+        if (block.recordCount < 2 || block.firstRecord < nextRecord ||
+            uint64_t(block.firstRecord) + block.recordCount > mapRecord) {
+            setError(error, which + "names records it cannot have");
+            return false;
+        }
+        uint64_t place = 0;
+        for (size_t r = block.firstRecord; r < size_t(block.firstRecord) + block.recordCount; ++r) {
+            const Entry& member = records_[r];
+            if (member.storedSize != 0 || member.unpackedSize == 0 || member.dataOffset != place) {
+                setError(error, which + "has a member that is not the next part of it");
+                return false;
+            }
+            place += member.unpackedSize;
+        }
+        if (place != block.unpackedSize) {
+            setError(error, which + "is not exactly its members");
+            return false;
+        }
+        for (size_t r = block.firstRecord; r < size_t(block.firstRecord) + block.recordCount; ++r) {
+            records_[r].block = uint32_t(b);
+            records_[r].usable = true;
+        }
+        nextRecord = size_t(block.firstRecord) + block.recordCount;
+        blocks_.push_back(Block{block.dataOffset, block.storedSize, block.unpackedSize, block.firstRecord,
+                                block.recordCount});
+    }
+    return true;
+}
+
 const Package::Entry* Package::find(const std::u16string& name) const
 {
     auto it = index_.find(name);
     return it == index_.end() ? nullptr : &records_[it->second];
+}
+
+std::vector<size_t> Package::lookupRecords() const
+{
+    std::vector<size_t> positions;
+    for (size_t position = 0; position < records_.size(); ++position)
+        if (find(records_[position].name) == &records_[position])
+            positions.push_back(position);
+    return positions;
 }
 
 uint8_t* Package::readEntry(const std::u16string& name, uint64_t* size) const
@@ -290,12 +382,71 @@ uint8_t* Package::readRecord(const Entry& entry, uint64_t* size, std::string* er
     return buffer;
 }
 
+uint8_t* Package::readBlock(size_t block, std::string* error, const std::atomic<bool>* stop) const
+{
+    if (block >= blocks_.size()) {
+        setError(error, "no such block");
+        return nullptr;
+    }
+    const Block& b = blocks_[block];
+    auto buffer = static_cast<uint8_t*>(std::malloc(b.unpackedSize));
+    if (!buffer) {
+        setError(error, "out of memory for a block of " + std::to_string(b.unpackedSize) + " bytes");
+        return nullptr;
+    }
+    if (!decodeLzma(image_ + b.dataOffset, b.storedSize - kPropsSize, buffer, b.unpackedSize, stop, error, true)) {
+        std::free(buffer);
+        return nullptr;
+    }
+    for (size_t r = b.firstRecord; r < size_t(b.firstRecord) + b.recordCount; ++r) {
+        const Entry& member = records_[r];
+        if (!member.checked)
+            continue;
+        sha256::Digest actual;
+        if (!sha256::digest(buffer + member.dataOffset, member.unpackedSize, &actual) || actual != member.digest) {
+            std::free(buffer);
+            setError(error, "block " + std::to_string(block + 1) + " does not match its files' check values");
+            return nullptr;
+        }
+    }
+    return buffer;
+}
+
+uint8_t* Package::copyMember(const Entry& entry, const uint8_t* blockData, uint64_t* size, std::string* error) const
+{
+    if (entry.block == kNoBlock || !blockData) {
+        setError(error, "not a member of a decoded block");
+        return nullptr;
+    }
+    // open checked that the member lies inside its block
+    auto buffer = static_cast<uint8_t*>(std::malloc(entry.unpackedSize));
+    if (!buffer) {
+        setError(error, "out of memory for " + std::to_string(entry.unpackedSize) + " bytes");
+        return nullptr;
+    }
+    std::memcpy(buffer, blockData + entry.dataOffset, entry.unpackedSize);
+    if (size)
+        *size = entry.unpackedSize;
+    return buffer;
+}
+
 uint8_t* Package::readUnchecked(const Entry& entry, uint64_t* size, std::string* error,
                                 const std::atomic<bool>* stop) const
 {
     if (!entry.usable) {
         setError(error, "entry data lies outside the image");
         return nullptr;
+    }
+    if (entry.block != kNoBlock) {
+        // one file of a block: the whole block is decoded for it, and the rest let go
+        uint8_t* block = readBlock(entry.block, error, stop);
+        if (!block)
+            return nullptr;
+        uint8_t* buffer = copyMember(entry, block, nullptr, error);
+        std::free(block);
+        if (buffer && size)
+            *size = entry.unpackedSize;
+        return buffer;
     }
     const uint8_t* data = image_ + entry.dataOffset;
     if (entry.unpackedSize == 0) {

@@ -28,7 +28,20 @@ public:
         // that has one carries the SHA-256 of its unpacked data, and a read that does not match fails.
         bool checked = false;
         sha256::Digest digest{};
+        // A member of a solid block (Blocks.h): the block's position in blocks(), with the file at
+        // dataOffset inside the unpacked block; kNoBlock for an entry with data of its own.
+        uint32_t block = kNoBlock;
         uint64_t size() const { return unpackedSize ? unpackedSize : storedSize; }   // the file's size
+    };
+    static constexpr uint32_t kNoBlock = UINT32_MAX;
+
+    // A solid block as the block map gives it, checked against the image and its members' records.
+    struct Block {
+        uint32_t dataOffset = 0;
+        uint32_t storedSize = 0;
+        uint32_t unpackedSize = 0;
+        uint32_t firstRecord = 0;   // its members: records() from here on
+        uint32_t recordCount = 0;
     };
 
     // Opens a package over an image already in memory. The image is not copied and not owned:
@@ -55,16 +68,33 @@ public:
     uint8_t* readRecord(const Entry& entry, uint64_t* size, std::string* error = nullptr,
                         const std::atomic<bool>* stop = nullptr) const;
 
-    // Every directory record in image order, duplicates included.
+    // Decodes a whole block into a new malloc'ed buffer of its unpacked size (release with
+    // freeEntry), or null when its stream is damaged, memory is short or `stop` becomes true. In a
+    // package with check values every member is checked against its own here: one that does not
+    // match fails the whole block, so that damage fails every file of its block, not only those
+    // behind the damaged byte. Safe to call from several threads at once.
+    uint8_t* readBlock(size_t block, std::string* error = nullptr, const std::atomic<bool>* stop = nullptr) const;
+    // A member's bytes copied out of the block readBlock gave for it (and checked), into a new
+    // buffer; null only when memory is short.
+    uint8_t* copyMember(const Entry& entry, const uint8_t* blockData, uint64_t* size, std::string* error = nullptr) const;
+
+    // The solid blocks, in image order; empty for a package without any.
+    const std::vector<Block>& blocks() const { return blocks_; }
+
+    // Every directory record in image order, duplicates included, the package's own entries (the
+    // block map, the check values) too.
     const std::vector<Entry>& records() const { return records_; }
     // The lookup index: one record per name, the later of duplicates winning.
     const std::map<std::u16string, size_t>& index() const { return index_; }
     const Entry* find(const std::u16string& name) const;
+    // The lookup entries' positions in records(), in the package's order.
+    std::vector<size_t> lookupRecords() const;
     // Whether the package carries a check-value entry (which open has found whole and matching).
     bool hasCheckValues() const { return checkValues_; }
 
 private:
     bool readCheckValues(size_t directoryOffset, size_t checkRecordOffset, std::string* error);
+    bool readBlockMap(size_t mapRecord, std::string* error);
     uint8_t* readUnchecked(const Entry& entry, uint64_t* size, std::string* error,
                            const std::atomic<bool>* stop) const;
     static uint8_t* checked(const Entry& entry, uint8_t* buffer, uint64_t length, std::string* error);
@@ -74,6 +104,7 @@ private:
     const uint8_t* image_ = nullptr;   // not owned
     size_t size_ = 0;
     std::vector<Entry> records_;
+    std::vector<Block> blocks_;
     std::map<std::u16string, size_t> index_;   // name -> position in records_
     bool checkValues_ = false;
 };

@@ -1,7 +1,9 @@
-// libFuzzer target: any byte string opened as a package, or as the check-value entry of a real one, fails cleanly.
+// libFuzzer target: any byte string opened as a package, or as the check-value entry or the block map of a real one, fails cleanly.
+#include <Blocks.h>
 #include <CheckValues.h>
 #include <DecodeAhead.h>
 #include <Package.h>
+#include <PackUnits.h>
 #include <PackageWriter.h>
 
 #include <cstdint>
@@ -81,15 +83,104 @@ std::vector<uint8_t> withCheckEntry(const uint8_t* data, size_t size)
     return image;
 }
 
+// A small solid package without check values (so that the block map alone decides), taken apart
+// around its block map: the data before the map, the map, and the directory before the map's
+// record (the directory's last).
+struct SolidParts {
+    std::vector<uint8_t> data, map, directory, record;
+};
+
+const SolidParts& solidParts()
+{
+    static const SolidParts made = [] {
+        PackSettings settings;
+        settings.level = 1;
+        settings.solidBytes = 4096;
+        settings.checkValues = false;
+        PackageWriter writer(settings.level, settings.checkValues);
+        std::string error;
+        for (int unit = 0; unit < 2; ++unit) {
+            std::vector<std::u16string> names;
+            std::vector<std::vector<uint8_t>> files;
+            for (int i = 0; i < 3; ++i) {
+                names.push_back(std::u16string(1, char16_t(u'a' + unit)) + char16_t(u'0' + i) + u".txt");
+                std::vector<uint8_t> text;
+                for (int k = 0; k < 200 + 50 * i; ++k)
+                    text.push_back(uint8_t("block text "[(k + i) % 11]));
+                files.push_back(text);
+            }
+            PackedUnit packed;
+            packUnit(settings, names, files, &packed, &error);
+            writer.append(std::move(packed), &error);
+        }
+        std::vector<uint8_t> image = writer.finish();
+        size_t end = image.size() - 8;
+        size_t directory = (uint32_t(image[end + 4]) | uint32_t(image[end + 5]) << 8 | uint32_t(image[end + 6]) << 16 |
+                            uint32_t(image[end + 7]) << 24) ^ Package::kKey;
+        size_t record = end - (16 + sizeof blocks::kEntryName);
+        SolidParts p;
+        p.record.assign(image.begin() + record, image.begin() + end);
+        size_t map = p.record[4] | p.record[5] << 8 | p.record[6] << 16 | size_t(p.record[7]) << 24;
+        p.data.assign(image.begin(), image.begin() + map);
+        p.map.assign(image.begin() + map, image.begin() + directory);
+        p.directory.assign(image.begin() + directory, image.begin() + record);
+        return p;
+    }();
+    return made;
+}
+
+// The input as changes to the block map of the small solid package: XORed onto its bytes, any
+// bytes past them appended; the map's own digest is then made right where it is long enough to
+// hold one, so that mutations reach the block records behind it. An empty input is the real map.
+std::vector<uint8_t> withBlockMap(const uint8_t* data, size_t size)
+{
+    const SolidParts& p = solidParts();
+    std::vector<uint8_t> map = p.map;
+    for (size_t i = 0; i < size; ++i) {
+        if (i < map.size())
+            map[i] ^= data[i];
+        else
+            map.push_back(data[i]);
+    }
+    if (map.size() >= 40) {
+        sha256::Digest own;
+        sha256::digest(map.data(), map.size() - 32, &own);
+        std::memcpy(&map[map.size() - 32], own.data(), 32);
+    }
+    std::vector<uint8_t> image = p.data;
+    image.insert(image.end(), map.begin(), map.end());
+    uint32_t directory = uint32_t(image.size());
+    image.insert(image.end(), p.directory.begin(), p.directory.end());
+    std::vector<uint8_t> record = p.record;
+    putU32(&record[4], uint32_t(p.data.size()));
+    putU32(&record[8], uint32_t(map.size()));
+    image.insert(image.end(), record.begin(), record.end());
+    image.resize(image.size() + 8);
+    putU32(&image[image.size() - 4], directory ^ Package::kKey);
+    return image;
+}
+
+// Entries whose decoding would be large: a packed entry, or the block a member lies in.
+bool tooLarge(const Package& package, const Package::Entry& entry)
+{
+    if (entry.block != Package::kNoBlock)
+        return package.blocks()[entry.block].unpackedSize > kLargestDecoded;
+    return entry.unpackedSize > kLargestDecoded;
+}
+
 void readEverything(const uint8_t* data, size_t size);
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    // the first byte chooses: the input as a whole package, or as a real package's check-value entry
+    // the first byte chooses: the input as a whole package, or as a real package's check-value
+    // entry or block map
     if (size > 0 && data[0] == 'C') {
         std::vector<uint8_t> image = withCheckEntry(data + 1, size - 1);
+        readEverything(image.data(), image.size());
+    } else if (size > 0 && data[0] == 'B') {
+        std::vector<uint8_t> image = withBlockMap(data + 1, size - 1);
         readEverything(image.data(), image.size());
     } else {
         readEverything(data, size);
@@ -105,7 +196,7 @@ void readEverything(const uint8_t* data, size_t size)
     if (!package)
         return;
     for (const Package::Entry& entry : package->records()) {
-        if (entry.unpackedSize > kLargestDecoded)
+        if (tooLarge(*package, entry))
             continue;
         uint64_t length = 0;
         uint8_t* buffer = package->readRecord(entry, &length);
@@ -119,7 +210,7 @@ void readEverything(const uint8_t* data, size_t size)
     }
     for (const auto& named : package->index()) {
         const Package::Entry* entry = package->find(named.first);
-        if (!entry || entry->unpackedSize > kLargestDecoded)
+        if (!entry || tooLarge(*package, *entry))
             continue;
         uint64_t length = 0;
         Package::freeEntry(package->readEntry(named.first, &length));
@@ -129,7 +220,7 @@ void readEverything(const uint8_t* data, size_t size)
     DecodeAhead ahead(*package, 2, size_t(1) << 20);
     for (auto named = package->index().rbegin(); named != package->index().rend(); ++named) {
         const Package::Entry* entry = package->find(named->first);
-        if (!entry || entry->unpackedSize > kLargestDecoded)
+        if (!entry || tooLarge(*package, *entry))
             continue;
         for (int twice = 0; twice < 2; ++twice) {
             uint64_t length = 0;

@@ -109,6 +109,47 @@ check "name too long fails with three jobs" status_is 1 "$lzpack" create --jobs=
 check "naming the same first file" cmp "$work/err1" "$work/err"
 check "which is the first in the package's order" grep -q "/1-f*.txt: name longer" "$work/err"
 
+# solid blocks: the same bytes on any number of jobs, every file back, the package's order as the
+# worker's step list has it (payload.py), and one changed byte failing the files of its block only
+payload_py=$(cd "$(dirname "$0")/../.." && pwd)/tools/payload/payload.py
+cp "$work/text/文本.txt" "$src/skin/Notes.TXT"
+check "create solid, one job" status_is 0 "$lzpack" create --solid=1 --jobs=1 "$work/s1.lz" "$src"
+check "create solid, three jobs" status_is 0 "$lzpack" create --solid=1 --jobs=3 "$work/s3.lz" "$src"
+check "solid: the same bytes on any number of jobs" cmp "$work/s1.lz" "$work/s3.lz"
+check "solid verify" status_is 0 "$lzpack" verify "$work/s1.lz"
+check "solid verify checks every file" grep -q "^.*: 14 entries intact, each matching its SHA-256" "$work/out"
+rm -rf "$work/s-out"
+check "solid extract" status_is 0 "$lzpack" extract "$work/s1.lz" "$work/s-out"
+check "solid: identical tree" diff -r "$src" "$work/s-out" -x empty-dir
+rm -rf "$work/s-some"
+check "solid: named entries out of order" status_is 0 "$lzpack" extract "$work/s1.lz" "$work/s-some" 安装/job8.txt readme.txt 安装/job1.txt
+check "solid: the named entries" diff "$src/安装/job1.txt" "$work/s-some/安装/job1.txt"
+"$lzpack" list "$work/s1.lz" >"$work/s-list"
+check "list shows each file's block" [ "$(awk -F'\t' '$4 > 0' "$work/s-list" | wc -l)" -ge 2 ]
+python3 "$payload_py" steps "$src" | sed -n 's/^    {1, \[\[\(.*\)\]\]},$/\1/p' | tr '\\' / >"$work/steps"
+check "the worker's steps follow the package's order" [ "$(cut -f1 "$work/s-list")" = "$(cat "$work/steps")" ]
+check "--solid takes MiB" status_is 2 "$lzpack" create --solid=0 "$work/q.lz" "$src"
+check "--solid takes a number" status_is 2 "$lzpack" create --solid=x "$work/q.lz" "$src"
+# a block first in the image (a.txt, b.txt), then a picture, stored on its own
+mkdir -p "$work/blk"
+yes 'first file of the block' | head -n 20000 | cat -n >"$work/blk/a.txt"
+yes 'second file of the block' | head -n 20000 | cat -n >"$work/blk/b.txt"
+head -c 100000 /dev/urandom >"$work/blk/noise.zip"
+"$lzpack" create --solid "$work/blk.lz" "$work/blk"
+check "the two text files share block 1" [ "$("$lzpack" list "$work/blk.lz" | awk -F'\t' '$4 == 1' | wc -l)" -eq 2 ]
+for at in 5 2000; do
+    cp "$work/blk.lz" "$work/blk-flip.lz"
+    printf '\x5a' | dd of="$work/blk-flip.lz" bs=1 seek=$at conv=notrunc status=none
+    cmp -s "$work/blk.lz" "$work/blk-flip.lz" || {
+        check "byte $at of a block fails verify" status_is 1 "$lzpack" verify "$work/blk-flip.lz"
+        check "naming both its files ($at)" [ "$(grep -c 'txt: block 1' "$work/err")" -eq 2 ]
+        rm -rf "$work/blk-out"
+        check "extract fails ($at)" status_is 1 "$lzpack" extract "$work/blk-flip.lz" "$work/blk-out"
+        check "nothing written for the block ($at)" [ ! -e "$work/blk-out/a.txt" ] && [ ! -e "$work/blk-out/b.txt" ]
+        check "the file outside it extracted ($at)" cmp "$work/blk/noise.zip" "$work/blk-out/noise.zip"
+    }
+done
+
 # names that would escape the destination
 mkdir -p "$work/evil"
 printf 'x' >"$work/evil/ok.txt"

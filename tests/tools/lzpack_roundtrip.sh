@@ -27,7 +27,15 @@ diff -r "$src" "$work/out-wine" || fail "wine extraction differs"
 "$native" extract "$work/windows.lz" "$work/out-native" || fail "native extract"
 diff -r "$src" "$work/out-native" || fail "native extraction differs"
 
+# solid blocks: the same bytes from both builds, and each extracts the other's
+"$native" create --solid=1 "$work/linux-solid.lz" "$src" || fail "native create, solid"
+"$wine_run" "$windows" create --solid=1 "$(w "$work/windows-solid.lz")" "$(w "$src")" || fail "wine create, solid"
+cmp "$work/linux-solid.lz" "$work/windows-solid.lz" || fail "the two builds of lzpack made different solid packages"
+"$native" list "$work/linux-solid.lz" | grep -q '	1$' || fail "the solid package has no block"
+"$wine_run" "$windows" extract "$(w "$work/linux-solid.lz")" "$(w "$work/out-wine-solid")" || fail "wine extract, solid"
+diff -r "$src" "$work/out-wine-solid" || fail "wine extraction of the solid package differs"
+
 "$wine_run" "$windows" list "$(w "$work/linux.lz")" >"$work/list" || fail "wine list"
 grep -q '^安装程序/皮肤/说明.txt' "$work/list" || fail "wine list lost the Chinese names: $(cat "$work/list")"
 "$wine_run" "$windows" extract "$(w "$work/linux.lz")" "$(w "$work/x")" '..\evil' 2>/dev/null && fail "escaping name accepted"
-echo "lzpack round trip: identical packages and files on Linux and under Wine"
+echo "lzpack round trip: identical packages (solid ones too) and files on Linux and under Wine"

@@ -1,6 +1,7 @@
 // Package writer: LZMA-encodes entries with the SDK encoder and lays out the scrambled directory.
 #include "PackageWriter.h"
 
+#include <Blocks.h>
 #include <CheckValues.h>
 #include <Package.h>
 
@@ -35,8 +36,8 @@ bool PackageWriter::fits(const std::u16string& name, size_t size, std::string* e
         *error = "name longer than a package name field allows";
         return false;
     }
-    if (name == checkvalues::kEntryName) {
-        *error = "name is reserved for the package's check values";
+    if (name == checkvalues::kEntryName || name == blocks::kEntryName) {
+        *error = "name is reserved for the package's own entries";
         return false;
     }
     // the whole image counts: data, every directory record, the closing zero and the trailer
@@ -56,6 +57,39 @@ bool PackageWriter::add(const std::u16string& name, const uint8_t* data, size_t 
            append(name, std::move(entry), error);
 }
 
+bool PackageWriter::encode(int level, const uint8_t* data, size_t size, std::vector<uint8_t>* out, std::string* error)
+{
+    out->clear();
+    if (level < 0 || size == 0 || size > kImageLimit)
+        return true;
+    CLzmaEncProps props;
+    LzmaEncProps_Init(&props);
+    props.level = level;
+    props.numThreads = 1;
+    // the level's own dictionary, but none larger than the data needs
+    uint32_t levelDict = level <= 5 ? 1u << (level * 2 + 14) : level == 6 ? 1u << 25 : 1u << 26;
+    props.dictSize = 1u << 12;
+    while (props.dictSize < size && props.dictSize < levelDict)
+        props.dictSize <<= 1;
+    std::vector<uint8_t> packed(LZMA_PROPS_SIZE + size + size / 3 + 128);
+    SizeT propsSize = LZMA_PROPS_SIZE;
+    SizeT packedSize = packed.size() - LZMA_PROPS_SIZE;
+    SRes result = LzmaEncode(packed.data() + LZMA_PROPS_SIZE, &packedSize, data, size, &props, packed.data(),
+                             &propsSize, 0, nullptr, &lzmaAllocator, &lzmaAllocator);
+    if (result == SZ_OK && propsSize == LZMA_PROPS_SIZE && LZMA_PROPS_SIZE + packedSize < size) {
+        // smaller than the stored form, which fits
+        packed.resize(LZMA_PROPS_SIZE + packedSize);
+        packed.shrink_to_fit();
+        *out = std::move(packed);
+        return true;
+    }
+    if (result != SZ_OK && result != SZ_ERROR_OUTPUT_EOF) {
+        *error = "LZMA encoder failed with code " + std::to_string(result);
+        return false;
+    }
+    return true;
+}
+
 bool PackageWriter::pack(int level, std::vector<uint8_t> data, Packed* out, std::string* error)
 {
     size_t size = data.size();
@@ -66,33 +100,13 @@ bool PackageWriter::pack(int level, std::vector<uint8_t> data, Packed* out, std:
     }
     // An empty entry is always stored: an unpacked size of 0 is what marks stored data. One past
     // the format's limits is not worth packing: append refuses it.
-    if (level >= 0 && size > 0 && size <= kImageLimit) {
-        CLzmaEncProps props;
-        LzmaEncProps_Init(&props);
-        props.level = level;
-        props.numThreads = 1;
-        // the level's own dictionary, but none larger than the entry needs
-        uint32_t levelDict = level <= 5 ? 1u << (level * 2 + 14) : level == 6 ? 1u << 25 : 1u << 26;
-        props.dictSize = 1u << 12;
-        while (props.dictSize < size && props.dictSize < levelDict)
-            props.dictSize <<= 1;
-        std::vector<uint8_t> packed(LZMA_PROPS_SIZE + size + size / 3 + 128);
-        SizeT propsSize = LZMA_PROPS_SIZE;
-        SizeT packedSize = packed.size() - LZMA_PROPS_SIZE;
-        SRes result = LzmaEncode(packed.data() + LZMA_PROPS_SIZE, &packedSize, data.data(), size, &props,
-                                 packed.data(), &propsSize, 0, nullptr, &lzmaAllocator, &lzmaAllocator);
-        if (result == SZ_OK && propsSize == LZMA_PROPS_SIZE && LZMA_PROPS_SIZE + packedSize < size) {
-            // smaller than the stored form, which fits
-            packed.resize(LZMA_PROPS_SIZE + packedSize);
-            packed.shrink_to_fit();
-            out->bytes = std::move(packed);
-            out->unpacked = uint32_t(size);
-            return true;
-        }
-        if (result != SZ_OK && result != SZ_ERROR_OUTPUT_EOF) {
-            *error = "LZMA encoder failed with code " + std::to_string(result);
-            return false;
-        }
+    std::vector<uint8_t> packed;
+    if (!encode(level, data.data(), size, &packed, error))
+        return false;
+    if (!packed.empty()) {
+        out->bytes = std::move(packed);
+        out->unpacked = uint32_t(size);
+        return true;
     }
     out->bytes = std::move(data);
     out->unpacked = 0;
@@ -107,6 +121,59 @@ bool PackageWriter::append(const std::u16string& name, Packed entry, std::string
     records_.push_back(Record{name, uint32_t(data_.size() - entry.bytes.size()), uint32_t(entry.bytes.size()),
                               entry.unpacked, entry.digest});
     directoryBytes_ += 16 + (name.size() + 1) * 2;
+    return true;
+}
+
+// A block's checks: every name as add's, and the block, its members' records and the block map
+// all below the 2 GiB limit.
+bool PackageWriter::fitsUnit(const PackedUnit& unit, std::string* error) const
+{
+    uint64_t unpacked = 0;
+    size_t records = 0;
+    for (const PackedFile& file : unit.files) {
+        if (!fits(file.name, 0, error))
+            return false;
+        if (file.unpacked == 0 || !file.bytes.empty()) {
+            *error = "a block member must be packed in the block";
+            return false;
+        }
+        unpacked += file.unpacked;
+        records += 16 + (file.name.size() + 1) * 2;
+    }
+    size_t map = 8 + (blocks_.size() + 1) * blocks::kRecordSize + 32 + 16 + sizeof blocks::kEntryName;
+    if (unit.files.size() < 2 || unpacked > 0xFFFFFFFFu || unit.block.size() < 5 ||
+        data_.size() + unit.block.size() + directoryBytes_ + records + map + 8 > kImageLimit) {
+        *error = unit.files.size() < 2 ? "a block holds at least two files" : "package would pass the 2 GiB limit";
+        return false;
+    }
+    return true;
+}
+
+bool PackageWriter::append(PackedUnit unit, std::string* error)
+{
+    if (unit.block.empty()) {
+        for (PackedFile& file : unit.files)
+            if (!append(file.name, Packed{std::move(file.bytes), file.unpacked, file.digest}, error))
+                return false;
+        return true;
+    }
+    if (!fitsUnit(unit, error))
+        return false;
+    blocks::Block block;
+    block.dataOffset = uint32_t(data_.size());
+    block.storedSize = uint32_t(unit.block.size());
+    block.firstRecord = uint32_t(records_.size());
+    block.recordCount = uint32_t(unit.files.size());
+    data_.insert(data_.end(), unit.block.begin(), unit.block.end());
+    uint32_t place = 0;
+    for (const PackedFile& file : unit.files) {
+        // a member's data offset is its place inside the unpacked block; stored size 0 marks it
+        records_.push_back(Record{file.name, place, 0, file.unpacked, file.digest});
+        directoryBytes_ += 16 + (file.name.size() + 1) * 2;
+        place += file.unpacked;
+    }
+    block.unpackedSize = place;
+    blocks_.push_back(block);
     return true;
 }
 
@@ -143,6 +210,14 @@ std::vector<uint8_t> PackageWriter::finish()
     for (const Record& r : records_)
         putRecord(directory, r.name, r.offset, r.stored, r.unpacked);
 
+    // the block map: its data after the files', its record after theirs
+    std::vector<uint8_t> map;
+    if (!blocks_.empty()) {
+        if (!blocks::encode(blocks_, &map))
+            return {};
+        putRecord(directory, blocks::kEntryName, uint32_t(data_.size()), uint32_t(map.size()), 0);
+    }
+
     // check values: the entry's data goes after every other entry's, its record last in the
     // directory, so the records before it (the bytes its directory digest covers) stay as they are
     std::vector<uint8_t> checks;
@@ -154,14 +229,16 @@ std::vector<uint8_t> PackageWriter::finish()
         std::u16string name = checkvalues::kEntryName;
         if (!sha256::digest(directory.data(), directory.size(), &directoryDigest) ||
             !checkvalues::encode(directoryDigest, values, &checks) ||
-            data_.size() + checks.size() + directory.size() + 16 + (name.size() + 1) * 2 + 8 > kImageLimit)
+            data_.size() + map.size() + checks.size() + directory.size() + 16 + (name.size() + 1) * 2 + 8 >
+                kImageLimit)
             return {};
-        putRecord(directory, name, uint32_t(data_.size()), uint32_t(checks.size()), 0);
+        putRecord(directory, name, uint32_t(data_.size() + map.size()), uint32_t(checks.size()), 0);
     }
 
     std::vector<uint8_t> image;
-    image.reserve(data_.size() + checks.size() + directory.size() + 8);
+    image.reserve(data_.size() + map.size() + checks.size() + directory.size() + 8);
     image.assign(data_.begin(), data_.end());
+    image.insert(image.end(), map.begin(), map.end());
     image.insert(image.end(), checks.begin(), checks.end());
     uint32_t offset = uint32_t(image.size());
     image.insert(image.end(), directory.begin(), directory.end());

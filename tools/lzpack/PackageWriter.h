@@ -1,7 +1,10 @@
 // Builds package images in the installer's package format (the reader lives in package/).
 #pragma once
 
+#include <Blocks.h>
 #include <Sha256.h>
+
+#include "PackUnits.h"
 
 #include <cstdint>
 #include <string>
@@ -29,9 +32,16 @@ public:
     // entries packed in parallel make the same image as entries packed one by one. False with a
     // message when the encoder fails.
     static bool pack(int level, std::vector<uint8_t> data, Packed* out, std::string* error);
+    // The LZMA form of `size` bytes (properties, then the stream) in `out`, or `out` empty when it
+    // would not be smaller than the bytes themselves, `level` is below 0 or `size` is 0. False with
+    // a message when the encoder fails. Deterministic, like pack.
+    static bool encode(int level, const uint8_t* data, size_t size, std::vector<uint8_t>* out, std::string* error);
     int level() const { return level_; }
     // Appends an entry made by pack, with add's checks.
     bool append(const std::u16string& name, Packed entry, std::string* error);
+    // Appends a unit made by packUnit: its block and members, or its files one by one, with
+    // add's checks. Units go in in plan order.
+    bool append(PackedUnit unit, std::string* error);
 
     // The finished image: entry data, directory, closing zero, scrambled directory offset. Empty
     // when the check values cannot be computed (no SHA-256) or have no room below the 2 GiB limit.
@@ -39,6 +49,7 @@ public:
 
 private:
     bool fits(const std::u16string& name, size_t size, std::string* error) const;
+    bool fitsUnit(const PackedUnit& unit, std::string* error) const;
 
     struct Record {
         std::u16string name;
@@ -51,6 +62,7 @@ private:
     bool checkValues_;
     std::vector<uint8_t> data_;
     std::vector<Record> records_;
+    std::vector<blocks::Block> blocks_;
     size_t directoryBytes_ = 0;   // the directory records written so far
 };
 

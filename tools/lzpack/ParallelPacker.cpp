@@ -13,57 +13,65 @@ namespace {
 struct Result {
     bool done = false;
     bool ok = false;
-    PackageWriter::Packed entry;
+    PackedUnit unit;
+    size_t failed = 0;   // the input that failed
     std::string error;
 };
 
-bool packOne(const ParallelPacker::Reader& read, size_t index, int level, PackageWriter::Packed* out,
-             std::string* error)
+bool packOne(const ParallelPacker::Reader& read, const PackSettings& settings, const std::vector<PlanInput>& inputs,
+             const PackUnit& unit, PackedUnit* out, size_t* failed, std::string* error)
 {
+    *failed = unit.members.front();
     try {
-        std::vector<uint8_t> data;
-        return read(index, &data, error) && PackageWriter::pack(level, std::move(data), out, error);
+        std::vector<std::u16string> names;
+        std::vector<std::vector<uint8_t>> data(unit.members.size());
+        for (size_t i = 0; i < unit.members.size(); ++i) {
+            *failed = unit.members[i];
+            names.push_back(inputs[unit.members[i]].name);
+            if (!read(unit.members[i], &data[i], error))
+                return false;
+        }
+        *failed = unit.members.front();
+        return packUnit(settings, names, data, out, error);
     } catch (const std::exception& e) {
-        *error = e.what();   // out of memory: reported as the file's failure, never past the thread
+        *error = e.what();   // out of memory: reported as the unit's failure, never past the thread
         return false;
     }
 }
 
-bool runInOrder(PackageWriter& writer, const std::vector<ParallelPacker::Input>& inputs,
-                const ParallelPacker::Reader& read, size_t* failed, std::string* error)
-{
-    for (size_t i = 0; i < inputs.size(); ++i) {
-        PackageWriter::Packed entry;
-        if (!packOne(read, i, writer.level(), &entry, error) || !writer.append(inputs[i].name, std::move(entry), error)) {
-            *failed = i;
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace
 
-bool ParallelPacker::run(PackageWriter& writer, const std::vector<Input>& inputs, const Reader& read, unsigned jobs,
-                         size_t* failed, std::string* error)
+bool ParallelPacker::run(PackageWriter& writer, const PackSettings& settings, const std::vector<PlanInput>& inputs,
+                         const Reader& read, unsigned jobs, size_t* failed, std::string* error)
 {
-    jobs = unsigned(std::min<size_t>(jobs, inputs.size()));
-    if (jobs <= 1)
-        return runInOrder(writer, inputs, read, failed, error);
+    std::vector<PackUnit> units = planUnits(inputs, settings);
+    jobs = unsigned(std::min<size_t>(jobs, units.size()));
+    if (jobs <= 1) {
+        for (const PackUnit& unit : units) {
+            PackedUnit packed;
+            if (!packOne(read, settings, inputs, unit, &packed, failed, error) ||
+                !writer.append(std::move(packed), error))
+                return false;
+        }
+        return true;
+    }
 
-    // schedule: largest first; the writer still takes them in the given order
-    std::vector<size_t> schedule(inputs.size());
+    // schedule: largest first, so that no thread is left with a large one at the end; the writer
+    // still takes them in plan order
+    std::vector<uint64_t> bytes(units.size(), 0);
+    for (size_t u = 0; u < units.size(); ++u)
+        for (size_t member : units[u].members)
+            bytes[u] += inputs[member].size;
+    std::vector<size_t> schedule(units.size());
     std::iota(schedule.begin(), schedule.end(), size_t(0));
-    std::stable_sort(schedule.begin(), schedule.end(),
-                     [&inputs](size_t a, size_t b) { return inputs[a].sizeHint > inputs[b].sizeHint; });
+    std::stable_sort(schedule.begin(), schedule.end(), [&bytes](size_t a, size_t b) { return bytes[a] > bytes[b]; });
 
-    std::vector<Result> results(inputs.size());
+    std::vector<Result> results(units.size());
     std::mutex mutex;
     std::condition_variable finished;
     std::atomic<size_t> next{0};
-    std::atomic<size_t> firstFailure{inputs.size()};   // inputs after it need not be packed
+    std::atomic<size_t> firstFailure{units.size()};   // units after it need not be packed
     std::atomic<bool> stop{false};
-    int level = writer.level();
 
     auto job = [&] {
         for (;;) {
@@ -75,7 +83,7 @@ bool ParallelPacker::run(PackageWriter& writer, const std::vector<Input>& inputs
             if (stop || index > firstFailure) {
                 result.error = "not packed";
             } else {
-                result.ok = packOne(read, index, level, &result.entry, &result.error);
+                result.ok = packOne(read, settings, inputs, units[index], &result.unit, &result.failed, &result.error);
                 if (!result.ok) {
                     size_t seen = firstFailure;
                     while (index < seen && !firstFailure.compare_exchange_weak(seen, index)) {
@@ -110,21 +118,20 @@ bool ParallelPacker::run(PackageWriter& writer, const std::vector<Input>& inputs
         // fewer threads than asked for: those that started do all the work
     }
     if (threads.empty())
-        return runInOrder(writer, inputs, read, failed, error);
+        return run(writer, settings, inputs, read, 1, failed, error);
 
-    bool ok = true;
-    for (size_t i = 0; i < inputs.size() && ok; ++i) {
+    for (size_t u = 0; u < units.size(); ++u) {
         Result result;
         {
             std::unique_lock<std::mutex> lock(mutex);
-            finished.wait(lock, [&] { return results[i].done; });
-            result = std::move(results[i]);
+            finished.wait(lock, [&] { return results[u].done; });
+            result = std::move(results[u]);
         }
-        if (!result.ok || !writer.append(inputs[i].name, std::move(result.entry), &result.error)) {
-            *failed = i;
+        if (!result.ok || !writer.append(std::move(result.unit), &result.error)) {
+            *failed = result.ok ? units[u].members.front() : result.failed;
             *error = result.error;
-            ok = false;
+            return false;
         }
     }
-    return ok;
+    return true;
 }

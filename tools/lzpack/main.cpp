@@ -2,6 +2,9 @@
 #include "PackageWriter.h"
 #include "ParallelPacker.h"
 
+#include <Blocks.h>
+#include <CheckValues.h>
+#include <DecodeAhead.h>
 #include <Package.h>
 #include <platform/Utf.h>
 
@@ -22,7 +25,7 @@ namespace {
 constexpr int kOk = 0, kDamaged = 1, kUsage = 2;
 
 const char kUsageText[] =
-    "usage: lzpack create [--store | --lzma[=LEVEL]] [--jobs=N] [--no-check-values] OUT.lz DIR\n"
+    "usage: lzpack create [--store | --lzma[=LEVEL]] [--solid[=MIB]] [--jobs=N] [--no-check-values] OUT.lz DIR\n"
     "       lzpack list PKG\n"
     "       lzpack extract PKG DESTDIR [NAME...]\n"
     "       lzpack verify PKG\n";
@@ -122,7 +125,7 @@ unsigned defaultJobs()
     return cores > 0 ? cores : 1;
 }
 
-bool parseJobs(const std::string& text, unsigned* jobs)
+bool parseCount(const std::string& text, unsigned* jobs)
 {
     if (text.empty() || text.size() > 4 || text.find_first_not_of("0123456789") != std::string::npos)
         return false;
@@ -132,22 +135,28 @@ bool parseJobs(const std::string& text, unsigned* jobs)
 
 int create(const std::vector<fs::path>& args, const std::vector<std::string>& raw)
 {
-    int level = 5;
-    bool checkValues = true;
+    PackSettings settings;
     unsigned jobs = defaultJobs();
     size_t i = 0;
     for (; i < raw.size() && raw[i].rfind("--", 0) == 0; ++i) {
         const std::string& opt = raw[i];
         if (opt == "--store") {
-            level = -1;
+            settings.level = -1;
         } else if (opt == "--lzma") {
-            level = 5;
+            settings.level = 5;
         } else if (opt.rfind("--lzma=", 0) == 0 && opt.size() == 8 && opt[7] >= '0' && opt[7] <= '9') {
-            level = opt[7] - '0';
+            settings.level = opt[7] - '0';
+        } else if (opt == "--solid") {
+            settings.solidBytes = kDefaultSolidBytes;
+        } else if (opt.rfind("--solid=", 0) == 0) {
+            unsigned mib = 0;
+            if (!parseCount(opt.substr(8), &mib) || mib > 1024)
+                return usage("--solid takes a block size from 1 to 1024 MiB");
+            settings.solidBytes = uint32_t(mib) << 20;
         } else if (opt == "--no-check-values") {
-            checkValues = false;
+            settings.checkValues = false;
         } else if (opt.rfind("--jobs=", 0) == 0) {
-            if (!parseJobs(opt.substr(7), &jobs))
+            if (!parseCount(opt.substr(7), &jobs))
                 return usage("--jobs takes a number from 1 to 9999");
         } else {
             return usage("unknown option " + opt);
@@ -162,8 +171,8 @@ int create(const std::vector<fs::path>& args, const std::vector<std::string>& ra
         return kDamaged;
     }
 
-    // Entries go in sorted by their UTF-16 names so that the same tree gives the same package on
-    // every platform.
+    // The plan sorts the entries by their UTF-16 names (grouped by extension first when solid), so
+    // that the same tree gives the same package on every platform.
     std::vector<std::pair<std::u16string, fs::path>> files;
     for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::recursive_directory_iterator();
          it.increment(ec)) {
@@ -178,8 +187,8 @@ int create(const std::vector<fs::path>& args, const std::vector<std::string>& ra
     }
     std::sort(files.begin(), files.end());
 
-    // Packed on every job at once, appended in the sorted order: the same package for any number of jobs.
-    std::vector<ParallelPacker::Input> inputs;
+    // Packed on every job at once, appended in plan order: the same package for any number of jobs.
+    std::vector<PlanInput> inputs;
     for (const auto& [name, path] : files) {
         std::error_code sizeError;
         uintmax_t size = fs::file_size(path, sizeError);
@@ -188,10 +197,10 @@ int create(const std::vector<fs::path>& args, const std::vector<std::string>& ra
     auto read = [&files](size_t index, std::vector<uint8_t>* data, std::string* error) {
         return readWhole(files[index].second, data, error);
     };
-    PackageWriter writer(level, checkValues);
+    PackageWriter writer(settings.level, settings.checkValues);
     size_t failed = 0;
     std::string why;
-    if (!ParallelPacker::run(writer, inputs, read, jobs, &failed, &why)) {
+    if (!ParallelPacker::run(writer, settings, inputs, read, jobs, &failed, &why)) {
         fail(show(files[failed].second) + ": " + why);
         return kDamaged;
     }
@@ -208,6 +217,12 @@ int create(const std::vector<fs::path>& args, const std::vector<std::string>& ra
     return kOk;
 }
 
+// The block map and the check values: the package's own entries, no files.
+bool ownEntry(const Package::Entry& entry)
+{
+    return entry.name == checkvalues::kEntryName || entry.name == blocks::kEntryName;
+}
+
 int list(const std::vector<std::string>& raw, const std::vector<fs::path>& args)
 {
     if (args.size() != 1)
@@ -215,10 +230,16 @@ int list(const std::vector<std::string>& raw, const std::vector<fs::path>& args)
     Opened opened;
     if (!openPackage(raw[0], args[0], &opened))
         return kDamaged;
-    for (const auto& [name, position] : opened.package->index()) {
-        const Package::Entry& e = opened.package->records()[position];
-        uint64_t unpacked = e.unpackedSize ? e.unpackedSize : e.storedSize;
-        std::printf("%s\t%u\t%llu\n", utf16ToUtf8(name).c_str(), e.storedSize, (unsigned long long)unpacked);
+    // in package order, the order extraction reads best in; a member of a block shows stored
+    // size 0 and, in a fourth column, its block (counted from 1)
+    const Package& package = *opened.package;
+    bool solid = !package.blocks().empty();
+    for (size_t position : package.lookupRecords()) {
+        const Package::Entry& e = package.records()[position];
+        std::printf("%s\t%u\t%llu", utf16ToUtf8(e.name).c_str(), e.storedSize, (unsigned long long)e.size());
+        if (solid)
+            std::printf("\t%u", e.block == Package::kNoBlock ? 0u : e.block + 1);
+        std::printf("\n");
     }
     // a note, not a line of the listing, so that scripts reading the entries need not skip it
     if (!opened.package->hasCheckValues())
@@ -240,9 +261,12 @@ int extract(const std::vector<std::string>& raw, const std::vector<fs::path>& ar
         for (size_t i = 2; i < args.size(); ++i)
             wanted.push_back(utf8ToUtf16(raw[i]));
     } else {
-        for (const auto& entry : opened.package->index())
-            wanted.push_back(entry.first);
+        for (size_t position : opened.package->lookupRecords())
+            wanted.push_back(opened.package->records()[position].name);
     }
+    // decoded ahead on every core, a block once for all its files; any order the names come in
+    // gives the same files
+    DecodeAhead decoders(*opened.package, defaultJobs() > 1 ? defaultJobs() : 0);
 
     int status = kOk;
     for (const std::u16string& name : wanted) {
@@ -261,9 +285,11 @@ int extract(const std::vector<std::string>& raw, const std::vector<fs::path>& ar
         }
         uint64_t size = 0;
         std::string error;
-        uint8_t* data = opened.package->readRecord(*entry, &size, &error);
+        uint8_t* data = decoders.readEntry(name, &size);
         if (!data) {
-            fail(shown + ": " + error);
+            // read once more, alone, for the reason
+            Package::freeEntry(opened.package->readRecord(*entry, &size, &error));
+            fail(shown + ": " + (error.empty() ? "cannot be read" : error));
             status = kDamaged;
             continue;
         }
@@ -297,14 +323,29 @@ int verify(const std::vector<std::string>& raw, const std::vector<fs::path>& arg
     // from here every other record is read, and read checked where it has a check value.
     int status = kOk;
     size_t position = 0, entries = 0;
-    for (const Package::Entry& e : opened.package->records()) {
+    const Package& package = *opened.package;
+    EntryBuffer block;   // the block of the members being read, decoded once for them all
+    uint32_t blockIndex = Package::kNoBlock;
+    std::string blockError;
+    for (const Package::Entry& e : package.records()) {
         ++position;
-        if (opened.package->hasCheckValues() && position == opened.package->records().size())
-            break;   // the check-value entry, always the last
+        if (ownEntry(e))
+            continue;
         ++entries;
         std::string error;
         uint64_t size = 0;
-        uint8_t* data = opened.package->readRecord(e, &size, &error);
+        uint8_t* data = nullptr;
+        if (e.block != Package::kNoBlock) {
+            if (e.block != blockIndex) {
+                blockIndex = e.block;
+                block.reset(package.readBlock(e.block, &blockError));
+            }
+            data = block ? package.copyMember(e, block.get(), &size, &error) : nullptr;
+            if (!block)
+                error = "block " + std::to_string(e.block + 1) + ": " + blockError;
+        } else {
+            data = package.readRecord(e, &size, &error);
+        }
         if (!data) {
             std::string shown = e.name.empty() ? "record " + std::to_string(position) : utf16ToUtf8(e.name);
             fail(raw[0] + ": " + shown + ": " + error);

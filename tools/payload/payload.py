@@ -16,8 +16,11 @@
     payload.py steps PAYLOAD_DIR
         Prints that table alone, as the Lua statement `operations = {...}`.
 
-Paths use "\\" between levels and come in case-insensitive alphabetical order, so that every folder
-stands before the entries inside it.
+Paths use "\\" between levels. Every folder comes first, in case-insensitive alphabetical order (so
+that each stands before the folders inside it), then every file in the package's own order, which
+`lzpack create --solid` makes and `lzpack list` prints: grouped by extension (ASCII letters folded
+to lower case), then by name in UTF-16 code units. The worker then asks for the files of each solid
+block together, in order, and the block is decoded once.
 """
 import os
 import random
@@ -172,15 +175,29 @@ def lua_string(text):
     return "[" + "=" * level + "[" + lead + text + "]" + "=" * level + "]"
 
 
+ASCII_LOWER = str.maketrans("ABCDEFGHIJKLMNOPQRSTUVWXYZ", "abcdefghijklmnopqrstuvwxyz")
+
+
+def package_key(path):
+    """Where a file stands in the package order (the rule of lzpack's plan, blocks::before)."""
+    name = path.replace("\\", "/")
+    last = name[name.rfind("/") + 1:]
+    dot = last.rfind(".")
+    extension = last[dot + 1:].translate(ASCII_LOWER) if dot > 0 else ""
+    return (extension.encode("utf-16-be"), name.encode("utf-16-be"))
+
+
 def steps(root):
-    """The rows of the `operations` table: every folder, then the files inside it."""
-    found = []
-    for folder, dirs, files in os.walk(root):
+    """The rows of the `operations` table: every folder, then every file in package order."""
+    folders, files = [], []
+    for folder, dirs, names in os.walk(root):
         relative = os.path.relpath(folder, root)
         prefix = "" if relative == "." else relative.replace(os.sep, "\\") + "\\"
-        found += [(0, prefix + d) for d in dirs]
-        found += [(1, prefix + f) for f in files]
-    found.sort(key=lambda step: step[1].lower())
+        folders += [prefix + d for d in dirs]
+        files += [prefix + f for f in names]
+    folders.sort(key=str.lower)
+    files.sort(key=package_key)
+    found = [(0, path) for path in folders] + [(1, path) for path in files]
     return "\n".join("    {%d, %s}," % (kind, lua_string(path)) for kind, path in found)
 
 

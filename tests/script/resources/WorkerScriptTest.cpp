@@ -134,10 +134,17 @@ protected:
     int retries = 0;
 };
 
+// The shipped payload (in solid blocks) and the same files packed one by one must install the same.
+class ShippedWorkerPackages : public ShippedWorker, public ::testing::WithParamInterface<const char*> {};
+
 } // namespace
 
-TEST_F(ShippedWorker, InstallsEveryFileAndReportsEveryStep)
+INSTANTIATE_TEST_SUITE_P(SolidAndPerFile, ShippedWorkerPackages,
+                         ::testing::Values(ORVO_SHIPPED_PAYLOAD, ORVO_PERFILE_PAYLOAD));
+
+TEST_P(ShippedWorkerPackages, InstallsEveryFileAndReportsEveryStep)
 {
+    ASSERT_TRUE(CopyFileW(windowsPath(GetParam()).c_str(), dir.file(L"program.lz").c_str(), FALSE));
     // long strings of level 0 and 1 would both end inside this name
     const std::wstring target = dir.file(L"安装 ]] 目录 ]=] x\\");
     ASSERT_TRUE(CreateDirectoryW(target.c_str(), nullptr));

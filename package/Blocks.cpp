@@ -1,0 +1,89 @@
+// Writes and parses the block-map entry, and the order rule of solid packages.
+#include "Blocks.h"
+
+#include <cstring>
+
+namespace blocks {
+
+namespace {
+
+constexpr size_t kHeaderSize = 8;
+constexpr size_t kDigestSize = 32;
+
+void putU32(std::vector<uint8_t>& out, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(uint8_t(v >> (8 * i)));
+}
+
+uint32_t readU32(const uint8_t* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+} // namespace
+
+bool encode(const std::vector<Block>& list, std::vector<uint8_t>* out)
+{
+    out->assign(kMagic, kMagic + 4);
+    putU32(*out, uint32_t(list.size()));
+    for (const Block& block : list) {
+        putU32(*out, block.dataOffset);
+        putU32(*out, block.storedSize);
+        putU32(*out, block.unpackedSize);
+        putU32(*out, block.firstRecord);
+        putU32(*out, block.recordCount);
+    }
+    sha256::Digest own;
+    if (!sha256::digest(out->data(), out->size(), &own))
+        return false;
+    out->insert(out->end(), own.begin(), own.end());
+    return true;
+}
+
+bool decode(const uint8_t* data, size_t size, std::vector<Block>* list, std::string* error)
+{
+    list->clear();
+    if (size < kHeaderSize + kDigestSize || std::memcmp(data, kMagic, 4) != 0) {
+        *error = "block map has no valid header";
+        return false;
+    }
+    if (!sha256::endsWithOwnDigest(data, size, "block map", error))
+        return false;
+    size_t count = readU32(data + 4);
+    size_t body = size - kHeaderSize - kDigestSize;
+    if (count == 0 || body % kRecordSize != 0 || body / kRecordSize != count) {
+        *error = "block map claims " + std::to_string(count) + " blocks in " + std::to_string(body) + " bytes";
+        return false;
+    }
+    list->reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t* p = data + kHeaderSize + i * kRecordSize;
+        list->push_back(Block{readU32(p), readU32(p + 4), readU32(p + 8), readU32(p + 12), readU32(p + 16)});
+    }
+    return true;
+}
+
+std::u16string extensionOf(const std::u16string& name)
+{
+    size_t slash = name.find_last_of(u"/\\");
+    size_t start = slash == std::u16string::npos ? 0 : slash + 1;
+    size_t dot = name.find_last_of(u'.');
+    if (dot == std::u16string::npos || dot <= start)
+        return {};
+    std::u16string extension = name.substr(dot + 1);
+    for (char16_t& c : extension)
+        if (c >= u'A' && c <= u'Z')
+            c = char16_t(c - u'A' + u'a');
+    return extension;
+}
+
+bool before(const std::u16string& a, const std::u16string& b)
+{
+    std::u16string ea = extensionOf(a), eb = extensionOf(b);
+    if (ea != eb)
+        return ea < eb;
+    return a < b;
+}
+
+} // namespace blocks

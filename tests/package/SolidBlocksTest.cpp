@@ -1,0 +1,411 @@
+// Solid packages: every file back in any request order through every reader, damage confined to
+// its block, hostile block maps refused, and packing that gives the same bytes however it is run.
+#include <Blocks.h>
+#include <DecodeAhead.h>
+#include <Package.h>
+#include <PackUnits.h>
+#include <PackageWriter.h>
+#include <ParallelPacker.h>
+#include <platform/Utf.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <random>
+#include <set>
+#include <thread>
+
+namespace {
+
+constexpr uint32_t kBlock = 64 << 10;
+
+struct File {
+    std::u16string name;
+    std::vector<uint8_t> data;
+};
+
+// Text-like bytes that LZMA packs, or noise that it cannot.
+std::vector<uint8_t> content(size_t size, unsigned seed, bool noise = false)
+{
+    std::mt19937 random(seed);
+    std::vector<uint8_t> out(size);
+    static const char kWords[] = "solid block member decode ahead budget folder ";
+    for (size_t i = 0; i < size; ++i)
+        out[i] = noise || random() % 8 == 0 ? uint8_t(random()) : uint8_t(kWords[(i + seed) % (sizeof kWords - 1)]);
+    return out;
+}
+
+// Several blocks of text and of programs, a file larger than a block, a picture and noise that
+// stay stored, an empty file and files without extension.
+std::vector<File> payload()
+{
+    struct Spec {
+        const char16_t* name;
+        size_t size;
+        bool noise;
+    };
+    const Spec specs[] = {
+        {u"a/readme.txt", 30000, false}, {u"b.txt", 25000, false},     {u"c/d.txt", 30000, false},
+        {u"notes.TXT", 30000, false},    {u"lib1.dll", 20000, false},  {u"lib2.dll", 30000, false},
+        {u"sub/lib3.DLL", 50000, false}, {u"big.dll", 150000, false},  {u"pic.png", 20000, true},
+        {u"noise1.wav", 30000, true},    {u"noise2.wav", 30000, true}, {u"empty.dat", 0, false},
+        {u"Makefile", 5000, false},      {u"LICENSE", 3000, false},    {u"x/文件.ini", 7000, false},
+    };
+    std::vector<File> files;
+    unsigned seed = 1;
+    for (const Spec& spec : specs)
+        files.push_back({spec.name, content(spec.size, seed++, spec.noise)});
+    return files;
+}
+
+std::vector<uint8_t> packSolid(const std::vector<File>& files, unsigned jobs, bool checkValues = true)
+{
+    PackSettings settings;
+    settings.level = 1;
+    settings.solidBytes = kBlock;
+    settings.checkValues = checkValues;
+    std::vector<PlanInput> inputs;
+    for (const File& f : files)
+        inputs.push_back({f.name, f.data.size()});
+    PackageWriter writer(settings.level, settings.checkValues);
+    size_t failed = 0;
+    std::string error;
+    auto read = [&files](size_t index, std::vector<uint8_t>* data, std::string*) {
+        *data = files[index].data;
+        return true;
+    };
+    EXPECT_TRUE(ParallelPacker::run(writer, settings, inputs, read, jobs, &failed, &error)) << error;
+    return writer.finish();
+}
+
+// The package's files in its own order.
+std::vector<std::u16string> packageOrder(const Package& package)
+{
+    std::vector<std::u16string> names;
+    for (const Package::Entry& entry : package.records())
+        if (package.find(entry.name) == &entry)
+            names.push_back(entry.name);
+    return names;
+}
+
+std::map<std::u16string, std::vector<uint8_t>> byName(const std::vector<File>& files)
+{
+    std::map<std::u16string, std::vector<uint8_t>> out;
+    for (const File& f : files)
+        out[f.name] = f.data;
+    return out;
+}
+
+// Reads every name in `order` and checks it against `files`; names in `failing` must fail.
+template <typename Read>
+void expectFiles(Read read, const std::vector<std::u16string>& order, const std::vector<File>& files,
+                 const std::set<std::u16string>& failing, const std::string& what)
+{
+    auto expected = byName(files);
+    for (const std::u16string& name : order) {
+        uint64_t size = 0xDEADBEEF;
+        EntryBuffer got(read(name, &size));
+        if (failing.count(name)) {
+            EXPECT_FALSE(got) << what << ": " << utf16ToUtf8(name) << " should fail";
+            EXPECT_EQ(size, 0xDEADBEEFu) << what;
+            continue;
+        }
+        const std::vector<uint8_t>& want = expected.at(name);
+        ASSERT_TRUE(got) << what << ": " << utf16ToUtf8(name);
+        ASSERT_EQ(size, want.size()) << what << ": " << utf16ToUtf8(name);
+        EXPECT_TRUE(std::equal(want.begin(), want.end(), got.get())) << what << ": " << utf16ToUtf8(name);
+    }
+}
+
+struct Orders {
+    std::vector<std::pair<std::string, std::vector<std::u16string>>> list;
+    explicit Orders(const Package& package)
+    {
+        std::vector<std::u16string> inOrder = packageOrder(package);
+        std::vector<std::u16string> shuffled = inOrder;
+        std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(7));
+        list = {{"package order", inOrder}, {"reversed", {inOrder.rbegin(), inOrder.rend()}}, {"random", shuffled}};
+    }
+};
+
+} // namespace
+
+TEST(SolidBlocks, PlanGroupsByExtensionAndKeepsLargeEmptyAndCompressedFilesApart)
+{
+    std::vector<File> files = payload();
+    std::vector<uint8_t> image = packSolid(files, 1);
+    auto package = Package::open(image.data(), image.size());
+    ASSERT_TRUE(package);
+    // by extension ("" dat dll ini png txt wav), then name; a block closes before it would pass
+    // 64 KiB, and a file that is alone closes it too; the block of the two noise files would not
+    // shrink, so they are stored apart
+    std::vector<std::vector<std::u16string>> members;
+    for (const Package::Block& block : package->blocks()) {
+        members.emplace_back();
+        for (uint32_t r = block.firstRecord; r < block.firstRecord + block.recordCount; ++r)
+            members.back().push_back(package->records()[r].name);
+    }
+    std::vector<std::vector<std::u16string>> expected = {
+        {u"LICENSE", u"Makefile"},
+        {u"lib1.dll", u"lib2.dll"},
+        {u"sub/lib3.DLL", u"x/文件.ini"},
+        {u"a/readme.txt", u"b.txt"},
+        {u"c/d.txt", u"notes.TXT"},
+    };
+    EXPECT_EQ(members, expected);
+    for (const char16_t* alone : {u"big.dll", u"pic.png", u"noise1.wav", u"noise2.wav", u"empty.dat"})
+        EXPECT_EQ(package->find(alone)->block, Package::kNoBlock) << utf16ToUtf8(alone);
+    EXPECT_EQ(package->find(u"pic.png")->unpackedSize, 0u) << "a picture is stored";
+    EXPECT_EQ(package->find(u"noise1.wav")->unpackedSize, 0u) << "a block of noise does not shrink: stored apart";
+    EXPECT_NE(package->find(u"big.dll")->unpackedSize, 0u);
+    EXPECT_TRUE(package->hasCheckValues());
+}
+
+TEST(SolidBlocks, EveryOrderThroughEveryReaderGivesTheFilesDecodingEachBlockOnce)
+{
+    std::vector<File> files = payload();
+    std::vector<uint8_t> image = packSolid(files, 3);
+    auto package = Package::open(image.data(), image.size());
+    ASSERT_TRUE(package);
+    ASSERT_GE(package->blocks().size(), 3u);
+    for (const auto& [what, order] : Orders(*package).list) {
+        expectFiles([&](const std::u16string& n, uint64_t* s) { return package->readEntry(n, s); }, order, files, {},
+                    what + ", Package::readEntry");
+        // budgets: everything fits; room for one block; smaller than any block (decoded on request)
+        for (size_t budget : {DecodeAhead::kDefaultBudget, size_t(kBlock + 1000), size_t(1000)}) {
+            // no decoders: still a block decoded once for all its files, on the requests' thread
+            for (unsigned decoders : {0u, 1u, 2u, 3u}) {
+                std::string how = what + ", budget " + std::to_string(budget) + ", " + std::to_string(decoders) + " decoders";
+                DecodeAhead ahead(*package, decoders, budget);
+                expectFiles([&](const std::u16string& n, uint64_t* s) { return ahead.readEntry(n, s); }, order, files,
+                            {}, how);
+                if (budget == DecodeAhead::kDefaultBudget) {
+                    EXPECT_EQ(ahead.stats().blockDecodes, package->blocks().size()) << how;
+                    EXPECT_LE(ahead.stats().peakBytes, budget) << how;
+                }
+                // asked for again, after their blocks were let go
+                expectFiles([&](const std::u16string& n, uint64_t* s) { return ahead.readEntry(n, s); },
+                            {order.front(), order.back()}, files, {}, how + ", again");
+            }
+        }
+    }
+}
+
+// Requests for the files of one block at the same moment, none decoded ahead (a budget smaller
+// than any block): the first decodes it, the others wait for it, and it is decoded once.
+TEST(SolidBlocks, ConcurrentRequestsForOneBlockDecodeItOnce)
+{
+    std::vector<File> files = payload();
+    std::vector<uint8_t> image = packSolid(files, 2);
+    auto package = Package::open(image.data(), image.size());
+    ASSERT_TRUE(package);
+    auto expected = byName(files);
+    for (int round = 0; round < 20; ++round) {
+        DecodeAhead ahead(*package, 1, 1000);
+        std::vector<std::thread> threads;
+        std::atomic<int> wrong{0};
+        std::atomic<bool> go{false};
+        for (const Package::Block& block : package->blocks()) {
+            for (uint32_t r = block.firstRecord; r < block.firstRecord + block.recordCount; ++r) {
+                std::u16string name = package->records()[r].name;
+                threads.emplace_back([&, name] {
+                    while (!go)
+                        std::this_thread::yield();
+                    uint64_t size = 0;
+                    EntryBuffer got(ahead.readEntry(name, &size));
+                    const std::vector<uint8_t>& want = expected.at(name);
+                    if (!got || size != want.size() || !std::equal(want.begin(), want.end(), got.get()))
+                        ++wrong;
+                });
+            }
+        }
+        go = true;
+        for (std::thread& thread : threads)
+            thread.join();
+        EXPECT_EQ(wrong, 0) << "round " << round;
+        EXPECT_EQ(ahead.stats().blockDecodes, package->blocks().size()) << "round " << round;
+    }
+}
+
+TEST(SolidBlocks, OneChangedByteInABlockFailsExactlyTheFilesOfThatBlock)
+{
+    std::vector<File> files = payload();
+    std::vector<uint8_t> image = packSolid(files, 2);
+    auto intact = Package::open(image.data(), image.size());
+    ASSERT_TRUE(intact);
+    for (size_t b = 0; b < intact->blocks().size(); ++b) {
+        const Package::Block& block = intact->blocks()[b];
+        std::set<std::u16string> failing;
+        for (uint32_t r = block.firstRecord; r < block.firstRecord + block.recordCount; ++r)
+            failing.insert(intact->records()[r].name);
+        // the first stream byte, one in the middle, the last
+        for (size_t at : {size_t(5), size_t(block.storedSize / 2), size_t(block.storedSize - 1)}) {
+            std::vector<uint8_t> damaged = image;
+            damaged[block.dataOffset + at] ^= 0x55;
+            auto package = Package::open(damaged.data(), damaged.size());
+            ASSERT_TRUE(package) << "the directory and the map are untouched";
+            std::string what = "block " + std::to_string(b) + " byte " + std::to_string(at);
+            for (const auto& [order, names] : Orders(*package).list) {
+                expectFiles([&](const std::u16string& n, uint64_t* s) { return package->readEntry(n, s); }, names,
+                            files, failing, what + ", " + order + ", Package::readEntry");
+                for (bool settled : {false, true}) {
+                    DecodeAhead ahead(*package, 2);
+                    if (settled)
+                        ahead.settle();
+                    expectFiles([&](const std::u16string& n, uint64_t* s) { return ahead.readEntry(n, s); }, names,
+                                files, failing, what + ", " + order + ", decoded ahead");
+                }
+            }
+        }
+    }
+}
+
+// Every byte of the block map and of the members' records changed, and maps written with wrong
+// fields (their own digest made right): refused at open or failing the files, never reading
+// outside the image or handing out wrong bytes.
+TEST(SolidBlocks, HostileBlockMapsFailCleanly)
+{
+    std::vector<File> files = payload();
+    std::vector<uint8_t> image = packSolid(files, 1, false);   // no check values: the map alone decides
+    auto package = Package::open(image.data(), image.size());
+    ASSERT_TRUE(package);
+    const Package::Entry* map = nullptr;
+    for (const Package::Entry& entry : package->records())
+        if (entry.name == blocks::kEntryName)
+            map = &entry;
+    ASSERT_TRUE(map);
+    auto readAll = [&](const std::vector<uint8_t>& bytes) {
+        auto opened = Package::open(bytes.data(), bytes.size());
+        if (!opened)
+            return;
+        for (const auto& [name, position] : opened->index()) {
+            uint64_t size = 0;
+            EntryBuffer plain(opened->readEntry(name, &size));
+        }
+    };
+    for (size_t i = map->dataOffset; i < size_t(map->dataOffset) + map->storedSize; ++i) {
+        std::vector<uint8_t> damaged = image;
+        damaged[i] ^= 0x01;
+        EXPECT_FALSE(Package::open(damaged.data(), damaged.size())) << "map byte " << i << ": its own digest";
+    }
+
+    std::vector<blocks::Block> list;
+    std::string error;
+    ASSERT_TRUE(blocks::decode(image.data() + map->dataOffset, map->storedSize, &list, &error));
+    // the map rewritten (its digest right) with one field changed
+    auto rewritten = [&](auto change) {
+        std::vector<blocks::Block> changed = list;
+        change(changed);
+        std::vector<uint8_t> bytes;
+        EXPECT_TRUE(blocks::encode(changed, &bytes));
+        std::vector<uint8_t> out = image;
+        if (bytes.size() != map->storedSize)
+            return std::vector<uint8_t>();
+        std::memcpy(out.data() + map->dataOffset, bytes.data(), bytes.size());
+        return out;
+    };
+    using Change = std::function<void(std::vector<blocks::Block>&)>;
+    const std::vector<std::pair<const char*, Change>> refused = {
+        {"block outside the image", [](auto& l) { l[0].dataOffset = 0x7FFFFFF0; }},
+        {"stored size past the image", [](auto& l) { l[0].storedSize = 0xFFFFFFF0; }},
+        {"too short for properties", [](auto& l) { l[0].storedSize = 4; }},
+        {"unpacked size not its members'", [](auto& l) { l[0].unpackedSize += 1; }},
+        {"one member", [](auto& l) { l[0].recordCount = 1; }},
+        {"members past the map", [](auto& l) { l.back().recordCount += 100; }},
+        {"first record overflowing", [](auto& l) { l.back().firstRecord = 0xFFFFFFFF; }},
+        {"overlapping blocks", [](auto& l) { l[1].firstRecord = l[0].firstRecord; }},
+        {"a record that is no member", [](auto& l) { l[0].firstRecord += 1; }},
+    };
+    for (const auto& [what, change] : refused) {
+        std::vector<uint8_t> bytes = rewritten(change);
+        ASSERT_FALSE(bytes.empty()) << what;
+        std::string why;
+        EXPECT_FALSE(Package::open(bytes.data(), bytes.size(), &why)) << what;
+        EXPECT_FALSE(why.empty()) << what;
+    }
+    // bytes all over the directory changed, and the image cut at every length near its end:
+    // whatever opens reads without crossing the image
+    size_t directory = (uint32_t(image[image.size() - 4]) | uint32_t(image[image.size() - 3]) << 8 |
+                        uint32_t(image[image.size() - 2]) << 16 | uint32_t(image[image.size() - 1]) << 24) ^
+                       Package::kKey;
+    for (size_t i = directory; i < image.size(); i += 3) {
+        std::vector<uint8_t> damaged = image;
+        damaged[i] ^= 0x80;
+        readAll(damaged);
+    }
+    for (size_t cut = 1; cut < 64; ++cut)
+        readAll(std::vector<uint8_t>(image.begin(), image.end() - cut));
+}
+
+// Packing gives the same image for any number of jobs, through a unit's bytes and back, and with
+// units appended one by one as a cache would hand them over.
+TEST(SolidBlocks, PackingIsTheSameForAnyJobsAndThroughSerialisedUnits)
+{
+    std::vector<File> files = payload();
+    std::vector<uint8_t> one = packSolid(files, 1);
+    EXPECT_EQ(packSolid(files, 2), one);
+    EXPECT_EQ(packSolid(files, 5), one);
+
+    PackSettings settings;
+    settings.level = 1;
+    settings.solidBytes = kBlock;
+    std::vector<PlanInput> inputs;
+    for (const File& f : files)
+        inputs.push_back({f.name, f.data.size()});
+    PackageWriter writer(settings.level);
+    for (const PackUnit& unit : planUnits(inputs, settings)) {
+        std::vector<std::u16string> names;
+        std::vector<std::vector<uint8_t>> data;
+        for (size_t member : unit.members) {
+            names.push_back(files[member].name);
+            data.push_back(files[member].data);
+        }
+        PackedUnit packed, back;
+        std::string error;
+        ASSERT_TRUE(packUnit(settings, names, data, &packed, &error)) << error;
+        std::vector<uint8_t> bytes;
+        ASSERT_TRUE(serialise(packed, &bytes));
+        // every shorter prefix and any byte more is refused
+        for (size_t cut = 0; cut < bytes.size(); cut += 1 + cut / 8)
+            EXPECT_FALSE(deserialise(bytes.data(), cut, &back)) << cut;
+        std::vector<uint8_t> longer = bytes;
+        longer.push_back(0);
+        EXPECT_FALSE(deserialise(longer.data(), longer.size(), &back));
+        ASSERT_TRUE(deserialise(bytes.data(), bytes.size(), &back));
+        ASSERT_TRUE(writer.append(std::move(back), &error)) << error;
+    }
+    EXPECT_EQ(writer.finish(), one);
+}
+
+// Without --solid the plan is today's: sorted by name, one file per unit, no block map.
+TEST(SolidBlocks, WithoutBlocksThePackageIsLaidOutAsBefore)
+{
+    std::vector<File> files = payload();
+    PackSettings settings;
+    settings.level = 1;
+    std::vector<PlanInput> inputs;
+    for (const File& f : files)
+        inputs.push_back({f.name, f.data.size()});
+    PackageWriter viaUnits(settings.level);
+    size_t failed = 0;
+    std::string error;
+    auto read = [&files](size_t index, std::vector<uint8_t>* data, std::string*) {
+        *data = files[index].data;
+        return true;
+    };
+    ASSERT_TRUE(ParallelPacker::run(viaUnits, settings, inputs, read, 2, &failed, &error)) << error;
+    std::vector<File> sorted = files;
+    std::sort(sorted.begin(), sorted.end(), [](const File& a, const File& b) { return a.name < b.name; });
+    PackageWriter oneByOne(settings.level);
+    for (const File& f : sorted)
+        ASSERT_TRUE(oneByOne.add(f.name, f.data.data(), f.data.size(), &error)) << error;
+    std::vector<uint8_t> image = viaUnits.finish();
+    EXPECT_EQ(image, oneByOne.finish());
+    auto package = Package::open(image.data(), image.size());
+    ASSERT_TRUE(package);
+    EXPECT_TRUE(package->blocks().empty());
+}

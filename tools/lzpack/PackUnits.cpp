@@ -1,0 +1,233 @@
+// The plan of a package's units, packing one unit, and a unit's bytes for caches.
+#include "PackUnits.h"
+
+#include "PackageWriter.h"
+
+#include <Blocks.h>
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+namespace {
+
+// Formats that carry their own compression: a block of them would cost an LZMA pass for nothing.
+const char16_t* const kCompressed[] = {
+    u"7z",   u"bz2",  u"cab", u"flac", u"gif", u"gz",  u"jpeg", u"jpg", u"lz",   u"lzma", u"m4a",
+    u"mkv",  u"mov",  u"mp3", u"mp4",  u"msi", u"ogg", u"opus", u"png", u"rar",  u"tgz",  u"webm",
+    u"webp", u"woff", u"woff2", u"xz", u"zip", u"zst",
+};
+
+constexpr char kUnitMagic[4] = {'O', 'P', 'U', '1'};
+
+void putU32(std::vector<uint8_t>& out, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(uint8_t(v >> (8 * i)));
+}
+
+void putBytes(std::vector<uint8_t>& out, const std::vector<uint8_t>& bytes)
+{
+    putU32(out, uint32_t(bytes.size()));
+    out.insert(out.end(), bytes.begin(), bytes.end());
+}
+
+// Reads little-endian fields from a byte range, failing (and staying failed) past its end.
+struct Cursor {
+    const uint8_t* at;
+    size_t left;
+    bool ok = true;
+
+    uint32_t u32()
+    {
+        if (!ok || left < 4) {
+            ok = false;
+            return 0;
+        }
+        uint32_t v = uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
+        at += 4;
+        left -= 4;
+        return v;
+    }
+    bool bytes(size_t count, uint8_t* out)
+    {
+        if (!ok || left < count)
+            return ok = false;
+        if (count)
+            std::memcpy(out, at, count);
+        at += count;
+        left -= count;
+        return true;
+    }
+    bool vector(std::vector<uint8_t>* out)
+    {
+        uint32_t count = u32();
+        if (!ok || left < count)
+            return ok = false;
+        out->assign(at, at + count);
+        at += count;
+        left -= count;
+        return true;
+    }
+};
+
+bool packApart(const PackSettings& settings, const std::vector<std::u16string>& names,
+               const std::vector<std::vector<uint8_t>>& data, PackedUnit* out, std::string* error)
+{
+    out->block.clear();
+    out->files.clear();
+    for (size_t i = 0; i < names.size(); ++i) {
+        PackageWriter::Packed packed;
+        if (!PackageWriter::pack(settings.level, data[i], &packed, error))
+            return false;
+        out->files.push_back(PackedFile{names[i], std::move(packed.bytes), packed.unpacked, packed.digest});
+    }
+    return true;
+}
+
+} // namespace
+
+bool compressedAlready(const std::u16string& name)
+{
+    std::u16string extension = blocks::extensionOf(name);
+    return std::find_if(std::begin(kCompressed), std::end(kCompressed),
+                        [&](const char16_t* known) { return extension == known; }) != std::end(kCompressed);
+}
+
+std::vector<PackUnit> planUnits(const std::vector<PlanInput>& inputs, const PackSettings& settings)
+{
+    bool solid = settings.solidBytes > 0 && settings.level >= 0;
+    std::vector<size_t> order(inputs.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    // stable: inputs of one name (which a caller should not give) keep their given order
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return solid ? blocks::before(inputs[a].name, inputs[b].name) : inputs[a].name < inputs[b].name;
+    });
+
+    std::vector<PackUnit> units;
+    PackUnit open;   // the block being filled
+    uint64_t openBytes = 0;
+    auto close = [&] {
+        if (!open.members.empty())
+            units.push_back(std::move(open));
+        open = PackUnit();
+        openBytes = 0;
+    };
+    for (size_t index : order) {
+        const PlanInput& input = inputs[index];
+        bool alone = !solid || input.size == 0 || input.size >= settings.solidBytes || compressedAlready(input.name);
+        if (alone) {
+            close();
+            units.push_back(PackUnit{{index}});
+            continue;
+        }
+        if (openBytes + input.size > settings.solidBytes)
+            close();
+        open.members.push_back(index);
+        openBytes += input.size;
+    }
+    close();
+    return units;
+}
+
+bool packUnit(const PackSettings& settings, const std::vector<std::u16string>& names,
+              const std::vector<std::vector<uint8_t>>& data, PackedUnit* out, std::string* error)
+{
+    if (names.size() != data.size()) {
+        *error = "a unit needs as many names as files";
+        return false;
+    }
+    // A block only for two files or more, none empty (an unpacked size of 0 marks stored data),
+    // together within what a block can say.
+    uint64_t total = 0;
+    bool blockable = settings.level >= 0 && data.size() >= 2;
+    for (const std::vector<uint8_t>& file : data) {
+        total += file.size();
+        blockable = blockable && !file.empty();
+    }
+    if (!blockable || total > 0x7FFFFFFFu)
+        return packApart(settings, names, data, out, error);
+
+    std::vector<uint8_t> joined;
+    joined.reserve(size_t(total));
+    for (const std::vector<uint8_t>& file : data)
+        joined.insert(joined.end(), file.begin(), file.end());
+    std::vector<uint8_t> block;
+    if (!PackageWriter::encode(settings.level, joined.data(), joined.size(), &block, error))
+        return false;
+    // the block did not come out smaller than the files as they are: each is packed on its own
+    if (block.empty())
+        return packApart(settings, names, data, out, error);
+
+    out->block = std::move(block);
+    out->files.clear();
+    for (size_t i = 0; i < names.size(); ++i) {
+        PackedFile file;
+        file.name = names[i];
+        file.unpacked = uint32_t(data[i].size());
+        if (!sha256::digest(data[i].data(), data[i].size(), &file.digest)) {
+            *error = "SHA-256 is not available";
+            return false;
+        }
+        out->files.push_back(std::move(file));
+    }
+    return true;
+}
+
+// "OPU1", the block (length and bytes), the file count, then per file: name length in units, the
+// name (UTF-16LE), unpacked size, digest, its own bytes (length and bytes).
+bool serialise(const PackedUnit& unit, std::vector<uint8_t>* out)
+{
+    out->assign(kUnitMagic, kUnitMagic + 4);
+    putBytes(*out, unit.block);
+    putU32(*out, uint32_t(unit.files.size()));
+    for (const PackedFile& file : unit.files) {
+        putU32(*out, uint32_t(file.name.size()));
+        for (char16_t c : file.name) {
+            out->push_back(uint8_t(c));
+            out->push_back(uint8_t(c >> 8));
+        }
+        putU32(*out, file.unpacked);
+        out->insert(out->end(), file.digest.begin(), file.digest.end());
+        putBytes(*out, file.bytes);
+    }
+    return true;
+}
+
+bool deserialise(const uint8_t* data, size_t size, PackedUnit* out)
+{
+    *out = PackedUnit();
+    if (!data || size < 4 || std::memcmp(data, kUnitMagic, 4) != 0)
+        return false;
+    Cursor in{data + 4, size - 4};
+    PackedUnit unit;
+    in.vector(&unit.block);
+    uint32_t count = in.u32();
+    if (!in.ok || count > in.left / 44)   // each file takes at least 44 bytes
+        return false;
+    uint64_t total = 0;
+    for (uint32_t i = 0; i < count && in.ok; ++i) {
+        PackedFile file;
+        uint32_t units = in.u32();
+        if (!in.ok || units == 0 || units > in.left / 2)
+            return false;
+        for (uint32_t u = 0; u < units; ++u) {
+            uint8_t pair[2];
+            in.bytes(2, pair);
+            file.name.push_back(char16_t(pair[0] | pair[1] << 8));
+        }
+        file.unpacked = in.u32();
+        in.bytes(file.digest.size(), file.digest.data());
+        in.vector(&file.bytes);
+        // in a block every file is a member without bytes of its own; apart, a packed file has bytes
+        if (!unit.block.empty() ? (file.unpacked == 0 || !file.bytes.empty())
+                                : (file.unpacked != 0 && file.bytes.size() < 5))
+            return false;
+        total += file.unpacked;
+        unit.files.push_back(std::move(file));
+    }
+    if (!in.ok || in.left != 0 || (!unit.block.empty() && (unit.files.size() < 2 || total > 0xFFFFFFFFu)))
+        return false;
+    *out = std::move(unit);
+    return true;
+}
