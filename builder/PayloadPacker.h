@@ -1,11 +1,8 @@
-// Packs the files of a package on every core, each packed unit cached by what went into it.
-//
-// The seam between the tool and the package writer: today a unit is one file packed on its own
-// (PackageWriter::pack); planFileUnits and packFileUnit are the only places that know it, and give
-// way to the writer's planUnits and packUnit once packages have solid blocks.
+// Packs the files of a package on every core, each packed unit (a solid block, or a file of its
+// own) cached by what went into it.
 #pragma once
 
-#include <PackageWriter.h>
+#include <PackUnits.h>
 
 #include <atomic>
 #include <cstdint>
@@ -22,7 +19,7 @@ struct PackInput {
 
 struct PackOptions {
     int level = 7;
-    uint32_t solidBytes = 0;           // 0: one unit per file
+    uint32_t solidBytes = 0;           // 0: one unit per file; otherwise blocks of about this size
     bool checkValues = true;
     std::filesystem::path cache;       // empty: no cache
     unsigned jobs = 1;
@@ -34,11 +31,12 @@ struct PackCounters {
     std::atomic<size_t> files{0}, unitsPacked{0}, unitsCached{0};
 };
 
-// The package image of `inputs` (in the order given, which planUnits keeps), the same bytes with
-// or without the cache and for any number of jobs. False with a message naming the file that could
+// The package image of `inputs` (planUnits' order and units, as lzpack makes it from the same files
+// and settings), the same bytes with or without the cache and for any number of jobs; `order`, when
+// given, gets the inputs' indices in package order. False with a message naming the file that could
 // not be read or packed.
 bool packFiles(const std::vector<PackInput>& inputs, const PackOptions& options, PackCounters* counters,
-               std::vector<uint8_t>* image, std::string* error);
+               std::vector<uint8_t>* image, std::vector<size_t>* order, std::string* error);
 
 // The cache key of one unit: SHA-256 over a format tag, the packing settings, and each member's
 // name and content digest. Exposed for the tests.

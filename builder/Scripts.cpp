@@ -1,4 +1,4 @@
-// Fills the script templates; the same rules as the build's payload.py for the step list.
+// Fills the script templates; the same rules as tools/payload/payload.py for the step list.
 #include "Scripts.h"
 
 #include "InstallableNames.h"
@@ -64,16 +64,27 @@ bool fillProductBlock(const std::string& script, const Project& p, std::string* 
     return true;
 }
 
-void sortSteps(std::vector<WorkerStep>* steps)
+std::vector<WorkerStep> workerSteps(const std::vector<std::u16string>& folders,
+                                    const std::vector<std::u16string>& filesInPackageOrder)
 {
+    auto windowsPath = [](const std::u16string& name) {
+        std::string path = utf16ToUtf8(name);
+        std::replace(path.begin(), path.end(), '/', '\\');
+        return path;
+    };
     // compared as UTF-8 of the folded text: the order of code points, as the build's script sorts
-    auto key = [](const WorkerStep& s) { return utf16ToUtf8(foldCase(utf8ToUtf16(s.path))); };
-    std::vector<std::pair<std::string, WorkerStep>> keyed;
-    for (const WorkerStep& s : *steps)
-        keyed.push_back({key(s), s});
+    std::vector<std::pair<std::string, std::string>> keyed;
+    for (const std::u16string& folder : folders) {
+        std::string path = windowsPath(folder);
+        keyed.push_back({utf16ToUtf8(foldCase(utf8ToUtf16(path))), path});
+    }
     std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (size_t i = 0; i < keyed.size(); ++i)
-        (*steps)[i] = keyed[i].second;
+    std::vector<WorkerStep> steps;
+    for (const auto& folder : keyed)
+        steps.push_back({false, folder.second});
+    for (const std::u16string& file : filesInPackageOrder)
+        steps.push_back({true, windowsPath(file)});
+    return steps;
 }
 
 bool fillWorkerSteps(const std::string& script, const std::vector<WorkerStep>& steps, std::string* out,

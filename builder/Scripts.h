@@ -21,9 +21,12 @@ struct WorkerStep {
     std::string path;   // UTF-8
 };
 
-// The steps in install order: case-insensitive alphabetical, so every folder stands before what
-// it holds.
-void sortSteps(std::vector<WorkerStep>* steps);
+// The steps in install order: every folder first, case-insensitive alphabetical so that each stands
+// before the folders it holds, then the files as given: in the package's order, so that the worker
+// asks for the files of each solid block together and the block is decoded once. Names use "/" or
+// "\" between levels; the steps "\".
+std::vector<WorkerStep> workerSteps(const std::vector<std::u16string>& folders,
+                                    const std::vector<std::u16string>& filesInPackageOrder);
 
 // `script` with its "--@OPERATIONS@" line replaced by the rows `{kind, [[path]]},`.
 bool fillWorkerSteps(const std::string& script, const std::vector<WorkerStep>& steps, std::string* out,

@@ -129,9 +129,11 @@ bool listTree(const fs::path& root, std::vector<std::pair<std::u16string, fs::pa
     return true;
 }
 
-// A folder packed as it is (markup or styles of the project's own).
-bool packFolder(const fs::path& folder, const PackOptions& options, std::vector<uint8_t>* image, std::string* error)
+// A folder packed as it is (markup or styles of the project's own), file by file like the shipped
+// packages: the window reads them one at a time.
+bool packFolder(const fs::path& folder, PackOptions options, std::vector<uint8_t>* image, std::string* error)
 {
+    options.solidBytes = 0;
     std::vector<std::pair<std::u16string, fs::path>> files;
     std::vector<std::u16string> folders;
     if (!listTree(folder, &files, &folders, error))
@@ -140,7 +142,7 @@ bool packFolder(const fs::path& folder, const PackOptions& options, std::vector<
     for (const auto& [name, path] : files)
         inputs.push_back({name, path, nullptr, 0});
     PackCounters counters;
-    return packFiles(inputs, options, &counters, image, error);
+    return packFiles(inputs, options, &counters, image, nullptr, error);
 }
 
 struct Options {
@@ -231,9 +233,6 @@ int build(const Options& o, const fs::path& tool)
     uint32_t stamp = uint32_t(std::min<int64_t>(when, UINT32_MAX));
     uint32_t uninstallerStamp = uint32_t(std::min<int64_t>(uninstallerWhen, UINT32_MAX));
 
-    // FIXME: solid blocks come with the package format's blocks; until then every file is a unit
-    if (p.solidMiB)
-        return fail(show(o.project) + ": key 'solid': solid blocks are not in this build yet; use 0"), kUsage;
     PackOptions packing;
     packing.level = p.level;
     packing.solidBytes = p.solidMiB << 20;
@@ -257,20 +256,9 @@ int build(const Options& o, const fs::path& tool)
         return fail(show(d.uiTemplate) + " " + error);
     if (!fillProductBlock(uninstallTemplate, p, &uninstallUi, &error))
         return fail(show(d.uninstallTemplate) + " " + error);
-    std::vector<WorkerStep> steps;
-    for (const auto& f : folders) {
-        std::string path = utf16ToUtf8(f);
-        std::replace(path.begin(), path.end(), '/', '\\');
-        steps.push_back({false, path});
-    }
-    for (const auto& f : all)
-        if (std::find(folders.begin(), folders.end(), f) == folders.end()) {
-            std::string path = utf16ToUtf8(f);
-            std::replace(path.begin(), path.end(), '/', '\\');
-            steps.push_back({true, path});
-        }
-    sortSteps(&steps);
-    if (!fillWorkerSteps(workerTemplate, steps, &worker, &error))
+    // the worker's steps follow the package's order, known once it is packed; a template without
+    // their place is refused before that
+    if (!fillWorkerSteps(workerTemplate, {}, &worker, &error))
         return fail(show(d.workerTemplate) + " " + error);
 
     // the uninstaller: the project's names, markup and styles; signed before it goes in
@@ -312,14 +300,22 @@ int build(const Options& o, const fs::path& tool)
         std::printf("orvo-build %s: %s %s, %zu files (%s MB) from %s\n", kVersion, p.name.c_str(), p.version.c_str(),
                     inputs.size(), megabytes(payloadBytes).c_str(), show(p.payload).c_str());
     std::vector<uint8_t> program;
+    std::vector<size_t> packageOrder;
     PackCounters counters;
     {
         Progress progress(counters, inputs.size(), payloadBytes, o.quiet);
-        bool ok = packFiles(inputs, packing, &counters, &program, &error);
+        bool ok = packFiles(inputs, packing, &counters, &program, &packageOrder, &error);
         progress.stop();
         if (!ok)
             return fail(error);
     }
+
+    // the worker's steps: the folders, then the files in the package's order
+    std::vector<std::u16string> filesInOrder;
+    for (size_t index : packageOrder)
+        filesInOrder.push_back(inputs[index].name);
+    if (!fillWorkerSteps(workerTemplate, workerSteps(folders, filesInOrder), &worker, &error))
+        return fail(show(d.workerTemplate) + " " + error);
 
     // the installer: the stub with the five resources and their digests
     std::vector<uint8_t> uiBytes = bytesOf(ui), workerBytes = bytesOf(worker);

@@ -34,28 +34,6 @@ function(orvo_make_package out dir)
         VERBATIM)
 endfunction()
 
-# orvo_make_solid_package(OUT DIR [DEPENDS...]): the same in solid blocks of 16 MiB (lzpack's
-# --solid), files grouped by extension: smaller, and still decoded on every core.
-function(orvo_make_solid_package out dir)
-    add_custom_command(OUTPUT ${out}
-        COMMAND ${ORVO_NATIVE_LZPACK} create --lzma=7 --solid ${out} ${dir}
-        DEPENDS native_tools ${ORVO_NATIVE_LZPACK} ${ARGN}
-        COMMENT "Packing ${dir} in solid blocks"
-        VERBATIM)
-endfunction()
-
-# orvo_make_package_unchecked(OUT DIR [DEPENDS...]): the same without check values, as packages
-# were made before them (for the benchmark's comparison).
-function(orvo_make_package_unchecked out dir)
-    get_filename_component(folder ${out} DIRECTORY)
-    add_custom_command(OUTPUT ${out}
-        COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
-        COMMAND ${ORVO_NATIVE_LZPACK} create --lzma=7 --no-check-values ${out} ${dir}
-        DEPENDS native_tools ${ORVO_NATIVE_LZPACK} ${ARGN}
-        COMMENT "Packing ${dir} without check values"
-        VERBATIM)
-endfunction()
-
 # The skin images are drawn by a script and rendered by rsvg-convert at build time; nothing
 # binary is kept in the tree.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)

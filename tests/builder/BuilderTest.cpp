@@ -1,6 +1,7 @@
-// orvo-build's pieces: the project file's checks, the payload name rules, and the PE resource
-// writer read back through the Windows loader.
+// orvo-build's pieces: the project file's checks, the payload name rules, the cached packing, and
+// the PE resource writer read back through the Windows loader.
 #include <InstallableNames.h>
+#include <PayloadPacker.h>
 #include <PeResources.h>
 #include <Project.h>
 #include <SelfCheck.h>
@@ -109,6 +110,69 @@ TEST(InstallableNames, RefusesWhatWindowsCannotMake)
     EXPECT_NE(problems[0].find("differ only in letter case"), std::string::npos) << problems[0];
     EXPECT_NE(problems[1].find("x/aux.dll"), std::string::npos) << problems[1];
     EXPECT_NE(problems[2].find("too long once installed"), std::string::npos) << problems[2];
+}
+
+// Solid packing through the cache: the same image cold, warm and uncached; a cache entry damaged on
+// disk is packed anew, never trusted; other settings never reuse an entry.
+TEST(CachedPacking, SameImageAndDamagedEntriesPackedAnew)
+{
+    fs::path cache = scratch("cache");
+    std::vector<std::vector<uint8_t>> contents;
+    for (int i = 0; i < 12; ++i) {
+        std::string text;
+        while (text.size() < size_t(6000 + 3000 * i))
+            text += "line " + std::to_string(i * 7 + text.size() % 13) + " of a file that compresses\r\n";
+        contents.emplace_back(text.begin(), text.end());
+    }
+    std::vector<PackInput> inputs;
+    for (size_t i = 0; i < contents.size(); ++i) {
+        std::u16string name = (i % 3 ? u"docs/note" : u"bin/part") + std::u16string(1, char16_t(u'a' + i)) +
+                              (i % 2 ? u".txt" : u".dll");
+        inputs.push_back({name, {}, &contents[i], contents[i].size()});
+    }
+    PackOptions options;
+    options.level = 1;
+    options.solidBytes = 40000;
+    options.jobs = 2;
+    auto pack = [&](PackCounters* counters, std::vector<size_t>* order = nullptr) {
+        std::vector<uint8_t> image;
+        std::string error;
+        EXPECT_TRUE(packFiles(inputs, options, counters, &image, order, &error)) << error;
+        return image;
+    };
+    PackCounters uncached;
+    std::vector<size_t> order;
+    std::vector<uint8_t> expected = pack(&uncached, &order);
+    ASSERT_EQ(order.size(), inputs.size());
+    size_t units = uncached.unitsPacked;
+    ASSERT_GT(units, 2u);
+    ASSERT_LT(units, inputs.size());   // some blocks hold several files
+
+    options.cache = cache;
+    PackCounters cold, warm, damaged, other;
+    EXPECT_EQ(pack(&cold), expected);
+    EXPECT_EQ(size_t(cold.unitsPacked), units);
+    EXPECT_EQ(pack(&warm), expected);
+    EXPECT_EQ(size_t(warm.unitsCached), units);
+
+    // one byte changed in two of the entries: those two are packed again, the image is the same
+    size_t changed = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(cache))
+        if (entry.is_regular_file() && changed < 2) {
+            std::vector<uint8_t> bytes = readBytes(entry.path());
+            bytes[bytes.size() / 2] ^= 0x20;
+            std::ofstream(entry.path(), std::ios::binary | std::ios::trunc)
+                .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+            ++changed;
+        }
+    ASSERT_EQ(changed, 2u);
+    EXPECT_EQ(pack(&damaged), expected);
+    EXPECT_EQ(size_t(damaged.unitsPacked), 2u);
+    EXPECT_EQ(size_t(damaged.unitsCached), units - 2);
+
+    options.solidBytes = 50000;
+    pack(&other);
+    EXPECT_EQ(size_t(other.unitsCached), 0u);
 }
 
 // The writer keeps the executable's own resources, adds new ones the loader finds, and leaves a

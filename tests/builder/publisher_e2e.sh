@@ -3,8 +3,10 @@
 # payload that is not the demo (a few hundred files in nested folders, Chinese and spaces in the
 # names), run orvo-build with no compiler on PATH, and then:
 #  1. a payload name Windows cannot make: an error naming it, exit non-zero, no installer;
-#  2. three builds (cold cache, warm cache, no cache) give the same bytes; one changed file is the
-#     only one packed again, and the result equals a build without the cache;
+#  2. three builds (cold cache, warm cache, no cache) give the same bytes, in solid blocks; one
+#     changed file's block is the only unit packed again, and the result equals a build without the
+#     cache; the payload package is the one `lzpack create` makes of the same files with the same
+#     settings (solid and file by file), and the worker's steps follow its order;
 #  3. the silent install writes every file byte for byte, and the uninstall entry carries the
 #     project's name, version and publisher; the window title carries its name and version;
 #  4. the silent uninstall (the uninstaller orvo-build wrote) removes the files and the entry;
@@ -69,6 +71,7 @@ return {
     payload = "payload",
     output = "out/LumenSetup.exe",
     cache = "cache",
+    solid = 1,
 }
 LUA
 
@@ -95,13 +98,29 @@ grep -q ' 0 packed' "$e2e_work/warm.out" || fail "the warm build packed files ag
 cmp -s "$setup" "$e2e_work/cold.exe" || fail "two builds of the same project differ"
 build --no-cache "$project" >/dev/null 2>&1 || fail "the uncached build failed"
 cmp -s "$setup" "$e2e_work/cold.exe" || fail "the build without the cache differs from the cached one"
-changed=$(find "$payload/data" -name '*.bin' | head -1)
-printf 'changed' >>"$changed"
-build "$project" >"$e2e_work/one.out" 2>&1 || fail "the rebuild failed"
+# changed in place: the same size keeps every block's members, so exactly one block is packed again
+changed=$(find "$payload/data" -name '*.txt' -size +4k | sort | head -1)
+printf 'changed' | dd of="$changed" conv=notrunc status=none
+build --keep "$e2e_work/kept" "$project" >"$e2e_work/one.out" 2>&1 || fail "the rebuild failed"
 grep -q ' 1 packed' "$e2e_work/one.out" || fail "one changed file did not pack one unit: $(tail -2 "$e2e_work/one.out")"
 cp "$setup" "$e2e_work/changed.exe"
 build --no-cache "$project" >/dev/null 2>&1 || fail "the uncached rebuild failed"
 cmp -s "$setup" "$e2e_work/changed.exe" || fail "the rebuild from the cache differs from an uncached one"
+# lzpack makes the same package from the same files: the payload and the uninstaller orvo-build wrote
+mkdir -p "$e2e_work/tree"
+cp -a "$payload/." "$e2e_work/tree/"
+cp "$e2e_work/kept/unins000.exe" "$e2e_work/tree/"
+"$e2e_lzpack" create --lzma=7 --solid=1 "$e2e_work/lzpack.lz" "$e2e_work/tree" || fail "lzpack create --solid failed"
+cmp -s "$e2e_work/kept/program.lz" "$e2e_work/lzpack.lz" || fail "orvo-build's solid package differs from lzpack's"
+build --no-cache --keep "$e2e_work/kept0" --set solid=0 --set level=1 --output "$e2e_work/perfile.exe" "$project" \
+    >/dev/null 2>&1 || fail "the build file by file failed"
+"$e2e_lzpack" create --lzma=1 "$e2e_work/lzpack0.lz" "$e2e_work/tree" || fail "lzpack create failed"
+cmp -s "$e2e_work/kept0/program.lz" "$e2e_work/lzpack0.lz" || fail "orvo-build's package file by file differs from lzpack's"
+# the worker's files in the package's order
+"$e2e_lzpack" list "$e2e_work/kept/program.lz" 2>/dev/null | cut -f1 >"$e2e_work/package.order"
+sed -n 's/^    {1, \[\[\(.*\)\]\]},$/\1/p' "$e2e_work/kept/LG.lua" | tr '\\' / >"$e2e_work/steps.order"
+check test -s "$e2e_work/steps.order" "the worker script lists no files"
+cmp -s "$e2e_work/package.order" "$e2e_work/steps.order" || fail "the worker's steps do not follow the package's order"
 
 # 3. installed silently: every file, the uninstall entry
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\LumenNotes'

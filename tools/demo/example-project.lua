@@ -20,6 +20,7 @@ return {
     -- stub = "PeloraSetup.exe",          -- other installer and uninstaller stubs (default: the shipped ones)
     -- uninstaller = "unins000.exe",
     level = 7,                            -- LZMA level, 0 to 9
+    solid = 16,                           -- solid blocks of about this many MiB (1 to 64); 0: each file alone (default)
     -- cache = "/var/cache/orvo-build",   -- default: $XDG_CACHE_HOME/orvo-build or ~/.cache/orvo-build
 
     -- signing (optional): a PKCS#12 file and the environment variable that holds its password ...
