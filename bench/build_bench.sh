@@ -89,11 +89,11 @@ awk -v files="$files" -v bytes="$bytes" -v lz="$t_lzpack" -v cold="$t_cold" -v w
     row("lzpack create --lzma=7", lz, lzs)
     row("orvo-build solid=0, cold cache", cold, ins)
     row("orvo-build solid=0 again, nothing changed", warm, ins)
-    row("orvo-build solid=0 after one 1 MB file changed", one, ins)
+    row("orvo-build solid=0, one 1 MB file changed", one, ins)
     row("lzpack create --lzma=7 --solid=16", lzsolid, lzss)
     row("orvo-build solid=16, cold cache", scold, sins)
     row("orvo-build solid=16 again, nothing changed", swarm, sins)
-    row("orvo-build solid=16 after one 1 MB file changed", sone, sins)
+    row("orvo-build solid=16, one 1 MB file changed", sone, sins)
     row("makensis, solid LZMA", nsis, nss)
     print ""
     goals("solid=0", cold, lz, one)
