@@ -12,18 +12,21 @@ target_compile_definitions(lzmasdk PUBLIC _7ZIP_ST)
 target_include_directories(lzmasdk SYSTEM PUBLIC ${ORVO_LZMA_DIR})
 set_target_properties(lzmasdk PROPERTIES POSITION_INDEPENDENT_CODE ON)
 
-if(WIN32)
-    # Lua 5.2.4 from Debian's source package, with the compatibility switches of its own makefile.
-    set(ORVO_LUA_DIR ${ORVO_THIRD_PARTY}/lua5.2-5.2.4/src)
-    if(NOT EXISTS ${ORVO_LUA_DIR}/lapi.c)
-        message(FATAL_ERROR "Lua sources not found in ${ORVO_LUA_DIR}: run tools/setup.sh")
-    endif()
-    file(GLOB lua_sources ${ORVO_LUA_DIR}/*.c)
-    list(REMOVE_ITEM lua_sources ${ORVO_LUA_DIR}/lua.c ${ORVO_LUA_DIR}/luac.c)
-    add_library(lua52 STATIC ${lua_sources})
-    target_compile_definitions(lua52 PUBLIC LUA_COMPAT_ALL)
-    target_include_directories(lua52 SYSTEM PUBLIC ${ORVO_LUA_DIR})
-    target_compile_options(lua52 PRIVATE -w)
+# Lua 5.2.4 from Debian's source package, with the compatibility switches of its own makefile: the
+# installer's scripts on Windows, the project files of orvo-build on both.
+set(ORVO_LUA_DIR ${ORVO_THIRD_PARTY}/lua5.2-5.2.4/src)
+if(NOT EXISTS ${ORVO_LUA_DIR}/lapi.c)
+    message(FATAL_ERROR "Lua sources not found in ${ORVO_LUA_DIR}: run tools/setup.sh")
+endif()
+file(GLOB lua_sources ${ORVO_LUA_DIR}/*.c)
+list(REMOVE_ITEM lua_sources ${ORVO_LUA_DIR}/lua.c ${ORVO_LUA_DIR}/luac.c)
+add_library(lua52 STATIC ${lua_sources})
+target_compile_definitions(lua52 PUBLIC LUA_COMPAT_ALL)
+target_include_directories(lua52 SYSTEM PUBLIC ${ORVO_LUA_DIR})
+target_compile_options(lua52 PRIVATE -w)
+if(NOT WIN32)
+    target_compile_definitions(lua52 PRIVATE LUA_USE_POSIX)
+    target_link_libraries(lua52 PUBLIC m)
 endif()
 
 # Header-only libraries.

@@ -1,14 +1,20 @@
-# lzpack built for the build machine, to make the packages that go into the installer's resources.
+# lzpack and orvo-build built for the build machine: the packages that go into the installer's
+# resources, and the installers themselves (cmake/Installer.cmake).
 include(ExternalProject)
 set(ORVO_NATIVE_DIR ${CMAKE_BINARY_DIR}/native-tools)
 set(ORVO_NATIVE_LZPACK ${ORVO_NATIVE_DIR}/tools/lzpack/lzpack)
+set(ORVO_NATIVE_BUILDER ${ORVO_NATIVE_DIR}/builder/orvo-build)
+# orvo-build's data folder as the build makes it (orvo_add_builder_data in cmake/Installer.cmake)
+set(ORVO_BUILDER_DATA ${CMAKE_BINARY_DIR}/orvo-build-data)
 ExternalProject_Add(native_tools
     SOURCE_DIR ${CMAKE_SOURCE_DIR}
     BINARY_DIR ${ORVO_NATIVE_DIR}
     CMAKE_ARGS -DORVO_TESTS=OFF -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++
+    # one target at a time: the first brings a folder configured by an older tree up to date
     BUILD_COMMAND ${CMAKE_COMMAND} --build ${ORVO_NATIVE_DIR} --target lzpack
+          COMMAND ${CMAKE_COMMAND} --build ${ORVO_NATIVE_DIR} --target orvo-build
     BUILD_ALWAYS ON
-    BUILD_BYPRODUCTS ${ORVO_NATIVE_LZPACK}
+    BUILD_BYPRODUCTS ${ORVO_NATIVE_LZPACK} ${ORVO_NATIVE_BUILDER}
     INSTALL_COMMAND "")
 
 # orvo_make_package(OUT DIR [DEPENDS...]): OUT is rebuilt from every file under DIR; a folder made
@@ -25,28 +31,6 @@ function(orvo_make_package out dir)
         COMMAND ${ORVO_NATIVE_LZPACK} create --lzma=7 ${out} ${dir}
         DEPENDS native_tools ${ORVO_NATIVE_LZPACK} ${inputs}
         COMMENT "Packing ${dir}"
-        VERBATIM)
-endfunction()
-
-# orvo_make_solid_package(OUT DIR [DEPENDS...]): the same in solid blocks of 16 MiB (lzpack's
-# --solid), files grouped by extension: smaller, and still decoded on every core.
-function(orvo_make_solid_package out dir)
-    add_custom_command(OUTPUT ${out}
-        COMMAND ${ORVO_NATIVE_LZPACK} create --lzma=7 --solid ${out} ${dir}
-        DEPENDS native_tools ${ORVO_NATIVE_LZPACK} ${ARGN}
-        COMMENT "Packing ${dir} in solid blocks"
-        VERBATIM)
-endfunction()
-
-# orvo_make_package_unchecked(OUT DIR [DEPENDS...]): the same without check values, as packages
-# were made before them (for the benchmark's comparison).
-function(orvo_make_package_unchecked out dir)
-    get_filename_component(folder ${out} DIRECTORY)
-    add_custom_command(OUTPUT ${out}
-        COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
-        COMMAND ${ORVO_NATIVE_LZPACK} create --lzma=7 --no-check-values ${out} ${dir}
-        DEPENDS native_tools ${ORVO_NATIVE_LZPACK} ${ARGN}
-        COMMENT "Packing ${dir} without check values"
         VERBATIM)
 endfunction()
 

@@ -58,8 +58,10 @@ bool readAt(HANDLE file, uint64_t offset, void* out, DWORD size)
 }
 
 // The file size the PE headers account for: the end of the last section's raw data, of the
-// certificate table and of the COFF symbol and string tables, whichever lies furthest.
-bool expectedFileSize(HANDLE file, uint64_t fileSize, uint64_t* expected, std::wstring* why)
+// certificate table and of the COFF symbol and string tables, whichever lies furthest. `exact`
+// when the file is signed: the certificate table is then the file's last part, and a byte after
+// it would be data its signature does not cover.
+bool expectedFileSize(HANDLE file, uint64_t fileSize, uint64_t* expected, bool* exact, std::wstring* why)
 {
     uint8_t dos[64];
     if (!readAt(file, 0, dos, sizeof dos) || dos[0] != 'M' || dos[1] != 'Z') {
@@ -75,12 +77,12 @@ bool expectedFileSize(HANDLE file, uint64_t fileSize, uint64_t* expected, std::w
     }
     unsigned sections = headers[6] | headers[7] << 8;
     unsigned optionalSize = headers[20] | headers[21] << 8;
-    uint64_t end = 0;
+    uint64_t end = 0, signatureEnd = 0;
     // certificate table: data directory 4, whose "address" is a file offset
     if (optionalSize >= 112 + 5 * 8) {
         uint32_t offset = readU32(headers + 24 + 112 + 4 * 8), size = readU32(headers + 24 + 112 + 4 * 8 + 4);
         if (size)
-            end = uint64_t(offset) + size;
+            end = signatureEnd = uint64_t(offset) + size;
     }
     std::vector<uint8_t> table(size_t(sections) * 40);
     if (!readAt(file, uint64_t(pe) + 24 + optionalSize, table.data(), DWORD(table.size()))) {
@@ -103,6 +105,11 @@ bool expectedFileSize(HANDLE file, uint64_t fileSize, uint64_t* expected, std::w
         end = std::max(end, strings + readU32(length));
     }
     *expected = end;
+    *exact = signatureEnd != 0;
+    if (*exact && signatureEnd != end) {
+        *why = L"the signature is not the file's last part";
+        return false;
+    }
     return true;
 }
 
@@ -195,9 +202,13 @@ std::wstring checkImageFile(const std::wstring& path)
     if (!file || !GetFileSizeEx(file.get(), &size))
         return L"the executable file cannot be read";
     uint64_t expected = 0;
+    bool exact = false;
     std::wstring why;
-    if (!expectedFileSize(file.get(), uint64_t(size.QuadPart), &expected, &why))
+    if (!expectedFileSize(file.get(), uint64_t(size.QuadPart), &expected, &exact, &why))
         return L"the executable file is damaged: " + why;
+    if (exact && uint64_t(size.QuadPart) > expected)
+        return L"the executable file has " + std::to_wstring(uint64_t(size.QuadPart) - expected) +
+               L" bytes after its signature";
     if (uint64_t(size.QuadPart) < expected)
         return L"the executable file has " + std::to_wstring(size.QuadPart) + L" bytes, its headers say " +
                std::to_wstring(expected);

@@ -11,7 +11,8 @@
 std::wstring checkResources(HMODULE module);
 
 // Why the executable file at `path` cannot be the whole program: unreadable, not a 64-bit PE file,
-// or shorter than its headers say (a copy cut short). Empty when whole.
+// shorter than its headers say (a copy cut short), or signed with bytes after the signature (data
+// the signature does not cover). Empty when whole.
 std::wstring checkImageFile(const std::wstring& path);
 
 // Both, for the running executable: its file, then its resources. Reads only; touches nothing.

@@ -8,7 +8,7 @@ third=$top/third_party
 
 need=(mingw-w64 wine wine64 xvfb xdotool imagemagick x11-utils lzma-dev librapidxml-dev libstb-dev time bc
       libgtest-dev fonts-wqy-microhei cmake python3 clang libclang-rt-14-dev xz-utils dpkg-dev g++
-      librsvg2-bin libssl-dev)
+      librsvg2-bin libssl-dev osslsigncode openssl nsis)
 missing=()
 for p in "${need[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

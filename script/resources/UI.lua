@@ -4,11 +4,20 @@
 -- nothing, logs every step and takes each question's documented default.
 require "registry"
 
+-- The product, written by orvo-build from the project file between the two marker lines (these
+-- are the demo product's values, which its own project file gives again).
+--@PROJECT
+local PRODUCT_NAME = "OrvoPelora"
+local PROGRAM_NAME = "Pelora"
+local WINDOW_TITLE = "Pelora安装程序"
+local PROGRAM_EXE = "NubeloUI.exe"
 local VERSION = "8.0.0.5"
-local LICENCE_ADDRESS = "https://pelora.orvo.example/agreement.html"
 local PUBLISHER = "Orvo Media Co., Ltd."
 local PUBLISHER_ADDRESS = "https://pelora.orvo.example/"
-local UNINSTALL_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OrvoNubelo"
+local LICENCE_ADDRESS = "https://pelora.orvo.example/agreement.html"
+local INSTALL_FOLDER = "OrvoNubelo"
+--@END
+local UNINSTALL_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" .. INSTALL_FOLDER
 local OLD_SERVER_KEY = "SOFTWARE\\Classes\\CLSID\\{F93A0F10-9A4D-4EF4-B8DC-04AFAC5C73E6}\\InprocServer32"
 
 local SW_NORMAL = 1
@@ -120,7 +129,8 @@ local function storedFolder()
     local machine = regQueryString(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "InstallLocation")
     if not machine or machine == "" then
         local icon = regQueryString(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "DisplayIcon")
-        machine = icon and icon:match("^(.*\\)NubeloUI%.exe$")
+        local suffix = "\\" .. PROGRAM_EXE
+        machine = icon and icon:sub(-#suffix):lower() == suffix:lower() and icon:sub(1, -#PROGRAM_EXE - 1) or nil
     end
     return formatPath(machine)
 end
@@ -154,25 +164,25 @@ local function trustedModule(path, folder)
 end
 
 local function RegisterNubelo(folder, startMonitor)
-    local program = folder .. "NubeloUI.exe"
-    writeRegedit(HKEY_CURRENT_USER, "Software\\OrvoNubelo", {
+    local program = folder .. PROGRAM_EXE
+    writeRegedit(HKEY_CURRENT_USER, "Software\\" .. INSTALL_FOLDER, {
         {"InstallPath", folder}, {"Run", program}, {"Version", VERSION}, {"New", 1},
     })
     writeRegedit(HKEY_LOCAL_MACHINE,
         "SOFTWARE\\Microsoft\\Internet Explorer\\Low Rights\\ElevationPolicy\\{CACBA33C-A5E5-43CD-9287-8C075425FC26}", {
-        {"AppName", "NubeloUI.exe"}, {"AppPath", folder}, {"Policy", 524291},
+        {"AppName", PROGRAM_EXE}, {"AppPath", folder}, {"Policy", 524291},
     })
     writeRegedit(HKEY_CLASSES_ROOT, "orvolive", {{"", "URL:Orvo直播专用链"}, {"URL Protocol", program}})
     writeRegedit(HKEY_CLASSES_ROOT, "orvolive\\shell\\open\\command", {{"", '"' .. program .. '" "%1"'}})
     if startMonitor then
         writeRegedit(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", {
-            {"OrvoNubelo Daemon", getAppDataFolder() .. "\\Nubelo\\codecs\\nubmon.exe"},
+            {INSTALL_FOLDER .. " Daemon", getAppDataFolder() .. "\\Nubelo\\codecs\\nubmon.exe"},
         })
     end
     local uninstaller = '"' .. folder .. 'unins000.exe"'
     writeRegedit(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, {
         {"InstallLocation", folder},
-        {"DisplayIcon", program}, {"DisplayName", "OrvoPelora"}, {"DisplayVersion", VERSION},
+        {"DisplayIcon", program}, {"DisplayName", PRODUCT_NAME}, {"DisplayVersion", VERSION},
         {"Publisher", PUBLISHER}, {"UninstallString", uninstaller}, {"URLInfoAbout", PUBLISHER_ADDRESS},
         {"QuietUninstallString", uninstaller .. " /S"},
         {"EstimatedSize", journalInstalledSize()}, {"InstallDate", os.date("%Y%m%d")},
@@ -185,7 +195,7 @@ local function RegisterNubelo(folder, startMonitor)
     if old and old ~= "" and trustedModule(old, folder) then
         shellExecuteEx(systemProgram("regsvr32.exe"), '/s /u "' .. old .. '"', "open", 0, 64)
     end
-    local shortcut = getDesktopFolder() .. "\\OrvoPelora.lnk"
+    local shortcut = getDesktopFolder() .. "\\" .. PRODUCT_NAME .. ".lnk"
     if createShortCut(program, shortcut) then
         journalRecord("shortcut", shortcut)
     end
@@ -209,7 +219,7 @@ end
 
 local interactiveFace = {
     askStopApplication = function()
-        return window:showMessageBox("Pelora正在运行中，是否停止Pelora？", "提示", MB_OKCANCEL + MB_ICONQUESTION)
+        return window:showMessageBox(PROGRAM_NAME .. "正在运行中，是否停止" .. PROGRAM_NAME .. "？", "提示", MB_OKCANCEL + MB_ICONQUESTION)
     end,
     askStopProcesses = function(list)
         return window:showMessageBox("立即结束以下程序来继续安装过程吗?\r\n" .. list, "提示",
@@ -274,7 +284,7 @@ local silentFace = {
 
 -- False when the user would rather keep the running application (the run then ends).
 local function runningCheck()
-    local program = installPath .. "NubeloUI.exe"
+    local program = installPath .. PROGRAM_EXE
     if isProcessRunning(program) then
         if face.askStopApplication() == IDOK then
             killProcess(program)
@@ -347,7 +357,7 @@ local function launch()
     end
     releaseMutex()
     -- as the signed-in user, never with the installer's administrator rights
-    shellExecuteAsUser(installPath .. "NubeloUI.exe")
+    shellExecuteAsUser(installPath .. PROGRAM_EXE)
 end
 
 -- The worker's notifications, for both faces. Once the run has stopped, the worker is told to
@@ -402,14 +412,14 @@ local function finishedCode()
 end
 
 local function defaultFolder()
-    return getProgramFolder() .. "\\OrvoNubelo\\"
+    return getProgramFolder() .. "\\" .. INSTALL_FOLDER .. "\\"
 end
 
 -- `given` is the folder of /D= or /DIR= after the rules, or nil.
 local function setupWindow(given)
     window = createWindow("mainframe.xml")
     window:setIcon(2)
-    window:setTitle("Pelora安装程序")
+    window:setTitle(WINDOW_TITLE)
     window:centerScreen()
 
     local stored = storedFolder()
@@ -465,9 +475,9 @@ local function setupWindow(given)
         local chosen = window:browseForFolder("在列表中选择一个文件夹，然后单击“确定”。")
         if chosen then
             if chosen:sub(-1) ~= "\\" then
-                folderBox:setText(chosen .. "\\OrvoNubelo\\")
+                folderBox:setText(chosen .. "\\" .. INSTALL_FOLDER .. "\\")
             else
-                folderBox:setText(chosen .. "OrvoNubelo\\")
+                folderBox:setText(chosen .. INSTALL_FOLDER .. "\\")
             end
         end
     end)
@@ -482,6 +492,14 @@ local function setupWindow(given)
     end)
 
     window:getChild(5001):setText("Ver: " .. VERSION)
+    -- the markup's wording with the project's names; the labels by their place in their page, as
+    -- a label with an id would no longer name its page or the control after it to screen readers
+    window:getChild(6000):setText(WINDOW_TITLE)
+    window:getChild(1000):getChild(0):setText(PROGRAM_NAME)
+    window:getChild(2000):getChild(1):setText(PROGRAM_NAME .. " 将安装到下面的文件夹")
+    window:getChild(3000):getChild(2):setText("正在安装 " .. PROGRAM_NAME)
+    window:getChild(4000):getChild(1):setText(PROGRAM_NAME .. " 已成功安装到您的电脑")
+    window:getChild(4001):setText("开机时启动 " .. PROGRAM_NAME .. " 监控")
 
     window:getChild(2004):addHandler(event.Click, function()
         local folder = validatedFolder()
@@ -576,7 +594,7 @@ local function main()
     end
     -- a silent run answers "not now"; /NORESTART never asks
     if restartNeeded and not options.silent and not options.noRestart then
-        if showMessageBox("Pelora需要重启电脑才能正常使用，是否立即重启?", "提示", MB_OKCANCEL + MB_ICONQUESTION) == IDOK then
+        if showMessageBox(PROGRAM_NAME .. "需要重启电脑才能正常使用，是否立即重启?", "提示", MB_OKCANCEL + MB_ICONQUESTION) == IDOK then
             reboot()
         end
     end

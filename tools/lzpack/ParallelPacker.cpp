@@ -21,20 +21,28 @@ struct Result {
 bool packOne(const ParallelPacker::Reader& read, const PackSettings& settings, const std::vector<PlanInput>& inputs,
              const PackUnit& unit, PackedUnit* out, size_t* failed, std::string* error)
 {
+    std::vector<std::u16string> names;
+    std::vector<std::vector<uint8_t>> data(unit.members.size());
+    for (size_t i = 0; i < unit.members.size(); ++i) {
+        *failed = unit.members[i];
+        names.push_back(inputs[unit.members[i]].name);
+        if (!read(unit.members[i], &data[i], error))
+            return false;
+    }
+    *failed = unit.members.front();
+    return packUnit(settings, names, data, out, error);
+}
+
+// `pack` on one unit, whatever it throws (out of memory) reported as the unit's failure, never
+// past the thread.
+bool packGuarded(const ParallelPacker::UnitPacker& pack, const PackUnit& unit, PackedUnit* out, size_t* failed,
+                 std::string* error)
+{
     *failed = unit.members.front();
     try {
-        std::vector<std::u16string> names;
-        std::vector<std::vector<uint8_t>> data(unit.members.size());
-        for (size_t i = 0; i < unit.members.size(); ++i) {
-            *failed = unit.members[i];
-            names.push_back(inputs[unit.members[i]].name);
-            if (!read(unit.members[i], &data[i], error))
-                return false;
-        }
-        *failed = unit.members.front();
-        return packUnit(settings, names, data, out, error);
+        return pack(unit, out, failed, error);
     } catch (const std::exception& e) {
-        *error = e.what();   // out of memory: reported as the unit's failure, never past the thread
+        *error = e.what();
         return false;
     }
 }
@@ -44,13 +52,20 @@ bool packOne(const ParallelPacker::Reader& read, const PackSettings& settings, c
 bool ParallelPacker::run(PackageWriter& writer, const PackSettings& settings, const std::vector<PlanInput>& inputs,
                          const Reader& read, unsigned jobs, size_t* failed, std::string* error)
 {
-    std::vector<PackUnit> units = planUnits(inputs, settings);
+    auto pack = [&](const PackUnit& unit, PackedUnit* out, size_t* failedInput, std::string* why) {
+        return packOne(read, settings, inputs, unit, out, failedInput, why);
+    };
+    return run(writer, inputs, planUnits(inputs, settings), pack, jobs, failed, error);
+}
+
+bool ParallelPacker::run(PackageWriter& writer, const std::vector<PlanInput>& inputs, const std::vector<PackUnit>& units,
+                         const UnitPacker& pack, unsigned jobs, size_t* failed, std::string* error)
+{
     jobs = unsigned(std::min<size_t>(jobs, units.size()));
     if (jobs <= 1) {
         for (const PackUnit& unit : units) {
             PackedUnit packed;
-            if (!packOne(read, settings, inputs, unit, &packed, failed, error) ||
-                !writer.append(std::move(packed), error))
+            if (!packGuarded(pack, unit, &packed, failed, error) || !writer.append(std::move(packed), error))
                 return false;
         }
         return true;
@@ -83,7 +98,7 @@ bool ParallelPacker::run(PackageWriter& writer, const PackSettings& settings, co
             if (stop || index > firstFailure) {
                 result.error = "not packed";
             } else {
-                result.ok = packOne(read, settings, inputs, units[index], &result.unit, &result.failed, &result.error);
+                result.ok = packGuarded(pack, units[index], &result.unit, &result.failed, &result.error);
                 if (!result.ok) {
                     size_t seen = firstFailure;
                     while (index < seen && !firstFailure.compare_exchange_weak(seen, index)) {
@@ -118,7 +133,7 @@ bool ParallelPacker::run(PackageWriter& writer, const PackSettings& settings, co
         // fewer threads than asked for: those that started do all the work
     }
     if (threads.empty())
-        return run(writer, settings, inputs, read, 1, failed, error);
+        return run(writer, inputs, units, pack, 1, failed, error);
 
     for (size_t u = 0; u < units.size(); ++u) {
         Result result;

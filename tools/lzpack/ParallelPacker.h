@@ -22,4 +22,13 @@ public:
     // appended, and why; units after it are not packed.
     static bool run(PackageWriter& writer, const PackSettings& settings, const std::vector<PlanInput>& inputs,
                     const Reader& read, unsigned jobs, size_t* failed, std::string* error);
+
+    // Makes one unit's packed form: packs it, or takes it from somewhere else (a cache). False with
+    // the input that failed and why. Called on any thread.
+    using UnitPacker = std::function<bool(const PackUnit& unit, PackedUnit* out, size_t* failed, std::string* error)>;
+
+    // The same with the plan and the packing given: `units` (planUnits of `inputs`, whose sizes
+    // order the schedule) made by `pack` and appended in their order.
+    static bool run(PackageWriter& writer, const std::vector<PlanInput>& inputs, const std::vector<PackUnit>& units,
+                    const UnitPacker& pack, unsigned jobs, size_t* failed, std::string* error);
 };

@@ -3,6 +3,20 @@
 -- With /S the same steps run without a window, every question taking its default.
 require "registry"
 
+-- The product (the same block as the installer's UI script), written by orvo-build from the project file between the two marker lines (these
+-- are the demo product's values, which its own project file gives again).
+--@PROJECT
+local PRODUCT_NAME = "OrvoPelora"
+local PROGRAM_NAME = "Pelora"
+local WINDOW_TITLE = "Pelora安装程序"
+local PROGRAM_EXE = "NubeloUI.exe"
+local VERSION = "8.0.0.5"
+local PUBLISHER = "Orvo Media Co., Ltd."
+local PUBLISHER_ADDRESS = "https://pelora.orvo.example/"
+local LICENCE_ADDRESS = "https://pelora.orvo.example/agreement.html"
+local INSTALL_FOLDER = "OrvoNubelo"
+--@END
+
 local MB_OK, MB_OKCANCEL = 0, 1
 local MB_ICONQUESTION, MB_ICONEXCLAMATION = 32, 48
 local IDOK = 1
@@ -11,7 +25,7 @@ local SUCCESS, RESTART_NEEDED, CANCELLED, FAILED = 0, 3010, 1602, 1603
 local STEPS_PER_TICK, TICK_MS = 8, 15
 
 local folder = uninstallFolder()
-local program = folder .. "NubeloUI.exe"
+local program = folder .. PROGRAM_EXE
 local options = getSetupOptions()
 local silent = options.silent
 local window
@@ -33,7 +47,7 @@ local function stopApplication()
     if not getRunningProcess(folder) and not isProcessRunning(program) then
         return true
     end
-    if tell("Pelora正在运行中，是否停止Pelora？", "提示", MB_OKCANCEL + MB_ICONQUESTION) ~= IDOK then
+    if tell(PROGRAM_NAME .. "正在运行中，是否停止" .. PROGRAM_NAME .. "？", "提示", MB_OKCANCEL + MB_ICONQUESTION) ~= IDOK then
         return false
     end
     -- only processes whose image lies in the install folder; the application waited for, so its
@@ -60,7 +74,7 @@ local function offerRestart()
     if silent or options.noRestart then
         return
     end
-    if showMessageBox("Pelora需要重启电脑才能完成卸载，是否立即重启?", "提示", MB_OKCANCEL + MB_ICONQUESTION) == IDOK then
+    if showMessageBox(PROGRAM_NAME .. "需要重启电脑才能完成卸载，是否立即重启?", "提示", MB_OKCANCEL + MB_ICONQUESTION) == IDOK then
         reboot()
     end
 end
@@ -68,19 +82,19 @@ end
 -- What the install writes outside its folder, and nothing else, is the uninstall's to remove:
 -- the journal lies in a folder that may be the user's to write.
 local OWN = {
-    "HKCU\\Software\\OrvoNubelo\\",
+    "HKCU\\Software\\" .. INSTALL_FOLDER .. "\\",
     "HKLM\\SOFTWARE\\Microsoft\\Internet Explorer\\Low Rights\\ElevationPolicy\\{CACBA33C-A5E5-43CD-9287-8C075425FC26}\\",
     "HKCR\\orvolive\\",
-    "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\OrvoNubelo Daemon",
-    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OrvoNubelo\\",
-    (getDesktopFolder() or "") .. "\\OrvoPelora.lnk",
+    "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\" .. INSTALL_FOLDER .. " Daemon",
+    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" .. INSTALL_FOLDER .. "\\",
+    (getDesktopFolder() or "") .. "\\" .. PRODUCT_NAME .. ".lnk",
 }
 
 local steps, why = journalOpenRemoval(folder, folder .. "unins000.exe", OWN)
 if not steps then
     writeLog("journal: " .. tostring(why))
     local state = why == "missing" and "不存在" or "已损坏"
-    tell("无法卸载 Pelora：安装记录 " .. folder .. "unins000.dat " .. state .. "。\n\n没有删除任何文件。",
+    tell("无法卸载 " .. PROGRAM_NAME .. "：安装记录 " .. folder .. "unins000.dat " .. state .. "。\n\n没有删除任何文件。",
         "错误", MB_OK + MB_ICONEXCLAMATION)
     setExitCode(FAILED)
     return
@@ -101,9 +115,15 @@ end
 local result = CANCELLED
 window = createWindow("uninstall.xml")
 window:setIcon(2)
-window:setTitle("Pelora卸载程序")
+window:setTitle(PROGRAM_NAME .. "卸载程序")
 window:centerScreen()
 window:getChild(1003):setText(folder)
+-- the markup's wording with the project's names; the labels by their place in their page, as a
+-- label with an id would no longer name its page or the control after it to screen readers
+window:getChild(6000):setText(PROGRAM_NAME .. "卸载程序")
+window:getChild(1000):getChild(0):setText("卸载 " .. PROGRAM_NAME)
+window:getChild(1000):getChild(1):setText("从您的电脑中移除 " .. PROGRAM_NAME)
+window:getChild(1000):getChild(2):setText("确定要完全移除 " .. PROGRAM_NAME .. " 及其所有组件吗？")
 local close = window:getChild(5000)
 
 local function showFinish()
@@ -111,7 +131,7 @@ local function showFinish()
     window:getChild(3000):setVisible(false)
     close:setVisible(true)
     window:getChild(4001):setText(result == RESTART_NEEDED and "部分文件正在使用中，将在重启电脑后删除。" or
-        "Pelora 已从您的电脑中移除。")
+        PROGRAM_NAME .. " 已从您的电脑中移除。")
 end
 
 local function startRemoval()

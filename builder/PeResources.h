@@ -1,0 +1,61 @@
+// Adds and replaces resources of a finished 64-bit Windows executable without a linker or a
+// resource compiler: the publisher's tool writes its installers this way.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A resource type or name: a number, or (when `text` is not empty) a string, kept in upper case
+// as the loader looks strings up in upper case.
+struct ResourceKey {
+    uint16_t id = 0;
+    std::u16string text;
+
+    static ResourceKey number(uint16_t id) { return {id, {}}; }
+    static ResourceKey string(const std::u16string& text);
+    bool operator==(const ResourceKey& other) const { return id == other.id && text == other.text; }
+    bool operator<(const ResourceKey& other) const;   // the directory's order: strings first, then numbers
+};
+
+struct Resource {
+    ResourceKey type, name;
+    uint16_t language = 0;
+    std::vector<uint8_t> data;
+};
+
+class PeImage {
+public:
+    // Reads a PE32+ executable and its resource tree. False with a reason for anything else, or a
+    // resource tree that points outside the file.
+    static bool parse(std::vector<uint8_t> file, PeImage* out, std::string* error);
+
+    const std::vector<Resource>& resources() const { return resources_; }
+    // The language most of the executable's own resources use (US English when it has none), for
+    // the resources added to it.
+    uint16_t commonLanguage() const;
+    // Replaces every resource of the same type and name (in any language) with `resource`, or
+    // adds it.
+    void setResource(Resource resource);
+
+    // The executable with its resource section written anew: the sections after it moved up (when
+    // they are only relocations or debugging information; otherwise the new section is appended
+    // and the old one left unused), the data directories, the size of the image and the checksum
+    // made to match, any certificate table dropped, and the link time set to `timestamp`.
+    bool write(uint32_t timestamp, std::vector<uint8_t>* out, std::string* error) const;
+
+private:
+    struct Section {
+        char name[8];
+        uint32_t virtualSize, virtualAddress, rawSize, rawOffset;
+        uint32_t header;   // offset of its header in the file
+    };
+    std::vector<uint8_t> file_;
+    uint32_t pe_ = 0, optional_ = 0, optionalSize_ = 0;
+    std::vector<Section> sections_;
+    int resourceSection_ = -1;   // the section the resource directory starts at the beginning of
+    std::vector<Resource> resources_;
+};
+
+// The PE checksum of a whole file whose checksum field lies at `checksumOffset`.
+uint32_t peChecksum(const std::vector<uint8_t>& file, size_t checksumOffset);

@@ -1,0 +1,33 @@
+// The installer's two scripts from their templates: the product's values into the UI scripts, the
+// step list into the worker script.
+#pragma once
+
+#include "Project.h"
+
+#include <string>
+#include <vector>
+
+// A Lua string literal holding `text` exactly.
+std::string luaQuoted(const std::string& text);
+
+// `script` with the lines between "--@PROJECT" and "--@END" replaced by the project's values as
+// Lua locals (PRODUCT_NAME, PROGRAM_NAME, WINDOW_TITLE, PROGRAM_EXE, VERSION, PUBLISHER,
+// PUBLISHER_ADDRESS, LICENCE_ADDRESS, INSTALL_FOLDER). False when the template has no such block.
+bool fillProductBlock(const std::string& script, const Project& project, std::string* out, std::string* error);
+
+// One step of the worker: a folder to make or a file to extract, "\" between levels.
+struct WorkerStep {
+    bool file;
+    std::string path;   // UTF-8
+};
+
+// The steps in install order: every folder first, case-insensitive alphabetical so that each stands
+// before the folders it holds, then the files as given: in the package's order, so that the worker
+// asks for the files of each solid block together and the block is decoded once. Names use "/" or
+// "\" between levels; the steps "\".
+std::vector<WorkerStep> workerSteps(const std::vector<std::u16string>& folders,
+                                    const std::vector<std::u16string>& filesInPackageOrder);
+
+// `script` with its "--@OPERATIONS@" line replaced by the rows `{kind, [[path]]},`.
+bool fillWorkerSteps(const std::string& script, const std::vector<WorkerStep>& steps, std::string* out,
+                     std::string* error);
