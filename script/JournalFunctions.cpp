@@ -25,8 +25,11 @@ namespace {
 
 using Kind = JournalRecord::Kind;
 
-// Records are saved at least this often while files are written, so a crash loses little.
+// Records are saved once this many are new and the last save is this old, so a crash loses
+// little. Every save writes the whole journal again: saving by count alone made an install of
+// thousands of small files write its journal hundreds of times over.
 constexpr size_t kSaveEvery = 32;
+constexpr ULONGLONG kSaveEveryMs = 500;
 
 // One journal per process, shared by the UI script and the worker: the worker writes the files,
 // the UI script the registry afterwards.
@@ -34,6 +37,7 @@ struct ActiveJournal {
     std::wstring folder;                  // the install folder, with its trailing "\"; empty: none
     std::vector<JournalRecord> records;
     size_t unsaved = 0;
+    ULONGLONG lastSaved = 0;   // GetTickCount64 of the last save
     WindowsJournalSystem system;
     std::unique_ptr<JournalReplay> removal;   // an uninstall under way over `records`
     bool removalRestart = false;
@@ -64,8 +68,11 @@ void append(ActiveJournal& active, JournalRecord record)
     if (active.folder.empty())
         return;
     active.records.push_back(std::move(record));
-    if (++active.unsaved >= kSaveEvery && saveJournal(active.folder, active.records))
+    if (++active.unsaved >= kSaveEvery && GetTickCount64() - active.lastSaved >= kSaveEveryMs &&
+        saveJournal(active.folder, active.records)) {
         active.unsaved = 0;
+        active.lastSaved = GetTickCount64();
+    }
 }
 
 bool save(ActiveJournal& active)
@@ -75,6 +82,7 @@ bool save(ActiveJournal& active)
     if (!saveJournal(active.folder, active.records))
         return false;
     active.unsaved = 0;
+    active.lastSaved = GetTickCount64();
     return true;
 }
 
@@ -175,14 +183,23 @@ int journalKeepFile(lua_State* L)
     return 1;
 }
 
-// journalFileWritten(path, userData) -> boolean: records the written file's size and check value.
+// journalFileWritten(path, userData [, size, check]) -> boolean: records the written file's size
+// and check value; without the two (extractFile returns them from the bytes it wrote) they are
+// read from the file.
 int journalFileWritten(lua_State* L)
 {
     std::string path = wideToUtf8(withBackslashes(scriptStringArg(L, 1)));
     bool userData = scriptBooleanArg(L, 2);
+    std::optional<FileFacts> facts;
+    if (lua_isinteger(L, 3) && lua_isinteger(L, 4) && lua_tointeger(L, 3) >= 0) {
+        facts = FileFacts{};
+        facts->size = int64_t(lua_tointeger(L, 3));
+        facts->check = uint32_t(lua_tointeger(L, 4));
+    }
     std::lock_guard<platform::ProcessCriticalSection> hold(journalLock);
     ActiveJournal& active = journal();
-    std::optional<FileFacts> facts = active.system.fileFacts(path);
+    if (!facts)
+        facts = active.system.fileFacts(path);
     JournalRecord* record = nullptr;
     for (size_t i = active.records.size(); i-- > lastSessionStart(active.records);) {
         if (active.records[i].kind == Kind::file && active.records[i].path == path) {
