@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 
 extern "C" {
 #include <lauxlib.h>
@@ -41,6 +42,10 @@ struct ActiveJournal {
     WindowsJournalSystem system;
     std::unique_ptr<JournalReplay> removal;   // an uninstall under way over `records`
     bool removalRestart = false;
+    // Folders this session made, lower case with their trailing "\": they were empty when made, so
+    // a file about to be written in one needs no look for an older copy to keep. Under Wine each
+    // look that finds nothing scans the whole folder for another letter case.
+    std::set<std::wstring> made;
 };
 
 platform::ProcessCriticalSection journalLock;
@@ -48,6 +53,13 @@ ActiveJournal& journal()
 {
     static ActiveJournal* active = new ActiveJournal;   // never destroyed: a worker may outlive main
     return *active;
+}
+
+std::wstring lowerCase(std::wstring text)
+{
+    if (!text.empty())
+        CharLowerBuffW(&text[0], DWORD(text.size()));
+    return text;
 }
 
 std::wstring withBackslashes(std::wstring path)
@@ -105,6 +117,7 @@ int journalBegin(lua_State* L)
     ActiveJournal& active = journal();
     active.folder = folder;
     active.records.clear();
+    active.made.clear();
     active.removal.reset();
     std::string error;
     if (!loadJournal(folder, &active.records, &error) && error != "missing") {
@@ -136,6 +149,7 @@ int journalCreateDirectory(lua_State* L)
         if (!CreateDirectoryW(level.c_str(), nullptr))
             continue;
         platform::logStep(L"folder made: " + level);
+        journal().made.insert(lowerCase(level));
         JournalRecord record;
         record.kind = Kind::folder;
         record.path = wideToUtf8(level);
@@ -159,7 +173,11 @@ int journalKeepFile(lua_State* L)
     JournalRecord record;
     record.kind = Kind::file;
     record.path = wideToUtf8(path);
-    DWORD attributes = GetFileAttributesW(path.c_str());
+    // A file planted in a made folder since is found by extractFile's CREATE_NEW, which then
+    // writes beside it and moves over it; the record written here has the rollback delete it.
+    size_t slash = path.rfind(L'\\');
+    bool inMadeFolder = slash != std::wstring::npos && active.made.count(lowerCase(path.substr(0, slash + 1)));
+    DWORD attributes = inMadeFolder ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
             lua_pushboolean(L, 0);
