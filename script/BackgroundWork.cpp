@@ -176,8 +176,8 @@ int extractFile(lua_State* L)
     }
     lua_pushboolean(L, result == Extracted::written);
     if (result == Extracted::written) {
-        lua_pushinteger(L, lua_Integer(facts.size));
-        lua_pushinteger(L, lua_Integer(facts.check));
+        pushScriptInteger(L, int64_t(facts.size));
+        pushScriptInteger(L, int64_t(facts.check));
         return 3;
     }
     lua_pushstring(L, result == Extracted::damaged ? "damaged" : "unwritable");

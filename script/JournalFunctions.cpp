@@ -209,10 +209,10 @@ int journalFileWritten(lua_State* L)
     std::string path = wideToUtf8(withBackslashes(scriptStringArg(L, 1)));
     bool userData = scriptBooleanArg(L, 2);
     std::optional<FileFacts> facts;
-    if (lua_isinteger(L, 3) && lua_isinteger(L, 4) && lua_tointeger(L, 3) >= 0) {
+    if (lua_type(L, 3) == LUA_TNUMBER && lua_type(L, 4) == LUA_TNUMBER && scriptIntegerArg(L, 3) >= 0) {
         facts = FileFacts{};
-        facts->size = int64_t(lua_tointeger(L, 3));
-        facts->check = uint32_t(lua_tointeger(L, 4));
+        facts->size = scriptIntegerArg(L, 3);
+        facts->check = uint32_t(scriptIntegerArg(L, 4));
     }
     std::lock_guard<platform::ProcessCriticalSection> hold(journalLock);
     ActiveJournal& active = journal();
