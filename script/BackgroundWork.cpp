@@ -9,6 +9,7 @@
 #include "SystemApi.h"
 
 #include <FileSystem.h>
+#include <InstallJournal.h>
 #include <LoadedPackage.h>
 #include <SRService.h>
 #include <platform/CallbackBoundary.h>
@@ -21,6 +22,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cwchar>
 #include <memory>
 #include <string>
@@ -81,10 +83,37 @@ std::string longBracket(const std::string& text)
 
 enum class Extracted { written, damaged, unwritable };
 
-// The entry is written to a new file beside the destination, which takes the destination's name
-// only once every byte is on disk: a write that fails half-way never leaves a partial file under
-// the file's name. A read that fails its check value (Package::readEntry) writes nothing at all.
-Extracted extractEntry(LoadedPackage& package, std::wstring entry, const std::wstring& destination)
+// What extractFile tells the journal about a written file, from the bytes it wrote: reading the
+// file back for its check value would double the install's reads.
+struct WrittenFacts {
+    uint64_t size = 0;
+    uint32_t check = 0;
+};
+
+// Writes the bytes to a file made with CREATE_NEW: a name that already exists (planted, or left
+// by another run) is never opened. A write that fails half-way deletes what it made, so no
+// half-written file stays under the name. False with `made` false when nothing was created.
+bool writeNew(const std::wstring& path, const char* bytes, DWORD size, bool* made)
+{
+    platform::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    *made = bool(file);
+    if (!file)
+        return false;
+    DWORD written = 0;
+    bool ok = WriteFile(file.get(), bytes, size, &written, nullptr) && written == size;
+    file.reset();
+    if (!ok)
+        DeleteFileW(path.c_str());
+    return ok;
+}
+
+// The journal has recorded the destination before this runs (journalKeepFile moved any file
+// there aside and the journal names the path), so the entry is written under its final name
+// directly: a rollback or an uninstall deletes it, and a failed write deletes it at once. Only
+// when a file has appeared there since is it written beside the destination and moved over it
+// once every byte is on disk. A read that fails its check value (Package::readEntry) writes
+// nothing at all.
+Extracted extractEntry(LoadedPackage& package, std::wstring entry, const std::wstring& destination, WrittenFacts* facts)
 {
     // Entries are stored with forward slashes; scripts write paths either way.
     std::replace(entry.begin(), entry.end(), L'\\', L'/');
@@ -98,59 +127,119 @@ Extracted extractEntry(LoadedPackage& package, std::wstring entry, const std::ws
         platform::logStep(L"file could not be written: " + destination);
         return Extracted::unwritable;
     }
+    const char* bytes = reinterpret_cast<const char*>(buffer.get());
 
-    // CREATE_NEW: a name that already exists (planted, or left by another run) is never opened
-    std::wstring partial;
-    platform::UniqueHandle file;
-    for (unsigned attempt = 0; attempt < 8 && !file; ++attempt) {
-        partial = destination + L"." + std::to_wstring(GetCurrentThreadId()) + L"-" + std::to_wstring(attempt) +
-                  L".partial";
-        file.reset(CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file && GetLastError() != ERROR_FILE_EXISTS)
-            break;
-    }
-    DWORD written = 0;
-    bool ok = file && WriteFile(file.get(), buffer.get(), DWORD(size), &written, nullptr) && written == size;
-    const bool created = bool(file);
-    file.reset();
-    if (ok) {
-        DWORD attributes = GetFileAttributesW(destination.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-            SetFileAttributesW(destination.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
-        ok = MoveFileExW(partial.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    bool made = false;
+    bool ok = writeNew(destination, bytes, DWORD(size), &made);
+    if (!made && GetLastError() == ERROR_FILE_EXISTS) {
+        std::wstring partial;
+        for (unsigned attempt = 0; attempt < 8 && !made; ++attempt) {
+            partial = destination + L"." + std::to_wstring(GetCurrentThreadId()) + L"-" + std::to_wstring(attempt) +
+                      L".partial";
+            ok = writeNew(partial, bytes, DWORD(size), &made);
+            if (!made && GetLastError() != ERROR_FILE_EXISTS)
+                break;
+        }
+        if (ok) {
+            DWORD attributes = GetFileAttributesW(destination.c_str());
+            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+                SetFileAttributesW(destination.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+            ok = MoveFileExW(partial.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+            if (!ok)
+                DeleteFileW(partial.c_str());
+        }
     }
     if (!ok) {
-        if (created)
-            DeleteFileW(partial.c_str());
         platform::logStep(L"file could not be written: " + destination);
         return Extracted::unwritable;
     }
+    facts->size = size;
+    facts->check = journalCrc32(bytes, size_t(size));
     platform::logStep(L"file written: " + destination + L" (" + std::to_wstring(size) + L" bytes)");
     return Extracted::written;
 }
 
-// extractFile(entry, destination) -> true, or false and "damaged" (the entry cannot be read from
-// the package: retrying will not help) or "unwritable" (the file cannot be written: it may be
-// held open); upvalue 1 is the worker's LoadedPackage.
+// extractFile(entry, destination) -> true, size, check; or false and "damaged" (the entry cannot
+// be read from the package: retrying will not help) or "unwritable" (the file cannot be written:
+// it may be held open); upvalue 1 is the worker's LoadedPackage. The size and check value are
+// for journalFileWritten.
 int extractFile(lua_State* L)
 {
     auto* work = static_cast<LoadedPackage*>(lua_touserdata(L, lua_upvalueindex(1)));
     Extracted result = Extracted::damaged;
+    WrittenFacts facts;
     try {
         if (work && *work)
-            result = extractEntry(*work, scriptStringArg(L, 1), scriptStringArg(L, 2));
+            result = extractEntry(*work, scriptStringArg(L, 1), scriptStringArg(L, 2), &facts);
     } catch (...) {
         result = Extracted::unwritable;
     }
     lua_pushboolean(L, result == Extracted::written);
-    if (result == Extracted::written)
-        return 1;
+    if (result == Extracted::written) {
+        pushScriptInteger(L, int64_t(facts.size));
+        pushScriptInteger(L, int64_t(facts.check));
+        return 3;
+    }
     lua_pushstring(L, result == Extracted::damaged ? "damaged" : "unwritable");
     return 2;
 }
 
+// A progress notification the worker does not wait for: it owns its text, and a stop answer (or
+// a service that will never run it) is remembered for the worker's next notifyProgress.
+class PostedNotification : public SRService::IRunable {
+public:
+    PostedNotification(std::string text, std::shared_ptr<std::atomic<bool>> stopped)
+        : text_(std::move(text)), stopped_(std::move(stopped))
+    {
+    }
+    void run() override
+    {
+        ControlEvent event;
+        event.code = EventCode::WorkerNotification;
+        event.direction = Direct;
+        event.wparam = reinterpret_cast<uint64_t>(text_.c_str());
+        event.lparam = 0;
+        event.handled = 0;
+        platform::callbackBoundary(L"LuaWork: a progress handler", [&] { Toolkit::broadcast(event); });
+        if (int32_t(uint32_t(event.lparam & 0xFFFFFFFF)) == kStopAnswer)
+            stopped_->store(true);
+    }
+    void discard() override { stopped_->store(true); }
+
+private:
+    std::string text_;
+    std::shared_ptr<std::atomic<bool>> stopped_;
+};
+
+// Progress goes to the UI thread at most this often; the latest one not yet sent goes before the
+// next notification the worker waits for, so the UI always sees the last position.
+constexpr ULONGLONG kProgressEveryMs = 40;
+
+// The worker thread's progress: one worker per thread, so thread-local.
+struct ProgressState {
+    std::string pending;   // the latest progress not yet posted; empty: none
+    ULONGLONG lastPosted = 0;
+    std::shared_ptr<std::atomic<bool>> stopped = std::make_shared<std::atomic<bool>>(false);
+};
+thread_local ProgressState progressState;
+
+void postProgress(std::string text)
+{
+    progressState.lastPosted = GetTickCount64();
+    SRService::post(std::make_shared<PostedNotification>(std::move(text), progressState.stopped));
+}
+
+void flushProgress()
+{
+    if (progressState.pending.empty())
+        return;
+    postProgress(std::move(progressState.pending));
+    progressState.pending.clear();
+}
+
 int32_t deliver(const char* text)
 {
+    flushProgress();
     std::shared_ptr<NotifyRunable> task(new NotifyRunable(text));
     if (!task->usable())
         return kStopAnswer;
@@ -170,6 +259,29 @@ int notifyMessage(lua_State* L)
         answer = kStopAnswer;
     }
     lua_pushinteger(L, answer);
+    return 1;
+}
+
+// notifyProgress(text) -> integer: a notification whose answer the worker does not wait for;
+// within kProgressEveryMs of the last one it only replaces the one waiting to go. Returns the
+// stop answer once the UI has answered any posted notification with it (or can no longer run
+// them), 1 otherwise.
+int notifyProgress(lua_State* L)
+{
+    size_t length = 0;
+    const char* text = lua_tolstring(L, 1, &length);
+    try {
+        std::string copy(text ? text : "", text ? length : 0);
+        if (GetTickCount64() - progressState.lastPosted >= kProgressEveryMs) {
+            progressState.pending.clear();
+            postProgress(std::move(copy));
+        } else {
+            progressState.pending = std::move(copy);
+        }
+    } catch (...) {
+        progressState.stopped->store(true);
+    }
+    lua_pushinteger(L, progressState.stopped->load() ? kStopAnswer : 1);
     return 1;
 }
 
@@ -244,6 +356,8 @@ std::wstring runWork(WorkParameters& params)
     registerSystemApi(L);
     lua_pushcfunction(L, notifyMessage);
     lua_setglobal(L, "notifyMessage");
+    lua_pushcfunction(L, notifyProgress);
+    lua_setglobal(L, "notifyProgress");
     lua_pushlightuserdata(L, &work);
     lua_pushcclosure(L, extractFile, 1);
     lua_setglobal(L, "extractFile");

@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 
 extern "C" {
 #include <lauxlib.h>
@@ -25,8 +26,11 @@ namespace {
 
 using Kind = JournalRecord::Kind;
 
-// Records are saved at least this often while files are written, so a crash loses little.
+// Records are saved once this many are new and the last save is this old, so a crash loses
+// little. Every save writes the whole journal again: saving by count alone made an install of
+// thousands of small files write its journal hundreds of times over.
 constexpr size_t kSaveEvery = 32;
+constexpr ULONGLONG kSaveEveryMs = 500;
 
 // One journal per process, shared by the UI script and the worker: the worker writes the files,
 // the UI script the registry afterwards.
@@ -34,9 +38,14 @@ struct ActiveJournal {
     std::wstring folder;                  // the install folder, with its trailing "\"; empty: none
     std::vector<JournalRecord> records;
     size_t unsaved = 0;
+    ULONGLONG lastSaved = 0;   // GetTickCount64 of the last save
     WindowsJournalSystem system;
     std::unique_ptr<JournalReplay> removal;   // an uninstall under way over `records`
     bool removalRestart = false;
+    // Folders this session made, lower case with their trailing "\": they were empty when made, so
+    // a file about to be written in one needs no look for an older copy to keep. Under Wine each
+    // look that finds nothing scans the whole folder for another letter case.
+    std::set<std::wstring> made;
 };
 
 platform::ProcessCriticalSection journalLock;
@@ -44,6 +53,13 @@ ActiveJournal& journal()
 {
     static ActiveJournal* active = new ActiveJournal;   // never destroyed: a worker may outlive main
     return *active;
+}
+
+std::wstring lowerCase(std::wstring text)
+{
+    if (!text.empty())
+        CharLowerBuffW(&text[0], DWORD(text.size()));
+    return text;
 }
 
 std::wstring withBackslashes(std::wstring path)
@@ -64,8 +80,11 @@ void append(ActiveJournal& active, JournalRecord record)
     if (active.folder.empty())
         return;
     active.records.push_back(std::move(record));
-    if (++active.unsaved >= kSaveEvery && saveJournal(active.folder, active.records))
+    if (++active.unsaved >= kSaveEvery && GetTickCount64() - active.lastSaved >= kSaveEveryMs &&
+        saveJournal(active.folder, active.records)) {
         active.unsaved = 0;
+        active.lastSaved = GetTickCount64();
+    }
 }
 
 bool save(ActiveJournal& active)
@@ -75,6 +94,7 @@ bool save(ActiveJournal& active)
     if (!saveJournal(active.folder, active.records))
         return false;
     active.unsaved = 0;
+    active.lastSaved = GetTickCount64();
     return true;
 }
 
@@ -97,6 +117,7 @@ int journalBegin(lua_State* L)
     ActiveJournal& active = journal();
     active.folder = folder;
     active.records.clear();
+    active.made.clear();
     active.removal.reset();
     std::string error;
     if (!loadJournal(folder, &active.records, &error) && error != "missing") {
@@ -128,6 +149,7 @@ int journalCreateDirectory(lua_State* L)
         if (!CreateDirectoryW(level.c_str(), nullptr))
             continue;
         platform::logStep(L"folder made: " + level);
+        journal().made.insert(lowerCase(level));
         JournalRecord record;
         record.kind = Kind::folder;
         record.path = wideToUtf8(level);
@@ -151,7 +173,11 @@ int journalKeepFile(lua_State* L)
     JournalRecord record;
     record.kind = Kind::file;
     record.path = wideToUtf8(path);
-    DWORD attributes = GetFileAttributesW(path.c_str());
+    // A file planted in a made folder since is found by extractFile's CREATE_NEW, which then
+    // writes beside it and moves over it; the record written here has the rollback delete it.
+    size_t slash = path.rfind(L'\\');
+    bool inMadeFolder = slash != std::wstring::npos && active.made.count(lowerCase(path.substr(0, slash + 1)));
+    DWORD attributes = inMadeFolder ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
             lua_pushboolean(L, 0);
@@ -175,14 +201,23 @@ int journalKeepFile(lua_State* L)
     return 1;
 }
 
-// journalFileWritten(path, userData) -> boolean: records the written file's size and check value.
+// journalFileWritten(path, userData [, size, check]) -> boolean: records the written file's size
+// and check value; without the two (extractFile returns them from the bytes it wrote) they are
+// read from the file.
 int journalFileWritten(lua_State* L)
 {
     std::string path = wideToUtf8(withBackslashes(scriptStringArg(L, 1)));
     bool userData = scriptBooleanArg(L, 2);
+    std::optional<FileFacts> facts;
+    if (lua_type(L, 3) == LUA_TNUMBER && lua_type(L, 4) == LUA_TNUMBER && scriptIntegerArg(L, 3) >= 0) {
+        facts = FileFacts{};
+        facts->size = scriptIntegerArg(L, 3);
+        facts->check = uint32_t(scriptIntegerArg(L, 4));
+    }
     std::lock_guard<platform::ProcessCriticalSection> hold(journalLock);
     ActiveJournal& active = journal();
-    std::optional<FileFacts> facts = active.system.fileFacts(path);
+    if (!facts)
+        facts = active.system.fileFacts(path);
     JournalRecord* record = nullptr;
     for (size_t i = active.records.size(); i-- > lastSessionStart(active.records);) {
         if (active.records[i].kind == Kind::file && active.records[i].path == path) {

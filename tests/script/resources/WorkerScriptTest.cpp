@@ -170,10 +170,13 @@ TEST_P(ShippedWorkerPackages, InstallsEveryFileAndReportsEveryStep)
     EXPECT_EQ(seen[0].code, 1);
     EXPECT_EQ(seen[1].code, 3);
     EXPECT_EQ(seen[1].range, 234);
+    // progress is posted at most every few milliseconds: positions only grow, and the last one
+    // reaches the end of the range
     int position = 0;
     for (const Notification& n : seen) {
         if (n.code == 4) {
-            EXPECT_EQ(n.position, ++position) << n.text;
+            EXPECT_GT(n.position, position) << n.text;
+            position = n.position;
         }
     }
     EXPECT_EQ(position, 234);
@@ -220,7 +223,10 @@ TEST_F(ShippedWorker, PayloadNamesEndingInABracketInstall)
     for (const Notification& n : seen)
         if (n.code == 4)
             texts.push_back(n.text);
-    EXPECT_NE(std::find(texts.begin(), texts.end(), "解压文件notes]"), texts.end());
+    // steps within a few milliseconds of each other are reported by the last of them only; every
+    // text that arrived was read back whole (onNotification fails on any that is not a table)
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.back(), "注册Nubelo.ax...");
 
     std::map<std::wstring, std::string> expected, installed;
     listTree(windowsPath(ORVO_BRACKET_FOLDER) + L"\\", L"", expected);
