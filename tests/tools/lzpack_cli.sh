@@ -130,11 +130,11 @@ python3 "$payload_py" steps "$src" | sed -n 's/^    {1, \[\[\(.*\)\]\]},$/\1/p' 
 check "the worker's steps follow the package's order" [ "$(cut -f1 "$work/s-list")" = "$(cat "$work/steps")" ]
 check "--solid takes MiB" status_is 2 "$lzpack" create --solid=0 "$work/q.lz" "$src"
 check "--solid takes a number" status_is 2 "$lzpack" create --solid=x "$work/q.lz" "$src"
-# a block first in the image (a.txt, b.txt), then a picture, stored on its own
+# a block first in the image (a.txt, b.txt), then an archive too large to join a block, stored on its own
 mkdir -p "$work/blk"
 yes 'first file of the block' | head -n 20000 | cat -n >"$work/blk/a.txt"
 yes 'second file of the block' | head -n 20000 | cat -n >"$work/blk/b.txt"
-head -c 100000 /dev/urandom >"$work/blk/noise.zip"
+head -c 1100000 /dev/urandom >"$work/blk/noise.zip"
 "$lzpack" create --solid "$work/blk.lz" "$work/blk"
 check "the two text files share block 1" [ "$("$lzpack" list "$work/blk.lz" | awk -F'\t' '$4 == 1' | wc -l)" -eq 2 ]
 for at in 5 2000; do

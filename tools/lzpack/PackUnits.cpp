@@ -18,6 +18,9 @@ const char16_t* const kCompressed[] = {
     u"webp", u"woff", u"woff2", u"xz", u"zip", u"zst",
 };
 
+// A compressed file this large is a unit of its own: a block would gain little on it.
+constexpr uint64_t kCompressedAloneBytes = 1u << 20;
+
 constexpr char kUnitMagic[4] = {'O', 'P', 'U', '1'};
 
 void putU32(std::vector<uint8_t>& out, uint32_t v)
@@ -115,7 +118,10 @@ std::vector<PackUnit> planUnits(const std::vector<PlanInput>& inputs, const Pack
     };
     for (size_t index : order) {
         const PlanInput& input = inputs[index];
-        bool alone = !solid || input.size == 0 || input.size >= settings.solidBytes || compressedAlready(input.name);
+        // A small compressed file still joins a block: its duplicates and the headers it shares
+        // with its kind cost little there, where on its own it would be stored whole.
+        bool alone = !solid || input.size == 0 || input.size >= settings.solidBytes ||
+                     (compressedAlready(input.name) && input.size >= kCompressedAloneBytes);
         if (alone) {
             close();
             units.push_back(PackUnit{{index}});

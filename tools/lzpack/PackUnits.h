@@ -29,11 +29,12 @@ struct PackUnit {
 // The package order and how files form units, from names and sizes alone, the same on every
 // platform. Without blocks: sorted by name, one unit per file. Solid: grouped by extension, then
 // name (blocks::before); consecutive files share a block up to `solidBytes`; a file of that size or
-// more, an empty file and one whose extension says it is compressed already are units of their own.
+// more, an empty file and a file of 1 MiB or more whose extension says it is compressed already are
+// units of their own.
 std::vector<PackUnit> planUnits(const std::vector<PlanInput>& inputs, const PackSettings& settings);
 
 // Whether files with this name are compressed already (pictures, archives, media), so that LZMA
-// would not shrink them: they never go into a block, and are stored unless LZMA happens to help.
+// would not shrink them: a large one never goes into a block, and is stored unless LZMA happens to help.
 bool compressedAlready(const std::u16string& name);
 
 // One file as it goes into the image.
