@@ -5,6 +5,8 @@
 #include <PackageWriter.h>
 #include <platform/Utf.h>
 
+#include "TestContent.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,21 +17,8 @@ namespace {
 
 constexpr uint64_t kUntouched = 0xDEADBEEF;
 
-struct File {
-    std::u16string name;
-    std::vector<uint8_t> data;
-};
-
-// Text-like bytes that LZMA packs, or noise that it cannot (stored).
-std::vector<uint8_t> content(size_t size, unsigned seed, bool noise = false)
-{
-    std::mt19937 random(seed);
-    std::vector<uint8_t> out(size);
-    static const char kWords[] = "package entry decode ahead budget folder ";
-    for (size_t i = 0; i < size; ++i)
-        out[i] = noise || random() % 8 == 0 ? uint8_t(random()) : uint8_t(kWords[(i + seed) % (sizeof kWords - 1)]);
-    return out;
-}
+using testcontent::File;
+using testcontent::content;
 
 // Names in mixed letter case, so that the package's order and a case-blind walk differ.
 std::vector<File> payload()

@@ -8,6 +8,8 @@
 #include <ParallelPacker.h>
 #include <platform/Utf.h>
 
+#include "TestContent.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,24 +25,11 @@ namespace {
 
 constexpr uint32_t kBlock = 64 << 10;
 
-struct File {
-    std::u16string name;
-    std::vector<uint8_t> data;
-};
+using testcontent::File;
+using testcontent::content;
 
-// Text-like bytes that LZMA packs, or noise that it cannot.
-std::vector<uint8_t> content(size_t size, unsigned seed, bool noise = false)
-{
-    std::mt19937 random(seed);
-    std::vector<uint8_t> out(size);
-    static const char kWords[] = "solid block member decode ahead budget folder ";
-    for (size_t i = 0; i < size; ++i)
-        out[i] = noise || random() % 8 == 0 ? uint8_t(random()) : uint8_t(kWords[(i + seed) % (sizeof kWords - 1)]);
-    return out;
-}
-
-// Several blocks of text and of programs, a file larger than a block, a picture and noise that
-// stay stored, an empty file and files without extension.
+// Several blocks of text and of programs, a file larger than a block, a large picture and noise
+// that stay stored, a small picture that joins a block, an empty file and files without extension.
 std::vector<File> payload()
 {
     struct Spec {
@@ -51,9 +40,10 @@ std::vector<File> payload()
     const Spec specs[] = {
         {u"a/readme.txt", 30000, false}, {u"b.txt", 25000, false},     {u"c/d.txt", 30000, false},
         {u"notes.TXT", 30000, false},    {u"lib1.dll", 20000, false},  {u"lib2.dll", 30000, false},
-        {u"sub/lib3.DLL", 50000, false}, {u"big.dll", 150000, false},  {u"pic.png", 20000, true},
+        {u"sub/lib3.DLL", 50000, false}, {u"big.dll", 150000, false},  {u"pic.png", 100000, true},
         {u"noise1.wav", 30000, true},    {u"noise2.wav", 30000, true}, {u"empty.dat", 0, false},
         {u"Makefile", 5000, false},      {u"LICENSE", 3000, false},    {u"x/文件.ini", 7000, false},
+        {u"icon.png", 4000, false},
     };
     std::vector<File> files;
     unsigned seed = 1;
@@ -152,14 +142,14 @@ TEST(SolidBlocks, PlanGroupsByExtensionAndKeepsLargeEmptyAndCompressedFilesApart
     std::vector<std::vector<std::u16string>> expected = {
         {u"LICENSE", u"Makefile"},
         {u"lib1.dll", u"lib2.dll"},
-        {u"sub/lib3.DLL", u"x/文件.ini"},
+        {u"sub/lib3.DLL", u"x/文件.ini", u"icon.png"},
         {u"a/readme.txt", u"b.txt"},
         {u"c/d.txt", u"notes.TXT"},
     };
     EXPECT_EQ(members, expected);
     for (const char16_t* alone : {u"big.dll", u"pic.png", u"noise1.wav", u"noise2.wav", u"empty.dat"})
         EXPECT_EQ(package->find(alone)->block, Package::kNoBlock) << utf16ToUtf8(alone);
-    EXPECT_EQ(package->find(u"pic.png")->unpackedSize, 0u) << "a picture is stored";
+    EXPECT_EQ(package->find(u"pic.png")->unpackedSize, 0u) << "a large picture is stored";
     EXPECT_EQ(package->find(u"noise1.wav")->unpackedSize, 0u) << "a block of noise does not shrink: stored apart";
     EXPECT_NE(package->find(u"big.dll")->unpackedSize, 0u);
     EXPECT_TRUE(package->hasCheckValues());
