@@ -23,7 +23,7 @@ function(orvo_strip_debug target)
 endfunction()
 
 # orvo_add_installer(TARGET RESOURCES DIR PAYLOAD DIR [GENERATE_MB N] [UNINSTALLER TARGET]
-#                    [OUTPUT_DIR DIR] [MAIN SOURCE] [UNCHECKED] [EXCLUDE_FROM_ALL])
+#                    [OUTPUT_DIR DIR] [MAIN SOURCE] [UNCHECKED] [EXCLUDE_FROM_ALL] [SET KEY=VALUE...])
 # An installer executable, made the way a publisher makes one: host/main.cpp (or MAIN) is linked
 # into a stub with no named resources, and orvo-build writes the installer over it from the
 # project file host/project.lua, the PAYLOAD folder, the shipped markup and style packages and the
@@ -35,9 +35,10 @@ endfunction()
 # joins the payload as unins000.exe; RESOURCES/payload is then the PAYLOAD folder with it added, as
 # an installation leaves it. ${TARGET}_PAYLOAD is set to the folder that mirrors the installed files.
 # For the benchmark's comparison only: MAIN is another entry point, and UNCHECKED packs the payload
-# without check values.
+# without check values. SET overrides keys of the project file (orvo-build's --set), for a payload
+# that is not the demo product's.
 function(orvo_add_installer target)
-    cmake_parse_arguments(I "EXCLUDE_FROM_ALL;UNCHECKED" "RESOURCES;PAYLOAD;GENERATE_MB;UNINSTALLER;OUTPUT_DIR;MAIN" "" ${ARGN})
+    cmake_parse_arguments(I "EXCLUDE_FROM_ALL;UNCHECKED" "RESOURCES;PAYLOAD;GENERATE_MB;UNINSTALLER;OUTPUT_DIR;MAIN" "SET" ${ARGN})
     set(generator ${CMAKE_SOURCE_DIR}/tools/payload/payload.py)
     file(MAKE_DIRECTORY ${I_RESOURCES})
     get_property(generated_by GLOBAL PROPERTY orvo_payload_generator_${I_PAYLOAD})
@@ -109,6 +110,9 @@ function(orvo_add_installer target)
     if(I_UNCHECKED)
         list(APPEND options --set check_values=false)
     endif()
+    foreach(setting IN LISTS I_SET)
+        list(APPEND options --set ${setting})
+    endforeach()
 
     # the rules that make the payload and the uninstaller stub run as part of this target; a folder
     # of the user's own is only a dependency of the link (its files are no sources to compile)
