@@ -23,10 +23,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cwchar>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 extern "C" {
 #include <lauxlib.h>
@@ -182,6 +185,166 @@ int extractFile(lua_State* L)
     }
     lua_pushstring(L, result == Extracted::damaged ? "damaged" : "unwritable");
     return 2;
+}
+
+// How many files extractFiles keeps in flight. Creating a file is mostly waiting for the system
+// (Wine's server, a file system filter on Windows); several in flight overlap those waits while
+// the decoders keep the cores busy.
+constexpr size_t kWriters = 4;
+
+// One file of an extractFiles batch: what to write, and once `done`, how it went.
+struct BatchFile {
+    std::wstring entry;
+    std::wstring destination;
+    Extracted result = Extracted::damaged;
+    WrittenFacts facts;
+    bool done = false;
+};
+
+// The writers of one batch: each takes the next file not yet begun, in the batch's order (the
+// package's, so that blocks are asked for in the order they are decoded). Destruction stops them
+// from beginning another file and waits for the ones being written.
+class BatchWriters {
+public:
+    BatchWriters(LoadedPackage* package, std::vector<BatchFile>& files) : package_(package), files_(files)
+    {
+        size_t count = std::min(kWriters, files.size());
+        try {
+            for (size_t i = 0; i < count; ++i)
+                threads_.emplace_back([this] { run(); });
+        } catch (...) {
+            // no thread to spare: whatever was started, or this thread in wait(), does the work
+        }
+    }
+    ~BatchWriters()
+    {
+        stop_.store(true);
+        for (std::thread& thread : threads_)
+            thread.join();
+    }
+    BatchWriters(const BatchWriters&) = delete;
+    BatchWriters& operator=(const BatchWriters&) = delete;
+
+    // Waits for file `index`, writing it here if no writer has begun it.
+    void wait(size_t index)
+    {
+        if (threads_.empty())
+            writeNext();
+        std::unique_lock<std::mutex> lock(mutex_);
+        done_.wait(lock, [&] { return files_[index].done; });
+    }
+    void stop() { stop_.store(true); }
+
+private:
+    void run()
+    {
+        while (!stop_.load() && writeNext()) {
+        }
+    }
+    bool writeNext()
+    {
+        size_t index = next_.fetch_add(1);
+        if (index >= files_.size())
+            return false;
+        BatchFile& file = files_[index];
+        WrittenFacts facts;
+        // without a package every file is damaged, as extractFile says
+        Extracted result = Extracted::damaged;
+        try {
+            if (package_ && *package_)
+                result = extractEntry(*package_, file.entry, file.destination, &facts);
+        } catch (...) {
+            result = Extracted::unwritable;
+        }
+        {
+            std::lock_guard<std::mutex> hold(mutex_);
+            file.result = result;
+            file.facts = facts;
+            file.done = true;
+        }
+        done_.notify_all();
+        return true;
+    }
+
+    LoadedPackage* package_;
+    std::vector<BatchFile>& files_;
+    std::atomic<size_t> next_{0};
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    std::condition_variable done_;
+    std::vector<std::thread> threads_;
+};
+
+// Hands each file's result to the script's function (stack index 2), in the batch's order, as the
+// writers finish them. 1: every file handed over; 0: the function returned false; -1: it raised
+// an error, which is left on the stack. No C++ object outlives this call, so the caller may
+// raise the error.
+int handBatchOver(lua_State* L, LoadedPackage* package, std::vector<BatchFile>& files)
+{
+    BatchWriters writers(package, files);
+    for (size_t i = 0; i < files.size(); ++i) {
+        writers.wait(i);
+        const BatchFile& file = files[i];
+        lua_pushvalue(L, 2);
+        pushScriptInteger(L, int64_t(i + 1));
+        lua_pushboolean(L, file.result == Extracted::written);
+        int arguments = 3;
+        if (file.result == Extracted::written) {
+            pushScriptInteger(L, int64_t(file.facts.size));
+            pushScriptInteger(L, int64_t(file.facts.check));
+            arguments = 4;
+        } else {
+            lua_pushstring(L, file.result == Extracted::damaged ? "damaged" : "unwritable");
+        }
+        if (lua_pcall(L, arguments, 1, 0) != LUA_OK) {
+            writers.stop();
+            return -1;
+        }
+        bool goOn = lua_type(L, -1) != LUA_TBOOLEAN || lua_toboolean(L, -1);
+        lua_pop(L, 1);
+        if (!goOn) {
+            writers.stop();
+            return 0;
+        }
+    }
+    return 1;
+}
+
+// extractFiles(files, written) -> boolean: writes a batch of payload files, each as extractFile
+// writes one, several at a time. `files` is a list of {entry, destination}; written(i, true, size,
+// check) or written(i, false, why) is called on this thread for each in the list's order as soon as
+// it is done (why as extractFile gives it). When written returns false no further file is begun
+// and no further call comes: extractFiles returns false once the files being written are done.
+// Files of the batch after the one that stopped it may have been written by then, so the journal
+// must already name every file of the batch.
+int extractFiles(lua_State* L)
+{
+    auto* work = static_cast<LoadedPackage*>(lua_touserdata(L, lua_upvalueindex(1)));
+    luaL_checktype(L, 1, LUA_TTABLE);
+    luaL_checktype(L, 2, LUA_TFUNCTION);
+    int status = 0;
+    try {
+        std::vector<BatchFile> files(lua_rawlen(L, 1));
+        for (size_t i = 0; i < files.size(); ++i) {
+            lua_rawgeti(L, 1, int(i + 1));
+            if (lua_type(L, -1) == LUA_TTABLE) {
+                lua_rawgeti(L, -1, 1);
+                files[i].entry = scriptStringArg(L, -1);
+                lua_rawgeti(L, -2, 2);
+                files[i].destination = scriptStringArg(L, -1);
+                lua_pop(L, 2);
+            }
+            lua_pop(L, 1);
+        }
+        status = handBatchOver(L, work, files);
+    } catch (...) {
+        // no room for the batch (or a writer's bookkeeping): nothing was handed over
+        status = 0;
+    }
+    if (status < 0)
+        return lua_error(L);
+    lua_pushboolean(L, status > 0);
+    return 1;
 }
 
 // A progress notification the worker does not wait for: it owns its text, and a stop answer (or
@@ -361,6 +524,9 @@ std::wstring runWork(WorkParameters& params)
     lua_pushlightuserdata(L, &work);
     lua_pushcclosure(L, extractFile, 1);
     lua_setglobal(L, "extractFile");
+    lua_pushlightuserdata(L, &work);
+    lua_pushcclosure(L, extractFiles, 1);
+    lua_setglobal(L, "extractFiles");
 
     runConfiguration(L, params);
 

@@ -498,6 +498,51 @@ TEST_F(BackgroundWork, DecodersAheadGiveTheSameFilesInAnyOrderAndFailOnlyTheDama
     EXPECT_TRUE(capture.boxes().empty());
 }
 
+// A batch is written several files at a time, but its results come back in the batch's order, one
+// call each, with extractFile's answers; a false answer stops the calls, an error comes through.
+TEST_F(BackgroundWork, ExtractFilesHandsEveryResultOverInOrderAndStopsWhenTold)
+{
+    EnvironmentOverride decoders(L"ORVO_DECODE_AHEAD", L"2");
+    std::map<std::string, std::string> files;
+    for (unsigned i = 0; i < 24; ++i)
+        files["f" + std::to_string(i / 10) + std::to_string(i % 10) + ".txt"] = payloadBytes(3000 + 997 * i, i, i % 5 == 0);
+    ASSERT_TRUE(writeFile(dir.file(L"batch.lz"), packImage(files, "f07.txt")));
+    std::string list;
+    for (const auto& file : files)
+        list += "{'" + file.first + "', root .. 'all\\\\" + file.first + "'},";
+    list += "{'missing.txt', root .. 'all\\\\missing.txt'}, {'f01.txt', root .. 'nowhere\\\\f01.txt'}";
+    CreateDirectoryW(dir.file(L"all").c_str(), nullptr);
+    CreateDirectoryW(dir.file(L"stop").c_str(), nullptr);
+    runUi("local root = " + luaLong(dir.path()) + "\n"
+          "local seen = {}\n"
+          "local all = extractFiles({" + list + "}, function(i, ok, size, check)\n"
+          "    seen[#seen + 1] = i .. (ok and (size == #io.open(root .. 'all\\\\' .. string.format('f%02d.txt', i - 1), 'rb'):read('*a')"
+          "        and type(check) == 'number' and '+' or '?') or ':' .. size)\n"
+          "end)\n"
+          "local calls = 0\n"
+          "local stopped = extractFiles({{'f10.txt', root .. 'stop\\\\a'}, {'f11.txt', root .. 'stop\\\\b'},\n"
+          "                              {'f12.txt', root .. 'stop\\\\c'}}, function(i) calls = calls + 1; return i < 2 end)\n"
+          "local raised, why = pcall(extractFiles, {{'f13.txt', root .. 'stop\\\\d'}}, function() error('from the script') end)\n" +
+          finishing("tostring(all) .. ' ' .. table.concat(seen, ',') .. ' ' .. tostring(stopped) .. calls .. ' ' .. "
+                    "tostring(raised) .. ' ' .. tostring(why)"),
+          "", "batch.lz");
+    ASSERT_TRUE(waitForWorker());
+    std::string expected = "true ";
+    for (unsigned i = 1; i <= 24; ++i)
+        expected += std::to_string(i) + (i == 8 ? ":damaged," : "+,");
+    expected += "25:damaged,26:unwritable false2 false [string \"?\"]:1: from the script";
+    // the error's place names the chunk as the runner loaded it: compare up to it
+    std::string got = out();
+    EXPECT_EQ(got.substr(0, got.find(" false [")), expected.substr(0, expected.find(" false [")));
+    EXPECT_NE(got.find("from the script"), std::string::npos) << got;
+    for (const auto& [name, bytes] : files)
+        if (name != "f07.txt")
+            EXPECT_TRUE(readFile(dir.file(L"all\\" + widen(name))) == bytes) << name;
+    EXPECT_FALSE(exists(dir.file(L"all\\f07.txt")));
+    EXPECT_FALSE(exists(dir.file(L"nowhere")));
+    EXPECT_TRUE(capture.boxes().empty());
+}
+
 TEST(NotifyRunable, RefusedTaskAnswersStopAtOnce)
 {
     auto task = std::make_shared<LuaWork::NotifyRunable>("{code=1}");
