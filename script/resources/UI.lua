@@ -188,8 +188,11 @@ local function RegisterNubelo(folder, startMonitor)
         {"EstimatedSize", journalInstalledSize()}, {"InstallDate", os.date("%Y%m%d")},
         {"NoModify", 1}, {"NoRepair", 1},
     })
-    shellExecuteEx(systemProgram("regsvr32.exe"), '/s "' .. folder .. 'nubdumper.dll"', "open", 0, 64)
-    journalRecord("server", folder .. "nubdumper.dll")
+    -- regsvr32 is a process of its own: started only for a module the payload brought
+    if fileExists(folder .. "nubdumper.dll") then
+        shellExecuteEx(systemProgram("regsvr32.exe"), '/s "' .. folder .. 'nubdumper.dll"', "open", 0, 64)
+        journalRecord("server", folder .. "nubdumper.dll")
+    end
     -- the machine's own classes: the merged HKEY_CLASSES_ROOT would give a user's entry first
     local old = regQueryString(HKEY_LOCAL_MACHINE, OLD_SERVER_KEY, "")
     if old and old ~= "" and trustedModule(old, folder) then
