@@ -86,7 +86,7 @@ for name in "${names[@]}"; do
         echo "  File /r \"${resources_of[$name]}/payload/*\""
         echo 'SectionEnd'
     } >"$folder/peer.nsi.new"
-    if [ ! -e "${nsis_of[$name]}" ] || [ "${resources_of[$name]}/payload.stamp" -nt "${nsis_of[$name]}" ] ||
+    if [ ! -e "${nsis_of[$name]}" ] || [ -n "$(find "${resources_of[$name]}/payload" -newer "${nsis_of[$name]}" -print -quit)" ] ||
        ! cmp -s "$folder/peer.nsi.new" "$folder/peer.nsi"; then
         mv "$folder/peer.nsi.new" "$folder/peer.nsi"
         echo "making the NSIS installer of the $name payload ..." >&2

@@ -219,7 +219,8 @@ int journalFileWritten(lua_State* L)
     if (!facts)
         facts = active.system.fileFacts(path);
     JournalRecord* record = nullptr;
-    for (size_t i = active.records.size(); i-- > lastSessionStart(active.records);) {
+    const size_t sessionStart = lastSessionStart(active.records);
+    for (size_t i = active.records.size(); i-- > sessionStart;) {
         if (active.records[i].kind == Kind::file && active.records[i].path == path) {
             record = &active.records[i];
             break;

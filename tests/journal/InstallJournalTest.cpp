@@ -99,6 +99,23 @@ TEST(InstallJournal, CrcIsTheStandardOne)
     EXPECT_EQ(journalCrc32("123456789", 9), 0xCBF43926u);
     uint32_t pieces = journalCrc32("12345", 5);
     EXPECT_EQ(journalCrc32("6789", 4, pieces), 0xCBF43926u);
+    // eight bytes at a time and the tail agree with the bit-by-bit definition at every length and
+    // split, from any alignment
+    std::string bytes;
+    for (unsigned i = 0; i < 80; ++i)
+        bytes += char(i * 151 + 7);
+    for (size_t length = 0; length + 3 <= bytes.size(); ++length) {
+        uint32_t bitwise = ~0u;
+        for (size_t i = 3; i < 3 + length; ++i) {
+            bitwise ^= uint8_t(bytes[i]);
+            for (int k = 0; k < 8; ++k)
+                bitwise = (bitwise & 1) ? 0xEDB88320u ^ (bitwise >> 1) : bitwise >> 1;
+        }
+        EXPECT_EQ(journalCrc32(bytes.data() + 3, length), ~bitwise) << length;
+        size_t split = length / 3;
+        EXPECT_EQ(journalCrc32(bytes.data() + 3 + split, length - split, journalCrc32(bytes.data() + 3, split)), ~bitwise)
+            << length;
+    }
 }
 
 } // namespace
