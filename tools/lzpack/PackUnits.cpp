@@ -23,6 +23,42 @@ constexpr uint64_t kCompressedAloneBytes = 1u << 20;
 
 constexpr char kUnitMagic[4] = {'O', 'P', 'U', '1'};
 
+// What creating one file costs an installer, in bytes it could decode meanwhile: under Wine about
+// half a millisecond of its single server, while two cores decode LZMA at about 100 MB/s.
+constexpr uint64_t kFileCostBytes = 64u << 10;
+
+// Solid units in an order that keeps both the decoders and the file creation busy: the installer
+// writes a unit's files while the decoders work on the units after it, so a run of units of few
+// large files (all decoding) followed by a run of many small ones (all creating files) takes the
+// sum of both where a mix takes the larger. Units with more files than bytes to decode, by the
+// measure above, take turns with the others so that the two sums stay level; each kind keeps its
+// own order, so the blocks themselves do not change.
+std::vector<PackUnit> interleaved(std::vector<PackUnit> units, const std::vector<PlanInput>& inputs)
+{
+    std::vector<PackUnit> many, few;   // many files for their bytes; few
+    std::vector<uint64_t> manyBytes, fewBytes;
+    for (PackUnit& unit : units) {
+        uint64_t bytes = 0;
+        for (size_t member : unit.members)
+            bytes += inputs[member].size;
+        bool manyFiles = unit.members.size() * kFileCostBytes >= bytes;
+        (manyFiles ? manyBytes : fewBytes).push_back(bytes);
+        (manyFiles ? many : few).push_back(std::move(unit));
+    }
+    std::vector<PackUnit> order;
+    uint64_t creating = 0, decoding = 0;
+    size_t m = 0, f = 0;
+    while (m < many.size() || f < few.size()) {
+        bool takeMany = f == few.size() || (m < many.size() && creating <= decoding);
+        size_t at = takeMany ? m++ : f++;
+        PackUnit& unit = takeMany ? many[at] : few[at];
+        creating += unit.members.size() * kFileCostBytes;
+        decoding += takeMany ? manyBytes[at] : fewBytes[at];
+        order.push_back(std::move(unit));
+    }
+    return order;
+}
+
 void putU32(std::vector<uint8_t>& out, uint32_t v)
 {
     for (int i = 0; i < 4; ++i)
@@ -133,7 +169,7 @@ std::vector<PackUnit> planUnits(const std::vector<PlanInput>& inputs, const Pack
         openBytes += input.size;
     }
     close();
-    return units;
+    return solid ? interleaved(std::move(units), inputs) : units;
 }
 
 bool packUnit(const PackSettings& settings, const std::vector<std::u16string>& names,

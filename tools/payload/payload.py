@@ -17,10 +17,11 @@
         Prints that table alone, as the Lua statement `operations = {...}`.
 
 Paths use "\\" between levels. Every folder comes first, in case-insensitive alphabetical order (so
-that each stands before the folders inside it), then every file in the package's own order, which
-`lzpack create --solid` makes and `lzpack list` prints: grouped by extension (ASCII letters folded
-to lower case), then by name in UTF-16 code units. The worker then asks for the files of each solid
-block together, in order, and the block is decoded once.
+that each stands before the folders inside it), then every file grouped by extension (ASCII
+letters folded to lower case), then by name in UTF-16 code units: the order in which `lzpack create
+--solid` forms its blocks, so the worker asks for the files of each block together and the block is
+decoded once. (lzpack then lets blocks of many small files take turns with the others; orvo-build
+writes its step list in that final order. For a folder of one block the two are the same.)
 """
 import os
 import random
