@@ -33,6 +33,7 @@ ISzAlloc lzmaAllocator = {lzmaAlloc, lzmaFree};
 constexpr size_t kHeaderSize = 16;
 constexpr size_t kPropsSize = LZMA_PROPS_SIZE;
 constexpr size_t kDecodeSlice = 1u << 20;
+constexpr uint8_t kIndexLzmaModel = (2 * 5 + 0) * 9 + 3;   // (pb * 5 + lp) * 9 + lc
 
 // Unscrambles a name field: whole 32-bit words are XORed with the key, an odd last unit is plain.
 std::u16string decodeName(const uint8_t* field, size_t fieldBytes)
@@ -259,6 +260,17 @@ bool Package::readIndex(Walk* walk, std::string* error)
     if (index.unpackedSize == 0) {
         std::memcpy(unpackedIndex_.data(), image_ + index.dataOffset, length);
     } else {
+        // Decoded whole into its buffer, the stream does not read the dictionary size: the
+        // properties must be the writer's own (lc 3, lp 0, pb 2, the smallest power of two of at
+        // least 4 KiB that holds the index), so that no byte of the entry goes unchecked.
+        uint32_t dictionary = 1u << 12;
+        while (dictionary < length)
+            dictionary <<= 1;
+        const uint8_t* properties = image_ + index.dataOffset;
+        if (properties[0] != kIndexLzmaModel || readU32(properties + 1) != dictionary) {
+            setError(error, "the index's LZMA properties are not those it is written with");
+            return false;
+        }
         std::string why;
         if (!decodeLzma(image_ + index.dataOffset, index.storedSize - kPropsSize, unpackedIndex_.data(), length,
                         nullptr, &why, true)) {
