@@ -257,10 +257,20 @@ for name in "${names[@]}"; do
     files=$(find "$payload" -type f | wc -l)
     setup_size=$(stat -c %s "${setup_of[$name]}")
     nsis_size=$(stat -c %s "${nsis_of[$name]}")
-    # the stub: the installer without its five named resources
-    five=$(( $(stat -c %s "$top/script/resources/UI.lua") + $(stat -c %s "$build/resources/frame.lz") +
-             $(stat -c %s "$resources/LG.lua") + $(stat -c %s "$resources/program.lz") +
-             $(stat -c %s "$build/resources/style.lz") ))
+    # the stub: the installer without its five named resources as stored (the scripts packed):
+    # their sizes from the digest resource orvo-build kept beside them
+    five=$(python3 - "$resources/digests.bin" <<'EOF'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+count, slice_size = struct.unpack_from("<II", data, 8)
+pos, total = 16, 0
+for _ in range(count):
+    size = struct.unpack_from("<I", data, pos + 4)[0]
+    total += size
+    pos += 8 + 32 * max(1, -(-size // slice_size))
+print(total)
+EOF
+)
     echo
     echo "$name payload: $files files, $(mb "$bytes")"
     echo "  PeloraSetup.exe $(mb "$setup_size") (stub $(mb $((setup_size - five)))), NSIS solid LZMA $(mb "$nsis_size"):" \

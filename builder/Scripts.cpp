@@ -3,6 +3,8 @@
 
 #include "InstallableNames.h"
 
+#include <PackageWriter.h>
+#include <PackedScript.h>
 #include <platform/Utf.h>
 
 #include <algorithm>
@@ -100,5 +102,20 @@ bool fillWorkerSteps(const std::string& script, const std::vector<WorkerStep>& s
     for (size_t i = 0; i < steps.size(); ++i)
         rows += (i ? "\n" : "") + std::string("    {") + (steps[i].file ? "1" : "0") + ", " + longBracket(steps[i].path) + "},";
     *out = script.substr(0, at) + rows + script.substr(at + marker.size());
+    return true;
+}
+
+bool storedScript(const std::vector<uint8_t>& text, std::vector<uint8_t>* out, std::string* error)
+{
+    // scripts are small and read once: packed as tightly as LZMA goes
+    if (text.size() > packedscript::kMaxUnpacked) {
+        *error = "a script larger than " + std::to_string(packedscript::kMaxUnpacked >> 20) + " MiB";
+        return false;
+    }
+    std::vector<uint8_t> lzma;
+    if (!PackageWriter::encode(9, text.data(), text.size(), &lzma, error))
+        return false;
+    std::vector<uint8_t> packed = packedscript::wrap(text.size(), lzma);
+    *out = !packed.empty() && packed.size() < text.size() ? std::move(packed) : text;
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include "Project.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -31,3 +32,8 @@ std::vector<WorkerStep> workerSteps(const std::vector<std::u16string>& folders,
 // `script` with its "--@OPERATIONS@" line replaced by the rows `{kind, [[path]]},`.
 bool fillWorkerSteps(const std::string& script, const std::vector<WorkerStep>& steps, std::string* out,
                      std::string* error);
+
+// A script as it goes into the installer: LZMA-packed behind its marker (package/PackedScript.h),
+// which the installer's file system unpacks when the script is read, or the text as it stands when
+// packing would not make it smaller. False with a message when the encoder fails.
+bool storedScript(const std::vector<uint8_t>& text, std::vector<uint8_t>* out, std::string* error);

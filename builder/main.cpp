@@ -318,10 +318,13 @@ int build(const Options& o, const fs::path& tool)
         return fail(show(d.workerTemplate) + " " + error);
 
     // the installer: the stub with the five resources and their digests
-    std::vector<uint8_t> uiBytes = bytesOf(ui), workerBytes = bytesOf(worker);
-    std::vector<uint8_t> digests = resourceDigests({{ORVO_ID_UI_SCRIPT, &uiBytes},
+    // the scripts go in packed; the kept copies are their text, for reading
+    std::vector<uint8_t> uiBytes = bytesOf(ui), workerBytes = bytesOf(worker), uiStored, workerStored;
+    if (!storedScript(uiBytes, &uiStored, &error) || !storedScript(workerBytes, &workerStored, &error))
+        return fail(error);
+    std::vector<uint8_t> digests = resourceDigests({{ORVO_ID_UI_SCRIPT, &uiStored},
                                                     {ORVO_ID_FRAME_PACKAGE, &frame},
-                                                    {ORVO_ID_WORKER_SCRIPT, &workerBytes},
+                                                    {ORVO_ID_WORKER_SCRIPT, &workerStored},
                                                     {ORVO_ID_PROGRAM_PACKAGE, &program},
                                                     {ORVO_ID_STYLE_PACKAGE, &style}});
     if (digests.empty())
@@ -332,9 +335,9 @@ int build(const Options& o, const fs::path& tool)
         std::vector<uint8_t> raw;
         if (!readFile(d.stub, &raw, &error) || !PeImage::parse(std::move(raw), &image, &error))
             return fail(show(d.stub) + ": " + error);
-        setNamed(image, ORVO_ID_UI_SCRIPT, uiBytes);
+        setNamed(image, ORVO_ID_UI_SCRIPT, uiStored);
         setNamed(image, ORVO_ID_FRAME_PACKAGE, frame);
-        setNamed(image, ORVO_ID_WORKER_SCRIPT, workerBytes);
+        setNamed(image, ORVO_ID_WORKER_SCRIPT, workerStored);
         setNamed(image, ORVO_ID_PROGRAM_PACKAGE, program);
         setNamed(image, ORVO_ID_STYLE_PACKAGE, style);
         setNamed(image, ORVO_ID_DIGESTS, digests);

@@ -25,9 +25,25 @@
 // A reader that knows no blocks sees members as packed entries too short to hold LZMA properties
 // and refuses them, never handing out wrong bytes. The reserved name begins with "/", like the
 // check-value entry's: no file has it, and extraction refuses it.
+//
+// A solid package keeps its directory in an index: the image's directory holds one record, under
+// kIndexName, an entry like any other (LZMA, or stored when that is not smaller) whose data follows
+// every file's and whose unpacked bytes, at most kMaxIndexBytes, are exactly:
+//
+//   the directory records as the image's directory would hold them (every file's, then the block
+//   map's, then the check-value entry's if there is one), and the closing zero length;
+//   the block map's bytes; the check-value entry's bytes, if any.
+//
+// The block map's and the check-value entry's data offsets count from the start of the index, and
+// the two tile what follows the closing zero, in that order, to the index's last byte. Files' data
+// offsets and blocks' stay places in the image. The check-value entry's directory digest covers
+// the index from its first byte up to that entry's record. A reader that knows no index sees one
+// entry with a reserved name and no files.
 namespace blocks {
 
 constexpr char16_t kEntryName[] = u"/blocks";
+constexpr char16_t kIndexName[] = u"/index";
+constexpr size_t kMaxIndexBytes = size_t(64) << 20;
 constexpr char kMagic[4] = {'O', 'B', 'K', '1'};
 constexpr size_t kRecordSize = 20;
 

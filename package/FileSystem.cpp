@@ -2,6 +2,7 @@
 #include "FileSystem.h"
 
 #include "NamedResources.h"
+#include "PackedScript.h"
 
 #include <platform/Handle.h>
 
@@ -9,6 +10,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
+#include <string>
 
 namespace {
 
@@ -25,6 +28,29 @@ void* allocateWithTerminator(uint64_t size)
     if (buffer)
         std::memset(buffer + size, 0, 4);
     return buffer;
+}
+
+// A script the build stored packed (PackedScript.h) is served as its text; a damaged one is not
+// served at all, which its reader reports as a script it cannot read. Only names of scripts are
+// looked at: a package may begin with any bytes.
+void* asServed(const wchar_t* name, void* buffer, uint64_t* size)
+{
+    size_t length = name ? std::wcslen(name) : 0;
+    bool script = length >= 4 && _wcsicmp(name + length - 4, L".lua") == 0;
+    auto bytes = static_cast<const uint8_t*>(buffer);
+    if (!buffer || !script || !packedscript::isPacked(bytes, size_t(*size)))
+        return buffer;
+    uint64_t unpacked = 0;
+    std::string why;
+    uint8_t* text = packedscript::unpack(bytes, size_t(*size), &unpacked, &why);
+    std::free(buffer);
+    if (!text) {
+        std::string line = "FileSystem: " + why + "\n";
+        OutputDebugStringA(line.c_str());
+        return nullptr;
+    }
+    *size = unpacked;
+    return text;
 }
 
 } // namespace
@@ -86,8 +112,10 @@ void* ResourceFileSystem::readFile(const wchar_t* name, uint64_t* size)
         return nullptr;
     if (length)
         std::memcpy(buffer, data, length);
-    if (size)
-        *size = length;
+    uint64_t served = length;
+    buffer = asServed(name, buffer, &served);
+    if (buffer && size)
+        *size = served;
     return buffer;
 }
 
@@ -117,7 +145,9 @@ void* LocalFileSystem::readFile(const wchar_t* name, uint64_t* size)
         std::free(buffer);
         return nullptr;
     }
-    if (size)
-        *size = length;
+    uint64_t served = length;
+    buffer = asServed(name, buffer, &served);
+    if (buffer && size)
+        *size = served;
     return buffer;
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 extern "C" {
 #include <LzmaDec.h>
@@ -32,6 +33,7 @@ ISzAlloc lzmaAllocator = {lzmaAlloc, lzmaFree};
 constexpr size_t kHeaderSize = 16;
 constexpr size_t kPropsSize = LZMA_PROPS_SIZE;
 constexpr size_t kDecodeSlice = 1u << 20;
+constexpr uint8_t kIndexLzmaModel = (2 * 5 + 0) * 9 + 3;   // (pb * 5 + lp) * 9 + lc
 
 // Unscrambles a name field: whole 32-bit words are XORed with the key, an odd last unit is plain.
 std::u16string decodeName(const uint8_t* field, size_t fieldBytes)
@@ -151,24 +153,58 @@ std::unique_ptr<Package> Package::open(const void* image, size_t size, std::stri
     package->image_ = bytes;
     package->size_ = size;
 
-    // walk: records back to back up to a zero length; the trailer is never part of the directory
-    size_t end = size - 4;
-    size_t pos = size_t(signedOffset);
-    size_t checkRecord = 0;   // directory position of the check-value entry's record, if any
-    size_t checkRecords = 0;
-    size_t mapRecord = 0;     // records_ position of the block map's record, if any
-    size_t mapRecords = 0;
+    // the trailer is never part of the directory
+    Walk walk;
+    const uint8_t* directory = bytes + signedOffset;
+    if (!package->walkDirectory(bytes, size_t(signedOffset), size - 4, &walk, error))
+        return nullptr;
+    if (walk.indexRecords > 0) {
+        // a solid package: its directory is the index's
+        if (package->records_.size() != 1) {
+            setError(error, "the index must be the directory's only record");
+            return nullptr;
+        }
+        if (!package->readIndex(&walk, error))
+            return nullptr;
+        directory = package->unpackedIndex_.data();
+    }
+    if (walk.mapRecords > 0) {
+        // the map's record follows every member's: last, or last but the check-value entry's
+        size_t last = package->records_.size() - (walk.checkRecords > 0 ? 2 : 1);
+        if (walk.mapRecords > 1 || walk.mapRecord != last) {
+            setError(error, "the block map must follow every file's record, and come only once");
+            return nullptr;
+        }
+        if (!package->readBlockMap(walk.mapRecord, error))
+            return nullptr;
+    }
+    if (walk.checkRecords > 0) {
+        if (walk.checkRecords > 1 || package->records_.back().name != checkvalues::kEntryName) {
+            setError(error, "the check-value entry must be the directory's last and only once");
+            return nullptr;
+        }
+        if (!package->readCheckValues(directory, walk.checkRecord, error))
+            return nullptr;
+    }
+    return package;
+}
+
+// Walks directory records back to back from `start` up to a zero length, adding them to records_
+// and the lookup index. Positions in `walk` count from `start`.
+bool Package::walkDirectory(const uint8_t* bytes, size_t start, size_t end, Walk* walk, std::string* error)
+{
+    size_t pos = start;
     for (;;) {
         if (end - pos < 4) {
-            setError(error, "directory at " + std::to_string(signedOffset) + " has no end marker");
-            return nullptr;
+            setError(error, "directory at " + std::to_string(start) + " has no end marker");
+            return false;
         }
         uint32_t length = readU32(bytes + pos);
         if (length == 0)
             break;
         if (length < kHeaderSize || length > end - pos) {
             setError(error, "directory record at " + std::to_string(pos) + " has bad length " + std::to_string(length));
-            return nullptr;
+            return false;
         }
         Entry entry;
         entry.dataOffset = readU32(bytes + pos + 4);
@@ -179,67 +215,125 @@ std::unique_ptr<Package> Package::open(const void* image, size_t size, std::stri
         if (nameFits)
             entry.name = decodeName(bytes + pos + kHeaderSize, fieldBytes);
         uint64_t dataEnd = uint64_t(entry.dataOffset) + entry.storedSize;
-        entry.usable = nameFits && dataEnd <= size && (entry.unpackedSize == 0 || entry.storedSize >= kPropsSize);
+        entry.usable = nameFits && dataEnd <= size_ && (entry.unpackedSize == 0 || entry.storedSize >= kPropsSize);
         bool isCheck = nameFits && entry.name == checkvalues::kEntryName;
         bool isMap = nameFits && entry.name == blocks::kEntryName;
-        package->records_.push_back(std::move(entry));
+        bool isIndex = nameFits && entry.name == blocks::kIndexName;
+        records_.push_back(std::move(entry));
         // A name field past the format's limit has no defined name: the record is kept for
         // listing and verification but never takes part in lookups. Nor do the package's own
-        // entries, the check values and the block map, which no caller asks for.
+        // entries, the check values, the block map and the index, which no caller asks for.
         if (isCheck) {
-            checkRecord = pos;
-            ++checkRecords;
+            walk->checkRecord = pos - start;
+            ++walk->checkRecords;
         } else if (isMap) {
-            mapRecord = package->records_.size() - 1;
-            ++mapRecords;
+            walk->mapRecord = records_.size() - 1;
+            ++walk->mapRecords;
+        } else if (isIndex) {
+            ++walk->indexRecords;
         } else if (nameFits) {
-            package->index_[package->records_.back().name] = package->records_.size() - 1;
+            index_[records_.back().name] = records_.size() - 1;
         }
         pos += length;
     }
-    if (mapRecords > 0) {
-        // the map's record follows every member's: last, or last but the check-value entry's
-        size_t last = package->records_.size() - (checkRecords > 0 ? 2 : 1);
-        if (mapRecords > 1 || mapRecord != last) {
-            setError(error, "the block map must follow every file's record, and come only once");
-            return nullptr;
-        }
-        if (!package->readBlockMap(mapRecord, error))
-            return nullptr;
+    walk->end = pos + 4 - start;
+    return true;
+}
+
+// Decodes the index entry, the directory's only record, and walks the directory it holds in its
+// place. The index must be whole: a stream that decodes to exactly its size and ends there, holding
+// the block map and, if any, the check values, which tile the bytes after the closing zero exactly.
+bool Package::readIndex(Walk* walk, std::string* error)
+{
+    const Entry index = records_.front();
+    size_t length = index.size();
+    if (!index.usable || length > blocks::kMaxIndexBytes || length < 4) {
+        setError(error, "the index is not data inside the image of a size it can have");
+        return false;
     }
-    if (checkRecords > 0) {
-        if (checkRecords > 1 || package->records_.back().name != checkvalues::kEntryName) {
-            setError(error, "the check-value entry must be the directory's last and only once");
-            return nullptr;
-        }
-        if (!package->readCheckValues(size_t(signedOffset), checkRecord, error))
-            return nullptr;
+    try {
+        unpackedIndex_.resize(length);
+    } catch (const std::bad_alloc&) {
+        setError(error, "out of memory for an index of " + std::to_string(length) + " bytes");
+        return false;
     }
-    return package;
+    if (index.unpackedSize == 0) {
+        std::memcpy(unpackedIndex_.data(), image_ + index.dataOffset, length);
+    } else {
+        // Decoded whole into its buffer, the stream does not read the dictionary size: the
+        // properties must be the writer's own (lc 3, lp 0, pb 2, the smallest power of two of at
+        // least 4 KiB that holds the index), so that no byte of the entry goes unchecked.
+        uint32_t dictionary = 1u << 12;
+        while (dictionary < length)
+            dictionary <<= 1;
+        const uint8_t* properties = image_ + index.dataOffset;
+        if (properties[0] != kIndexLzmaModel || readU32(properties + 1) != dictionary) {
+            setError(error, "the index's LZMA properties are not those it is written with");
+            return false;
+        }
+        std::string why;
+        if (!decodeLzma(image_ + index.dataOffset, index.storedSize - kPropsSize, unpackedIndex_.data(), length,
+                        nullptr, &why, true)) {
+            setError(error, "the index: " + why);
+            return false;
+        }
+    }
+    records_.clear();
+    index_.clear();
+    *walk = Walk{};
+    if (!walkDirectory(unpackedIndex_.data(), 0, length, walk, error))
+        return false;
+    if (walk->indexRecords > 0 || walk->mapRecords != 1 || walk->checkRecords > 1) {
+        setError(error, "the index must hold one block map, at most one check-value entry and no index");
+        return false;
+    }
+    // the map's record and the check-value entry's come last, and their data tiles the rest of the
+    // index in that order
+    if (walk->mapRecord + 1 + walk->checkRecords != records_.size() ||
+        (walk->checkRecords > 0 && records_.back().name != checkvalues::kEntryName)) {
+        setError(error, "the index's own entries must follow every file's record");
+        return false;
+    }
+    size_t place = walk->end;
+    for (size_t r = walk->mapRecord; r < records_.size(); ++r) {
+        Entry& own = records_[r];
+        if (own.unpackedSize != 0 || own.dataOffset != place || own.storedSize > length - place) {
+            setError(error, "the index's own entries do not tile it");
+            return false;
+        }
+        own.inIndex = true;
+        own.usable = true;
+        place += own.storedSize;
+    }
+    if (place != length) {
+        setError(error, "the index has " + std::to_string(length - place) + " bytes after its entries");
+        return false;
+    }
+    return true;
 }
 
 // Ties every lookup entry to its record in the check-value entry: one record for each, none for
 // any other name, sizes agreeing, and the directory before the entry's own record unchanged.
-bool Package::readCheckValues(size_t directoryOffset, size_t checkRecordOffset, std::string* error)
+bool Package::readCheckValues(const uint8_t* directory, size_t checkRecordOffset, std::string* error)
 {
     const Entry& check = records_.back();
     if (!check.usable || check.unpackedSize != 0) {
         setError(error, "the check-value entry is not stored data inside the image");
         return false;
     }
-    sha256::Digest directory;
+    sha256::Digest expected;
     std::vector<checkvalues::Record> checks;
     std::string why;
-    if (!checkvalues::decode(image_ + check.dataOffset, check.storedSize, index_.size(), &directory, &checks, &why)) {
+    if (!checkvalues::decode(dataOf(check), check.storedSize, index_.size(), &expected, &checks, &why)) {
         setError(error, why);
         return false;
     }
     sha256::Digest actual;
-    if (!sha256::digest(image_ + directoryOffset, checkRecordOffset - directoryOffset, &actual)) {
+    if (!sha256::digest(directory, checkRecordOffset, &actual)) {
         setError(error, "SHA-256 is not available");
         return false;
     }
-    if (actual != directory) {
+    if (actual != expected) {
         setError(error, "the directory does not match its check value");
         return false;
     }
@@ -280,7 +374,7 @@ bool Package::readBlockMap(size_t mapRecord, std::string* error)
     }
     std::vector<blocks::Block> list;
     std::string why;
-    if (!blocks::decode(image_ + map.dataOffset, map.storedSize, &list, &why)) {
+    if (!blocks::decode(dataOf(map), map.storedSize, &list, &why)) {
         setError(error, why);
         return false;
     }
@@ -448,7 +542,7 @@ uint8_t* Package::readUnchecked(const Entry& entry, uint64_t* size, std::string*
             *size = entry.unpackedSize;
         return buffer;
     }
-    const uint8_t* data = image_ + entry.dataOffset;
+    const uint8_t* data = dataOf(entry);
     if (entry.unpackedSize == 0) {
         // malloc(0) may give null, which would read as a failure: an empty entry gets one byte
         auto buffer = static_cast<uint8_t*>(std::malloc(entry.storedSize ? entry.storedSize : 1));

@@ -31,6 +31,9 @@ public:
         // A member of a solid block (Blocks.h): the block's position in blocks(), with the file at
         // dataOffset inside the unpacked block; kNoBlock for an entry with data of its own.
         uint32_t block = kNoBlock;
+        // One of the package's own entries (block map, check values) whose data lies in the
+        // unpacked index of a solid package (Blocks.h), not in the image.
+        bool inIndex = false;
         uint64_t size() const { return unpackedSize ? unpackedSize : storedSize; }   // the file's size
     };
     static constexpr uint32_t kNoBlock = UINT32_MAX;
@@ -48,7 +51,8 @@ public:
     // it must outlive the Package. A directory that cannot be walked inside the image gives null,
     // with the reason in `error` when one is asked for; so does a check-value entry that is
     // damaged, malformed, not the directory's last record or not matching the directory. A package
-    // without one opens as before, its entries unchecked.
+    // without one opens as before, its entries unchecked. The directory of a solid package lies in
+    // its index entry (Blocks.h), which is decoded here, whole, into memory the Package owns.
     static std::unique_ptr<Package> open(const void* image, size_t size, std::string* error = nullptr);
 
     // A new malloc'ed buffer with the entry's contents, or null when the name is unknown, the entry
@@ -82,19 +86,35 @@ public:
     const std::vector<Block>& blocks() const { return blocks_; }
 
     // Every directory record in image order, duplicates included, the package's own entries (the
-    // block map, the check values) too.
+    // block map, the check values) too; for a solid package the records of its index, not the
+    // index entry's own.
     const std::vector<Entry>& records() const { return records_; }
     // The lookup index: one record per name, the later of duplicates winning.
     const std::map<std::u16string, size_t>& index() const { return index_; }
     const Entry* find(const std::u16string& name) const;
     // The lookup entries' positions in records(), in the package's order.
     std::vector<size_t> lookupRecords() const;
+    // The unpacked index of a solid package (Blocks.h), which the package's own records' data
+    // lies in; empty for a package without one.
+    const std::vector<uint8_t>& unpackedIndex() const { return unpackedIndex_; }
     // Whether the package carries a check-value entry (which open has found whole and matching).
     bool hasCheckValues() const { return checkValues_; }
 
 private:
-    bool readCheckValues(size_t directoryOffset, size_t checkRecordOffset, std::string* error);
+    // Where the package's own records are, found while walking a directory.
+    struct Walk {
+        size_t checkRecord = 0;    // directory position of the check-value entry's record, if any
+        size_t checkRecords = 0;
+        size_t mapRecord = 0;      // records_ position of the block map's record, if any
+        size_t mapRecords = 0;
+        size_t indexRecords = 0;
+        size_t end = 0;            // directory position just after the closing zero length
+    };
+    bool walkDirectory(const uint8_t* bytes, size_t start, size_t end, Walk* walk, std::string* error);
+    bool readIndex(Walk* walk, std::string* error);
+    bool readCheckValues(const uint8_t* directory, size_t checkRecordOffset, std::string* error);
     bool readBlockMap(size_t mapRecord, std::string* error);
+    const uint8_t* dataOf(const Entry& entry) const { return (entry.inIndex ? unpackedIndex_.data() : image_) + entry.dataOffset; }
     uint8_t* readUnchecked(const Entry& entry, uint64_t* size, std::string* error,
                            const std::atomic<bool>* stop) const;
     static uint8_t* checked(const Entry& entry, uint8_t* buffer, uint64_t length, std::string* error);
@@ -103,6 +123,7 @@ private:
 
     const uint8_t* image_ = nullptr;   // not owned
     size_t size_ = 0;
+    std::vector<uint8_t> unpackedIndex_;   // a solid package's directory and own entries
     std::vector<Entry> records_;
     std::vector<Block> blocks_;
     std::map<std::u16string, size_t> index_;   // name -> position in records_

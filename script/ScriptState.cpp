@@ -151,7 +151,10 @@ bool runScriptFile(lua_State** state, const wchar_t* name)
         int top = lua_gettop(L);
         // The buffer ends in zero bytes, so it is a string chunk as it stands; the chunk is named by
         // its text, and error positions read as the library's usual string-chunk form.
-        bool ran = luaL_loadstring(L, static_cast<const char*>(text)) == LUA_OK && lua_pcall(L, 0, LUA_MULTRET, 0) == LUA_OK;
+        // Text only: a precompiled chunk is refused, whatever its bytes.
+        const char* chunk = static_cast<const char*>(text);
+        bool ran = luaL_loadbufferx(L, chunk, std::strlen(chunk), chunk, "t") == LUA_OK &&
+                   lua_pcall(L, 0, LUA_MULTRET, 0) == LUA_OK;
         // An error under native frames (a handler, a timer, the message handler) is the one that
         // ended the run, even where the script's own pcall caught its re-raise on the way out.
         const char* pending = nullptr;

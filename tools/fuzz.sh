@@ -33,13 +33,16 @@ if [ "$target" = package ]; then
     "$lzpack" create --lzma=9 "$corpus/seed-lzma9.lz" "$seeds/tree"
     "$lzpack" create "$corpus/seed-empty.lz" "$seeds/empty"
     "$lzpack" create --no-check-values "$corpus/seed-unchecked.lz" "$seeds/tree"
-    # solid: the small files in one block (the noise too, which shares it), with and without check
-    # values; and "B", the block map of a small solid package of the target's own making, which
-    # the input changes (XORed onto it) with its digest made right
+    # solid (their directory in the packed index): the small files in one block (the noise too,
+    # which shares it), with and without check values; "B", the block map of a small solid package
+    # of the target's own making, which the input changes (XORed onto it) with its digest made
+    # right; and "I", changes XORed onto the whole index of one (its directory, map, check values)
     "$lzpack" create --solid "$corpus/seed-solid.lz" "$seeds/tree"
     "$lzpack" create --lzma=1 --solid=1 --no-check-values "$corpus/seed-solid-unchecked.lz" "$seeds/tree"
     printf 'B' >"$corpus/seed-blockmap"
     printf 'B\000\000\000\000\001' >"$corpus/seed-blockmap-count"
+    printf 'I' >"$corpus/seed-index"
+    printf 'I\000\000\000\000\000\000\000\000\001' >"$corpus/seed-index-record"
     # "C" and a check-value entry: the target puts it into a package of its own making (a.txt,
     # dir/b.txt, empty) with its digests made right, so mutations reach the records behind them
     python3 - "$corpus/seed-checks" <<'EOF'

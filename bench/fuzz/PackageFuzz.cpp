@@ -1,4 +1,4 @@
-// libFuzzer target: any byte string opened as a package, or as the check-value entry or the block map of a real one, fails cleanly.
+// libFuzzer target: any byte string opened as a package, or as the check-value entry, the block map or the index of a real one, fails cleanly.
 #include <Blocks.h>
 #include <CheckValues.h>
 #include <DecodeAhead.h>
@@ -83,20 +83,20 @@ std::vector<uint8_t> withCheckEntry(const uint8_t* data, size_t size)
     return image;
 }
 
-// A small solid package without check values (so that the block map alone decides), taken apart
-// around its block map: the data before the map, the map, and the directory before the map's
-// record (the directory's last).
+// A small solid package, taken apart around its index: the files' data before it, and the
+// unpacked index (its directory, the block map, the check values when `checked`).
 struct SolidParts {
-    std::vector<uint8_t> data, map, directory, record;
+    std::vector<uint8_t> data, index;
+    size_t map = 0, mapSize = 0;   // where the block map lies in the index
 };
 
-const SolidParts& solidParts()
+const SolidParts& solidParts(bool checked)
 {
-    static const SolidParts made = [] {
+    auto make = [](bool checkValues) {
         PackSettings settings;
         settings.level = 1;
         settings.solidBytes = 4096;
-        settings.checkValues = false;
+        settings.checkValues = checkValues;
         PackageWriter writer(settings.level, settings.checkValues);
         std::string error;
         for (int unit = 0; unit < 2; ++unit) {
@@ -114,28 +114,34 @@ const SolidParts& solidParts()
             writer.append(std::move(packed), &error);
         }
         std::vector<uint8_t> image = writer.finish();
-        size_t end = image.size() - 8;
-        size_t directory = (uint32_t(image[end + 4]) | uint32_t(image[end + 5]) << 8 | uint32_t(image[end + 6]) << 16 |
-                            uint32_t(image[end + 7]) << 24) ^ Package::kKey;
-        size_t record = end - (16 + sizeof blocks::kEntryName);
         SolidParts p;
-        p.record.assign(image.begin() + record, image.begin() + end);
-        size_t map = p.record[4] | p.record[5] << 8 | p.record[6] << 16 | size_t(p.record[7]) << 24;
-        p.data.assign(image.begin(), image.begin() + map);
-        p.map.assign(image.begin() + map, image.begin() + directory);
-        p.directory.assign(image.begin() + directory, image.begin() + record);
+        auto package = Package::open(image.data(), image.size());
+        if (!package)
+            return p;
+        p.index = package->unpackedIndex();
+        // the index entry's data follows every file's: the files end where the blocks do
+        const Package::Block& last = package->blocks().back();
+        p.data.assign(image.begin(), image.begin() + last.dataOffset + last.storedSize);
+        for (const Package::Entry& entry : package->records())
+            if (entry.name == blocks::kEntryName) {
+                p.map = entry.dataOffset;
+                p.mapSize = entry.storedSize;
+            }
         return p;
-    }();
-    return made;
+    };
+    static const SolidParts unchecked = make(false), withChecks = make(true);
+    return checked ? withChecks : unchecked;
 }
 
-// The input as changes to the block map of the small solid package: XORed onto its bytes, any
-// bytes past them appended; the map's own digest is then made right where it is long enough to
-// hold one, so that mutations reach the block records behind it. An empty input is the real map.
+// The input as changes to the block map of the small solid package without check values (so that
+// the map alone decides): XORed onto its bytes, any bytes past them appended; the map's own digest
+// is then made right where it is long enough to hold one, so that mutations reach the block records
+// behind it, and the record's size follows. An empty input is the real map. The index is stored,
+// so that what is tried is the index's parsing, not LZMA's.
 std::vector<uint8_t> withBlockMap(const uint8_t* data, size_t size)
 {
-    const SolidParts& p = solidParts();
-    std::vector<uint8_t> map = p.map;
+    const SolidParts& p = solidParts(false);
+    std::vector<uint8_t> map(p.index.begin() + p.map, p.index.begin() + p.map + p.mapSize);
     for (size_t i = 0; i < size; ++i) {
         if (i < map.size())
             map[i] ^= data[i];
@@ -147,17 +153,28 @@ std::vector<uint8_t> withBlockMap(const uint8_t* data, size_t size)
         sha256::digest(map.data(), map.size() - 32, &own);
         std::memcpy(&map[map.size() - 32], own.data(), 32);
     }
-    std::vector<uint8_t> image = p.data;
-    image.insert(image.end(), map.begin(), map.end());
-    uint32_t directory = uint32_t(image.size());
-    image.insert(image.end(), p.directory.begin(), p.directory.end());
-    std::vector<uint8_t> record = p.record;
-    putU32(&record[4], uint32_t(p.data.size()));
-    putU32(&record[8], uint32_t(map.size()));
-    image.insert(image.end(), record.begin(), record.end());
-    image.resize(image.size() + 8);
-    putU32(&image[image.size() - 4], directory ^ Package::kKey);
-    return image;
+    std::vector<uint8_t> index(p.index.begin(), p.index.begin() + p.map);
+    index.insert(index.end(), map.begin(), map.end());
+    // the map's record is the index's last: its stored size at 8 bytes into it
+    size_t record = p.map - 4 - (16 + sizeof blocks::kEntryName);
+    putU32(&index[record + 8], uint32_t(map.size()));
+    return PackageWriter::aroundIndex(p.data, index, -1);
+}
+
+// The input XORed onto the unpacked index of the small solid package with check values, any
+// bytes past it appended: the directory inside it, the map and the check values, their digests
+// left as they come. Stored, like withBlockMap's.
+std::vector<uint8_t> withIndex(const uint8_t* data, size_t size)
+{
+    const SolidParts& p = solidParts(true);
+    std::vector<uint8_t> index = p.index;
+    for (size_t i = 0; i < size; ++i) {
+        if (i < index.size())
+            index[i] ^= data[i];
+        else
+            index.push_back(data[i]);
+    }
+    return PackageWriter::aroundIndex(p.data, index, -1);
 }
 
 // Entries whose decoding would be large: a packed entry, or the block a member lies in.
@@ -175,12 +192,15 @@ void readEverything(const uint8_t* data, size_t size);
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // the first byte chooses: the input as a whole package, or as a real package's check-value
-    // entry or block map
+    // entry, block map or index
     if (size > 0 && data[0] == 'C') {
         std::vector<uint8_t> image = withCheckEntry(data + 1, size - 1);
         readEverything(image.data(), image.size());
     } else if (size > 0 && data[0] == 'B') {
         std::vector<uint8_t> image = withBlockMap(data + 1, size - 1);
+        readEverything(image.data(), image.size());
+    } else if (size > 0 && data[0] == 'I') {
+        std::vector<uint8_t> image = withIndex(data + 1, size - 1);
         readEverything(image.data(), image.size());
     } else {
         readEverything(data, size);

@@ -1,5 +1,7 @@
 // File systems: resource and folder reads, the trailing zeros, failures that leave `size` alone.
 #include <FileSystem.h>
+#include <PackedScript.h>
+#include <Scripts.h>
 
 #include "TestSupport.h"
 
@@ -123,4 +125,62 @@ TEST(CurrentFileSystem, IsTheMostRecentlyConstructedOneUntilItGoes)
         EXPECT_EQ(currentFileSystem(), &local);
     }
     EXPECT_EQ(currentFileSystem(), nullptr) << "a destroyed file system must not stay current";
+}
+
+// A script orvo-build stores packed is read back as its text through either file system's .lua
+// names; any damage to the stored form (what the self-check would have caught first) reads as a
+// script that cannot be read, never as other text; other names and plain scripts are served as
+// they are.
+TEST(LocalFileSystem, PackedScriptsReadAsTheirTextAndDamagedOnesNotAtAll)
+{
+    std::string text = "local steps = {\n";
+    for (int i = 0; i < 400; ++i)
+        text += "    {1, [[doc\\folder\\file" + std::to_string(i) + ".txt]]},\n";
+    text += "}\nreturn #steps\n";
+    std::vector<uint8_t> stored;
+    std::string error;
+    ASSERT_TRUE(storedScript(std::vector<uint8_t>(text.begin(), text.end()), &stored, &error)) << error;
+    ASSERT_TRUE(packedscript::isPacked(stored.data(), stored.size()));
+    ASSERT_LT(stored.size(), text.size() / 4);
+    std::string packed(stored.begin(), stored.end());
+    std::vector<uint8_t> tiny;
+    ASSERT_TRUE(storedScript({'x', '=', '1'}, &tiny, &error));
+    EXPECT_EQ(std::string(tiny.begin(), tiny.end()), "x=1") << "a script packing does not shrink stays text";
+
+    auto changed = [&](size_t at, uint8_t bits) {
+        std::string out = packed;
+        out[at] = char(out[at] ^ bits);
+        return out;
+    };
+    struct Case {
+        const char* what;
+        const wchar_t* name;
+        std::string bytes;
+        std::string served;
+    };
+    const Case cases[] = {
+        {"packed", L"LG.lua", packed, text},
+        {"packed, name in capitals", L"UI.LUA", packed, text},
+        {"plain text", L"UI.lua", text, text},
+        {"packed under another name", L"program.lz", packed, packed},
+        {"size one more", L"LG.lua", changed(4, 0x01), "<null>"},
+        {"size absurd", L"LG.lua", changed(7, 0x40), "<null>"},
+        {"properties", L"LG.lua", changed(8, 0xFF), "<null>"},
+        {"first stream byte", L"LG.lua", changed(13, 0x01), "<null>"},
+        {"middle of the stream", L"LG.lua", changed(packed.size() / 2, 0x10), "<null>"},
+        {"last byte", L"LG.lua", changed(packed.size() - 1, 0x01), "<null>"},
+        {"cut short", L"LG.lua", packed.substr(0, packed.size() - 1), "<null>"},
+        {"a byte more", L"LG.lua", packed + "x", "<null>"},
+        {"marker alone", L"LG.lua", packed.substr(0, 4), "<null>"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        ASSERT_TRUE(writeFile(dir.file(c.name), c.bytes)) << c.what;
+        LocalFileSystem fs(dir.path());
+        uint64_t size = kUntouched;
+        std::string got = take(fs, c.name, &size);
+        EXPECT_TRUE(got == c.served) << c.what;
+        if (c.served == "<null>")
+            EXPECT_EQ(size, kUntouched) << c.what;
+    }
 }

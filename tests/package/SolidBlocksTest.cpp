@@ -278,9 +278,45 @@ TEST(SolidBlocks, OneChangedByteInABlockFailsExactlyTheFilesOfThatBlock)
     }
 }
 
+uint32_t u32At(const std::vector<uint8_t>& bytes, size_t at)
+{
+    return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
+           uint32_t(bytes[at + 3]) << 24;
+}
+
+// A solid image taken apart: the files' data before its index entry, the unpacked index, and the
+// image's own directory (the index entry's record alone).
+struct IndexParts {
+    std::vector<uint8_t> data, index;
+    size_t directory = 0;
+};
+
+IndexParts indexParts(const std::vector<uint8_t>& image, const Package& package)
+{
+    IndexParts parts;
+    parts.directory = u32At(image, image.size() - 4) ^ Package::kKey;
+    size_t indexData = u32At(image, parts.directory + 4);
+    parts.data.assign(image.begin(), image.begin() + indexData);
+    parts.index = package.unpackedIndex();
+    return parts;
+}
+
+// Opens `bytes` and reads every entry it then has: whatever opens reads without crossing the image.
+void readAll(const std::vector<uint8_t>& bytes)
+{
+    auto opened = Package::open(bytes.data(), bytes.size());
+    if (!opened)
+        return;
+    for (const auto& [name, position] : opened->index()) {
+        uint64_t size = 0;
+        EntryBuffer plain(opened->readEntry(name, &size));
+    }
+}
+
 // Every byte of the block map and of the members' records changed, and maps written with wrong
 // fields (their own digest made right): refused at open or failing the files, never reading
-// outside the image or handing out wrong bytes.
+// outside the image or handing out wrong bytes. The index is stored here, so that what decides is
+// the map, not the index's LZMA stream.
 TEST(SolidBlocks, HostileBlockMapsFailCleanly)
 {
     std::vector<File> files = payload();
@@ -292,35 +328,31 @@ TEST(SolidBlocks, HostileBlockMapsFailCleanly)
         if (entry.name == blocks::kEntryName)
             map = &entry;
     ASSERT_TRUE(map);
-    auto readAll = [&](const std::vector<uint8_t>& bytes) {
-        auto opened = Package::open(bytes.data(), bytes.size());
-        if (!opened)
-            return;
-        for (const auto& [name, position] : opened->index()) {
-            uint64_t size = 0;
-            EntryBuffer plain(opened->readEntry(name, &size));
-        }
-    };
+    ASSERT_TRUE(map->inIndex);
+    IndexParts parts = indexParts(image, *package);
+    auto around = [&](const std::vector<uint8_t>& index) { return PackageWriter::aroundIndex(parts.data, index, -1); };
+    ASSERT_TRUE(Package::open(around(parts.index).data(), around(parts.index).size())) << "the index stored";
     for (size_t i = map->dataOffset; i < size_t(map->dataOffset) + map->storedSize; ++i) {
-        std::vector<uint8_t> damaged = image;
-        damaged[i] ^= 0x01;
+        std::vector<uint8_t> index = parts.index;
+        index[i] ^= 0x01;
+        std::vector<uint8_t> damaged = around(index);
         EXPECT_FALSE(Package::open(damaged.data(), damaged.size())) << "map byte " << i << ": its own digest";
     }
 
     std::vector<blocks::Block> list;
     std::string error;
-    ASSERT_TRUE(blocks::decode(image.data() + map->dataOffset, map->storedSize, &list, &error));
+    ASSERT_TRUE(blocks::decode(parts.index.data() + map->dataOffset, map->storedSize, &list, &error));
     // the map rewritten (its digest right) with one field changed
     auto rewritten = [&](auto change) {
         std::vector<blocks::Block> changed = list;
         change(changed);
         std::vector<uint8_t> bytes;
         EXPECT_TRUE(blocks::encode(changed, &bytes));
-        std::vector<uint8_t> out = image;
+        std::vector<uint8_t> index = parts.index;
         if (bytes.size() != map->storedSize)
             return std::vector<uint8_t>();
-        std::memcpy(out.data() + map->dataOffset, bytes.data(), bytes.size());
-        return out;
+        std::memcpy(index.data() + map->dataOffset, bytes.data(), bytes.size());
+        return around(index);
     };
     using Change = std::function<void(std::vector<blocks::Block>&)>;
     const std::vector<std::pair<const char*, Change>> refused = {
@@ -341,18 +373,90 @@ TEST(SolidBlocks, HostileBlockMapsFailCleanly)
         EXPECT_FALSE(Package::open(bytes.data(), bytes.size(), &why)) << what;
         EXPECT_FALSE(why.empty()) << what;
     }
-    // bytes all over the directory changed, and the image cut at every length near its end:
-    // whatever opens reads without crossing the image
-    size_t directory = (uint32_t(image[image.size() - 4]) | uint32_t(image[image.size() - 3]) << 8 |
-                        uint32_t(image[image.size() - 2]) << 16 | uint32_t(image[image.size() - 1]) << 24) ^
-                       Package::kKey;
-    for (size_t i = directory; i < image.size(); i += 3) {
-        std::vector<uint8_t> damaged = image;
-        damaged[i] ^= 0x80;
-        readAll(damaged);
+    // bytes all over the directory inside the index changed, and the image cut at every length
+    // near its end
+    for (size_t i = 0; i < map->dataOffset; i += 3) {
+        std::vector<uint8_t> index = parts.index;
+        index[i] ^= 0x80;
+        readAll(around(index));
     }
     for (size_t cut = 1; cut < 64; ++cut)
         readAll(std::vector<uint8_t>(image.begin(), image.end() - cut));
+}
+
+// A solid package's directory lies in its index: every file reads back through it, and one
+// changed byte anywhere in the index (packed or stored, with check values or without) refuses the
+// package. A changed byte of the image's own directory refuses it too, or leaves a package that
+// offers none of the files (a damaged reserved name reads as an entry of another name).
+TEST(SolidBlocks, TheIndexHoldsTheDirectoryAndAnyChangeToItRefusesThePackage)
+{
+    std::vector<File> files = payload();
+    struct Case {
+        const char* what;
+        bool checked;
+        bool packedIndex;
+    };
+    const Case cases[] = {
+        {"checked, packed index", true, true},
+        {"checked, stored index", true, false},
+        {"unchecked, packed index", false, true},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> written = packSolid(files, 2, c.checked);
+        auto package = Package::open(written.data(), written.size());
+        ASSERT_TRUE(package) << c.what;
+        IndexParts parts = indexParts(written, *package);
+        std::vector<uint8_t> image = c.packedIndex ? written : PackageWriter::aroundIndex(parts.data, parts.index, -1);
+        package = Package::open(image.data(), image.size());
+        ASSERT_TRUE(package) << c.what;
+        EXPECT_EQ(package->hasCheckValues(), c.checked) << c.what;
+        EXPECT_EQ(package->records().size(), files.size() + (c.checked ? 2 : 1)) << c.what;
+        EXPECT_EQ(package->find(blocks::kIndexName), nullptr) << c.what;
+        expectFiles([&](const std::u16string& n, uint64_t* s) { return package->readEntry(n, s); },
+                    packageOrder(*package), files, {}, c.what);
+        // packed, the index is smaller than its directory, map and check values (their digests do
+        // not pack)
+        size_t directory = u32At(image, image.size() - 4) ^ Package::kKey;
+        size_t indexData = u32At(image, directory + 4);
+        if (c.packedIndex)
+            EXPECT_LT(directory - indexData, parts.index.size()) << c.what;
+        else
+            EXPECT_EQ(directory - indexData, parts.index.size()) << c.what;
+
+        std::set<std::u16string> names;
+        for (const File& f : files)
+            names.insert(f.name);
+        for (size_t i = indexData; i < image.size(); ++i) {
+            std::vector<uint8_t> damaged = image;
+            damaged[i] ^= 0x01;
+            std::string why;
+            auto opened = Package::open(damaged.data(), damaged.size(), &why);
+            if (i < directory) {
+                EXPECT_FALSE(opened) << c.what << ": index byte " << i - indexData;
+            } else if (opened) {
+                // the index record's name: one entry of another name, no file
+                for (const auto& [name, position] : opened->index())
+                    EXPECT_EQ(names.count(name), 0u) << c.what << ": directory byte " << i - directory;
+            }
+        }
+    }
+    // an index no larger than the format allows, and none holding another index
+    IndexParts parts;
+    {
+        std::vector<uint8_t> written = packSolid(files, 1, true);
+        auto package = Package::open(written.data(), written.size());
+        ASSERT_TRUE(package);
+        parts = indexParts(written, *package);
+    }
+    std::vector<uint8_t> huge = parts.index;
+    huge.resize(blocks::kMaxIndexBytes + 1);
+    EXPECT_TRUE(PackageWriter::aroundIndex(parts.data, huge, -1).empty()) << "the writer keeps the limit";
+    std::vector<uint8_t> trailing = parts.index;
+    trailing.push_back(0);
+    std::vector<uint8_t> image = PackageWriter::aroundIndex(parts.data, trailing, -1);
+    std::string why;
+    EXPECT_FALSE(Package::open(image.data(), image.size(), &why)) << "a byte after the check values";
+    EXPECT_FALSE(why.empty());
 }
 
 // Packing gives the same image for any number of jobs, through a unit's bytes and back, and with
@@ -395,7 +499,8 @@ TEST(SolidBlocks, PackingIsTheSameForAnyJobsAndThroughSerialisedUnits)
     EXPECT_EQ(writer.finish(), one);
 }
 
-// Without --solid the plan is today's: sorted by name, one file per unit, no block map.
+// Without --solid the plan is today's: sorted by name, one file per unit, no block map, no index,
+// and the package's bytes those it always had.
 TEST(SolidBlocks, WithoutBlocksThePackageIsLaidOutAsBefore)
 {
     std::vector<File> files = payload();
@@ -422,4 +527,34 @@ TEST(SolidBlocks, WithoutBlocksThePackageIsLaidOutAsBefore)
     auto package = Package::open(image.data(), image.size());
     ASSERT_TRUE(package);
     EXPECT_TRUE(package->blocks().empty());
+    EXPECT_TRUE(package->unpackedIndex().empty());
+
+    // byte for byte what the writer made before solid packages had an index (lzpack create of the
+    // same three files, SHA-256 of the package)
+    struct Pinned {
+        int level;
+        bool checkValues;
+        const char* sha256;
+    };
+    const Pinned pinned[] = {
+        {1, true, "c0554964f598430b14deba95c3b3b2a6e6710cdb51c1219f9ba8deb9e97d2894"},
+        {1, false, "50b717243fdae9ee066191c1b36d1a209c7681011afddf4e4fa567909c612f11"},
+        {-1, true, "164c52635b2dfe3a6467c9c4d0aecfad22fe15c93decee0765ca826ef512bcff"},
+    };
+    std::vector<uint8_t> text;
+    for (int i = 0; i < 300; ++i)
+        text.push_back(uint8_t("some text "[i % 10]));
+    for (const Pinned& p : pinned) {
+        PackageWriter writer(p.level, p.checkValues);
+        ASSERT_TRUE(writer.add(u"a.txt", reinterpret_cast<const uint8_t*>("hello"), 5, &error)) << error;
+        ASSERT_TRUE(writer.add(u"dir/b.txt", text.data(), text.size(), &error)) << error;
+        ASSERT_TRUE(writer.add(u"empty", nullptr, 0, &error)) << error;
+        std::vector<uint8_t> bytes = writer.finish();
+        sha256::Digest digest;
+        ASSERT_TRUE(sha256::digest(bytes.data(), bytes.size(), &digest));
+        std::string hex;
+        for (uint8_t b : digest)
+            hex += "0123456789abcdef"[b >> 4], hex += "0123456789abcdef"[b & 15];
+        EXPECT_EQ(hex, p.sha256) << "level " << p.level << (p.checkValues ? ", check values" : "");
+    }
 }

@@ -27,6 +27,14 @@ void putU32(std::vector<uint8_t>& out, uint32_t v)
 }
 
 constexpr size_t kImageLimit = 0x7FFFFFFF;
+// A solid package's index is a few hundred bytes per file of names, sizes and digests: packed as
+// tightly as LZMA goes, whatever the files were packed with.
+constexpr int kIndexLevel = 9;
+
+size_t recordSize(const std::u16string& name)
+{
+    return 16 + (name.size() + 1) * 2;
+}
 
 } // namespace
 
@@ -36,7 +44,7 @@ bool PackageWriter::fits(const std::u16string& name, size_t size, std::string* e
         *error = "name longer than a package name field allows";
         return false;
     }
-    if (name == checkvalues::kEntryName || name == blocks::kEntryName) {
+    if (name == checkvalues::kEntryName || name == blocks::kEntryName || name == blocks::kIndexName) {
         *error = "name is reserved for the package's own entries";
         return false;
     }
@@ -209,13 +217,19 @@ std::vector<uint8_t> PackageWriter::finish()
     std::vector<uint8_t> directory;
     for (const Record& r : records_)
         putRecord(directory, r.name, r.offset, r.stored, r.unpacked);
+    const bool solid = !blocks_.empty();
+    const std::u16string checkName = checkvalues::kEntryName;
 
-    // the block map: its data after the files', its record after theirs
+    // the block map: its data after the files', its record after theirs. A solid package's own
+    // entries live in its index (Blocks.h), their offsets counting from its start: after the
+    // directory, its closing zero
     std::vector<uint8_t> map;
-    if (!blocks_.empty()) {
+    size_t ownBase = data_.size();
+    if (solid) {
         if (!blocks::encode(blocks_, &map))
             return {};
-        putRecord(directory, blocks::kEntryName, uint32_t(data_.size()), uint32_t(map.size()), 0);
+        ownBase = directory.size() + recordSize(blocks::kEntryName) + (checkValues_ ? recordSize(checkName) : 0) + 4;
+        putRecord(directory, blocks::kEntryName, uint32_t(ownBase), uint32_t(map.size()), 0);
     }
 
     // check values: the entry's data goes after every other entry's, its record last in the
@@ -226,22 +240,52 @@ std::vector<uint8_t> PackageWriter::finish()
         std::vector<checkvalues::Record> values;
         for (const Record& r : records_)
             values.push_back({r.name, r.unpacked ? r.unpacked : r.stored, r.digest});
-        std::u16string name = checkvalues::kEntryName;
         if (!sha256::digest(directory.data(), directory.size(), &directoryDigest) ||
             !checkvalues::encode(directoryDigest, values, &checks) ||
-            data_.size() + map.size() + checks.size() + directory.size() + 16 + (name.size() + 1) * 2 + 8 >
-                kImageLimit)
+            data_.size() + map.size() + checks.size() + directory.size() + recordSize(checkName) + 8 > kImageLimit)
             return {};
-        putRecord(directory, name, uint32_t(data_.size() + map.size()), uint32_t(checks.size()), 0);
+        putRecord(directory, checkName, uint32_t(ownBase + map.size()), uint32_t(checks.size()), 0);
     }
 
+    if (solid) {
+        // the index: the directory, its closing zero, the map and the check values, packed as one
+        // entry, the image's directory its record alone
+        std::vector<uint8_t> index = std::move(directory);
+        putU32(index, 0);
+        index.insert(index.end(), map.begin(), map.end());
+        index.insert(index.end(), checks.begin(), checks.end());
+        return aroundIndex(data_, index, kIndexLevel);
+    }
+    // without blocks: laid out as packages always were
     std::vector<uint8_t> image;
-    image.reserve(data_.size() + map.size() + checks.size() + directory.size() + 8);
+    image.reserve(data_.size() + checks.size() + directory.size() + 8);
     image.assign(data_.begin(), data_.end());
-    image.insert(image.end(), map.begin(), map.end());
     image.insert(image.end(), checks.begin(), checks.end());
     uint32_t offset = uint32_t(image.size());
     image.insert(image.end(), directory.begin(), directory.end());
+    putU32(image, 0);
+    putU32(image, offset ^ Package::kKey);
+    return image;
+}
+
+std::vector<uint8_t> PackageWriter::aroundIndex(const std::vector<uint8_t>& data, const std::vector<uint8_t>& index,
+                                                int level)
+{
+    std::vector<uint8_t> packed;
+    std::string ignored;
+    if (index.size() > blocks::kMaxIndexBytes || !encode(level, index.data(), index.size(), &packed, &ignored))
+        return {};
+    uint32_t unpacked = packed.empty() ? 0 : uint32_t(index.size());
+    const std::vector<uint8_t>& stored = packed.empty() ? index : packed;
+    size_t directory = recordSize(blocks::kIndexName) + 8;
+    if (data.size() + stored.size() + directory > kImageLimit)
+        return {};
+    std::vector<uint8_t> image;
+    image.reserve(data.size() + stored.size() + directory);
+    image.assign(data.begin(), data.end());
+    image.insert(image.end(), stored.begin(), stored.end());
+    uint32_t offset = uint32_t(image.size());
+    putRecord(image, blocks::kIndexName, uint32_t(data.size()), uint32_t(stored.size()), unpacked);
     putU32(image, 0);
     putU32(image, offset ^ Package::kKey);
     return image;

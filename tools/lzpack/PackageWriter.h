@@ -47,6 +47,13 @@ public:
     // when the check values cannot be computed (no SHA-256) or have no room below the 2 GiB limit.
     std::vector<uint8_t> finish();
 
+    // The image of a solid package around its index (package/Blocks.h): `data`, the files' data,
+    // then the index entry (LZMA-packed at `level`, or stored when that is not smaller or `level` is
+    // below 0) and a directory of its record alone. Empty when it would pass the format's limits or
+    // the encoder fails.
+    static std::vector<uint8_t> aroundIndex(const std::vector<uint8_t>& data, const std::vector<uint8_t>& index,
+                                            int level);
+
 private:
     bool fits(const std::u16string& name, size_t size, std::string* error) const;
     bool fitsUnit(const PackedUnit& unit, std::string* error) const;

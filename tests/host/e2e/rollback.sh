@@ -14,11 +14,20 @@ folder='C:\OrvoE2E\Up\'
 inst_clean 'C:\OrvoE2E'
 last=$(inst_step_file "$(grep -c '^\s*{1, ' "$e2e_build/resources/LG.lua")")
 busy=$(printf '文件可能被其他程序占用。\r\n%s\r\n请关闭占用的程序再重试' "$folder$last")
-# the same installer with a newer version string
+# the same installer with a newer version, made as a publisher makes it (its scripts are stored
+# packed, so no byte of the installer can simply be changed): the same files, stub and uninstaller
+# stub; what an installation of it leaves is that payload with its own uninstaller
 upgrade=$e2e_work/PeloraSetup-8.0.0.9.exe
-perl -pe 's/"8\.0\.0\.5"/"8.0.0.9"/g' "$inst_setup" >"$upgrade"
-grep -qa '"8.0.0.9"' "$upgrade" || fail "the upgrade's version could not be set"
-inst_redigest "$upgrade"
+rm -rf "$e2e_work/upgrade-files" "$e2e_work/upgrade"
+cp -r "$inst_payload" "$e2e_work/upgrade-files"
+rm "$e2e_work/upgrade-files/unins000.exe"
+"$e2e_builder" --quiet --no-cache --data "$e2e_builder_data" --stub "$e2e_build/resources/stub.exe" \
+    --uninstaller "$e2e_build/resources/unins000-stub.exe" --payload "$e2e_work/upgrade-files" \
+    --keep "$e2e_work/upgrade" --set version=8.0.0.9 --output "$upgrade" "$e2e_project" >/dev/null ||
+    fail "the upgrade could not be made"
+upgrade_payload=$e2e_work/upgrade/payload
+cp -r "$e2e_work/upgrade-files" "$upgrade_payload"
+cp "$e2e_work/upgrade/unins000.exe" "$upgrade_payload/unins000.exe"
 snapshot() { (cd "$(unixpath "$folder")" && find . -type f -print0 | sort -z | xargs -0 md5sum) >"$1"; }
 
 # 1. a fresh install, cancelled at its last file
@@ -72,6 +81,7 @@ check test "$(un_entry DisplayVersion)" = 8.0.0.9 "the upgraded entry shows $(un
 check test "$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' </dev/null 2>/dev/null | grep -ci orvo)" = 1 \
     "not exactly one uninstall entry"
 check test "$(grep -c 'session' "$(unixpath "$folder")/unins000.dat")" = 2 "the journal does not hold both installs"
+inst_payload=$upgrade_payload
 echo added >"$(unixpath "$folder")/added.txt"
 
 # 4. a damaged journal

@@ -1,0 +1,76 @@
+// Unpacks a script the build stored packed, refusing any stream that does not give exactly the script.
+#include "PackedScript.h"
+
+#include <cstdlib>
+#include <cstring>
+
+extern "C" {
+#include <LzmaDec.h>
+}
+
+namespace packedscript {
+
+namespace {
+
+void* lzmaAlloc(void*, size_t size) { return std::malloc(size); }
+void lzmaFree(void*, void* address) { std::free(address); }
+ISzAlloc lzmaAllocator = {lzmaAlloc, lzmaFree};
+
+uint32_t readU32(const uint8_t* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+} // namespace
+
+bool isPacked(const uint8_t* data, size_t size)
+{
+    return data && size >= sizeof kMarker && std::memcmp(data, kMarker, sizeof kMarker) == 0;
+}
+
+uint8_t* unpack(const uint8_t* data, size_t size, uint64_t* unpacked, std::string* error)
+{
+    if (!isPacked(data, size) || size < kHeaderSize + LZMA_PROPS_SIZE) {
+        *error = "packed script has no valid header";
+        return nullptr;
+    }
+    size_t length = readU32(data + 4);
+    if (length == 0 || length > kMaxUnpacked) {
+        *error = "packed script claims " + std::to_string(length) + " bytes";
+        return nullptr;
+    }
+    auto buffer = static_cast<uint8_t*>(std::malloc(length + 4));
+    if (!buffer) {
+        *error = "out of memory for a script of " + std::to_string(length) + " bytes";
+        return nullptr;
+    }
+    SizeT produced = length;
+    SizeT consumed = size - kHeaderSize - LZMA_PROPS_SIZE;
+    const SizeT given = consumed;
+    ELzmaStatus status = LZMA_STATUS_NOT_SPECIFIED;
+    SRes result = LzmaDecode(buffer, &produced, data + kHeaderSize + LZMA_PROPS_SIZE, &consumed,
+                             data + kHeaderSize, LZMA_PROPS_SIZE, LZMA_FINISH_END, &status, &lzmaAllocator);
+    // the whole stream, ending with the script's last byte: a changed byte anywhere fails
+    if (result != SZ_OK || produced != length || consumed != given ||
+        (status != LZMA_STATUS_MAYBE_FINISHED_WITHOUT_MARK && status != LZMA_STATUS_FINISHED_WITH_MARK)) {
+        std::free(buffer);
+        *error = "packed script is damaged";
+        return nullptr;
+    }
+    std::memset(buffer + length, 0, 4);
+    *unpacked = length;
+    return buffer;
+}
+
+std::vector<uint8_t> wrap(size_t textSize, const std::vector<uint8_t>& lzma)
+{
+    if (lzma.empty())
+        return {};
+    std::vector<uint8_t> stored(kMarker, kMarker + sizeof kMarker);
+    for (int i = 0; i < 4; ++i)
+        stored.push_back(uint8_t(textSize >> (8 * i)));
+    stored.insert(stored.end(), lzma.begin(), lzma.end());
+    return stored;
+}
+
+} // namespace packedscript
