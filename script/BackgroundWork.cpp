@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <cstring>
 #include <cwchar>
 #include <memory>
 #include <mutex>
@@ -535,7 +536,9 @@ std::wstring runWork(WorkParameters& params)
         return L"无法读取脚本文件 " + params.script;
     int top = lua_gettop(L);
     std::wstring failure;
-    if (luaL_loadstring(L, script.text()) != LUA_OK || lua_pcall(L, 0, 0, 0) != LUA_OK)
+    // Text only, as the UI script: a precompiled chunk is refused, whatever its bytes.
+    const char* chunk = script.text();
+    if (luaL_loadbufferx(L, chunk, std::strlen(chunk), chunk, "t") != LUA_OK || lua_pcall(L, 0, 0, 0) != LUA_OK)
         failure = errorText(L);
     lua_settop(L, top);
     reportDecoders(work);
