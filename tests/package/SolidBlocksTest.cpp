@@ -155,28 +155,28 @@ TEST(SolidBlocks, PlanGroupsByExtensionAndKeepsLargeEmptyAndCompressedFilesApart
     EXPECT_TRUE(package->hasCheckValues());
 }
 
-// Units of many small files take turns with units of few large ones, each kind in its own order,
-// so that an installer creates files while it decodes; the blocks stay as the extension order forms them.
+// Units of many small files take turns with units of few large ones, so that an installer creates
+// files while it decodes; the blocks stay as the extension order forms them.
 TEST(SolidBlocks, PlanLetsUnitsOfManySmallFilesTakeTurnsWithLargeOnes)
 {
     PackSettings settings;
     settings.level = 1;
     settings.solidBytes = 16u << 20;
     std::vector<PlanInput> inputs;
-    // "a": two blocks of 8 MiB files; "ico": two blocks of 2,000 files of 8 KiB; "z": one of 8 MiB
+    // "a": two blocks of two 8 MiB files; "ico": 3,500 files of 8 KiB; "z": a file as large as a block
     for (int i = 0; i < 4; ++i)
         inputs.push_back({u"lib" + utf8ToUtf16(std::to_string(i)) + u".a", 8u << 20});
-    for (int i = 0; i < 4000; ++i)
+    for (int i = 0; i < 3500; ++i)
         inputs.push_back({u"icons/" + utf8ToUtf16(std::to_string(10000 + i)) + u".ico", 8u << 10});
-    inputs.push_back({u"zz.z", 8u << 20});
+    inputs.push_back({u"zz.z", 16u << 20});
     std::vector<std::string> kinds;
     for (const PackUnit& unit : planUnits(inputs, settings)) {
         std::u16string first = inputs[unit.members.front()].name;
         kinds.push_back(utf16ToUtf8(first.substr(first.rfind(u'.') + 1)) + std::to_string(unit.members.size()));
     }
-    // the icons' first block (16 MiB of files counted at 64 KiB each: 128 MiB) outweighs every
-    // large unit after it, so those follow it up to the second
-    EXPECT_EQ(kinds, (std::vector<std::string>{"ico2048", "a2", "a2", "z1", "ico1952"}));
+    // blocks close at 1,024 files; the smallest block of icons comes first, and a large unit follows
+    // once the icons before it (32 KiB a file) cover the decoding up to and including it
+    EXPECT_EQ(kinds, (std::vector<std::string>{"ico428", "ico1024", "a2", "a2", "ico1024", "z1", "ico1024"}));
 }
 
 TEST(SolidBlocks, EveryOrderThroughEveryReaderGivesTheFilesDecodingEachBlockOnce)

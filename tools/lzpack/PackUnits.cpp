@@ -24,15 +24,22 @@ constexpr uint64_t kCompressedAloneBytes = 1u << 20;
 constexpr char kUnitMagic[4] = {'O', 'P', 'U', '1'};
 
 // What creating one file costs an installer, in bytes it could decode meanwhile: under Wine about
-// half a millisecond of its single server, while two cores decode LZMA at about 100 MB/s.
-constexpr uint64_t kFileCostBytes = 64u << 10;
+// half a millisecond of its single server, while two cores decode LZMA at about 65 MB/s.
+constexpr uint64_t kFileCostBytes = 32u << 10;
+
+// An installer writes nothing of a block before the whole block is decoded: a block of thousands
+// of small files would keep it waiting at the start, and then leave the decoders nothing to do
+// while it creates them. Blocks close at this many files (at some cost in size: the first files
+// of each block find less to refer to).
+constexpr size_t kMostFilesPerBlock = 1024;
 
 // Solid units in an order that keeps both the decoders and the file creation busy: the installer
 // writes a unit's files while the decoders work on the units after it, so a run of units of few
 // large files (all decoding) followed by a run of many small ones (all creating files) takes the
 // sum of both where a mix takes the larger. Units with more files than bytes to decode, by the
-// measure above, take turns with the others so that the two sums stay level; each kind keeps its
-// own order, so the blocks themselves do not change.
+// measure above, take turns with the others: one of few files comes next only when the files
+// before it, counted by that measure, cover all the decoding up to and including it. Each kind
+// keeps its own order (but for the first unit), so the blocks themselves do not change.
 std::vector<PackUnit> interleaved(std::vector<PackUnit> units, const std::vector<PlanInput>& inputs)
 {
     std::vector<PackUnit> many, few;   // many files for their bytes; few
@@ -45,11 +52,18 @@ std::vector<PackUnit> interleaved(std::vector<PackUnit> units, const std::vector
         (manyFiles ? manyBytes : fewBytes).push_back(bytes);
         (manyFiles ? many : few).push_back(std::move(unit));
     }
+    // The first unit is the quickest of its kind to decode: nothing is written before it is.
+    if (!many.empty()) {
+        size_t quickest = size_t(std::min_element(manyBytes.begin(), manyBytes.end()) - manyBytes.begin());
+        std::rotate(many.begin(), many.begin() + quickest, many.begin() + quickest + 1);
+        std::rotate(manyBytes.begin(), manyBytes.begin() + quickest, manyBytes.begin() + quickest + 1);
+    }
     std::vector<PackUnit> order;
     uint64_t creating = 0, decoding = 0;
     size_t m = 0, f = 0;
     while (m < many.size() || f < few.size()) {
-        bool takeMany = f == few.size() || (m < many.size() && creating <= decoding);
+        // a unit of few files only where the files before it give its decoding time to hide in
+        bool takeMany = f == few.size() || (m < many.size() && decoding + fewBytes[f] > creating);
         size_t at = takeMany ? m++ : f++;
         PackUnit& unit = takeMany ? many[at] : few[at];
         creating += unit.members.size() * kFileCostBytes;
@@ -163,7 +177,7 @@ std::vector<PackUnit> planUnits(const std::vector<PlanInput>& inputs, const Pack
             units.push_back(PackUnit{{index}});
             continue;
         }
-        if (openBytes + input.size > settings.solidBytes)
+        if (openBytes + input.size > settings.solidBytes || open.members.size() == kMostFilesPerBlock)
             close();
         open.members.push_back(index);
         openBytes += input.size;

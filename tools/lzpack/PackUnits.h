@@ -30,8 +30,8 @@ struct PackUnit {
 // platform. Without blocks: sorted by name, one unit per file. Solid: grouped by extension, then
 // name (blocks::before); consecutive files share a block up to `solidBytes`; a file of that size or
 // more, an empty file and a file of 1 MiB or more whose extension says it is compressed already are
-// units of their own. Solid units then take turns by kind, units of many small files with units of
-// few large ones, each kind in that order, so that an installer creates files while it decodes.
+// units of their own; a block closes at 1,024 files. Solid units then take turns by kind, units of
+// many small files with units of few large ones, so that an installer creates files while it decodes.
 std::vector<PackUnit> planUnits(const std::vector<PlanInput>& inputs, const PackSettings& settings);
 
 // Whether files with this name are compressed already (pictures, archives, media), so that LZMA
