@@ -72,7 +72,7 @@ DecodeAhead::DecodeAhead(const Package& package, unsigned decoders, size_t budge
 DecodeAhead::~DecodeAhead()
 {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<platform::Mutex> lock(mutex_);
         stop_ = true;
     }
     work_.notify_all();
@@ -91,7 +91,7 @@ uint8_t* DecodeAhead::readEntry(const std::u16string& name, uint64_t* size)
         return package_.readRecord(*entry, size);
 
     uint32_t id = idOfRecord_[size_t(entry - package_.records().data())];
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<platform::Mutex> lock(mutex_);
     order_.requested(id);
     changed();   // the prediction moved: decoders plan from here, also while this one is waited for
     Slot& slot = slots_[members_[id].slot];
@@ -114,7 +114,7 @@ uint8_t* DecodeAhead::readEntry(const std::u16string& name, uint64_t* size)
 // A member of a block: its buffer once the block is decoded, by whoever decodes it first; this
 // request decodes it when nobody has.
 uint8_t* DecodeAhead::readMember(uint32_t id, const Package::Entry& entry, uint64_t* size,
-                                 std::unique_lock<std::mutex>& lock)
+                                 std::unique_lock<platform::Mutex>& lock)
 {
     Member& member = members_[id];
     Slot& slot = slots_[member.slot];
@@ -178,13 +178,13 @@ uint8_t* DecodeAhead::takeMember(uint32_t id, uint64_t* size)
 
 DecodeAhead::Stats DecodeAhead::stats() const
 {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<platform::Mutex> lock(mutex_);
     return stats_;
 }
 
 void DecodeAhead::settle()
 {
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<platform::Mutex> lock(mutex_);
     done_.wait(lock, [this] {
         for (size_t i = 0; i < threads_.size(); ++i)
             if (idleAt_[i] != generation_ && idleAt_[i] != kGone)
@@ -201,7 +201,7 @@ void DecodeAhead::decoderMain(size_t index)
         // Out of memory while planning: what this decoder would have done is left to the requests.
     }
     try {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<platform::Mutex> lock(mutex_);
         idleAt_[index] = kGone;
     } catch (...) {
     }
@@ -210,7 +210,7 @@ void DecodeAhead::decoderMain(size_t index)
 
 void DecodeAhead::runDecoder(size_t index)
 {
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<platform::Mutex> lock(mutex_);
     while (!stop_) {
         uint32_t slot = pickNext();
         if (slot == kNoSlot) {
@@ -230,7 +230,7 @@ void DecodeAhead::runDecoder(size_t index)
 // members' buffers (those not handed over yet), checked. Called with the lock held and the
 // unit idle; returns with the lock held, the unit ready, or idle again and false when it could not
 // be decoded (damaged, out of memory, or stopped).
-bool DecodeAhead::decode(uint32_t index, std::unique_lock<std::mutex>& lock)
+bool DecodeAhead::decode(uint32_t index, std::unique_lock<platform::Mutex>& lock)
 {
     Slot& slot = slots_[index];
     std::vector<uint32_t> wanted;

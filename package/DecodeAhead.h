@@ -4,11 +4,11 @@
 #include "EntryOrder.h"
 #include "Package.h"
 
+#include <platform/Sync.h>
+
 #include <atomic>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -101,9 +101,9 @@ private:
     uint32_t pickNext();
     bool makeRoom(uint32_t id, uint64_t need);
     size_t distanceOf(uint32_t slot) const;
-    bool decode(uint32_t slot, std::unique_lock<std::mutex>& lock);
+    bool decode(uint32_t slot, std::unique_lock<platform::Mutex>& lock);
     uint8_t* takeMember(uint32_t id, uint64_t* size);
-    uint8_t* readMember(uint32_t id, const Package::Entry& entry, uint64_t* size, std::unique_lock<std::mutex>& lock);
+    uint8_t* readMember(uint32_t id, const Package::Entry& entry, uint64_t* size, std::unique_lock<platform::Mutex>& lock);
     void dropSlot(Slot& slot, uint32_t index);
     void changed();
 
@@ -115,9 +115,9 @@ private:
     std::vector<uint32_t> idOfRecord_;        // record position -> entry id
     EntryOrder order_;
 
-    mutable std::mutex mutex_;
-    std::condition_variable work_;    // decoders: something to do may have appeared
-    std::condition_variable done_;    // requests and settle: a decode ended or a decoder went idle
+    mutable platform::Mutex mutex_;
+    platform::ConditionVariable work_;    // decoders: something to do may have appeared
+    platform::ConditionVariable done_;    // requests and settle: a decode ended or a decoder went idle
     std::atomic<bool> stop_{false};
     uint64_t held_ = 0;               // bytes of slots decoding or ready
     size_t heldCount_ = 0;

@@ -18,12 +18,12 @@
 #include <platform/Com.h>
 #include <platform/Handle.h>
 #include <platform/StepLog.h>
+#include <platform/Sync.h>
 
 #include <windows.h>
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <cstring>
 #include <cwchar>
 #include <memory>
@@ -231,7 +231,7 @@ public:
     {
         if (threads_.empty())
             writeNext();
-        std::unique_lock<std::mutex> lock(mutex_);
+        std::unique_lock<platform::Mutex> lock(mutex_);
         done_.wait(lock, [&] { return files_[index].done; });
     }
     void stop() { stop_.store(true); }
@@ -258,7 +258,7 @@ private:
             result = Extracted::unwritable;
         }
         {
-            std::lock_guard<std::mutex> hold(mutex_);
+            std::lock_guard<platform::Mutex> hold(mutex_);
             file.result = result;
             file.facts = facts;
             file.done = true;
@@ -271,8 +271,8 @@ private:
     std::vector<BatchFile>& files_;
     std::atomic<size_t> next_{0};
     std::atomic<bool> stop_{false};
-    std::mutex mutex_;
-    std::condition_variable done_;
+    platform::Mutex mutex_;
+    platform::ConditionVariable done_;
     std::vector<std::thread> threads_;
 };
 
@@ -377,7 +377,7 @@ private:
 
 // Progress goes to the UI thread at most this often; the latest one not yet sent goes before the
 // next notification the worker waits for, so the UI always sees the last position.
-constexpr ULONGLONG kProgressEveryMs = 40;
+constexpr ULONGLONG kProgressEveryMs = 100;
 
 // The worker thread's progress: one worker per thread, so thread-local.
 struct ProgressState {
