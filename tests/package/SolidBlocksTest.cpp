@@ -175,8 +175,8 @@ TEST(SolidBlocks, PlanLetsUnitsOfManySmallFilesTakeTurnsWithLargeOnes)
         kinds.push_back(utf16ToUtf8(first.substr(first.rfind(u'.') + 1)) + std::to_string(unit.members.size()));
     }
     // blocks close at 1,024 files; the smallest block of icons comes first, and a large unit follows
-    // once the icons before it (32 KiB a file) cover the decoding up to and including it
-    EXPECT_EQ(kinds, (std::vector<std::string>{"ico428", "ico1024", "a2", "a2", "ico1024", "z1", "ico1024"}));
+    // once the icons before it (16 KiB a file) cover the decoding up to and including it
+    EXPECT_EQ(kinds, (std::vector<std::string>{"ico428", "ico1024", "ico1024", "a2", "ico1024", "a2", "z1"}));
 }
 
 TEST(SolidBlocks, EveryOrderThroughEveryReaderGivesTheFilesDecodingEachBlockOnce)

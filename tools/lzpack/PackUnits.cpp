@@ -24,8 +24,9 @@ constexpr uint64_t kCompressedAloneBytes = 1u << 20;
 constexpr char kUnitMagic[4] = {'O', 'P', 'U', '1'};
 
 // What creating one file costs an installer, in bytes it could decode meanwhile: under Wine about
-// half a millisecond of its single server, while two cores decode LZMA at about 65 MB/s.
-constexpr uint64_t kFileCostBytes = 32u << 10;
+// 0.4 ms of its single server, while the decoders, sharing the cores with that server and the
+// writers, decode LZMA at about 40 MB/s.
+constexpr uint64_t kFileCostBytes = 16u << 10;
 
 // An installer writes nothing of a block before the whole block is decoded: a block of thousands
 // of small files would keep it waiting at the start, and then leave the decoders nothing to do
