@@ -109,12 +109,28 @@ ticks=$(getconf CLK_TCK)
 now() { date +%s.%N; }
 read -r screen_w screen_h <<<"$(xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[1], d[2]}')"
 
+# What an install left is moved aside, not deleted, until the end: the file system would otherwise
+# pass over the thousands of inodes just freed (ext4 keeps a freed inode unused for a while and
+# checks each one it meets) while the next install creates its files, a cost no user's first
+# install meets, and which falls hardest on whoever creates files fastest.
+set_aside_dir=$build/bench/set-aside
+rm -rf "$set_aside_dir"
+mkdir -p "$set_aside_dir"
+set_aside() {
+    local folder
+    for folder in "$@"; do
+        [ -e "$folder" ] && mv "$folder" "$(mktemp -d "$set_aside_dir/XXXXXX")/"
+    done
+    return 0
+}
+
 # One installation: seconds from the click to the finish page, peak working set (KiB), CPU seconds
 # of the installer process (every thread) over the same span.
 # install_round ROUND NAME EXE PAYLOAD
 install_round() {
     local round=$1 name=$2 payload=$4
     inst_setup=$3
+    set_aside "$installed"
     inst_clean
     inst_start
     capture "$work/before.ppm"
@@ -158,31 +174,31 @@ install_round() {
 # nsis_round ROUND NAME EXE PAYLOAD
 nsis_round() {
     local round=$1 name=$2 exe=$3 payload=$4
-    rm -rf "$nsis_installed"
+    set_aside "$nsis_installed"
     sync
     /usr/bin/time -f "%e %M %U %S" -o "$work/t" wine "$exe" /S "/D=$nsis_dir" </dev/null >/dev/null 2>&1 ||
         fail "round $round: the NSIS installer failed"
     awk '{printf "%s %s %.1f\n", $1, $2, $3 + $4}' "$work/t" >"$work/$name-$round"
     diff -r -q "$payload" "$nsis_installed" >/dev/null || fail "round $round: NSIS installed other files than the payload"
-    rm -rf "$nsis_installed"
+    set_aside "$nsis_installed"
 }
 
 # lzpack extract of the package, timed by /usr/bin/time: seconds, peak RSS (KiB), CPU seconds.
 # extract_round ROUND NAME PACKAGE PAYLOAD
 extract_round() {
     local round=$1 name=$2 package=$3 payload=$4 out=$work/out
-    rm -rf "$out"
+    set_aside "$out"
     sync
     /usr/bin/time -f "%e %M %U %S" -o "$work/t" "$native_lzpack" extract "$package" "$out" >/dev/null
     awk '{printf "%s %s %.1f\n", $1, $2, $3 + $4}' "$work/t" >"$work/$name-native-$round"
     diff -r -q "$payload" "$out" >/dev/null || fail "lzpack extract (native) differs from the payload"
-    rm -rf "$out"
+    set_aside "$out"
     sync
     /usr/bin/time -f "%e %M %U %S" -o "$work/t" wine "$windows_lzpack" extract "$(winpath "$package")" \
         "$(winpath "$out")" >/dev/null 2>&1
     awk '{printf "%s %s %.1f\n", $1, $2, $3 + $4}' "$work/t" >"$work/$name-windows-$round"
     diff -r -q "$payload" "$out" >/dev/null || fail "lzpack extract (Wine) differs from the payload"
-    rm -rf "$out"
+    set_aside "$out"
 }
 
 # From process start to the window: milliseconds from starting `wine` to the first pixels in the
@@ -227,6 +243,7 @@ for round in $(seq "$rounds"); do
     done
     # the windows back to back, once what the installs wrote is on the disk: the three starts then
     # meet the same machine
+    set_aside "$installed"
     inst_clean
     sync
     startup_round "$round" empty-window "$empty"
@@ -235,6 +252,7 @@ for round in $(seq "$rounds"); do
     done
     selfcheck_round "$round"
 done
+rm -rf "$set_aside_dir"
 
 median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 column() { for f in "$work/$1"-[0-9]*; do cut -d' ' -f"$2" "$f"; done; }
