@@ -3,6 +3,7 @@
 
 #include "Blocks.h"
 #include "CheckValues.h"
+#include "LzmaStream.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -26,13 +27,8 @@ void setError(std::string* error, std::string text)
         *error = std::move(text);
 }
 
-void* lzmaAlloc(void*, size_t size) { return std::malloc(size); }
-void lzmaFree(void*, void* address) { std::free(address); }
-ISzAlloc lzmaAllocator = {lzmaAlloc, lzmaFree};
-
 constexpr size_t kHeaderSize = 16;
 constexpr size_t kPropsSize = LZMA_PROPS_SIZE;
-constexpr size_t kDecodeSlice = 1u << 20;
 constexpr uint8_t kIndexLzmaModel = (2 * 5 + 0) * 9 + 3;   // (pb * 5 + lp) * 9 + lc
 
 // Unscrambles a name field: whole 32-bit words are XORed with the key, an odd last unit is plain.
@@ -56,74 +52,6 @@ std::u16string decodeName(const uint8_t* field, size_t fieldBytes)
         name.push_back(c);
     }
     return name;
-}
-
-// Decodes the stream after the properties at `data` into exactly `outSize` bytes. The decoder runs
-// in slices so that a reader told to stop lets go within one slice; sliced or not, the bytes are
-// the same. A damaged stream must not pass as the file: anything short of a clean decode of every
-// byte fails. With `wholeStream` the stream must also end exactly there, its last byte read and the
-// range coder finished: a changed byte that only the end would show (which a block's members
-// before it would not) fails too.
-bool decodeLzma(const uint8_t* data, size_t packedSize, uint8_t* out, size_t outSize, const std::atomic<bool>* stop,
-                std::string* error, bool wholeStream = false)
-{
-    CLzmaDec decoder;
-    LzmaDec_Construct(&decoder);
-    SRes result = LzmaDec_AllocateProbs(&decoder, data, unsigned(kPropsSize), &lzmaAllocator);
-    if (result != SZ_OK) {
-        setError(error, "LZMA data is damaged (decoder error " + std::to_string(result) + ")");
-        return false;
-    }
-    decoder.dic = out;
-    decoder.dicBufSize = outSize;
-    LzmaDec_Init(&decoder);
-    const uint8_t* in = data + kPropsSize;
-    size_t inLeft = packedSize;
-    ELzmaStatus status = LZMA_STATUS_NOT_SPECIFIED;
-    bool stopped = false;
-    while (decoder.dicPos < outSize) {
-        if (stop && stop->load(std::memory_order_relaxed)) {
-            stopped = true;
-            break;
-        }
-        SizeT limit = std::min<SizeT>(outSize, decoder.dicPos + kDecodeSlice);
-        SizeT consumed = inLeft;
-        size_t before = decoder.dicPos;
-        result = LzmaDec_DecodeToDic(&decoder, limit, in, &consumed, LZMA_FINISH_ANY, &status);
-        in += consumed;
-        inLeft -= consumed;
-        if (result != SZ_OK || status == LZMA_STATUS_FINISHED_WITH_MARK)
-            break;
-        if (status == LZMA_STATUS_NEEDS_MORE_INPUT) {
-            result = SZ_ERROR_INPUT_EOF;
-            break;
-        }
-        if (consumed == 0 && decoder.dicPos == before)
-            break;   // no progress: ends as a short result below
-    }
-    size_t produced = decoder.dicPos;
-    bool endsThere = true;
-    if (wholeStream && !stopped && result == SZ_OK && produced == outSize) {
-        SizeT consumed = inLeft;
-        SRes end = LzmaDec_DecodeToDic(&decoder, outSize, in, &consumed, LZMA_FINISH_END, &status);
-        endsThere = end == SZ_OK && status == LZMA_STATUS_MAYBE_FINISHED_WITHOUT_MARK && consumed == inLeft;
-    }
-    LzmaDec_FreeProbs(&decoder, &lzmaAllocator);
-    if (stopped) {
-        setError(error, "stopped");
-        return false;
-    }
-    if (result != SZ_OK || produced != outSize) {
-        setError(error, result != SZ_OK ? "LZMA data is damaged (decoder error " + std::to_string(result) + ")"
-                                        : "LZMA data ends after " + std::to_string(produced) + " of " +
-                                              std::to_string(outSize) + " bytes");
-        return false;
-    }
-    if (!endsThere) {
-        setError(error, "LZMA data does not end where its unpacked size does");
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -272,7 +200,7 @@ bool Package::readIndex(Walk* walk, std::string* error)
             return false;
         }
         std::string why;
-        if (!decodeLzma(image_ + index.dataOffset, index.storedSize - kPropsSize, unpackedIndex_.data(), length,
+        if (!lzmastream::decodeExactly(image_ + index.dataOffset, index.storedSize - kPropsSize, unpackedIndex_.data(), length,
                         nullptr, &why, true)) {
             setError(error, "the index: " + why);
             return false;
@@ -488,7 +416,7 @@ uint8_t* Package::readBlock(size_t block, std::string* error, const std::atomic<
         setError(error, "out of memory for a block of " + std::to_string(b.unpackedSize) + " bytes");
         return nullptr;
     }
-    if (!decodeLzma(image_ + b.dataOffset, b.storedSize - kPropsSize, buffer, b.unpackedSize, stop, error, true)) {
+    if (!lzmastream::decodeExactly(image_ + b.dataOffset, b.storedSize - kPropsSize, buffer, b.unpackedSize, stop, error, true)) {
         std::free(buffer);
         return nullptr;
     }
@@ -561,7 +489,7 @@ uint8_t* Package::readUnchecked(const Entry& entry, uint64_t* size, std::string*
         setError(error, "out of memory for " + std::to_string(entry.unpackedSize) + " bytes");
         return nullptr;
     }
-    if (!decodeLzma(data, entry.storedSize - kPropsSize, buffer, entry.unpackedSize, stop, error)) {
+    if (!lzmastream::decodeExactly(data, entry.storedSize - kPropsSize, buffer, entry.unpackedSize, stop, error)) {
         std::free(buffer);
         return nullptr;
     }

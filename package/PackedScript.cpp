@@ -1,20 +1,16 @@
 // Unpacks a script the build stored packed, refusing any stream that does not give exactly the script.
 #include "PackedScript.h"
 
+#include "LzmaStream.h"
+
 #include <cstdlib>
 #include <cstring>
-
-extern "C" {
-#include <LzmaDec.h>
-}
 
 namespace packedscript {
 
 namespace {
 
-void* lzmaAlloc(void*, size_t size) { return std::malloc(size); }
-void lzmaFree(void*, void* address) { std::free(address); }
-ISzAlloc lzmaAllocator = {lzmaAlloc, lzmaFree};
+constexpr size_t kPropsSize = lzmastream::kPropertiesSize;
 
 uint32_t readU32(const uint8_t* p)
 {
@@ -30,7 +26,7 @@ bool isPacked(const uint8_t* data, size_t size)
 
 uint8_t* unpack(const uint8_t* data, size_t size, uint64_t* unpacked, std::string* error)
 {
-    if (!isPacked(data, size) || size < kHeaderSize + LZMA_PROPS_SIZE) {
+    if (!isPacked(data, size) || size < kHeaderSize + kPropsSize) {
         *error = "packed script has no valid header";
         return nullptr;
     }
@@ -44,15 +40,9 @@ uint8_t* unpack(const uint8_t* data, size_t size, uint64_t* unpacked, std::strin
         *error = "out of memory for a script of " + std::to_string(length) + " bytes";
         return nullptr;
     }
-    SizeT produced = length;
-    SizeT consumed = size - kHeaderSize - LZMA_PROPS_SIZE;
-    const SizeT given = consumed;
-    ELzmaStatus status = LZMA_STATUS_NOT_SPECIFIED;
-    SRes result = LzmaDecode(buffer, &produced, data + kHeaderSize + LZMA_PROPS_SIZE, &consumed,
-                             data + kHeaderSize, LZMA_PROPS_SIZE, LZMA_FINISH_END, &status, &lzmaAllocator);
     // the whole stream, ending with the script's last byte: a changed byte anywhere fails
-    if (result != SZ_OK || produced != length || consumed != given ||
-        (status != LZMA_STATUS_MAYBE_FINISHED_WITHOUT_MARK && status != LZMA_STATUS_FINISHED_WITH_MARK)) {
+    if (!lzmastream::decodeExactly(data + kHeaderSize, size - kHeaderSize - kPropsSize, buffer, length, nullptr, nullptr,
+                                   true)) {
         std::free(buffer);
         *error = "packed script is damaged";
         return nullptr;
