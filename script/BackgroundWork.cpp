@@ -24,7 +24,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstring>
 #include <cwchar>
 #include <memory>
 #include <mutex>
@@ -163,6 +162,20 @@ Extracted extractEntry(LoadedPackage& package, std::wstring entry, const std::ws
     return Extracted::written;
 }
 
+// What extractFile answers and extractFiles hands over for one file: true, size, check; or false
+// and why. Returns how many values it pushed.
+int pushExtracted(lua_State* L, Extracted result, const WrittenFacts& facts)
+{
+    lua_pushboolean(L, result == Extracted::written);
+    if (result == Extracted::written) {
+        pushScriptInteger(L, int64_t(facts.size));
+        pushScriptInteger(L, int64_t(facts.check));
+        return 3;
+    }
+    lua_pushstring(L, result == Extracted::damaged ? "damaged" : "unwritable");
+    return 2;
+}
+
 // extractFile(entry, destination) -> true, size, check; or false and "damaged" (the entry cannot
 // be read from the package: retrying will not help) or "unwritable" (the file cannot be written:
 // it may be held open); upvalue 1 is the worker's LoadedPackage. The size and check value are
@@ -178,14 +191,7 @@ int extractFile(lua_State* L)
     } catch (...) {
         result = Extracted::unwritable;
     }
-    lua_pushboolean(L, result == Extracted::written);
-    if (result == Extracted::written) {
-        pushScriptInteger(L, int64_t(facts.size));
-        pushScriptInteger(L, int64_t(facts.check));
-        return 3;
-    }
-    lua_pushstring(L, result == Extracted::damaged ? "damaged" : "unwritable");
-    return 2;
+    return pushExtracted(L, result, facts);
 }
 
 // How many files extractFiles keeps in flight. Creating a file is mostly waiting for the system
@@ -288,15 +294,7 @@ int handBatchOver(lua_State* L, LoadedPackage* package, std::vector<BatchFile>& 
         const BatchFile& file = files[i];
         lua_pushvalue(L, 2);
         pushScriptInteger(L, int64_t(i + 1));
-        lua_pushboolean(L, file.result == Extracted::written);
-        int arguments = 3;
-        if (file.result == Extracted::written) {
-            pushScriptInteger(L, int64_t(file.facts.size));
-            pushScriptInteger(L, int64_t(file.facts.check));
-            arguments = 4;
-        } else {
-            lua_pushstring(L, file.result == Extracted::damaged ? "damaged" : "unwritable");
-        }
+        int arguments = 1 + pushExtracted(L, file.result, file.facts);
         if (lua_pcall(L, arguments, 1, 0) != LUA_OK) {
             writers.stop();
             return -1;
@@ -536,9 +534,7 @@ std::wstring runWork(WorkParameters& params)
         return L"无法读取脚本文件 " + params.script;
     int top = lua_gettop(L);
     std::wstring failure;
-    // Text only, as the UI script: a precompiled chunk is refused, whatever its bytes.
-    const char* chunk = script.text();
-    if (luaL_loadbufferx(L, chunk, std::strlen(chunk), chunk, "t") != LUA_OK || lua_pcall(L, 0, 0, 0) != LUA_OK)
+    if (loadScriptText(L, script.text()) != LUA_OK || lua_pcall(L, 0, 0, 0) != LUA_OK)
         failure = errorText(L);
     lua_settop(L, top);
     reportDecoders(work);

@@ -134,6 +134,11 @@ int createUiScriptState(lua_State** state)
     return 1;
 }
 
+int loadScriptText(lua_State* L, const char* text)
+{
+    return luaL_loadbufferx(L, text, std::strlen(text), text, "t");
+}
+
 bool runScriptFile(lua_State** state, const wchar_t* name)
 {
     lua_State* L = *state;
@@ -149,11 +154,8 @@ bool runScriptFile(lua_State** state, const wchar_t* name)
         showMessageBox(nullptr, message.c_str(), kErrorTitle, MB_OK);
     } else {
         int top = lua_gettop(L);
-        // The buffer ends in zero bytes, so it is a string chunk as it stands; the chunk is named by
-        // its text, and error positions read as the library's usual string-chunk form.
-        // Text only: a precompiled chunk is refused, whatever its bytes.
-        const char* chunk = static_cast<const char*>(text);
-        bool ran = luaL_loadbufferx(L, chunk, std::strlen(chunk), chunk, "t") == LUA_OK &&
+        // The buffer ends in zero bytes, so it is a string chunk as it stands.
+        bool ran = loadScriptText(L, static_cast<const char*>(text)) == LUA_OK &&
                    lua_pcall(L, 0, LUA_MULTRET, 0) == LUA_OK;
         // An error under native frames (a handler, a timer, the message handler) is the one that
         // ended the run, even where the script's own pcall caught its re-raise on the way out.

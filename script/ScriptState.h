@@ -14,3 +14,7 @@ int createUiScriptState(lua_State** state);
 // run errors end in one "错误" box. Afterwards *state is null. Returns true when the script ran
 // to its end.
 bool runScriptFile(lua_State** state, const wchar_t* name);
+
+// Loads a script's text (NUL-terminated) as a chunk named by its text, the library's usual form
+// for error positions; a precompiled chunk is refused, whatever its bytes. LUA_OK or the error.
+int loadScriptText(lua_State* L, const char* text);
