@@ -43,33 +43,34 @@ constexpr size_t kMostFilesPerBlock = 1024;
 // keeps its own order (but for the first unit), so the blocks themselves do not change.
 std::vector<PackUnit> interleaved(std::vector<PackUnit> units, const std::vector<PlanInput>& inputs)
 {
-    std::vector<PackUnit> many, few;   // many files for their bytes; few
-    std::vector<uint64_t> manyBytes, fewBytes;
+    struct Sized {
+        PackUnit unit;
+        uint64_t bytes;
+    };
+    std::vector<Sized> many, few;   // many files for their bytes; few
     for (PackUnit& unit : units) {
         uint64_t bytes = 0;
         for (size_t member : unit.members)
             bytes += inputs[member].size;
         bool manyFiles = unit.members.size() * kFileCostBytes >= bytes;
-        (manyFiles ? manyBytes : fewBytes).push_back(bytes);
-        (manyFiles ? many : few).push_back(std::move(unit));
+        (manyFiles ? many : few).push_back({std::move(unit), bytes});
     }
     // The first unit is the quickest of its kind to decode: nothing is written before it is.
     if (!many.empty()) {
-        size_t quickest = size_t(std::min_element(manyBytes.begin(), manyBytes.end()) - manyBytes.begin());
-        std::rotate(many.begin(), many.begin() + quickest, many.begin() + quickest + 1);
-        std::rotate(manyBytes.begin(), manyBytes.begin() + quickest, manyBytes.begin() + quickest + 1);
+        auto quickest = std::min_element(many.begin(), many.end(),
+                                         [](const Sized& a, const Sized& b) { return a.bytes < b.bytes; });
+        std::rotate(many.begin(), quickest, quickest + 1);
     }
     std::vector<PackUnit> order;
     uint64_t creating = 0, decoding = 0;
     size_t m = 0, f = 0;
     while (m < many.size() || f < few.size()) {
         // a unit of few files only where the files before it give its decoding time to hide in
-        bool takeMany = f == few.size() || (m < many.size() && decoding + fewBytes[f] > creating);
-        size_t at = takeMany ? m++ : f++;
-        PackUnit& unit = takeMany ? many[at] : few[at];
-        creating += unit.members.size() * kFileCostBytes;
-        decoding += takeMany ? manyBytes[at] : fewBytes[at];
-        order.push_back(std::move(unit));
+        bool takeMany = f == few.size() || (m < many.size() && decoding + few[f].bytes > creating);
+        Sized& next = takeMany ? many[m++] : few[f++];
+        creating += next.unit.members.size() * kFileCostBytes;
+        decoding += next.bytes;
+        order.push_back(std::move(next.unit));
     }
     return order;
 }
