@@ -13,7 +13,7 @@ ORVO_BUILD_DIR=$build bash "$top/tools/build.sh" --target PeloraSetup >/dev/null
 tool=$build/native-tools/builder/orvo-build
 lzpack=$build/native-tools/tools/lzpack/lzpack
 demo=$build/tools/demo
-for f in "$tool" "$lzpack" "$build/resources/stub.exe" "$build/resources/unins000-stub.exe"; do
+for f in "$tool" "$lzpack" "$build/resources/stub.exe"; do
     [ -f "$f" ] || { echo "missing $f after the build" >&2; exit 1; }
 done
 command -v makensis >/dev/null || { echo "makensis is missing (Debian package nsis)" >&2; exit 1; }
@@ -27,9 +27,8 @@ seconds() {   # wall seconds of COMMAND (a shell function too)
     awk -v a="$start" -v b="$end" 'BEGIN { printf "%.2f", b - a }'
 }
 
-# the stubs as the release archive ships them, without debugging information
+# the stub as the release archive ships it, without debugging information
 x86_64-w64-mingw32-strip -o "$work/stub.exe" "$build/resources/stub.exe"
-x86_64-w64-mingw32-strip -o "$work/unins000.exe" "$build/resources/unins000-stub.exe"
 payload=$work/payload
 python3 "$top/tools/payload/payload.py" product "$payload" "$mb" "$demo/NubeloUI.exe" "$demo/Nubelo.ax" "$demo/nubdumper.dll"
 files=$(find "$payload" -type f | wc -l)
@@ -38,7 +37,7 @@ build_it() {   # build_it OUT [orvo-build options...]
     local out=$1
     shift
     "$tool" --quiet --data "$build/orvo-build-data" --stub "$work/stub.exe" \
-        --uninstaller "$work/unins000.exe" --payload "$payload" --output "$out" "$@" \
+        --payload "$payload" --output "$out" "$@" \
         "$top/host/project.lua"
 }
 

@@ -8,7 +8,7 @@
 #   - an NSIS installer of the same files (Debian's makensis, `SetCompressor /SOLID lzma`), silent
 #     install (`/S /D=...`), timed from its start to its end;
 #   - `lzpack extract` of the very package the installer carries, native and under Wine;
-#   - each installer's file size, and the installer's stub (the file without its five resources);
+#   - each installer's file size, and the installer's stub (the file without its named resources);
 #   - the time from process start to the installer's window on the screen, beside the same for an
 #     empty program built the same way (bench/EmptyWindow.cpp).
 # Every installed and extracted tree is compared with the payload. On the demo product, the checks'
@@ -275,8 +275,8 @@ for name in "${names[@]}"; do
     files=$(find "$payload" -type f | wc -l)
     setup_size=$(stat -c %s "${setup_of[$name]}")
     nsis_size=$(stat -c %s "${nsis_of[$name]}")
-    # the stub: the installer without its five named resources as stored (the scripts packed):
-    # their sizes from the digest resource orvo-build kept beside them
+    # the stub: the installer without its named resources as stored (the five files, the scripts
+    # packed, and the uninstaller's recipe): their sizes from the digest resource orvo-build kept
     five=$(python3 - "$resources/digests.bin" <<'EOF'
 import struct, sys
 data = open(sys.argv[1], "rb").read()

@@ -67,7 +67,8 @@ bool fillProductBlock(const std::string& script, const Project& p, std::string* 
 }
 
 std::vector<WorkerStep> workerSteps(const std::vector<std::u16string>& folders,
-                                    const std::vector<std::u16string>& filesInPackageOrder)
+                                    const std::vector<std::u16string>& filesInPackageOrder,
+                                    const std::u16string& uninstaller)
 {
     auto windowsPath = [](const std::u16string& name) {
         std::string path = utf16ToUtf8(name);
@@ -83,9 +84,11 @@ std::vector<WorkerStep> workerSteps(const std::vector<std::u16string>& folders,
     std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<WorkerStep> steps;
     for (const auto& folder : keyed)
-        steps.push_back({false, folder.second});
+        steps.push_back({WorkerStep::folder, folder.second});
     for (const std::u16string& file : filesInPackageOrder)
-        steps.push_back({true, windowsPath(file)});
+        steps.push_back({WorkerStep::file, windowsPath(file)});
+    if (!uninstaller.empty())
+        steps.push_back({WorkerStep::uninstaller, windowsPath(uninstaller)});
     return steps;
 }
 
@@ -100,7 +103,7 @@ bool fillWorkerSteps(const std::string& script, const std::vector<WorkerStep>& s
     }
     std::string rows;
     for (size_t i = 0; i < steps.size(); ++i)
-        rows += (i ? "\n" : "") + std::string("    {") + (steps[i].file ? "1" : "0") + ", " + longBracket(steps[i].path) + "},";
+        rows += (i ? "\n" : "") + std::string("    {") + std::to_string(int(steps[i].kind)) + ", " + longBracket(steps[i].path) + "},";
     *out = script.substr(0, at) + rows + script.substr(at + marker.size());
     return true;
 }

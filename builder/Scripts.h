@@ -16,18 +16,22 @@ std::string luaQuoted(const std::string& text);
 // PUBLISHER_ADDRESS, LICENCE_ADDRESS, INSTALL_FOLDER). False when the template has no such block.
 bool fillProductBlock(const std::string& script, const Project& project, std::string* out, std::string* error);
 
-// One step of the worker: a folder to make or a file to extract, "\" between levels.
+// One step of the worker, "\" between levels: a folder to make, a file to extract, or the
+// uninstaller to write from the installer's own stub.
 struct WorkerStep {
-    bool file;
+    enum Kind { folder = 0, file = 1, uninstaller = 2 };
+    Kind kind;
     std::string path;   // UTF-8
 };
 
 // The steps in install order: every folder first, case-insensitive alphabetical so that each stands
 // before the folders it holds, then the files as given: in the package's order, so that the worker
 // asks for the files of each solid block together and the block is decoded once. Names use "/" or
-// "\" between levels; the steps "\".
+// "\" between levels; the steps "\". `uninstaller`, when not empty, is written last: by then the
+// decoders are done and their memory is free.
 std::vector<WorkerStep> workerSteps(const std::vector<std::u16string>& folders,
-                                    const std::vector<std::u16string>& filesInPackageOrder);
+                                    const std::vector<std::u16string>& filesInPackageOrder,
+                                    const std::u16string& uninstaller = {});
 
 // `script` with its "--@OPERATIONS@" line replaced by the rows `{kind, [[path]]},`.
 bool fillWorkerSteps(const std::string& script, const std::vector<WorkerStep>& steps, std::string* out,

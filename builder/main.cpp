@@ -3,7 +3,6 @@
 #include "FileIo.h"
 #include "InstallableNames.h"
 #include "PayloadPacker.h"
-#include "PeResources.h"
 #include "Progress.h"
 #include "Project.h"
 #include "ResourceDigests.h"
@@ -11,7 +10,9 @@
 #include "Signing.h"
 
 #include <NamedResources.h>
+#include <PeResources.h>
 #include <Sha256.h>
+#include <UninstallerImage.h>
 #include <platform/Utf.h>
 
 #include <algorithm>
@@ -37,7 +38,6 @@ const char kUsageText[] =
     "  --output FILE       the installer to write (project key output)\n"
     "  --payload DIR       the folder to install (project key payload)\n"
     "  --stub FILE         the installer stub (project key stub; default: the shipped one)\n"
-    "  --uninstaller FILE  the uninstaller stub (project key uninstaller; default: the shipped one)\n"
     "  --set KEY=VALUE     any other project key\n"
     "  --data DIR          the shipped stubs, templates and packages (default: beside the tool)\n"
     "  --cache DIR         the cache of packed files (project key cache; default: the user's cache folder)\n"
@@ -52,10 +52,8 @@ const char kUsageText[] =
 
 // Stubs, templates and the default packages, as the release archive lays them out.
 struct DataFiles {
-    fs::path stub, uninstaller, uiTemplate, workerTemplate, uninstallTemplate, frame, style;
+    fs::path stub, uiTemplate, workerTemplate, uninstallTemplate, frame, style;
 };
-
-const std::u16string kResourceType = u"_ORVORESC";
 
 int fail(const std::string& text)
 {
@@ -88,20 +86,6 @@ fs::path dataFolder(const fs::path& given, const fs::path& tool)
 }
 
 std::vector<uint8_t> bytesOf(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
-
-// Sets a named resource of the installer's type, in the language it has or the stub's own.
-void setNamed(PeImage& image, uint16_t id, std::vector<uint8_t> data)
-{
-    Resource r;
-    r.type = ResourceKey::string(kResourceType);
-    r.name = ResourceKey::number(id);
-    r.language = image.commonLanguage();
-    for (const Resource& old : image.resources())
-        if (old.type == r.type && old.name == r.name)
-            r.language = old.language;
-    r.data = std::move(data);
-    image.setResource(std::move(r));
-}
 
 // Every file and folder under `root`, sorted by entry name; false for anything else there.
 bool listTree(const fs::path& root, std::vector<std::pair<std::u16string, fs::path>>* files,
@@ -162,20 +146,20 @@ int build(const Options& o, const fs::path& tool)
 
     // the shipped files, the project's own in their place where it names them
     fs::path data = dataFolder(o.data, tool);
-    DataFiles d{data / "PeloraSetup.exe", data / "unins000.exe",     data / "templates" / "UI.lua",
-                data / "templates" / "LG.lua.in", data / "templates" / "uninstall.lua", data / "frame.lz",
-                data / "style.lz"};
+    DataFiles d{data / "PeloraSetup.exe", data / "templates" / "UI.lua", data / "templates" / "LG.lua.in",
+                data / "templates" / "uninstall.lua", data / "frame.lz", data / "style.lz"};
     if (!p.stub.empty())
         d.stub = p.stub;
-    if (!p.uninstaller.empty())
-        d.uninstaller = p.uninstaller;
+    // Projects made for the first release name the separate uninstaller program there was then.
+    if (!p.uninstaller.empty() && !o.quiet)
+        std::fprintf(stderr, "orvo-build: key 'uninstaller' is ignored: the installer writes its uninstaller from its own stub\n");
     std::error_code ec;
     if (!p.templates.empty())
         for (fs::path* t : {&d.uiTemplate, &d.workerTemplate, &d.uninstallTemplate})
             if (fs::is_regular_file(p.templates / t->filename(), ec))
                 *t = p.templates / t->filename();
-    for (const fs::path* f : {&d.stub, &d.uninstaller, &d.uiTemplate, &d.workerTemplate, &d.uninstallTemplate})
-        if (!(o.noUninstaller && f == &d.uninstaller) && !fs::is_regular_file(*f, ec))
+    for (const fs::path* f : {&d.stub, &d.uiTemplate, &d.workerTemplate, &d.uninstallTemplate})
+        if (!fs::is_regular_file(*f, ec))
             return fail(show(*f) + " is missing (a release archive unpacked whole has it; or see --data)");
 
     // the payload: names every Windows installation can make
@@ -220,10 +204,10 @@ int build(const Options& o, const fs::path& tool)
         if (*end || when < 0)
             return fail("SOURCE_DATE_EPOCH is not a number of seconds");
     } else {
-        for (const fs::path& f : {o.project, d.uninstaller, d.uninstallTemplate, p.markup.empty() ? d.frame : p.markup,
+        for (const fs::path& f : {o.project, d.stub, d.uninstallTemplate, p.markup.empty() ? d.frame : p.markup,
                                   p.skin.empty() ? d.style : p.skin})
             uninstallerWhen = std::max(uninstallerWhen, modifiedTime(f));
-        std::vector<fs::path> inputs{d.stub, d.uiTemplate, d.workerTemplate};
+        std::vector<fs::path> inputs{d.uiTemplate, d.workerTemplate};
         for (const auto& f : files)
             inputs.push_back(f.second);
         when = uninstallerWhen;
@@ -261,40 +245,44 @@ int build(const Options& o, const fs::path& tool)
     if (!fillWorkerSteps(workerTemplate, {}, &worker, &error))
         return fail(show(d.workerTemplate) + " " + error);
 
-    // the uninstaller: the project's names, markup and styles; signed before it goes in
-    std::vector<uint8_t> uninstaller;
+    // the uninstaller: the stub with the project's names, markup and styles, signed; the installer
+    // carries what makes it out of its own executable, and writes it at install time
+    std::vector<uint8_t> uninstallerFile, uninstallerWritten, uninstallStored;
+    uninstaller::Recipe recipe;
     if (!o.noUninstaller) {
         PeImage image;
         std::vector<uint8_t> raw;
-        if (!readFile(d.uninstaller, &raw, &error) || !PeImage::parse(std::move(raw), &image, &error))
-            return fail(show(d.uninstaller) + ": " + error);
-        setNamed(image, ORVO_ID_UI_SCRIPT, bytesOf(uninstallUi));
-        setNamed(image, ORVO_ID_FRAME_PACKAGE, frame);
-        setNamed(image, ORVO_ID_STYLE_PACKAGE, style);
-        if (!image.write(uninstallerStamp, &uninstaller, &error))
-            return fail(show(d.uninstaller) + ": " + error);
+        if (!storedScript(bytesOf(uninstallUi), &uninstallStored, &error))
+            return fail(error);
+        if (!readFile(d.stub, &raw, &error) || !PeImage::parse(std::move(raw), &image, &error))
+            return fail(show(d.stub) + ": " + error);
+        setNamedResource(image, ORVO_ID_FRAME_PACKAGE, frame);
+        setNamedResource(image, ORVO_ID_STYLE_PACKAGE, style);
+        if (!uninstaller::writeImage(std::move(image), uninstallStored, uninstallerStamp, &uninstallerWritten, &error))
+            return fail(show(d.stub) + ": " + error);
+        uninstallerFile = uninstallerWritten;
         if (p.sign.enabled()) {
             fs::path unsigned_ = temporaryBeside(fs::temp_directory_path() / "orvo-build-unins000.exe");
             fs::path signed_ = temporaryBeside(unsigned_);
-            bool ok = writeFileAtomically(unsigned_, uninstaller, &error) &&
-                      signExecutable(p.sign, uninstallerWhen, unsigned_, signed_, &error) && readFile(signed_, &uninstaller, &error);
+            bool ok = writeFileAtomically(unsigned_, uninstallerFile, &error) &&
+                      signExecutable(p.sign, uninstallerWhen, unsigned_, signed_, &error) && readFile(signed_, &uninstallerFile, &error);
             fs::remove(unsigned_, ec);
             fs::remove(signed_, ec);
             if (!ok)
                 return fail("signing the uninstaller: " + error);
         }
+        if (!uninstaller::describe(uninstallerStamp, uninstallStored, uninstallerWritten, uninstallerFile, &recipe, &error))
+            return fail(error);
     }
 
-    // the payload, with the uninstaller as unins000.exe
+    // the payload (the uninstaller is written beside it at install time)
     std::vector<PackInput> inputs;
-    uint64_t payloadBytes = uninstaller.size();
+    uint64_t payloadBytes = 0;
     for (const auto& [name, path] : files) {
         uint64_t size = fs::file_size(path, ec);
         payloadBytes += ec ? 0 : size;
         inputs.push_back({name, path, nullptr, size});
     }
-    if (!o.noUninstaller)
-        inputs.push_back({uninstallerName, {}, &uninstaller, uninstaller.size()});
     std::sort(inputs.begin(), inputs.end(), [](const PackInput& a, const PackInput& b) { return a.name < b.name; });
     if (!o.quiet)
         std::printf("orvo-build %s: %s %s, %zu files (%s MB) from %s\n", kVersion, p.name.c_str(), p.version.c_str(),
@@ -314,7 +302,7 @@ int build(const Options& o, const fs::path& tool)
     std::vector<std::u16string> filesInOrder;
     for (size_t index : packageOrder)
         filesInOrder.push_back(inputs[index].name);
-    if (!fillWorkerSteps(workerTemplate, workerSteps(folders, filesInOrder), &worker, &error))
+    if (!fillWorkerSteps(workerTemplate, workerSteps(folders, filesInOrder, o.noUninstaller ? u"" : uninstallerName), &worker, &error))
         return fail(show(d.workerTemplate) + " " + error);
 
     // the installer: the stub with the five resources and their digests
@@ -322,11 +310,15 @@ int build(const Options& o, const fs::path& tool)
     std::vector<uint8_t> uiBytes = bytesOf(ui), workerBytes = bytesOf(worker), uiStored, workerStored;
     if (!storedScript(uiBytes, &uiStored, &error) || !storedScript(workerBytes, &workerStored, &error))
         return fail(error);
-    std::vector<uint8_t> digests = resourceDigests({{ORVO_ID_UI_SCRIPT, &uiStored},
-                                                    {ORVO_ID_FRAME_PACKAGE, &frame},
-                                                    {ORVO_ID_WORKER_SCRIPT, &workerStored},
-                                                    {ORVO_ID_PROGRAM_PACKAGE, &program},
-                                                    {ORVO_ID_STYLE_PACKAGE, &style}});
+    std::vector<uint8_t> recipeBytes = o.noUninstaller ? std::vector<uint8_t>() : uninstaller::serialise(recipe);
+    std::vector<std::pair<uint32_t, const std::vector<uint8_t>*>> checked{{ORVO_ID_UI_SCRIPT, &uiStored},
+                                                                         {ORVO_ID_FRAME_PACKAGE, &frame},
+                                                                         {ORVO_ID_WORKER_SCRIPT, &workerStored},
+                                                                         {ORVO_ID_PROGRAM_PACKAGE, &program},
+                                                                         {ORVO_ID_STYLE_PACKAGE, &style}};
+    if (!o.noUninstaller)
+        checked.push_back({ORVO_ID_UNINSTALLER, &recipeBytes});
+    std::vector<uint8_t> digests = resourceDigests(checked);
     if (digests.empty())
         return fail("SHA-256 is not available");
     std::vector<uint8_t> installer;
@@ -335,12 +327,14 @@ int build(const Options& o, const fs::path& tool)
         std::vector<uint8_t> raw;
         if (!readFile(d.stub, &raw, &error) || !PeImage::parse(std::move(raw), &image, &error))
             return fail(show(d.stub) + ": " + error);
-        setNamed(image, ORVO_ID_UI_SCRIPT, uiStored);
-        setNamed(image, ORVO_ID_FRAME_PACKAGE, frame);
-        setNamed(image, ORVO_ID_WORKER_SCRIPT, workerStored);
-        setNamed(image, ORVO_ID_PROGRAM_PACKAGE, program);
-        setNamed(image, ORVO_ID_STYLE_PACKAGE, style);
-        setNamed(image, ORVO_ID_DIGESTS, digests);
+        setNamedResource(image, ORVO_ID_UI_SCRIPT, uiStored);
+        setNamedResource(image, ORVO_ID_FRAME_PACKAGE, frame);
+        setNamedResource(image, ORVO_ID_WORKER_SCRIPT, workerStored);
+        setNamedResource(image, ORVO_ID_PROGRAM_PACKAGE, program);
+        setNamedResource(image, ORVO_ID_STYLE_PACKAGE, style);
+        setNamedResource(image, ORVO_ID_DIGESTS, digests);
+        if (!o.noUninstaller)
+            setNamedResource(image, ORVO_ID_UNINSTALLER, recipeBytes);
         if (!image.write(stamp, &installer, &error))
             return fail(show(d.stub) + ": " + error);
     }
@@ -349,11 +343,11 @@ int build(const Options& o, const fs::path& tool)
         fs::create_directories(o.keep, ec);
         for (const auto& [name, bytes] : std::vector<std::pair<const char*, const std::vector<uint8_t>*>>{
                  {"UI.lua", &uiBytes}, {"LG.lua", &workerBytes}, {"frame.lz", &frame}, {"program.lz", &program},
-                 {"style.lz", &style}, {"digests.bin", &digests}, {"unins000.exe", &uninstaller}}) {
+                 {"style.lz", &style}, {"digests.bin", &digests}, {"unins000.exe", &uninstallerFile}}) {
             // an unchanged file keeps its time, so that what depends on it is not made again
             std::vector<uint8_t> old;
             std::string ignored;
-            if ((o.noUninstaller && bytes == &uninstaller) ||
+            if ((o.noUninstaller && bytes == &uninstallerFile) ||
                 (readFile(o.keep / name, &old, &ignored) && old == *bytes))
                 continue;
             if (!writeFileAtomically(o.keep / name, *bytes, &error))
@@ -377,6 +371,16 @@ int build(const Options& o, const fs::path& tool)
         if (!readFile(finalFile, &installer, &error)) {
             fs::remove(finalFile, ec);
             return fail(error);
+        }
+    }
+    // the installer must write exactly the uninstaller made here, from its own bytes as they ship
+    if (!o.noUninstaller) {
+        std::vector<uint8_t> derived;
+        error.clear();
+        if (!uninstaller::finish(installer.data(), installer.size(), recipe, &derived, &error) || derived != uninstallerFile) {
+            fs::remove(finalFile, ec);
+            return fail("the installer would not write its uninstaller as made here: " +
+                        (error.empty() ? std::string("it comes out different") : error));
         }
     }
     fs::rename(finalFile, p.output, ec);

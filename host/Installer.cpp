@@ -242,7 +242,7 @@ int runInstaller(const FileSystemFactory& makeFileSystem, const std::wstring& co
     return runSequence(makeFileSystem, host);
 }
 
-int runSetupProgram(const HostOptions& options)
+int runSetupProgram(const HostOptions& options, const FileSystemFactory& makeFileSystem)
 {
-    return runSequence(makeResourceFileSystem, options);
+    return runSequence(makeFileSystem, options);
 }

@@ -44,8 +44,9 @@ std::unique_ptr<FileSystem> makeResourceFileSystem();
 // folder, for one).
 int runInstaller(const FileSystemFactory& makeFileSystem, const std::wstring& commandLine = {});
 
-// The same sequence over the executable's resources, changed as `options` say.
-int runSetupProgram(const HostOptions& options);
+// The same sequence over the executable's resources (or the files `makeFileSystem` serves),
+// changed as `options` say.
+int runSetupProgram(const HostOptions& options, const FileSystemFactory& makeFileSystem = makeResourceFileSystem);
 
 // The resource names and ids the executable carries, in registration order.
 struct NamedResource {

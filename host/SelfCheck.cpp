@@ -18,12 +18,16 @@ constexpr char kMagic[8] = {'O', 'R', 'V', 'O', 'D', 'I', 'G', '1'};
 // Slices smaller than this would let a hostile digest resource ask for millions of them.
 constexpr uint32_t kSmallestSlice = 4096;
 constexpr unsigned kMostThreads = 8;
+// The five named files, then the uninstaller's recipe, which an installer built without an
+// uninstaller does not carry.
 constexpr int kCheckedIds[] = {
 #define ORVO_CHECKED_ID(id, name) id,
     ORVO_NAMED_RESOURCES(ORVO_CHECKED_ID)
 #undef ORVO_CHECKED_ID
+    ORVO_ID_UNINSTALLER,
 };
 constexpr size_t kCheckedCount = sizeof kCheckedIds / sizeof kCheckedIds[0];
+constexpr size_t kRequiredCount = kCheckedCount - 1;
 
 // One slice of a resource and the digest it must have.
 struct Slice {
@@ -121,7 +125,9 @@ std::wstring checkResources(HMODULE module)
     const uint8_t* digests = resourceBytes(module, ORVO_ID_DIGESTS, &size);
     if (!digests)
         return L"the digest resource is missing";
-    if (size < 16 || std::memcmp(digests, kMagic, 8) != 0 || readU32(digests + 8) != kCheckedCount)
+    DWORD recipeSize = 0;
+    const size_t listed = resourceBytes(module, ORVO_ID_UNINSTALLER, &recipeSize) ? kCheckedCount : kRequiredCount;
+    if (size < 16 || std::memcmp(digests, kMagic, 8) != 0 || readU32(digests + 8) != listed)
         return L"the digest resource is malformed";
     uint32_t slice = readU32(digests + 12);
     if (slice < kSmallestSlice)
@@ -131,7 +137,7 @@ std::wstring checkResources(HMODULE module)
     std::vector<Slice> slices;
     bool seen[kCheckedCount] = {};
     size_t pos = 16;
-    for (size_t r = 0; r < kCheckedCount; ++r) {
+    for (size_t r = 0; r < listed; ++r) {
         if (size - pos < 8)
             return L"the digest resource is malformed";
         int id = int(readU32(digests + pos));

@@ -1,5 +1,8 @@
-// Process entry point of the installer executable: the switches are read from the raw command line.
+// Process entry point of the installer executable, and of the uninstaller the installer writes
+// from it: the switches are read from the raw command line.
 #include "Installer.h"
+
+#include <Uninstaller.h>
 
 #include <platform/StartupTrace.h>
 #include <platform/SystemApis.h>
@@ -16,5 +19,7 @@ __attribute__((constructor(101))) static void restrictDllSearchFirst()
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     platform::startupMark(L"entry point");
+    if (isUninstaller())
+        return runUninstaller(GetCommandLineW());
     return runInstaller(GetCommandLineW());
 }

@@ -15,6 +15,10 @@
 #define ORVO_ID_STYLE_PACKAGE 116
 /* The SHA-256 of each of the five, written by the build; the installer checks itself against it. */
 #define ORVO_ID_DIGESTS 117
+/* What the installer writes its uninstaller from (package/UninstallerImage.h), covered by 117. */
+#define ORVO_ID_UNINSTALLER 118
+/* The uninstaller's UI script: an executable that carries it runs as the uninstaller. */
+#define ORVO_ID_UNINSTALL_SCRIPT 112
 
 /* X(id, name) in registration order; the names are those the scripts and the host ask for. */
 #define ORVO_NAMED_RESOURCES(X)             \

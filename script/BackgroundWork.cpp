@@ -11,6 +11,8 @@
 #include <FileSystem.h>
 #include <InstallJournal.h>
 #include <LoadedPackage.h>
+#include <NamedResources.h>
+#include <UninstallerImage.h>
 #include <SRService.h>
 #include <platform/CallbackBoundary.h>
 #include <Toolkit.h>
@@ -116,22 +118,12 @@ bool writeNew(const std::wstring& path, const char* bytes, DWORD size, bool* mad
 // when a file has appeared there since is it written beside the destination and moved over it
 // once every byte is on disk. A read that fails its check value (Package::readEntry) writes
 // nothing at all.
-Extracted extractEntry(LoadedPackage& package, std::wstring entry, const std::wstring& destination, WrittenFacts* facts)
+Extracted writeBytes(const char* bytes, uint64_t size, const std::wstring& destination, WrittenFacts* facts)
 {
-    // Entries are stored with forward slashes; scripts write paths either way.
-    std::replace(entry.begin(), entry.end(), L'\\', L'/');
-    uint64_t size = 0;
-    EntryBuffer buffer(package.readEntry(entry.c_str(), &size));
-    if (!buffer) {
-        platform::logStep(L"package entry missing or damaged: " + entry);
-        return Extracted::damaged;
-    }
     if (size > MAXDWORD) {
         platform::logStep(L"file could not be written: " + destination);
         return Extracted::unwritable;
     }
-    const char* bytes = reinterpret_cast<const char*>(buffer.get());
-
     bool made = false;
     bool ok = writeNew(destination, bytes, DWORD(size), &made);
     if (!made && GetLastError() == ERROR_FILE_EXISTS) {
@@ -162,6 +154,91 @@ Extracted extractEntry(LoadedPackage& package, std::wstring entry, const std::ws
     return Extracted::written;
 }
 
+Extracted extractEntry(LoadedPackage& package, std::wstring entry, const std::wstring& destination, WrittenFacts* facts)
+{
+    // Entries are stored with forward slashes; scripts write paths either way.
+    std::replace(entry.begin(), entry.end(), L'\\', L'/');
+    uint64_t size = 0;
+    EntryBuffer buffer(package.readEntry(entry.c_str(), &size));
+    if (!buffer) {
+        platform::logStep(L"package entry missing or damaged: " + entry);
+        return Extracted::damaged;
+    }
+    return writeBytes(reinterpret_cast<const char*>(buffer.get()), size, destination, facts);
+}
+
+// The installer the uninstaller is written from when not the running one (tests only).
+std::wstring uninstallerSource;
+
+// A view of a whole file, read-only.
+class MappedFile {
+public:
+    explicit MappedFile(const std::wstring& path)
+    {
+        // no writer may change it while it is read; the result is checked against its digest anyway
+        platform::UniqueHandle file(
+            CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        LARGE_INTEGER size{};
+        if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 || uint64_t(size.QuadPart) > SIZE_MAX)
+            return;
+        platform::UniqueHandle mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+        view_ = mapping ? MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0) : nullptr;
+        size_ = view_ ? size_t(size.QuadPart) : 0;
+    }
+    ~MappedFile()
+    {
+        if (view_)
+            UnmapViewOfFile(view_);
+    }
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+    const uint8_t* data() const { return static_cast<const uint8_t*>(view_); }
+    size_t size() const { return size_; }
+
+private:
+    void* view_ = nullptr;
+    size_t size_ = 0;
+};
+
+// The uninstaller, written from the running installer's own file by the recipe in its image (which
+// the self-check has covered): the file is whatever lies at the installer's path now, so only a
+// result that matches the recipe's digest is written.
+Extracted writeUninstallerFile(const std::wstring& destination, WrittenFacts* facts)
+{
+    std::wstring path = uninstallerSource;
+    HMODULE module = GetModuleHandleW(nullptr);
+    HMODULE loaded = nullptr;
+    if (path.empty()) {
+        path.assign(32768, L'\0');
+        DWORD length = GetModuleFileNameW(nullptr, &path[0], DWORD(path.size()));
+        path.resize(length < path.size() ? length : 0);
+    } else {
+        module = loaded = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    }
+    std::string why;
+    std::vector<uint8_t> bytes;
+    HRSRC found = module ? FindResourceW(module, MAKEINTRESOURCEW(ORVO_ID_UNINSTALLER), ORVO_WIDE_NAME(ORVO_RESOURCE_TYPE)) : nullptr;
+    HGLOBAL resource = found ? LoadResource(module, found) : nullptr;
+    const void* recipeBytes = resource ? LockResource(resource) : nullptr;
+    uninstaller::Recipe recipe;
+    if (!recipeBytes) {
+        why = "the installer carries no uninstaller";
+    } else if (uninstaller::parse(static_cast<const uint8_t*>(recipeBytes), SizeofResource(module, found), &recipe, &why)) {
+        MappedFile installer(path);
+        if (!installer.data())
+            why = "the installer's own file cannot be read";
+        else
+            uninstaller::finish(installer.data(), installer.size(), recipe, &bytes, &why);
+    }
+    if (loaded)
+        FreeLibrary(loaded);
+    if (bytes.empty()) {
+        platform::logStep(L"the uninstaller cannot be written: " + utf8ToWide(why));
+        return Extracted::damaged;
+    }
+    return writeBytes(reinterpret_cast<const char*>(bytes.data()), bytes.size(), destination, facts);
+}
+
 // What extractFile answers and extractFiles hands over for one file: true, size, check; or false
 // and why. Returns how many values it pushed.
 int pushExtracted(lua_State* L, Extracted result, const WrittenFacts& facts)
@@ -188,6 +265,20 @@ int extractFile(lua_State* L)
     try {
         if (work && *work)
             result = extractEntry(*work, scriptStringArg(L, 1), scriptStringArg(L, 2), &facts);
+    } catch (...) {
+        result = Extracted::unwritable;
+    }
+    return pushExtracted(L, result, facts);
+}
+
+// writeUninstaller(destination) -> what extractFile answers: the uninstaller written from the
+// installer's own executable, for journalFileWritten.
+int writeUninstaller(lua_State* L)
+{
+    Extracted result = Extracted::damaged;
+    WrittenFacts facts;
+    try {
+        result = writeUninstallerFile(scriptStringArg(L, 1), &facts);
     } catch (...) {
         result = Extracted::unwritable;
     }
@@ -526,6 +617,7 @@ std::wstring runWork(WorkParameters& params)
     lua_pushlightuserdata(L, &work);
     lua_pushcclosure(L, extractFiles, 1);
     lua_setglobal(L, "extractFiles");
+    lua_register(L, "writeUninstaller", writeUninstaller);
 
     runConfiguration(L, params);
 
@@ -653,6 +745,11 @@ int startWork(lua_State* L)
 }
 
 } // namespace
+
+void setUninstallerSource(const std::wstring& installer)
+{
+    uninstallerSource = installer;
+}
 
 void registerStartWork(lua_State* L)
 {

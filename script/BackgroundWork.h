@@ -1,6 +1,8 @@
 // Background work: the worker script on a thread of its own, its notifications and extraction.
 #pragma once
 
+#include <string>
+
 struct lua_State;
 
 namespace LuaWork {
@@ -14,5 +16,9 @@ namespace LuaWork {
 // last started worker's notifications with handler(text) until it has ended, with no window: the
 // unattended run's way to do the work.
 void registerStartWork(lua_State* L);
+
+// The worker's writeUninstaller(destination) writes the uninstaller from the running installer's
+// own file. A test, not being an installer, names one here (empty: the running one again).
+void setUninstallerSource(const std::wstring& installer);
 
 } // namespace LuaWork

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The release archive of orvo-build, from a finished build: the tool for Linux and for Windows, the
-# installer and uninstaller stubs, the script templates, the markup and style packages, an example
+# installer stub (which the installer also writes out as its uninstaller), the script templates, the markup and style packages, an example
 # project and the publisher's page of the README, with VERSION and SHA256SUMS. Nothing is built
 # here: run tools/build.sh first.
 #
@@ -13,7 +13,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m -- "${ORVO_BUILD_DIR:-$top/build/win}")
 out=$(realpath -m -- "${1:-$top/build/dist}")
 native=$build/native-tools/builder/orvo-build
-for file in "$native" "$build/builder/orvo-build.exe" "$build/resources/stub.exe" "$build/resources/unins000-stub.exe" \
+for file in "$native" "$build/builder/orvo-build.exe" "$build/resources/stub.exe" \
             "$build/orvo-build-data/templates/UI.lua" "$build/orvo-build-data/frame.lz" "$build/orvo-build-data/style.lz"; do
     [ -f "$file" ] || { echo "dist.sh: $file is missing: run tools/build.sh first" >&2; exit 1; }
 done
@@ -28,10 +28,9 @@ mkdir -p "$root/bin" "$share/templates" "$share/example"
 strip -o "$root/bin/orvo-build" "$native"
 x86_64-w64-mingw32-strip -o "$root/bin/orvo-build.exe" "$build/builder/orvo-build.exe"
 x86_64-w64-mingw32-strip -o "$share/PeloraSetup.exe" "$build/resources/stub.exe"
-x86_64-w64-mingw32-strip -o "$share/unins000.exe" "$build/resources/unins000-stub.exe"
 # strip writes the time it ran into a PE file's header: the archive's time instead, checksum made anew
 epoch=${SOURCE_DATE_EPOCH:-$(git -C "$top" log -1 --format=%ct 2>/dev/null || echo 0)}
-python3 - "$epoch" "$root/bin/orvo-build.exe" "$share/PeloraSetup.exe" "$share/unins000.exe" <<'PY'
+python3 - "$epoch" "$root/bin/orvo-build.exe" "$share/PeloraSetup.exe" <<'PY'
 import struct, sys
 for path in sys.argv[2:]:
     image = bytearray(open(path, "rb").read())

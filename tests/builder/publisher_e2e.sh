@@ -106,10 +106,9 @@ grep -q ' 1 packed' "$e2e_work/one.out" || fail "one changed file did not pack o
 cp "$setup" "$e2e_work/changed.exe"
 build --no-cache "$project" >/dev/null 2>&1 || fail "the uncached rebuild failed"
 cmp -s "$setup" "$e2e_work/changed.exe" || fail "the rebuild from the cache differs from an uncached one"
-# lzpack makes the same package from the same files: the payload and the uninstaller orvo-build wrote
+# lzpack makes the same package from the same files (the installer writes its uninstaller beside them)
 mkdir -p "$e2e_work/tree"
 cp -a "$payload/." "$e2e_work/tree/"
-cp "$e2e_work/kept/unins000.exe" "$e2e_work/tree/"
 "$e2e_lzpack" create --lzma=7 --solid=1 "$e2e_work/lzpack.lz" "$e2e_work/tree" || fail "lzpack create --solid failed"
 cmp -s "$e2e_work/kept/program.lz" "$e2e_work/lzpack.lz" || fail "orvo-build's solid package differs from lzpack's"
 build --no-cache --keep "$e2e_work/kept0" --set solid=0 --set level=1 --output "$e2e_work/perfile.exe" "$project" \
@@ -139,6 +138,8 @@ installed=$(unixpath "$folder")
 (cd "$installed" && sha256sum -c --quiet "$e2e_work/payload.sums") || fail "installed files differ from the payload"
 check test -d "$installed/empty folder" "the empty folder was not made"
 check test -f "$installed/unins000.exe" "no uninstaller was installed"
+cmp -s "$installed/unins000.exe" "$e2e_work/kept/unins000.exe" ||
+    fail "the installer did not write its uninstaller as orvo-build made it"
 reg_value() { wine reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 *REG_[A-Z_]* *//p"; }
 check test "$(reg_value DisplayName)" = "Lumen Notes" "DisplayName is '$(reg_value DisplayName)'"
 check test "$(reg_value DisplayVersion)" = "3.1.4" "DisplayVersion is '$(reg_value DisplayVersion)'"

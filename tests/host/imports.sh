@@ -4,9 +4,10 @@
 # beside the executable, in the user's Downloads folder, before its first instruction runs.
 # It is shipped stripped: no debugging sections and no symbol table, only a link to the debugging
 # file the build leaves beside it, which holds them.
-# Arguments: the executable, objdump for its format.
+# Arguments: the executable, objdump for its format, and its debugging file when that is not the
+# executable's name with ".debug" added (the uninstaller's is the installer stub's).
 set -u
-exe=$1 objdump=$2
+exe=$1 objdump=$2 debugfile=${3:-$1.debug}
 allowed=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll imm32.dll kernel32.dll msvcrt.dll ole32.dll "
 allowed+=" oleaut32.dll psapi.dll rpcrt4.dll sechost.dll setupapi.dll shell32.dll shlwapi.dll user32.dll ws2_32.dll "
 imports=$("$objdump" -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
@@ -25,7 +26,7 @@ debugging=$(echo "$sections" | grep '^\.debug' | tr '\n' ' ')
 [ -z "$debugging" ] || { echo "FAIL: $exe carries debugging sections: $debugging"; bad=1; }
 "$objdump" -f "$exe" | grep -q HAS_SYMS && { echo "FAIL: $exe carries a symbol table"; bad=1; }
 echo "$sections" | grep -qx '\.gnu_debuglink' || { echo "FAIL: $exe has no link to its debugging file"; bad=1; }
-"$objdump" -h "$exe.debug" 2>/dev/null | grep -q '\.debug_info' ||
-    { echo "FAIL: $exe.debug does not hold the debugging information"; bad=1; }
-[ "$bad" = 0 ] && echo "stripped: no debugging sections, no symbols; $(basename "$exe").debug beside it"
+"$objdump" -h "$debugfile" 2>/dev/null | grep -q '\.debug_info' ||
+    { echo "FAIL: $debugfile does not hold the debugging information"; bad=1; }
+[ "$bad" = 0 ] && echo "stripped: no debugging sections, no symbols; its debugging information in $(basename "$debugfile")"
 exit $bad

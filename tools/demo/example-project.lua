@@ -17,8 +17,7 @@ return {
     -- templates = "templates",           -- UI.lua, LG.lua.in and uninstall.lua of your own
     -- markup = "markup",                 -- a folder replacing the window markup package
     -- skin = "skin",                     -- a folder replacing the style package
-    -- stub = "PeloraSetup.exe",          -- other installer and uninstaller stubs (default: the shipped ones)
-    -- uninstaller = "unins000.exe",
+    -- stub = "PeloraSetup.exe",          -- another installer stub, also written out as the uninstaller
     level = 7,                            -- LZMA level, 0 to 9
     solid = 16,                           -- solid blocks of about this many MiB (1 to 64); 0: each file alone (default)
     -- cache = "/var/cache/orvo-build",   -- default: $XDG_CACHE_HOME/orvo-build or ~/.cache/orvo-build

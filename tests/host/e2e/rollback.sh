@@ -15,14 +15,14 @@ inst_clean 'C:\OrvoE2E'
 last=$(inst_step_file "$(grep -c '^\s*{1, ' "$e2e_build/resources/LG.lua")")
 busy=$(printf '文件可能被其他程序占用。\r\n%s\r\n请关闭占用的程序再重试' "$folder$last")
 # the same installer with a newer version, made as a publisher makes it (its scripts are stored
-# packed, so no byte of the installer can simply be changed): the same files, stub and uninstaller
-# stub; what an installation of it leaves is that payload with its own uninstaller
+# packed, so no byte of the installer can simply be changed): the same files and stub; what an
+# installation of it leaves is that payload with its own uninstaller
 upgrade=$e2e_work/PeloraSetup-8.0.0.9.exe
 rm -rf "$e2e_work/upgrade-files" "$e2e_work/upgrade"
 cp -r "$inst_payload" "$e2e_work/upgrade-files"
 rm "$e2e_work/upgrade-files/unins000.exe"
 "$e2e_builder" --quiet --no-cache --data "$e2e_builder_data" --stub "$e2e_build/resources/stub.exe" \
-    --uninstaller "$e2e_build/resources/unins000-stub.exe" --payload "$e2e_work/upgrade-files" \
+    --payload "$e2e_work/upgrade-files" \
     --keep "$e2e_work/upgrade" --set version=8.0.0.9 --output "$upgrade" "$e2e_project" >/dev/null ||
     fail "the upgrade could not be made"
 upgrade_payload=$e2e_work/upgrade/payload

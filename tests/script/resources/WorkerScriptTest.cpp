@@ -1,5 +1,6 @@
 // The shipped worker script over the shipped payload: every step, every notification and every
 // file, into a folder whose name holds the closing brackets of long strings.
+#include <BackgroundWork.h>
 #include <FileSystem.h>
 #include <SRService.h>
 #include <ScriptState.h>
@@ -97,6 +98,8 @@ protected:
         ASSERT_TRUE(CopyFileW(windowsPath(ORVO_SHIPPED_WORKER).c_str(), dir.file(L"LG.lua").c_str(), FALSE));
         ASSERT_TRUE(CopyFileW(windowsPath(ORVO_SHIPPED_PAYLOAD).c_str(), dir.file(L"program.lz").c_str(), FALSE));
         files = std::make_unique<LocalFileSystem>(dir.path());
+        // this test is no installer: the uninstaller is written from the shipped one
+        LuaWork::setUninstallerSource(windowsPath(ORVO_SHIPPED_INSTALLER));
         ASSERT_TRUE(SRService::start());
         ASSERT_TRUE(Toolkit::start());
         ASSERT_TRUE(Toolkit::addGlobalHandler(EventCode::WorkerNotification, this, onNotification));
@@ -106,6 +109,7 @@ protected:
         Toolkit::shutdown();
         SRService::stop();
         files.reset();
+        LuaWork::setUninstallerSource({});
     }
 
     static void onNotification(void* target, Control*, ControlEvent* event)
@@ -185,7 +189,8 @@ TEST_P(ShippedWorkerPackages, InstallsEveryFileAndReportsEveryStep)
     ASSERT_NE(lockedReport, seen.end());
     EXPECT_EQ(lockedReport->file, folder + "licence.txt") << "the path survives the quoting";
 
-    // every file of the payload folder, byte for byte
+    // every file of the payload folder, byte for byte, and the uninstaller written from the
+    // installer exactly as the build made it
     std::map<std::wstring, std::string> expected, installed;
     listTree(windowsPath(ORVO_PAYLOAD_FOLDER) + L"\\", L"", expected);
     listTree(target, L"", installed);

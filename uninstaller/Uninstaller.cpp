@@ -1,15 +1,18 @@
-// Process entry point of the uninstaller: the started process runs a temporary copy and returns
-// its result; the copy runs the uninstaller's scripts over the install folder it was handed.
+// The uninstaller's run: from a temporary copy, over the install folder it was handed.
+#include "Uninstaller.h"
+
 #include "SelfCopy.h"
 #include "UninstallerScript.h"
 
+#include <FileSystem.h>
 #include <Installer.h>
 #include <JournalFunctions.h>
+#include <NamedResources.h>
 #include <SetupOptions.h>
 
 #include <windows.h>
 
-#include <string>
+#include <memory>
 
 namespace {
 
@@ -28,11 +31,25 @@ std::wstring switchesOf(const std::wstring& commandLine)
     return commandLine.substr(at);
 }
 
+// The uninstaller's named files: its own script as UI.lua, and the installer's markup and styles.
+std::unique_ptr<FileSystem> uninstallerFiles()
+{
+    auto files = std::make_unique<ResourceFileSystem>();
+    files->addResource(L"UI.lua", ORVO_ID_UNINSTALL_SCRIPT);
+    files->addResource(L"frame.lz", ORVO_ID_FRAME_PACKAGE);
+    files->addResource(L"style.lz", ORVO_ID_STYLE_PACKAGE);
+    return files;
+}
+
 } // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+bool isUninstaller()
 {
-    const std::wstring commandLine = GetCommandLineW();
+    return FindResourceW(nullptr, MAKEINTRESOURCEW(ORVO_ID_UNINSTALL_SCRIPT), ORVO_WIDE_NAME(ORVO_RESOURCE_TYPE)) != nullptr;
+}
+
+int runUninstaller(const std::wstring& commandLine)
+{
     CopyLink link;
     HostOptions options;
     if (!readCopyLink(commandLine, &link, &options.commandLine))
@@ -43,7 +60,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     // journal lists and nothing else
     options.preInstallCleanup = false;
     options.prepareScript = [&link](lua_State* L) { registerUninstallerFunctions(L, &link.folder); };
-    const int code = runSetupProgram(options);
+    const int code = runSetupProgram(options, uninstallerFiles);
     reportToOriginal(link, code);
     finishDeferredRemoval();
     return code;

@@ -12,8 +12,22 @@ constexpr uint32_t kDirectoryResources = 2, kDirectoryCertificates = 4;
 // Deeper trees than type/name/language do not occur; a hostile one must not recurse for ever.
 constexpr int kLevels = 3;
 
-uint16_t get16(const std::vector<uint8_t>& b, size_t at) { return uint16_t(b[at] | b[at + 1] << 8); }
-uint32_t get32(const std::vector<uint8_t>& b, size_t at)
+// An executable's bytes, owned by whoever made the PeImage keep them alive.
+struct Bytes {
+    const uint8_t* data;
+    size_t length;
+    size_t size() const { return length; }
+    uint8_t operator[](size_t at) const { return data[at]; }
+    const uint8_t* begin() const { return data; }
+};
+
+template <typename B>
+uint16_t get16(const B& b, size_t at)
+{
+    return uint16_t(b[at] | b[at + 1] << 8);
+}
+template <typename B>
+uint32_t get32(const B& b, size_t at)
 {
     return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
 }
@@ -72,8 +86,16 @@ uint32_t peChecksum(const std::vector<uint8_t>& file, size_t checksumOffset)
     return uint32_t(sum + file.size());
 }
 
-bool PeImage::parse(std::vector<uint8_t> file, PeImage* out, std::string* error)
+bool PeImage::parse(std::vector<uint8_t> file, PeImage* out, std::string* error, const Keep& keep)
 {
+    auto owned = std::make_shared<const std::vector<uint8_t>>(std::move(file));
+    return parse(owned->data(), owned->size(), owned, out, error, keep);
+}
+
+bool PeImage::parse(const uint8_t* data, size_t length, std::shared_ptr<const void> keeper, PeImage* out,
+                    std::string* error, const Keep& keep)
+{
+    const Bytes file{data, length};
     PeImage image;
     auto fits = [&](uint64_t at, uint64_t size) { return at + size <= file.size(); };
     if (!fits(0, 64) || file[0] != 'M' || file[1] != 'Z') {
@@ -82,7 +104,7 @@ bool PeImage::parse(std::vector<uint8_t> file, PeImage* out, std::string* error)
     }
     image.pe_ = get32(file, 0x3C);
     image.optional_ = image.pe_ + 24;
-    if (!fits(image.pe_, 24 + 112) || std::memcmp(&file[image.pe_], "PE\0\0", 4) != 0 ||
+    if (!fits(image.pe_, 24 + 112) || std::memcmp(data + image.pe_, "PE\0\0", 4) != 0 ||
         get16(file, image.optional_) != 0x20B) {
         *error = "not a 64-bit PE executable";
         return false;
@@ -102,7 +124,7 @@ bool PeImage::parse(std::vector<uint8_t> file, PeImage* out, std::string* error)
     for (unsigned s = 0; s < count; ++s) {
         Section section;
         uint32_t at = table + s * 40;
-        std::memcpy(section.name, &file[at], 8);
+        std::memcpy(section.name, data + at, 8);
         section.virtualSize = get32(file, at + 8);
         section.virtualAddress = get32(file, at + 12);
         section.rawSize = get32(file, at + 16);
@@ -188,6 +210,8 @@ bool PeImage::parse(std::vector<uint8_t> file, PeImage* out, std::string* error)
                     ok = false;
                     return;
                 }
+                if (keep && !keep(path[0], path[1]))
+                    continue;
                 Resource resource;
                 resource.type = path[0];
                 resource.name = path[1];
@@ -202,7 +226,9 @@ bool PeImage::parse(std::vector<uint8_t> file, PeImage* out, std::string* error)
             return false;
         }
     }
-    image.file_ = std::move(file);
+    image.keeper_ = std::move(keeper);
+    image.data_ = data;
+    image.size_ = length;
     *out = std::move(image);
     return true;
 }
@@ -220,6 +246,29 @@ uint16_t PeImage::commonLanguage() const
             most = count;
         }
     return best;
+}
+
+ResourceKey namedResourceType()
+{
+    return ResourceKey::string(u"_OrvoResc");
+}
+
+void setNamedResource(PeImage& image, uint16_t id, std::vector<uint8_t> data)
+{
+    Resource r;
+    r.type = namedResourceType();
+    r.name = ResourceKey::number(id);
+    r.language = image.commonLanguage();
+    for (const Resource& old : image.resources())
+        if (old.type == r.type && old.name == r.name)
+            r.language = old.language;
+    r.data = std::move(data);
+    image.setResource(std::move(r));
+}
+
+void PeImage::removeResources(const std::function<bool(const Resource&)>& drop)
+{
+    resources_.erase(std::remove_if(resources_.begin(), resources_.end(), drop), resources_.end());
 }
 
 void PeImage::setResource(Resource resource)
@@ -333,7 +382,7 @@ std::vector<uint8_t> layoutResources(const std::vector<Resource>& resources, uin
 
 bool PeImage::write(uint32_t timestamp, std::vector<uint8_t>* result, std::string* error) const
 {
-    const std::vector<uint8_t>& in = file_;
+    const Bytes in{data_, size_};
     uint32_t sectionAlign = get32(in, optional_ + 32), fileAlign = get32(in, optional_ + 36);
     uint32_t headersSize = get32(in, optional_ + 60);
     if (!sectionAlign || !fileAlign) {
