@@ -2,7 +2,7 @@
 # The publisher's tool, one run: orvo-build over the 100 MB demo payload (tools/payload/payload.py)
 # beside `lzpack create` of the same folder and `makensis` of the same files, then a rebuild after
 # one 1 MB file changed; each file packed on its own (solid=0, the tool's default) and in solid
-# blocks of 16 MiB (the shipped installer's setting). Goals: a cold build at most 5 % over lzpack
+# blocks of 16 MiB (the example project's setting). Goals: a cold build at most 5 % over lzpack
 # create with the same settings; the rebuild at most 10 % of the cold build.
 #   bash bench/build_bench.sh [BUILD_DIR] [MB]   (default build/win and 100)
 set -euo pipefail
@@ -42,7 +42,7 @@ build_it() {   # build_it OUT [orvo-build options...]
 }
 
 # the same LZMA level as the shipped installer (host/project.lua: 7), each file on its own and in
-# solid blocks of 16 MiB (the shipped installer's setting)
+# solid blocks of 16 MiB (the example project's setting)
 t_lzpack=$(seconds "$lzpack" create --lzma=7 "$work/payload.lz" "$payload")
 t_lzsolid=$(seconds "$lzpack" create --lzma=7 --solid=16 "$work/solid.lz" "$payload")
 t_cold=$(seconds build_it "$work/cold.exe" --cache "$work/cache" --set solid=0)
