@@ -1,5 +1,6 @@
 // Background work through the real UI state: startWork, the worker's script state, notifications
 // answered by a native handler of event 1024, extraction from a test package, and the error boxes.
+#include <BackgroundWork.h>
 #include <FileSystem.h>
 #include <FileTree.h>
 #include <NotifyRunable.h>
@@ -283,6 +284,55 @@ TEST_F(BackgroundWork, EntryFailingItsCheckValueIsFalseAndWritesNothing)
     EXPECT_EQ(readFile(target.file(L"kept.dll")), "kept");
     EXPECT_EQ(readFile(target.file(L"readme.txt")), "read me");
     EXPECT_EQ(listFiles(target.path(), L"*").size(), 2u) << "no partial file may be left behind";
+}
+
+// The uninstaller is written from the installer's file as it lies on disk, which anyone who could
+// write the Downloads folder may have changed: only the exact uninstaller the build made is
+// written, and nothing at all otherwise.
+namespace {
+
+// A build folder's path as Wine's Z: drive shows it.
+std::wstring toWindowsPath(std::string path)
+{
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return L"Z:" + widen(path);
+}
+
+} // namespace
+
+TEST_F(BackgroundWork, UninstallerIsWrittenOnlyWhenItComesOutAsTheBuildMadeIt)
+{
+    const std::wstring installer = toWindowsPath(ORVO_SHIPPED_INSTALLER);
+    std::string original = readFile(installer);
+    ASSERT_GT(original.size(), 0x2000u);
+    std::string changed = original, cut = original.substr(0, original.size() / 2);
+    changed[0x1000 + 77] ^= 0x01;   // inside the code, far from any resource
+    ASSERT_TRUE(writeFile(dir.file(L"changed.exe"), changed));
+    ASSERT_TRUE(writeFile(dir.file(L"cut.exe"), cut));
+    const struct {
+        std::wstring source;   // empty: the running program, which is no installer
+        const char* answer;
+    } cases[] = {
+        {installer, "true"},
+        {dir.file(L"changed.exe"), "false damaged"},
+        {dir.file(L"cut.exe"), "false damaged"},
+        {L"", "false damaged"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(narrow(c.source));
+        DeleteFileW(dir.file(L"done").c_str());
+        LuaWork::setUninstallerSource(c.source);
+        TempDir target;
+        runUi("local r, why = writeUninstaller(" + luaLong(target.file(L"unins000.exe")) + ")\n" +
+              finishing("tostring(r) .. (r and '' or ' ' .. tostring(why))"));
+        ASSERT_TRUE(waitForWorker());
+        LuaWork::setUninstallerSource({});
+        EXPECT_EQ(out(), c.answer);
+        if (std::string(c.answer) == "true")
+            EXPECT_TRUE(readFile(target.file(L"unins000.exe")) == readFile(toWindowsPath(ORVO_SHIPPED_UNINSTALLER)));
+        else
+            EXPECT_TRUE(listFiles(target.path(), L"*").empty()) << "nothing may be written";
+    }
 }
 
 TEST_F(BackgroundWork, ReadOnlyDestinationIsReplaced)
