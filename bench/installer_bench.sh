@@ -67,8 +67,9 @@ for f in "${setup_of[@]}" "$unchecked" "$selfcheck_bench" "$empty" "$native_lzpa
 done
 
 # The NSIS peer of each payload: the same folder the installer's package was made from, LZMA solid,
-# a 64-bit installer as ours is (this Wine runs no 32-bit program). Made again when that folder or
-# its script changed.
+# a 64-bit installer as ours is (this Wine runs no 32-bit program), which writes its own uninstaller
+# as ours does (NSIS's from its stub, ours from its stub too). Made again when that folder or its
+# script changed.
 command -v makensis >/dev/null || { echo "makensis is missing: apt-get install nsis" >&2; exit 1; }
 for name in "${names[@]}"; do
     folder=$build/bench/nsis-$name
@@ -83,7 +84,11 @@ for name in "${names[@]}"; do
         echo 'InstallDir "$PROGRAMFILES64\NsisPeer"'
         echo 'Section'
         echo '  SetOutPath "$INSTDIR"'
-        echo "  File /r \"${resources_of[$name]}/payload/*\""
+        echo "  File /r /x unins000.exe \"${resources_of[$name]}/payload/*\""
+        echo '  WriteUninstaller "$INSTDIR\unins000.exe"'
+        echo 'SectionEnd'
+        echo 'Section "Uninstall"'
+        echo '  RMDir /r "$INSTDIR"'
         echo 'SectionEnd'
     } >"$folder/peer.nsi.new"
     if [ ! -e "${nsis_of[$name]}" ] || [ -n "$(find "${resources_of[$name]}/payload" -newer "${nsis_of[$name]}" -print -quit)" ] ||
@@ -179,7 +184,10 @@ nsis_round() {
     /usr/bin/time -f "%e %M %U %S" -o "$work/t" wine "$exe" /S "/D=$nsis_dir" </dev/null >/dev/null 2>&1 ||
         fail "round $round: the NSIS installer failed"
     awk '{printf "%s %s %.1f\n", $1, $2, $3 + $4}' "$work/t" >"$work/$name-$round"
-    diff -r -q "$payload" "$nsis_installed" >/dev/null || fail "round $round: NSIS installed other files than the payload"
+    # the same files, each with an uninstaller of its own
+    diff -r -q -x unins000.exe "$payload" "$nsis_installed" >/dev/null ||
+        fail "round $round: NSIS installed other files than the payload"
+    [ -s "$nsis_installed/unins000.exe" ] || fail "round $round: NSIS wrote no uninstaller"
     set_aside "$nsis_installed"
 }
 
@@ -191,13 +199,14 @@ extract_round() {
     sync
     /usr/bin/time -f "%e %M %U %S" -o "$work/t" "$native_lzpack" extract "$package" "$out" >/dev/null
     awk '{printf "%s %s %.1f\n", $1, $2, $3 + $4}' "$work/t" >"$work/$name-native-$round"
-    diff -r -q "$payload" "$out" >/dev/null || fail "lzpack extract (native) differs from the payload"
+    # the package holds the payload; the installer writes the uninstaller beside it
+    diff -r -q -x unins000.exe "$payload" "$out" >/dev/null || fail "lzpack extract (native) differs from the payload"
     set_aside "$out"
     sync
     /usr/bin/time -f "%e %M %U %S" -o "$work/t" wine "$windows_lzpack" extract "$(winpath "$package")" \
         "$(winpath "$out")" >/dev/null 2>&1
     awk '{printf "%s %s %.1f\n", $1, $2, $3 + $4}' "$work/t" >"$work/$name-windows-$round"
-    diff -r -q "$payload" "$out" >/dev/null || fail "lzpack extract (Wine) differs from the payload"
+    diff -r -q -x unins000.exe "$payload" "$out" >/dev/null || fail "lzpack extract (Wine) differs from the payload"
     set_aside "$out"
 }
 

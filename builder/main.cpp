@@ -113,11 +113,12 @@ bool listTree(const fs::path& root, std::vector<std::pair<std::u16string, fs::pa
     return true;
 }
 
-// A folder packed as it is (markup or styles of the project's own), file by file like the shipped
-// packages: the window reads them one at a time.
-bool packFolder(const fs::path& folder, PackOptions options, std::vector<uint8_t>* image, std::string* error)
+// A folder packed as it is (markup or styles of the project's own) the way the shipped package of
+// its kind is: the markup file by file (the window reads its pages one at a time), the styles in one
+// solid block (the window reads most of them at start, from one decode).
+bool packFolder(const fs::path& folder, PackOptions options, bool solid, std::vector<uint8_t>* image, std::string* error)
 {
-    options.solidBytes = 0;
+    options.solidBytes = solid ? uint32_t(64) << 20 : 0;
     std::vector<std::pair<std::u16string, fs::path>> files;
     std::vector<std::u16string> folders;
     if (!listTree(folder, &files, &folders, error))
@@ -227,8 +228,8 @@ int build(const Options& o, const fs::path& tool)
 
     // markup and styles: the project's folders packed, or the shipped packages
     std::vector<uint8_t> frame, style;
-    if (!(p.markup.empty() ? readFile(d.frame, &frame, &error) : packFolder(p.markup, packing, &frame, &error)) ||
-        !(p.skin.empty() ? readFile(d.style, &style, &error) : packFolder(p.skin, packing, &style, &error)))
+    if (!(p.markup.empty() ? readFile(d.frame, &frame, &error) : packFolder(p.markup, packing, false, &frame, &error)) ||
+        !(p.skin.empty() ? readFile(d.style, &style, &error) : packFolder(p.skin, packing, true, &style, &error)))
         return fail(error);
 
     // the scripts

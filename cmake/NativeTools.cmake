@@ -58,6 +58,11 @@ function(orvo_make_style_package out stage)
         DEPENDS ${generator} ${documents}
         COMMENT "Rendering the skin images"
         VERBATIM)
-    orvo_make_package(${out} ${stage} ${stamp})
+    # one solid block: the window decodes it once, at start, and its images share much
+    add_custom_command(OUTPUT ${out}
+        COMMAND ${ORVO_NATIVE_LZPACK} create --lzma=9 --solid ${out} ${stage}
+        DEPENDS native_tools ${ORVO_NATIVE_LZPACK} ${stamp}
+        COMMENT "Packing ${stage}"
+        VERBATIM)
     add_custom_target(style_package DEPENDS ${out})
 endfunction()

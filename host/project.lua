@@ -13,5 +13,5 @@ return {
     payload = "payload",
     output = "PeloraSetup.exe",
     level = 7,
-    solid = 32,
+    solid = 64,
 }

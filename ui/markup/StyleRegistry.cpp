@@ -79,8 +79,10 @@ bool StyleRegistry::loadPackage(const std::wstring& fileName, std::wstring* erro
         return false;
     }
 
+    // The package is one solid block: decoded once, on the first read, for every file in it.
+    stylePackage.decodeAhead(0);
     uint64_t fontSize = 0;
-    EntryBuffer fontDocument(stylePackage->readEntry(kFontDocument, &fontSize));
+    EntryBuffer fontDocument(stylePackage.readEntry(kFontDocument, &fontSize));
     if (!fontDocument) {
         note(error, L"the style package \"" + fileName + L"\" has no \"font.xml\"");
         return false;
@@ -171,7 +173,7 @@ Style* StyleRegistry::style(const std::wstring& name)
         return nullptr;
 
     uint64_t size = 0;
-    EntryBuffer document(stylePackage->readEntry(name.c_str(), &size));
+    EntryBuffer document(stylePackage.readEntry(name.c_str(), &size));
     if (!document)
         return nullptr;   // not cached: the next lookup reads the package again
     std::wstring reason;
@@ -236,7 +238,7 @@ SkinImage* StyleRegistry::image(const std::wstring& name, double scale)
         // the denser drawings are only looked for when the window is scaled
         if (i > 0 && scale == 1.0 && drawings[0])
             break;
-        drawings[i].reset(stylePackage->readEntry(imageScale::variantName(name, i).c_str(), &sizes[i]));
+        drawings[i].reset(stylePackage.readEntry(imageScale::variantName(name, i).c_str(), &sizes[i]));
         available[i] = bool(drawings[i]);
     }
     const int chosen = imageScale::pick(scale, available);
