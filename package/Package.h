@@ -73,9 +73,9 @@ public:
     static void freeEntry(void* buffer);
 
     // Decodes one directory record, whichever name it has (verification reads shadowed records too),
-    // and checks the result against the record's check value when it has one.
-    // Safe to call from several threads at once. When `stop` becomes true the decode gives up
-    // within about a megabyte of output and returns null.
+    // and checks the result against the record's check value (a block member's: its block's) when
+    // it has one. Safe to call from several threads at once. When `stop` becomes true the decode
+    // gives up within about a megabyte of output and returns null.
     uint8_t* readRecord(const Entry& entry, uint64_t* size, std::string* error = nullptr,
                         const std::atomic<bool>* stop = nullptr) const;
 
