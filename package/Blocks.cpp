@@ -23,9 +23,10 @@ uint32_t readU32(const uint8_t* p)
 
 } // namespace
 
-bool encode(const std::vector<Block>& list, std::vector<uint8_t>* out)
+bool encode(const std::vector<Block>& list, bool withDigests, std::vector<uint8_t>* out)
 {
-    out->assign(kMagic, kMagic + 4);
+    const char* magic = withDigests ? kMagicWithDigests : kMagic;
+    out->assign(magic, magic + 4);
     putU32(*out, uint32_t(list.size()));
     for (const Block& block : list) {
         putU32(*out, block.dataOffset);
@@ -33,6 +34,8 @@ bool encode(const std::vector<Block>& list, std::vector<uint8_t>* out)
         putU32(*out, block.unpackedSize);
         putU32(*out, block.firstRecord);
         putU32(*out, block.recordCount);
+        if (withDigests)
+            out->insert(out->end(), block.digest.begin(), block.digest.end());
     }
     sha256::Digest own;
     if (!sha256::digest(out->data(), out->size(), &own))
@@ -41,25 +44,31 @@ bool encode(const std::vector<Block>& list, std::vector<uint8_t>* out)
     return true;
 }
 
-bool decode(const uint8_t* data, size_t size, std::vector<Block>* list, std::string* error)
+bool decode(const uint8_t* data, size_t size, std::vector<Block>* list, bool* withDigests, std::string* error)
 {
     list->clear();
-    if (size < kHeaderSize + kDigestSize || std::memcmp(data, kMagic, 4) != 0) {
+    if (size < kHeaderSize + kDigestSize ||
+        (std::memcmp(data, kMagic, 4) != 0 && std::memcmp(data, kMagicWithDigests, 4) != 0)) {
         *error = "block map has no valid header";
         return false;
     }
     if (!sha256::endsWithOwnDigest(data, size, "block map", error))
         return false;
+    *withDigests = std::memcmp(data, kMagicWithDigests, 4) == 0;
+    const size_t recordSize = *withDigests ? kDigestRecordSize : kRecordSize;
     size_t count = readU32(data + 4);
     size_t body = size - kHeaderSize - kDigestSize;
-    if (count == 0 || body % kRecordSize != 0 || body / kRecordSize != count) {
+    if (count == 0 || body % recordSize != 0 || body / recordSize != count) {
         *error = "block map claims " + std::to_string(count) + " blocks in " + std::to_string(body) + " bytes";
         return false;
     }
     list->reserve(count);
     for (size_t i = 0; i < count; ++i) {
-        const uint8_t* p = data + kHeaderSize + i * kRecordSize;
-        list->push_back(Block{readU32(p), readU32(p + 4), readU32(p + 8), readU32(p + 12), readU32(p + 16)});
+        const uint8_t* p = data + kHeaderSize + i * recordSize;
+        Block block{readU32(p), readU32(p + 4), readU32(p + 8), readU32(p + 12), readU32(p + 16)};
+        if (*withDigests)
+            std::memcpy(block.digest.data(), p + kRecordSize, kDigestSize);
+        list->push_back(block);
     }
     return true;
 }

@@ -28,9 +28,11 @@ uint32_t readU32(const uint8_t* p) { return readU16(p) | readU16(p + 2) << 16; }
 
 } // namespace
 
-bool encode(const sha256::Digest& directory, const std::vector<Record>& records, std::vector<uint8_t>* out)
+bool encode(const sha256::Digest& directory, const std::vector<Record>& records, bool blocksApart,
+            std::vector<uint8_t>* out)
 {
-    out->assign(kMagic, kMagic + 4);
+    const char* magic = blocksApart ? kMagicBlocksApart : kMagic;
+    out->assign(magic, magic + 4);
     putU32(*out, uint32_t(records.size()));
     out->insert(out->end(), directory.begin(), directory.end());
     for (const Record& record : records) {
@@ -50,16 +52,18 @@ bool encode(const sha256::Digest& directory, const std::vector<Record>& records,
 }
 
 bool decode(const uint8_t* data, size_t size, size_t mostRecords, sha256::Digest* directory,
-            std::vector<Record>* records, std::string* error)
+            std::vector<Record>* records, bool* blocksApart, std::string* error)
 {
     records->clear();
-    if (size < kHeaderSize + kDigestSize || std::memcmp(data, kMagic, 4) != 0) {
+    if (size < kHeaderSize + kDigestSize ||
+        (std::memcmp(data, kMagic, 4) != 0 && std::memcmp(data, kMagicBlocksApart, 4) != 0)) {
         *error = "check-value entry has no valid header";
         return false;
     }
     // its own digest first: the fields below are trusted only once the bytes are known whole
     if (!sha256::endsWithOwnDigest(data, size, "check-value entry", error))
         return false;
+    *blocksApart = std::memcmp(data, kMagicBlocksApart, 4) == 0;
     size_t count = readU32(data + 4);
     size_t end = size - kDigestSize;
     if (count > mostRecords || count > (end - kHeaderSize) / kSmallestRecord) {

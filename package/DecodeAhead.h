@@ -20,12 +20,12 @@
 // decoded again on request, so a damaged entry fails there and only there.
 //
 // The files of a solid block are decoded together, once: whoever decodes the block (a decoder,
-// or the request of a member when no decoder has) checks it against its members' check values
-// (Package::readBlock) and splits it into their buffers; any other request for a member waits for
-// that. The
-// members' buffers are handed over one by one; the block's room in the budget goes as they do. A
-// member asked for again after it was handed over is read as Package::readEntry reads it. A block
-// that cannot be decoded on request fails its members, and only them.
+// or the request of a member when no decoder has) checks it against its digest, hashing it once
+// before any member is handed out (Package::readBlock), and splits it into their buffers; any
+// other request for a member waits for that. The members' buffers are handed over one by one;
+// the block's room in the budget goes as they do. A member asked for again after it was handed
+// over is read as Package::readEntry reads it. A block that cannot be decoded on request fails
+// its members, and only them.
 //
 // Memory stays bounded: decoded bytes not yet handed over (being decoded or ready) never exceed
 // the budget or two units (an entry or a block), whichever is larger, plus a block per request

@@ -114,6 +114,11 @@ std::unique_ptr<Package> Package::open(const void* image, size_t size, std::stri
         if (!package->readCheckValues(directory, walk.checkRecord, error))
             return nullptr;
     }
+    if (package->blockDigests_ && !package->checkValues_) {
+        // the blocks' digests stand for their members' check values, and come only with them
+        setError(error, "a block map with digests needs the check-value entry");
+        return nullptr;
+    }
     return package;
 }
 
@@ -251,11 +256,22 @@ bool Package::readCheckValues(const uint8_t* directory, size_t checkRecordOffset
     }
     sha256::Digest expected;
     std::vector<checkvalues::Record> checks;
+    bool blocksApart = false;
     std::string why;
-    if (!checkvalues::decode(dataOf(check), check.storedSize, index_.size(), &expected, &checks, &why)) {
+    if (!checkvalues::decode(dataOf(check), check.storedSize, index_.size(), &expected, &checks, &blocksApart, &why)) {
         setError(error, why);
         return false;
     }
+    // Either the blocks' digests cover their members and the records every other file, or the
+    // records cover every file: a member is never left to nothing, nor checked twice.
+    if (blocksApart != blockDigests_) {
+        setError(error, "the check values and the block map disagree on what covers a block's files");
+        return false;
+    }
+    size_t covered = index_.size();
+    if (blocksApart)
+        for (const auto& named : index_)
+            covered -= records_[named.second].block != kNoBlock;
     sha256::Digest actual;
     if (!sha256::digest(directory, checkRecordOffset, &actual)) {
         setError(error, "SHA-256 is not available");
@@ -265,9 +281,9 @@ bool Package::readCheckValues(const uint8_t* directory, size_t checkRecordOffset
         setError(error, "the directory does not match its check value");
         return false;
     }
-    if (checks.size() != index_.size()) {
-        setError(error, "check values cover " + std::to_string(checks.size()) + " of " +
-                            std::to_string(index_.size()) + " entries");
+    if (checks.size() != covered) {
+        setError(error, "check values cover " + std::to_string(checks.size()) + " of " + std::to_string(covered) +
+                            " entries");
         return false;
     }
     for (const checkvalues::Record& record : checks) {
@@ -278,6 +294,10 @@ bool Package::readCheckValues(const uint8_t* directory, size_t checkRecordOffset
             return false;
         }
         Entry& entry = records_[it->second];
+        if (blocksApart && entry.block != kNoBlock) {
+            setError(error, "check value for a file that its block's digest covers");
+            return false;
+        }
         if (entry.size() != record.size) {
             setError(error, "check value gives another size for an entry");
             return false;
@@ -302,7 +322,7 @@ bool Package::readBlockMap(size_t mapRecord, std::string* error)
     }
     std::vector<blocks::Block> list;
     std::string why;
-    if (!blocks::decode(dataOf(map), map.storedSize, &list, &why)) {
+    if (!blocks::decode(dataOf(map), map.storedSize, &list, &blockDigests_, &why)) {
         setError(error, why);
         return false;
     }
@@ -338,7 +358,7 @@ bool Package::readBlockMap(size_t mapRecord, std::string* error)
         }
         nextRecord = size_t(block.firstRecord) + block.recordCount;
         blocks_.push_back(Block{block.dataOffset, block.storedSize, block.unpackedSize, block.firstRecord,
-                                block.recordCount});
+                                block.recordCount, blockDigests_, block.digest});
     }
     return true;
 }
@@ -398,7 +418,9 @@ uint8_t* Package::readRecord(const Entry& entry, uint64_t* size, std::string* er
 {
     uint64_t length = 0;
     uint8_t* buffer = readUnchecked(entry, &length, error, stop);
-    buffer = checked(entry, buffer, length, error);
+    // a member of a block was checked with its block, and is not hashed again
+    if (entry.block == kNoBlock)
+        buffer = checked(entry, buffer, length, error);
     if (buffer && size)
         *size = length;
     return buffer;
@@ -420,16 +442,22 @@ uint8_t* Package::readBlock(size_t block, std::string* error, const std::atomic<
         std::free(buffer);
         return nullptr;
     }
-    for (size_t r = b.firstRecord; r < size_t(b.firstRecord) + b.recordCount; ++r) {
-        const Entry& member = records_[r];
-        if (!member.checked)
-            continue;
-        sha256::Digest actual;
-        if (!sha256::digest(buffer + member.dataOffset, member.unpackedSize, &actual) || actual != member.digest) {
-            std::free(buffer);
-            setError(error, "block " + std::to_string(block + 1) + " does not match its files' check values");
-            return nullptr;
+    // the block's digest, hashed once for all its members; in the earlier form each member's own
+    bool matches = true;
+    sha256::Digest actual;
+    if (b.checked) {
+        matches = sha256::digest(buffer, b.unpackedSize, &actual) && actual == b.digest;
+    } else {
+        for (size_t r = b.firstRecord; matches && r < size_t(b.firstRecord) + b.recordCount; ++r) {
+            const Entry& member = records_[r];
+            matches = !member.checked || (sha256::digest(buffer + member.dataOffset, member.unpackedSize, &actual) &&
+                                          actual == member.digest);
         }
+    }
+    if (!matches) {
+        std::free(buffer);
+        setError(error, "block " + std::to_string(block + 1) + " does not match its check value");
+        return nullptr;
     }
     return buffer;
 }

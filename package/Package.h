@@ -25,7 +25,9 @@ public:
         uint32_t unpackedSize = 0;      // 0: stored as is
         bool usable = false;
         // From the package's check-value entry (CheckValues.h): every lookup entry of a package
-        // that has one carries the SHA-256 of its unpacked data, and a read that does not match fails.
+        // that has one carries the SHA-256 of its unpacked data, and a read that does not match
+        // fails; but for the members of a block whose map carries the blocks' digests, which their
+        // Block's digest covers instead.
         bool checked = false;
         sha256::Digest digest{};
         // A member of a solid block (Blocks.h): the block's position in blocks(), with the file at
@@ -45,13 +47,18 @@ public:
         uint32_t unpackedSize = 0;
         uint32_t firstRecord = 0;   // its members: records() from here on
         uint32_t recordCount = 0;
+        // The SHA-256 of the unpacked block, from the block map of a package with check values:
+        // its members' check value.
+        bool checked = false;
+        sha256::Digest digest{};
     };
 
     // Opens a package over an image already in memory. The image is not copied and not owned:
     // it must outlive the Package. A directory that cannot be walked inside the image gives null,
     // with the reason in `error` when one is asked for; so does a check-value entry that is
-    // damaged, malformed, not the directory's last record or not matching the directory. A package
-    // without one opens as before, its entries unchecked. The directory of a solid package lies in
+    // damaged, malformed, not the directory's last record or not matching the directory, and a
+    // package where a file is covered by no check value while others are. A package without
+    // check values opens as before, its entries unchecked. The directory of a solid package lies in
     // its index entry (Blocks.h), which is decoded here, whole, into memory the Package owns.
     static std::unique_ptr<Package> open(const void* image, size_t size, std::string* error = nullptr);
 
@@ -66,17 +73,18 @@ public:
     static void freeEntry(void* buffer);
 
     // Decodes one directory record, whichever name it has (verification reads shadowed records too),
-    // and checks the result against the record's check value when it has one.
-    // Safe to call from several threads at once. When `stop` becomes true the decode gives up
-    // within about a megabyte of output and returns null.
+    // and checks the result against the record's check value (a block member's: its block's) when
+    // it has one. Safe to call from several threads at once. When `stop` becomes true the decode
+    // gives up within about a megabyte of output and returns null.
     uint8_t* readRecord(const Entry& entry, uint64_t* size, std::string* error = nullptr,
                         const std::atomic<bool>* stop = nullptr) const;
 
     // Decodes a whole block into a new malloc'ed buffer of its unpacked size (release with
     // freeEntry), or null when its stream is damaged, memory is short or `stop` becomes true. In a
-    // package with check values every member is checked against its own here: one that does not
-    // match fails the whole block, so that damage fails every file of its block, not only those
-    // behind the damaged byte. Safe to call from several threads at once.
+    // package with check values the block is checked here, once, against its digest (or each
+    // member against its own, in the earlier form): a mismatch fails the whole block, so that
+    // damage fails every file of its block, not only those behind the damaged byte. Safe to call
+    // from several threads at once.
     uint8_t* readBlock(size_t block, std::string* error = nullptr, const std::atomic<bool>* stop = nullptr) const;
     // A member's bytes copied out of the block readBlock gave for it (and checked), into a new
     // buffer; null only when memory is short.
@@ -128,6 +136,7 @@ private:
     std::vector<Block> blocks_;
     std::map<std::u16string, size_t> index_;   // name -> position in records_
     bool checkValues_ = false;
+    bool blockDigests_ = false;   // the block map carries every block's digest
 };
 
 // Owns a buffer from readEntry or readRecord.

@@ -34,13 +34,15 @@ if [ "$target" = package ]; then
     "$lzpack" create "$corpus/seed-empty.lz" "$seeds/empty"
     "$lzpack" create --no-check-values "$corpus/seed-unchecked.lz" "$seeds/tree"
     # solid (their directory in the packed index): the small files in one block (the noise too,
-    # which shares it), with and without check values; "B", the block map of a small solid package
-    # of the target's own making, which the input changes (XORed onto it) with its digest made
-    # right; and "I", changes XORed onto the whole index of one (its directory, map, check values)
+    # which shares it), with and without check values; "B", the block map (with the blocks'
+    # digests) of a small solid package of the target's own making, which the input changes (XORed
+    # onto it) with its digests made right, the block count changed or the first block's digest;
+    # and "I", changes XORed onto the whole index of one (its directory, map, check values)
     "$lzpack" create --solid "$corpus/seed-solid.lz" "$seeds/tree"
     "$lzpack" create --lzma=1 --solid=1 --no-check-values "$corpus/seed-solid-unchecked.lz" "$seeds/tree"
     printf 'B' >"$corpus/seed-blockmap"
     printf 'B\000\000\000\000\001' >"$corpus/seed-blockmap-count"
+    { printf 'B'; head -c 28 /dev/zero; printf '\001'; } >"$corpus/seed-blockmap-digest"
     printf 'I' >"$corpus/seed-index"
     printf 'I\000\000\000\000\000\000\000\000\001' >"$corpus/seed-index-record"
     # "C" and a check-value entry: the target puts it into a package of its own making (a.txt,

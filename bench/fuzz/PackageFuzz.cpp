@@ -23,6 +23,14 @@ void putU32(uint8_t* p, uint32_t v)
         p[i] = uint8_t(v >> (8 * i));
 }
 
+// Makes the last 32 bytes the SHA-256 of those before them, as the package's own entries end.
+void sealOwnDigest(std::vector<uint8_t>& bytes)
+{
+    sha256::Digest own;
+    sha256::digest(bytes.data(), bytes.size() - 32, &own);
+    std::memcpy(&bytes[bytes.size() - 32], own.data(), 32);
+}
+
 // A small package from the writer, taken apart around its check-value entry: the entries' data,
 // the directory before the entry's record, and that record (the directory's last).
 struct Parts {
@@ -66,9 +74,7 @@ std::vector<uint8_t> withCheckEntry(const uint8_t* data, size_t size)
     std::vector<uint8_t> checks(data, data + size);
     if (checks.size() >= 72) {
         std::memcpy(&checks[8], p.directoryDigest.data(), 32);
-        sha256::Digest own;
-        sha256::digest(checks.data(), checks.size() - 32, &own);
-        std::memcpy(&checks[checks.size() - 32], own.data(), 32);
+        sealOwnDigest(checks);
     }
     std::vector<uint8_t> image = p.data;
     image.insert(image.end(), checks.begin(), checks.end());
@@ -83,21 +89,20 @@ std::vector<uint8_t> withCheckEntry(const uint8_t* data, size_t size)
     return image;
 }
 
-// A small solid package, taken apart around its index: the files' data before it, and the
-// unpacked index (its directory, the block map, the check values when `checked`).
+// A small solid package with check values, taken apart around its index: the files' data before
+// it, and the unpacked index (its directory, the block map, the check values).
 struct SolidParts {
     std::vector<uint8_t> data, index;
     size_t map = 0, mapSize = 0;   // where the block map lies in the index
 };
 
-const SolidParts& solidParts(bool checked)
+const SolidParts& solidParts()
 {
-    auto make = [](bool checkValues) {
+    static const SolidParts made = [] {
         PackSettings settings;
         settings.level = 1;
         settings.solidBytes = 4096;
-        settings.checkValues = checkValues;
-        PackageWriter writer(settings.level, settings.checkValues);
+        PackageWriter writer(settings.level);
         std::string error;
         for (int unit = 0; unit < 2; ++unit) {
             std::vector<std::u16string> names;
@@ -128,19 +133,19 @@ const SolidParts& solidParts(bool checked)
                 p.mapSize = entry.storedSize;
             }
         return p;
-    };
-    static const SolidParts unchecked = make(false), withChecks = make(true);
-    return checked ? withChecks : unchecked;
+    }();
+    return made;
 }
 
-// The input as changes to the block map of the small solid package without check values (so that
-// the map alone decides): XORed onto its bytes, any bytes past them appended; the map's own digest
-// is then made right where it is long enough to hold one, so that mutations reach the block records
-// behind it, and the record's size follows. An empty input is the real map. The index is stored,
-// so that what is tried is the index's parsing, not LZMA's.
+// The input as changes to the block map of the small solid package with check values (blocks'
+// digests and all): XORed onto its bytes, any bytes past them appended; the map's own digest is
+// then made right where it is long enough to hold one, so that mutations reach the block records
+// behind it, its record's size and the check-value entry's place follow, and the check values'
+// directory digest and own digest are made right over them. An empty input is the real map. The
+// index is stored, so that what is tried is the index's parsing, not LZMA's.
 std::vector<uint8_t> withBlockMap(const uint8_t* data, size_t size)
 {
-    const SolidParts& p = solidParts(false);
+    const SolidParts& p = solidParts();
     std::vector<uint8_t> map(p.index.begin() + p.map, p.index.begin() + p.map + p.mapSize);
     for (size_t i = 0; i < size; ++i) {
         if (i < map.size())
@@ -148,16 +153,22 @@ std::vector<uint8_t> withBlockMap(const uint8_t* data, size_t size)
         else
             map.push_back(data[i]);
     }
-    if (map.size() >= 40) {
-        sha256::Digest own;
-        sha256::digest(map.data(), map.size() - 32, &own);
-        std::memcpy(&map[map.size() - 32], own.data(), 32);
-    }
+    if (map.size() >= 40)
+        sealOwnDigest(map);
+    std::vector<uint8_t> checks(p.index.begin() + p.map + p.mapSize, p.index.end());
     std::vector<uint8_t> index(p.index.begin(), p.index.begin() + p.map);
+    // the index's last records: the map's, then the check-value entry's; each stored size at 8
+    // bytes into it, its data offset at 4
+    size_t checkRecord = p.map - 4 - (16 + sizeof checkvalues::kEntryName);
+    size_t mapRecord = checkRecord - (16 + sizeof blocks::kEntryName);
+    putU32(&index[mapRecord + 8], uint32_t(map.size()));
+    putU32(&index[checkRecord + 4], uint32_t(p.map + map.size()));
+    sha256::Digest directory;
+    sha256::digest(index.data(), checkRecord, &directory);
+    std::memcpy(&checks[8], directory.data(), 32);
+    sealOwnDigest(checks);
     index.insert(index.end(), map.begin(), map.end());
-    // the map's record is the index's last: its stored size at 8 bytes into it
-    size_t record = p.map - 4 - (16 + sizeof blocks::kEntryName);
-    putU32(&index[record + 8], uint32_t(map.size()));
+    index.insert(index.end(), checks.begin(), checks.end());
     return PackageWriter::aroundIndex(p.data, index, -1);
 }
 
@@ -166,7 +177,7 @@ std::vector<uint8_t> withBlockMap(const uint8_t* data, size_t size)
 // left as they come. Stored, like withBlockMap's.
 std::vector<uint8_t> withIndex(const uint8_t* data, size_t size)
 {
-    const SolidParts& p = solidParts(true);
+    const SolidParts& p = solidParts();
     std::vector<uint8_t> index = p.index;
     for (size_t i = 0; i < size; ++i) {
         if (i < index.size())

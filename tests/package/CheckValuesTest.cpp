@@ -216,7 +216,7 @@ TEST(CheckValues, HostileCheckEntriesAreRefused)
     ASSERT_TRUE(sha256::digest(parts.directory.data(), parts.directory.size(), &directory));
     auto encoded = [&](const std::vector<checkvalues::Record>& records) {
         std::vector<uint8_t> out;
-        EXPECT_TRUE(checkvalues::encode(directory, records, &out));
+        EXPECT_TRUE(checkvalues::encode(directory, records, false, &out));
         return out;
     };
     const std::vector<checkvalues::Record> good = recordsOf(files);
@@ -255,7 +255,8 @@ TEST(CheckValues, HostileCheckEntriesAreRefused)
         {"count of 100,000", tampered([](auto& b) { putU32(&b[4], 100000); }), 1},
         {"name length 0", tampered([](auto& b) { b[40] = 0; b[41] = 0; }), 1},
         {"name length past the entry", tampered([](auto& b) { b[40] = 0xFF; b[41] = 0x03; }), 1},
-        {"other magic", tampered([](auto& b) { b[3] = '2'; }), 1},
+        {"other magic", tampered([](auto& b) { b[3] = '3'; }), 1},
+        {"a solid package's form, no blocks", tampered([](auto& b) { b[3] = '2'; }), 1},
         {"directory digest changed", tampered([](auto& b) { b[8] ^= 1; }), 1},
         {"own digest changed", [&] { auto b = encoded(good); b.back() ^= 1; return b; }(), 1},
         {"too short for a header", std::vector<uint8_t>(71, 0), 1},

@@ -1,6 +1,7 @@
 // Solid packages: every file back in any request order through every reader, damage confined to
 // its block, hostile block maps refused, and packing that gives the same bytes however it is run.
 #include <Blocks.h>
+#include <CheckValues.h>
 #include <DecodeAhead.h>
 #include <Package.h>
 #include <PackUnits.h>
@@ -284,6 +285,12 @@ uint32_t u32At(const std::vector<uint8_t>& bytes, size_t at)
            uint32_t(bytes[at + 3]) << 24;
 }
 
+void putU32(uint8_t* p, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = uint8_t(v >> (8 * i));
+}
+
 // A solid image taken apart: the files' data before its index entry, the unpacked index, and the
 // image's own directory (the index entry's record alone).
 struct IndexParts {
@@ -315,73 +322,186 @@ void readAll(const std::vector<uint8_t>& bytes)
 
 // Every byte of the block map and of the members' records changed, and maps written with wrong
 // fields (their own digest made right): refused at open or failing the files, never reading
-// outside the image or handing out wrong bytes. The index is stored here, so that what decides is
-// the map, not the index's LZMA stream.
+// outside the image or handing out wrong bytes; with check values (the map carrying the blocks'
+// digests) and without. The index is stored here, so that what decides is the map, not the
+// index's LZMA stream.
 TEST(SolidBlocks, HostileBlockMapsFailCleanly)
 {
     std::vector<File> files = payload();
-    std::vector<uint8_t> image = packSolid(files, 1, false);   // no check values: the map alone decides
+    for (bool checked : {false, true}) {
+        std::vector<uint8_t> image = packSolid(files, 1, checked);
+        auto package = Package::open(image.data(), image.size());
+        ASSERT_TRUE(package);
+        const Package::Entry* map = nullptr;
+        for (const Package::Entry& entry : package->records())
+            if (entry.name == blocks::kEntryName)
+                map = &entry;
+        ASSERT_TRUE(map);
+        ASSERT_TRUE(map->inIndex);
+        IndexParts parts = indexParts(image, *package);
+        auto around = [&](const std::vector<uint8_t>& index) { return PackageWriter::aroundIndex(parts.data, index, -1); };
+        ASSERT_TRUE(Package::open(around(parts.index).data(), around(parts.index).size())) << "the index stored";
+        for (size_t i = map->dataOffset; i < size_t(map->dataOffset) + map->storedSize; ++i) {
+            std::vector<uint8_t> index = parts.index;
+            index[i] ^= 0x01;
+            std::vector<uint8_t> damaged = around(index);
+            EXPECT_FALSE(Package::open(damaged.data(), damaged.size())) << "map byte " << i << ": its own digest";
+        }
+
+        std::vector<blocks::Block> list;
+        bool digests = false;
+        std::string error;
+        ASSERT_TRUE(blocks::decode(parts.index.data() + map->dataOffset, map->storedSize, &list, &digests, &error));
+        EXPECT_EQ(digests, checked) << "the blocks' digests come with the check values";
+        // the map rewritten (its digest right) with one field changed
+        auto rewritten = [&](auto change) {
+            std::vector<blocks::Block> changed = list;
+            change(changed);
+            std::vector<uint8_t> bytes;
+            EXPECT_TRUE(blocks::encode(changed, digests, &bytes));
+            std::vector<uint8_t> index = parts.index;
+            if (bytes.size() != map->storedSize)
+                return std::vector<uint8_t>();
+            std::memcpy(index.data() + map->dataOffset, bytes.data(), bytes.size());
+            return around(index);
+        };
+        using Change = std::function<void(std::vector<blocks::Block>&)>;
+        const std::vector<std::pair<const char*, Change>> refused = {
+            {"block outside the image", [](auto& l) { l[0].dataOffset = 0x7FFFFFF0; }},
+            {"stored size past the image", [](auto& l) { l[0].storedSize = 0xFFFFFFF0; }},
+            {"too short for properties", [](auto& l) { l[0].storedSize = 4; }},
+            {"unpacked size not its members'", [](auto& l) { l[0].unpackedSize += 1; }},
+            {"one member", [](auto& l) { l[0].recordCount = 1; }},
+            {"members past the map", [](auto& l) { l.back().recordCount += 100; }},
+            {"first record overflowing", [](auto& l) { l.back().firstRecord = 0xFFFFFFFF; }},
+            {"overlapping blocks", [](auto& l) { l[1].firstRecord = l[0].firstRecord; }},
+            {"a record that is no member", [](auto& l) { l[0].firstRecord += 1; }},
+        };
+        for (const auto& [what, change] : refused) {
+            std::vector<uint8_t> bytes = rewritten(change);
+            ASSERT_FALSE(bytes.empty()) << what;
+            std::string why;
+            EXPECT_FALSE(Package::open(bytes.data(), bytes.size(), &why)) << what;
+            EXPECT_FALSE(why.empty()) << what;
+        }
+        // bytes all over the directory inside the index changed, and the image cut at every length
+        // near its end
+        for (size_t i = 0; i < map->dataOffset; i += 3) {
+            std::vector<uint8_t> index = parts.index;
+            index[i] ^= 0x80;
+            readAll(around(index));
+        }
+        for (size_t cut = 1; cut < 64; ++cut)
+            readAll(std::vector<uint8_t>(image.begin(), image.end() - cut));
+    }
+}
+
+// What checks a solid package's files: each block's digest in the map its members, the check-value
+// entry's records every other file; or, in the earlier form, a record for every file and no block
+// digests. Indexes put together with every digest of their own made right: whatever leaves a file
+// to nothing or checks it twice is refused, and a block whose digest does not match fails its
+// files and no other, directly and through decoders ahead.
+TEST(SolidBlocks, EachFileIsCoveredByItsBlocksDigestOrByItsOwnRecord)
+{
+    std::vector<File> files = payload();
+    std::vector<uint8_t> image = packSolid(files, 1);
     auto package = Package::open(image.data(), image.size());
     ASSERT_TRUE(package);
-    const Package::Entry* map = nullptr;
-    for (const Package::Entry& entry : package->records())
-        if (entry.name == blocks::kEntryName)
-            map = &entry;
-    ASSERT_TRUE(map);
-    ASSERT_TRUE(map->inIndex);
     IndexParts parts = indexParts(image, *package);
-    auto around = [&](const std::vector<uint8_t>& index) { return PackageWriter::aroundIndex(parts.data, index, -1); };
-    ASSERT_TRUE(Package::open(around(parts.index).data(), around(parts.index).size())) << "the index stored";
-    for (size_t i = map->dataOffset; i < size_t(map->dataOffset) + map->storedSize; ++i) {
-        std::vector<uint8_t> index = parts.index;
-        index[i] ^= 0x01;
-        std::vector<uint8_t> damaged = around(index);
-        EXPECT_FALSE(Package::open(damaged.data(), damaged.size())) << "map byte " << i << ": its own digest";
-    }
-
+    // the index as the writer lays it out: the files' records, the map's record, the check-value
+    // entry's, the closing zero, the map, the check values
+    const size_t ownRecord = 16 + sizeof blocks::kEntryName;
+    const Package::Entry& mapEntry = package->records()[package->records().size() - 2];
+    const size_t filesEnd = mapEntry.dataOffset - 4 - 2 * ownRecord;
     std::vector<blocks::Block> list;
+    bool digests = false;
     std::string error;
-    ASSERT_TRUE(blocks::decode(parts.index.data() + map->dataOffset, map->storedSize, &list, &error));
-    // the map rewritten (its digest right) with one field changed
-    auto rewritten = [&](auto change) {
-        std::vector<blocks::Block> changed = list;
-        change(changed);
-        std::vector<uint8_t> bytes;
-        EXPECT_TRUE(blocks::encode(changed, &bytes));
-        std::vector<uint8_t> index = parts.index;
-        if (bytes.size() != map->storedSize)
-            return std::vector<uint8_t>();
-        std::memcpy(index.data() + map->dataOffset, bytes.data(), bytes.size());
-        return around(index);
+    ASSERT_TRUE(blocks::decode(parts.index.data() + mapEntry.dataOffset, mapEntry.storedSize, &list, &digests, &error));
+    ASSERT_TRUE(digests);
+
+    // an index of these files' records, a map of `list` and, unless `records` is null, check values
+    auto compose = [&](const std::vector<blocks::Block>& blocks, bool withDigests,
+                       const std::vector<checkvalues::Record>* records, bool blocksApart) {
+        std::vector<uint8_t> index(parts.index.begin(), parts.index.begin() + filesEnd + (records ? 2 : 1) * ownRecord);
+        size_t base = index.size() + 4;
+        std::vector<uint8_t> map, checks;
+        EXPECT_TRUE(blocks::encode(blocks, withDigests, &map));
+        putU32(&index[filesEnd + 4], uint32_t(base));
+        putU32(&index[filesEnd + 8], uint32_t(map.size()));
+        if (records) {
+            sha256::Digest directory;
+            EXPECT_TRUE(sha256::digest(index.data(), filesEnd + ownRecord, &directory));
+            EXPECT_TRUE(checkvalues::encode(directory, *records, blocksApart, &checks));
+            putU32(&index[filesEnd + ownRecord + 4], uint32_t(base + map.size()));
+            putU32(&index[filesEnd + ownRecord + 8], uint32_t(checks.size()));
+        }
+        index.resize(index.size() + 4);
+        index.insert(index.end(), map.begin(), map.end());
+        index.insert(index.end(), checks.begin(), checks.end());
+        return index;
     };
-    using Change = std::function<void(std::vector<blocks::Block>&)>;
-    const std::vector<std::pair<const char*, Change>> refused = {
-        {"block outside the image", [](auto& l) { l[0].dataOffset = 0x7FFFFFF0; }},
-        {"stored size past the image", [](auto& l) { l[0].storedSize = 0xFFFFFFF0; }},
-        {"too short for properties", [](auto& l) { l[0].storedSize = 4; }},
-        {"unpacked size not its members'", [](auto& l) { l[0].unpackedSize += 1; }},
-        {"one member", [](auto& l) { l[0].recordCount = 1; }},
-        {"members past the map", [](auto& l) { l.back().recordCount += 100; }},
-        {"first record overflowing", [](auto& l) { l.back().firstRecord = 0xFFFFFFFF; }},
-        {"overlapping blocks", [](auto& l) { l[1].firstRecord = l[0].firstRecord; }},
-        {"a record that is no member", [](auto& l) { l[0].firstRecord += 1; }},
+    std::vector<checkvalues::Record> own, all;   // the files outside blocks; every file
+    checkvalues::Record member;                  // one of the first block's
+    std::set<std::u16string> firstBlock, secondBlock;
+    auto contents = byName(files);
+    for (const std::u16string& name : packageOrder(*package)) {
+        const std::vector<uint8_t>& data = contents.at(name);
+        checkvalues::Record record{name, uint32_t(data.size()), {}};
+        ASSERT_TRUE(sha256::digest(data.data(), data.size(), &record.digest));
+        uint32_t block = package->find(name)->block;
+        if (block == Package::kNoBlock)
+            own.push_back(record);
+        if (block == 0) {
+            firstBlock.insert(name);
+            member = record;
+        }
+        if (block == 1)
+            secondBlock.insert(name);
+        all.push_back(record);
+    }
+    ASSERT_EQ(compose(list, true, &own, true), parts.index) << "the writer's index, as laid out above";
+
+    std::vector<blocks::Block> wrongDigest = list;
+    wrongDigest[1].digest[7] ^= 0x01;
+    std::vector<checkvalues::Record> memberToo = own, memberInstead = own, ownLeftOut = own, wrongMember = all;
+    memberToo.push_back(member);
+    memberInstead.back() = member;
+    ownLeftOut.pop_back();
+    for (checkvalues::Record& r : wrongMember)
+        if (r.name == member.name)
+            r.digest[0] ^= 0x01;
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> index;
+        bool opens;
+        std::set<std::u16string> failing;
     };
-    for (const auto& [what, change] : refused) {
-        std::vector<uint8_t> bytes = rewritten(change);
-        ASSERT_FALSE(bytes.empty()) << what;
+    const Case cases[] = {
+        {"a block's digest wrong", compose(wrongDigest, true, &own, true), true, secondBlock},
+        {"the earlier form", compose(list, false, &all, false), true, {}},
+        {"the earlier form, a member's digest wrong", compose(list, false, &wrongMember, false), true, firstBlock},
+        {"no check values at all", compose(list, false, nullptr, false), true, {}},
+        {"a member's own record as well", compose(list, true, &memberToo, true), false, {}},
+        {"a member's record in place of a file's", compose(list, true, &memberInstead, true), false, {}},
+        {"a file outside blocks left out", compose(list, true, &ownLeftOut, true), false, {}},
+        {"block digests and every file's record", compose(list, true, &all, false), false, {}},
+        {"records for files outside blocks, no block digests", compose(list, false, &own, true), false, {}},
+        {"block digests without check values", compose(list, true, nullptr, false), false, {}},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> bytes = PackageWriter::aroundIndex(parts.data, c.index, -1);
         std::string why;
-        EXPECT_FALSE(Package::open(bytes.data(), bytes.size(), &why)) << what;
-        EXPECT_FALSE(why.empty()) << what;
+        auto opened = Package::open(bytes.data(), bytes.size(), &why);
+        ASSERT_EQ(bool(opened), c.opens) << c.what << ": " << why;
+        if (!opened)
+            continue;
+        std::vector<std::u16string> order = packageOrder(*opened);
+        expectFiles([&](const std::u16string& n, uint64_t* s) { return opened->readEntry(n, s); }, order, files,
+                    c.failing, std::string(c.what) + ", Package::readEntry");
+        DecodeAhead ahead(*opened, 2);
+        expectFiles([&](const std::u16string& n, uint64_t* s) { return ahead.readEntry(n, s); }, order, files,
+                    c.failing, std::string(c.what) + ", decoded ahead");
     }
-    // bytes all over the directory inside the index changed, and the image cut at every length
-    // near its end
-    for (size_t i = 0; i < map->dataOffset; i += 3) {
-        std::vector<uint8_t> index = parts.index;
-        index[i] ^= 0x80;
-        readAll(around(index));
-    }
-    for (size_t cut = 1; cut < 64; ++cut)
-        readAll(std::vector<uint8_t>(image.begin(), image.end() - cut));
 }
 
 // A solid package's directory lies in its index: every file reads back through it, and one
@@ -493,6 +613,14 @@ TEST(SolidBlocks, PackingIsTheSameForAnyJobsAndThroughSerialisedUnits)
         std::vector<uint8_t> longer = bytes;
         longer.push_back(0);
         EXPECT_FALSE(deserialise(longer.data(), longer.size(), &back));
+        if (!packed.block.empty()) {
+            // a cached unit of the earlier form (no block digest) is refused, not misread
+            std::vector<uint8_t> earlier = bytes;
+            earlier[3] = '1';
+            auto digest = earlier.begin() + 8 + packed.block.size();
+            earlier.erase(digest, digest + 32);
+            EXPECT_FALSE(deserialise(earlier.data(), earlier.size(), &back));
+        }
         ASSERT_TRUE(deserialise(bytes.data(), bytes.size(), &back));
         ASSERT_TRUE(writer.append(std::move(back), &error)) << error;
     }

@@ -21,7 +21,8 @@ const char16_t* const kCompressed[] = {
 // A compressed file this large is a unit of its own: a block would gain little on it.
 constexpr uint64_t kCompressedAloneBytes = 1u << 20;
 
-constexpr char kUnitMagic[4] = {'O', 'P', 'U', '1'};
+// "OPU1" units (before blocks carried their digest) are refused, and packed anew.
+constexpr char kUnitMagic[4] = {'O', 'P', 'U', '2'};
 
 // What creating one file costs an installer, in bytes it could decode meanwhile: under Wine about
 // 0.4 ms of its single server, while the decoders, sharing the cores with that server and the
@@ -217,6 +218,10 @@ bool packUnit(const PackSettings& settings, const std::vector<std::u16string>& n
     if (block.empty())
         return packApart(settings, names, data, out, error);
 
+    if (!sha256::digest(joined.data(), joined.size(), &out->blockDigest)) {
+        *error = "SHA-256 is not available";
+        return false;
+    }
     out->block = std::move(block);
     out->files.clear();
     for (size_t i = 0; i < names.size(); ++i) {
@@ -232,12 +237,15 @@ bool packUnit(const PackSettings& settings, const std::vector<std::u16string>& n
     return true;
 }
 
-// "OPU1", the block (length and bytes), the file count, then per file: name length in units, the
-// name (UTF-16LE), unpacked size, digest, its own bytes (length and bytes).
+// "OPU2", the block (length and bytes; then its digest when there is one), the file count, then
+// per file: name length in units, the name (UTF-16LE), unpacked size, digest, its own bytes
+// (length and bytes).
 bool serialise(const PackedUnit& unit, std::vector<uint8_t>* out)
 {
     out->assign(kUnitMagic, kUnitMagic + 4);
     putBytes(*out, unit.block);
+    if (!unit.block.empty())
+        out->insert(out->end(), unit.blockDigest.begin(), unit.blockDigest.end());
     putU32(*out, uint32_t(unit.files.size()));
     for (const PackedFile& file : unit.files) {
         putU32(*out, uint32_t(file.name.size()));
@@ -260,6 +268,8 @@ bool deserialise(const uint8_t* data, size_t size, PackedUnit* out)
     Cursor in{data + 4, size - 4};
     PackedUnit unit;
     in.vector(&unit.block);
+    if (!unit.block.empty())
+        in.bytes(unit.blockDigest.size(), unit.blockDigest.data());
     uint32_t count = in.u32();
     if (!in.ok || count > in.left / 44)   // each file takes at least 44 bytes
         return false;

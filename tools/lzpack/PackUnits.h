@@ -43,7 +43,8 @@ struct PackedFile {
     std::u16string name;
     std::vector<uint8_t> bytes;   // the file's own data: LZMA properties and stream, or the file; empty in a block
     uint32_t unpacked = 0;        // 0: stored as is; otherwise the file's size
-    sha256::Digest digest{};      // of the file's bytes
+    sha256::Digest digest{};      // of the file's bytes (a block member's is for caches: the package
+                                  // carries its block's)
     uint64_t size() const { return unpacked ? unpacked : bytes.size(); }
 };
 
@@ -51,6 +52,7 @@ struct PackedFile {
 // not empty, every file's `bytes` empty), or files each packed on its own.
 struct PackedUnit {
     std::vector<uint8_t> block;
+    sha256::Digest blockDigest{};   // of the unpacked block, when there is one
     std::vector<PackedFile> files;
 };
 
@@ -62,6 +64,7 @@ bool packUnit(const PackSettings& settings, const std::vector<std::u16string>& n
               const std::vector<std::vector<uint8_t>>& data, PackedUnit* out, std::string* error);
 
 // A PackedUnit as bytes and back (for caches). deserialise refuses anything it did not write
-// whole, checking every length, and a unit whose file sizes do not add up to its block's.
+// whole, checking every length, and a unit whose file sizes do not add up to its block's; a unit
+// in an earlier form (another magic) too, so that a cache packs it anew.
 bool serialise(const PackedUnit& unit, std::vector<uint8_t>* out);
 bool deserialise(const uint8_t* data, size_t size, PackedUnit* out);

@@ -127,7 +127,7 @@ bool PackageWriter::append(const std::u16string& name, Packed entry, std::string
         return false;
     data_.insert(data_.end(), entry.bytes.begin(), entry.bytes.end());
     records_.push_back(Record{name, uint32_t(data_.size() - entry.bytes.size()), uint32_t(entry.bytes.size()),
-                              entry.unpacked, entry.digest});
+                              entry.unpacked, entry.digest, false});
     directoryBytes_ += 16 + (name.size() + 1) * 2;
     return true;
 }
@@ -148,7 +148,8 @@ bool PackageWriter::fitsUnit(const PackedUnit& unit, std::string* error) const
         unpacked += file.unpacked;
         records += 16 + (file.name.size() + 1) * 2;
     }
-    size_t map = 8 + (blocks_.size() + 1) * blocks::kRecordSize + 32 + 16 + sizeof blocks::kEntryName;
+    size_t map = 8 + (blocks_.size() + 1) * (checkValues_ ? blocks::kDigestRecordSize : blocks::kRecordSize) + 32 +
+                 16 + sizeof blocks::kEntryName;
     if (unit.files.size() < 2 || unpacked > 0xFFFFFFFFu || unit.block.size() < 5 ||
         data_.size() + unit.block.size() + directoryBytes_ + records + map + 8 > kImageLimit) {
         *error = unit.files.size() < 2 ? "a block holds at least two files" : "package would pass the 2 GiB limit";
@@ -172,11 +173,12 @@ bool PackageWriter::append(PackedUnit unit, std::string* error)
     block.storedSize = uint32_t(unit.block.size());
     block.firstRecord = uint32_t(records_.size());
     block.recordCount = uint32_t(unit.files.size());
+    block.digest = unit.blockDigest;
     data_.insert(data_.end(), unit.block.begin(), unit.block.end());
     uint32_t place = 0;
     for (const PackedFile& file : unit.files) {
         // a member's data offset is its place inside the unpacked block; stored size 0 marks it
-        records_.push_back(Record{file.name, place, 0, file.unpacked, file.digest});
+        records_.push_back(Record{file.name, place, 0, file.unpacked, file.digest, true});
         directoryBytes_ += 16 + (file.name.size() + 1) * 2;
         place += file.unpacked;
     }
@@ -222,11 +224,12 @@ std::vector<uint8_t> PackageWriter::finish()
 
     // the block map: its data after the files', its record after theirs. A solid package's own
     // entries live in its index (Blocks.h), their offsets counting from its start: after the
-    // directory, its closing zero
+    // directory, its closing zero. With check values it carries the blocks' digests, which stand
+    // for their members' own
     std::vector<uint8_t> map;
     size_t ownBase = data_.size();
     if (solid) {
-        if (!blocks::encode(blocks_, &map))
+        if (!blocks::encode(blocks_, checkValues_, &map))
             return {};
         ownBase = directory.size() + recordSize(blocks::kEntryName) + (checkValues_ ? recordSize(checkName) : 0) + 4;
         putRecord(directory, blocks::kEntryName, uint32_t(ownBase), uint32_t(map.size()), 0);
@@ -239,9 +242,10 @@ std::vector<uint8_t> PackageWriter::finish()
         sha256::Digest directoryDigest;
         std::vector<checkvalues::Record> values;
         for (const Record& r : records_)
-            values.push_back({r.name, r.unpacked ? r.unpacked : r.stored, r.digest});
+            if (!r.inBlock)
+                values.push_back({r.name, r.unpacked ? r.unpacked : r.stored, r.digest});
         if (!sha256::digest(directory.data(), directory.size(), &directoryDigest) ||
-            !checkvalues::encode(directoryDigest, values, &checks) ||
+            !checkvalues::encode(directoryDigest, values, solid, &checks) ||
             data_.size() + map.size() + checks.size() + directory.size() + recordSize(checkName) + 8 > kImageLimit)
             return {};
         putRecord(directory, checkName, uint32_t(ownBase + map.size()), uint32_t(checks.size()), 0);

@@ -62,6 +62,7 @@ private:
         std::u16string name;
         uint32_t offset, stored, unpacked;
         sha256::Digest digest;
+        bool inBlock;   // a member of a block, which the block's digest covers
     };
     static void putRecord(std::vector<uint8_t>& image, const std::u16string& name, uint32_t offset, uint32_t stored,
                           uint32_t unpacked);

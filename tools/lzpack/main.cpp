@@ -354,11 +354,12 @@ int verify(const std::vector<std::string>& raw, const std::vector<fs::path>& arg
         }
         Package::freeEntry(data);
     }
-    if (status == kOk)
-        std::printf(opened.package->hasCheckValues() ? "%s: %zu entries intact, each matching its SHA-256\n"
-                                                     : "%s: %zu entries decode; no check values, so stored "
-                                                       "entries could not be checked\n",
+    if (status == kOk && !package.hasCheckValues())
+        std::printf("%s: %zu entries decode; no check values, so stored entries could not be checked\n",
                     raw[0].c_str(), entries);
+    else if (status == kOk)
+        std::printf("%s: %zu entries intact, each matching its SHA-256%s\n", raw[0].c_str(), entries,
+                    package.blocks().empty() ? "" : " (a block's files, their block's)");
     return status;
 }
 
