@@ -38,7 +38,6 @@
 #   inst_check_layout PAGE        the window is the markup's initSize times the display scale (±1
 #                                 pixel), and its accessibility tree's places lie inside it without
 #                                 overlapping (screen.py places); PAGE names the page in a failure
-#   inst_redigest EXE             a copy changed on purpose (same sizes) gets matching digests
 
 . "$(dirname "${BASH_SOURCE[0]}")/e2e.sh"
 
@@ -332,30 +331,3 @@ inst_frame() {
     convert "${args[@]}" -depth 8 -strip "$png" || fail "cannot frame $ppm"
 }
 
-# inst_redigest EXE: a copy of the installer changed on purpose (same sizes) gets digests that match
-# its resources again, so its self-check lets it start
-inst_redigest() {
-    local exe=$1 id places=
-    for id in 111 113 114 115 116; do
-        places+="$id=$(wine "$e2e_probe" offset "$(winpath "$exe")" $id </dev/null | tr -d '\r' | tr ' ' :) "
-    done
-    # shellcheck disable=SC2086 # one ID=OFFSET:SIZE word each
-    python3 - "$exe" $places <<'PY' || fail "the digests of $exe could not be made again"
-import hashlib, struct, sys
-image = bytearray(open(sys.argv[1], "rb").read())
-places = {int(k): tuple(map(int, v.split(":"))) for k, v in (a.split("=") for a in sys.argv[2:])}
-base = image.find(b"ORVODIG1" + struct.pack("<II", 5, 1 << 20))
-assert base >= 0, "no digest resource"
-record, size = base + 16, 1 << 20
-for _ in range(5):
-    ident, length = struct.unpack_from("<II", image, record)
-    at, stored = places[ident]
-    assert stored == length, "resource %d changed its size" % ident
-    for k in range(max(1, -(-length // size))):
-        piece = image[at + k * size:at + min(length, (k + 1) * size)]
-        image[record + 8 + 32 * k:record + 40 + 32 * k] = hashlib.sha256(piece).digest()
-        last = k
-    record += 8 + 32 * (last + 1)
-open(sys.argv[1], "wb").write(image)
-PY
-}

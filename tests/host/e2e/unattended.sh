@@ -157,8 +157,9 @@ for tenth in range(40, 90):
         # the digests made right for the spoilt package, so the self-check at start lets it by and
         # the damage is met where a bad read would meet it: while extracting
         # (the resource, not a copy of its magic in the program or its debug information)
-        base = image.find(b"ORVODIG1" + struct.pack("<II", 5, 1 << 20))
-        count, size = 5, 1 << 20
+        # (five named files and the uninstaller's recipe)
+        base = image.find(b"ORVODIG1" + struct.pack("<II", 6, 1 << 20))
+        count, size = 6, 1 << 20
         record = base + 16
         for _ in range(count):
             ident, length = struct.unpack_from("<II", image, record)
