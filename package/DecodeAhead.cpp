@@ -263,7 +263,14 @@ bool DecodeAhead::decode(uint32_t index, std::unique_lock<platform::Mutex>& lock
         } else {
             EntryBuffer block(package_.readBlock(slot.block, nullptr, &stop_));
             ok = block != nullptr;
-            for (size_t i = 0; ok && i < wanted.size(); ++i) {
+            if (ok && wanted.size() == membersOf_[index].size()) {
+                // every file of the block: handed out in place, the block held once
+                for (uint32_t id : wanted)
+                    parts.emplace_back(block.get() + members_[id].entry->dataOffset, members_[id].entry->unpackedSize);
+                const Package::Block& b = package_.blocks()[slot.block];
+                Package::shareBlock(block.release(), b.unpackedSize, uint32_t(wanted.size()));
+            }
+            for (size_t i = 0; ok && block && i < wanted.size(); ++i) {
                 uint64_t size = 0;
                 uint8_t* buffer = package_.copyMember(*members_[wanted[i]].entry, block.get(), &size);
                 parts.emplace_back(buffer, size);

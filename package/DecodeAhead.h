@@ -32,8 +32,10 @@
 // decoding one; at most kMostAhead units are held. LZMA entries and blocks are decoded ahead, and
 // so are stored entries with a check value (their SHA-256 is the work; stored ones without are a
 // plain copy); one larger than the budget is read on request. When room is short, ready units
-// expected later than the next one to decode give way. While a block is split, its bytes are held
-// twice, for a moment.
+// expected later than the next one to decode give way. A block whose every file is still wanted
+// (the usual case) hands them out in place (Package::shareBlock): its bytes are held once, until
+// the last of its files is let go. Otherwise the wanted files are copied out of it, its bytes held
+// twice for a moment.
 //
 // Destruction stops the decoders within about a megabyte of output each, joins them and frees
 // every buffer not handed over. The Package must outlive this object.

@@ -5,9 +5,14 @@
 #include "CheckValues.h"
 #include "LzmaStream.h"
 
+#include <platform/Sync.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <map>
+#include <mutex>
 #include <new>
 
 extern "C" {
@@ -526,7 +531,49 @@ uint8_t* Package::readUnchecked(const Entry& entry, uint64_t* size, std::string*
     return buffer;
 }
 
+namespace {
+
+// Blocks whose members were handed out in place (shareBlock): where each starts, its size and how
+// many of its members are still held.
+struct SharedBlock {
+    size_t size;
+    uint32_t held;
+};
+platform::Mutex& sharedLock()
+{
+    static platform::Mutex lock;
+    return lock;
+}
+std::map<uintptr_t, SharedBlock>& sharedBlocks()
+{
+    static std::map<uintptr_t, SharedBlock> blocks;
+    return blocks;
+}
+
+} // namespace
+
+void Package::shareBlock(uint8_t* block, size_t size, uint32_t members)
+{
+    std::lock_guard<platform::Mutex> lock(sharedLock());
+    sharedBlocks()[uintptr_t(block)] = {size, members};
+}
+
 void Package::freeEntry(void* buffer)
 {
-    std::free(buffer);
+    if (!buffer)
+        return;
+    void* whole = buffer;
+    {
+        std::lock_guard<platform::Mutex> lock(sharedLock());
+        auto& blocks = sharedBlocks();
+        auto found = blocks.upper_bound(uintptr_t(buffer));
+        if (found != blocks.begin() && uintptr_t(buffer) < std::prev(found)->first + std::prev(found)->second.size) {
+            --found;
+            if (--found->second.held > 0)
+                return;
+            whole = reinterpret_cast<void*>(found->first);
+            blocks.erase(found);
+        }
+    }
+    std::free(whole);
 }

@@ -71,6 +71,10 @@ public:
     uint8_t* readEntry(const wchar_t* name, uint64_t* size) const;
 #endif
     static void freeEntry(void* buffer);
+    // Hands the `members` files of a block readBlock decoded out in place, as pointers into it,
+    // instead of copying each: freeEntry of each releases it, and the block's memory goes with the
+    // last. The block is then held once, not twice while it is split.
+    static void shareBlock(uint8_t* block, size_t size, uint32_t members);
 
     // Decodes one directory record, whichever name it has (verification reads shadowed records too),
     // and checks the result against the record's check value (a block member's: its block's) when
