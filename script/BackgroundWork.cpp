@@ -202,7 +202,8 @@ private:
 
 // The uninstaller, written from the running installer's own file by the recipe in its image (which
 // the self-check has covered): the file is whatever lies at the installer's path now, so only a
-// result that matches the recipe's digest is written.
+// result that matches the recipe's digest is written. A program without a recipe (the development
+// runner) copies the finished uninstaller its folder holds, as orvo-build keeps it.
 Extracted writeUninstallerFile(const std::wstring& destination, WrittenFacts* facts)
 {
     std::wstring path = uninstallerSource;
@@ -220,10 +221,17 @@ Extracted writeUninstallerFile(const std::wstring& destination, WrittenFacts* fa
     HRSRC found = module ? FindResourceW(module, MAKEINTRESOURCEW(ORVO_ID_UNINSTALLER), ORVO_WIDE_NAME(ORVO_RESOURCE_TYPE)) : nullptr;
     HGLOBAL resource = found ? LoadResource(module, found) : nullptr;
     const void* recipeBytes = resource ? LockResource(resource) : nullptr;
-    uninstaller::Recipe recipe;
     if (!recipeBytes) {
-        why = "the installer carries no uninstaller";
-    } else if (uninstaller::parse(static_cast<const uint8_t*>(recipeBytes), SizeofResource(module, found), &recipe, &why)) {
+        if (loaded)
+            FreeLibrary(loaded);
+        FileBuffer copy = FileBuffer::read(currentFileSystem(), L"unins000.exe");
+        if (copy)
+            return writeBytes(reinterpret_cast<const char*>(copy.data()), copy.size(), destination, facts);
+        platform::logStep(L"the uninstaller cannot be written: the program carries none, and its folder holds no unins000.exe");
+        return Extracted::damaged;
+    }
+    uninstaller::Recipe recipe;
+    if (uninstaller::parse(static_cast<const uint8_t*>(recipeBytes), SizeofResource(module, found), &recipe, &why)) {
         MappedFile installer(path);
         if (!installer.data())
             why = "the installer's own file cannot be read";
