@@ -3,6 +3,8 @@
 
 #include "NamedResources.h"
 
+#include <FileSystem.h>
+#include <LittleEndian.h>
 #include <Sha256.h>
 #include <platform/Handle.h>
 
@@ -37,21 +39,6 @@ struct Slice {
     const uint8_t* digest;
 };
 
-uint32_t readU32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-// A resource's bytes in the module, or null when it is missing.
-const uint8_t* resourceBytes(HMODULE module, int id, DWORD* size)
-{
-    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), ORVO_WIDE_NAME(ORVO_RESOURCE_TYPE));
-    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    *size = bytes ? SizeofResource(module, found) : 0;
-    return static_cast<const uint8_t*>(bytes);
-}
-
 bool readAt(HANDLE file, uint64_t offset, void* out, DWORD size)
 {
     OVERLAPPED at = {};
@@ -72,7 +59,7 @@ bool expectedFileSize(HANDLE file, uint64_t fileSize, uint64_t* expected, bool* 
         *why = L"no executable header";
         return false;
     }
-    uint32_t pe = readU32(dos + 0x3C);
+    uint32_t pe = le::readU32(dos + 0x3C);
     uint8_t headers[24 + 240];
     if (pe > fileSize || !readAt(file, pe, headers, sizeof headers) || std::memcmp(headers, "PE\0\0", 4) != 0 ||
         headers[24] != 0x0B || headers[25] != 0x02) {
@@ -84,7 +71,7 @@ bool expectedFileSize(HANDLE file, uint64_t fileSize, uint64_t* expected, bool* 
     uint64_t end = 0, signatureEnd = 0;
     // certificate table: data directory 4, whose "address" is a file offset
     if (optionalSize >= 112 + 5 * 8) {
-        uint32_t offset = readU32(headers + 24 + 112 + 4 * 8), size = readU32(headers + 24 + 112 + 4 * 8 + 4);
+        uint32_t offset = le::readU32(headers + 24 + 112 + 4 * 8), size = le::readU32(headers + 24 + 112 + 4 * 8 + 4);
         if (size)
             end = signatureEnd = uint64_t(offset) + size;
     }
@@ -94,11 +81,11 @@ bool expectedFileSize(HANDLE file, uint64_t fileSize, uint64_t* expected, bool* 
         return false;
     }
     for (unsigned s = 0; s < sections; ++s) {
-        uint32_t rawSize = readU32(&table[s * 40 + 16]), rawOffset = readU32(&table[s * 40 + 20]);
+        uint32_t rawSize = le::readU32(&table[s * 40 + 16]), rawOffset = le::readU32(&table[s * 40 + 20]);
         if (rawSize)
             end = std::max(end, uint64_t(rawOffset) + rawSize);
     }
-    uint32_t symbols = readU32(headers + 12), symbolCount = readU32(headers + 16);
+    uint32_t symbols = le::readU32(headers + 12), symbolCount = le::readU32(headers + 16);
     if (symbols) {
         uint64_t strings = uint64_t(symbols) + uint64_t(symbolCount) * 18;
         uint8_t length[4];
@@ -106,7 +93,7 @@ bool expectedFileSize(HANDLE file, uint64_t fileSize, uint64_t* expected, bool* 
             *why = L"symbol table cut short";
             return false;
         }
-        end = std::max(end, strings + readU32(length));
+        end = std::max(end, strings + le::readU32(length));
     }
     *expected = end;
     *exact = signatureEnd != 0;
@@ -121,15 +108,15 @@ bool expectedFileSize(HANDLE file, uint64_t fileSize, uint64_t* expected, bool* 
 
 std::wstring checkResources(HMODULE module)
 {
-    DWORD size = 0;
-    const uint8_t* digests = resourceBytes(module, ORVO_ID_DIGESTS, &size);
+    size_t size = 0;
+    const uint8_t* digests = namedResourceBytes(module, ORVO_ID_DIGESTS, &size);
     if (!digests)
         return L"the digest resource is missing";
-    DWORD recipeSize = 0;
-    const size_t listed = resourceBytes(module, ORVO_ID_UNINSTALLER, &recipeSize) ? kCheckedCount : kRequiredCount;
-    if (size < 16 || std::memcmp(digests, kMagic, 8) != 0 || readU32(digests + 8) != listed)
+    size_t recipeSize = 0;
+    const size_t listed = namedResourceBytes(module, ORVO_ID_UNINSTALLER, &recipeSize) ? kCheckedCount : kRequiredCount;
+    if (size < 16 || std::memcmp(digests, kMagic, 8) != 0 || le::readU32(digests + 8) != listed)
         return L"the digest resource is malformed";
-    uint32_t slice = readU32(digests + 12);
+    uint32_t slice = le::readU32(digests + 12);
     if (slice < kSmallestSlice)
         return L"the digest resource is malformed";
 
@@ -140,8 +127,8 @@ std::wstring checkResources(HMODULE module)
     for (size_t r = 0; r < listed; ++r) {
         if (size - pos < 8)
             return L"the digest resource is malformed";
-        int id = int(readU32(digests + pos));
-        uint32_t expected = readU32(digests + pos + 4);
+        int id = int(le::readU32(digests + pos));
+        uint32_t expected = le::readU32(digests + pos + 4);
         pos += 8;
         size_t slot = 0;
         while (slot < kCheckedCount && kCheckedIds[slot] != id)
@@ -149,8 +136,8 @@ std::wstring checkResources(HMODULE module)
         if (slot == kCheckedCount || seen[slot])
             return L"the digest resource lists resource " + std::to_wstring(id) + L" wrongly";
         seen[slot] = true;
-        DWORD length = 0;
-        const uint8_t* bytes = resourceBytes(module, id, &length);
+        size_t length = 0;
+        const uint8_t* bytes = namedResourceBytes(module, id, &length);
         if (!bytes)
             return L"resource " + std::to_wstring(id) + L" is missing";
         if (length != expected)

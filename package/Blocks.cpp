@@ -1,6 +1,8 @@
 // Writes and parses the block-map entry, and the order rule of solid packages.
 #include "Blocks.h"
 
+#include "LittleEndian.h"
+
 #include <cstring>
 
 namespace blocks {
@@ -10,30 +12,19 @@ namespace {
 constexpr size_t kHeaderSize = 8;
 constexpr size_t kDigestSize = 32;
 
-void putU32(std::vector<uint8_t>& out, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(uint8_t(v >> (8 * i)));
-}
-
-uint32_t readU32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
 } // namespace
 
 bool encode(const std::vector<Block>& list, bool withDigests, std::vector<uint8_t>* out)
 {
     const char* magic = withDigests ? kMagicWithDigests : kMagic;
     out->assign(magic, magic + 4);
-    putU32(*out, uint32_t(list.size()));
+    le::putU32(*out, uint32_t(list.size()));
     for (const Block& block : list) {
-        putU32(*out, block.dataOffset);
-        putU32(*out, block.storedSize);
-        putU32(*out, block.unpackedSize);
-        putU32(*out, block.firstRecord);
-        putU32(*out, block.recordCount);
+        le::putU32(*out, block.dataOffset);
+        le::putU32(*out, block.storedSize);
+        le::putU32(*out, block.unpackedSize);
+        le::putU32(*out, block.firstRecord);
+        le::putU32(*out, block.recordCount);
         if (withDigests)
             out->insert(out->end(), block.digest.begin(), block.digest.end());
     }
@@ -56,7 +47,7 @@ bool decode(const uint8_t* data, size_t size, std::vector<Block>* list, bool* wi
         return false;
     *withDigests = std::memcmp(data, kMagicWithDigests, 4) == 0;
     const size_t recordSize = *withDigests ? kDigestRecordSize : kRecordSize;
-    size_t count = readU32(data + 4);
+    size_t count = le::readU32(data + 4);
     size_t body = size - kHeaderSize - kDigestSize;
     if (count == 0 || body % recordSize != 0 || body / recordSize != count) {
         *error = "block map claims " + std::to_string(count) + " blocks in " + std::to_string(body) + " bytes";
@@ -65,7 +56,7 @@ bool decode(const uint8_t* data, size_t size, std::vector<Block>* list, bool* wi
     list->reserve(count);
     for (size_t i = 0; i < count; ++i) {
         const uint8_t* p = data + kHeaderSize + i * recordSize;
-        Block block{readU32(p), readU32(p + 4), readU32(p + 8), readU32(p + 12), readU32(p + 16)};
+        Block block{le::readU32(p), le::readU32(p + 4), le::readU32(p + 8), le::readU32(p + 12), le::readU32(p + 16)};
         if (*withDigests)
             std::memcpy(block.digest.data(), p + kRecordSize, kDigestSize);
         list->push_back(block);

@@ -1,6 +1,8 @@
 // Writes and parses the check-value entry, checking every length against the entry's size.
 #include "CheckValues.h"
 
+#include "LittleEndian.h"
+
 #include <cstring>
 
 namespace checkvalues {
@@ -11,20 +13,6 @@ constexpr size_t kHeaderSize = 4 + 4 + 32;
 constexpr size_t kDigestSize = 32;
 constexpr size_t kSmallestRecord = 2 + 2 + 4 + kDigestSize;
 
-void putU16(std::vector<uint8_t>& out, uint32_t v)
-{
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-
-void putU32(std::vector<uint8_t>& out, uint32_t v)
-{
-    putU16(out, v & 0xFFFF);
-    putU16(out, v >> 16);
-}
-
-uint32_t readU16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
-uint32_t readU32(const uint8_t* p) { return readU16(p) | readU16(p + 2) << 16; }
 
 } // namespace
 
@@ -33,15 +21,15 @@ bool encode(const sha256::Digest& directory, const std::vector<Record>& records,
 {
     const char* magic = blocksApart ? kMagicBlocksApart : kMagic;
     out->assign(magic, magic + 4);
-    putU32(*out, uint32_t(records.size()));
+    le::putU32(*out, uint32_t(records.size()));
     out->insert(out->end(), directory.begin(), directory.end());
     for (const Record& record : records) {
         if (record.name.empty() || record.name.size() > kMaxNameUnits)
             return false;
-        putU16(*out, uint32_t(record.name.size()));
+        le::putU16(*out, uint32_t(record.name.size()));
         for (char16_t unit : record.name)
-            putU16(*out, unit);
-        putU32(*out, record.size);
+            le::putU16(*out, unit);
+        le::putU32(*out, record.size);
         out->insert(out->end(), record.digest.begin(), record.digest.end());
     }
     sha256::Digest own;
@@ -64,7 +52,7 @@ bool decode(const uint8_t* data, size_t size, size_t mostRecords, sha256::Digest
     if (!sha256::endsWithOwnDigest(data, size, "check-value entry", error))
         return false;
     *blocksApart = std::memcmp(data, kMagicBlocksApart, 4) == 0;
-    size_t count = readU32(data + 4);
+    size_t count = le::readU32(data + 4);
     size_t end = size - kDigestSize;
     if (count > mostRecords || count > (end - kHeaderSize) / kSmallestRecord) {
         *error = "check-value entry claims " + std::to_string(count) + " records";
@@ -78,7 +66,7 @@ bool decode(const uint8_t* data, size_t size, size_t mostRecords, sha256::Digest
             *error = "check-value record " + std::to_string(i) + " is cut short";
             return false;
         }
-        size_t units = readU16(data + pos);
+        size_t units = le::readU16(data + pos);
         pos += 2;
         if (units == 0 || units > kMaxNameUnits || end - pos < units * 2 + 4 + kDigestSize) {
             *error = "check-value record " + std::to_string(i) + " has a bad name length";
@@ -86,9 +74,9 @@ bool decode(const uint8_t* data, size_t size, size_t mostRecords, sha256::Digest
         }
         Record record;
         for (size_t u = 0; u < units; ++u)
-            record.name.push_back(char16_t(readU16(data + pos + u * 2)));
+            record.name.push_back(char16_t(le::readU16(data + pos + u * 2)));
         pos += units * 2;
-        record.size = readU32(data + pos);
+        record.size = le::readU32(data + pos);
         pos += 4;
         std::memcpy(record.digest.data(), data + pos, kDigestSize);
         pos += kDigestSize;

@@ -87,6 +87,20 @@ ResourceFileSystem::~ResourceFileSystem()
     names_.clear();
 }
 
+const uint8_t* namedResourceBytes(void* module, int id, size_t* size)
+{
+    auto handle = static_cast<HMODULE>(module);
+    HRSRC found = FindResourceW(handle, MAKEINTRESOURCEW(id), kResourceType);
+    HGLOBAL loaded = found ? LoadResource(handle, found) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    *size = found ? SizeofResource(handle, found) : 0;
+    // an empty resource is there all the same, whatever pointer the loader gives for it
+    static const uint8_t kEmpty = 0;
+    if (found && !bytes && *size == 0)
+        return &kEmpty;
+    return bytes ? static_cast<const uint8_t*>(bytes) : (*size = 0, nullptr);
+}
+
 void ResourceFileSystem::addResource(const wchar_t* name, int id)
 {
     names_[name ? name : L""] = id;
@@ -98,14 +112,9 @@ void* ResourceFileSystem::readFile(const wchar_t* name, uint64_t* size)
     int id = it == names_.end() ? 0 : it->second;
     if (id == 0)
         return nullptr;
-    auto module = static_cast<HMODULE>(module_);
-    HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(id), kResourceType);
-    if (!resource)
-        return nullptr;
-    DWORD length = SizeofResource(module, resource);
-    HGLOBAL loaded = LoadResource(module, resource);
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    if (!data && length)
+    size_t length = 0;
+    const uint8_t* data = namedResourceBytes(module_, id, &length);
+    if (!data)
         return nullptr;
     void* buffer = allocateWithTerminator(length);
     if (!buffer)

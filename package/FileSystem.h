@@ -23,6 +23,11 @@ public:
 // for as long as anything reads through it.
 FileSystem* currentFileSystem();
 
+// The bytes of named resource `id` (type "_OrvoResc") of `module` (an HMODULE), where the loader
+// mapped them (an empty one too), or null when it has none or they cannot be had; `size` receives
+// their length (0 when none).
+const uint8_t* namedResourceBytes(void* module, int id, size_t* size);
+
 // Serves names from resources of type "_OrvoResc" in the executable, by integer id.
 class ResourceFileSystem : public FileSystem {
 public:

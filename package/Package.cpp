@@ -3,6 +3,7 @@
 
 #include "Blocks.h"
 #include "CheckValues.h"
+#include "LittleEndian.h"
 #include "LzmaStream.h"
 
 #include <platform/Sync.h>
@@ -21,11 +22,6 @@ extern "C" {
 
 namespace {
 
-uint32_t readU32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
 void setError(std::string* error, std::string text)
 {
     if (error)
@@ -43,7 +39,7 @@ std::u16string decodeName(const uint8_t* field, size_t fieldBytes)
     size_t units = fieldBytes / 2;
     std::memcpy(work, field, units * 2);
     for (size_t w = 0; w < units / 2; ++w) {
-        uint32_t v = readU32(work + w * 4) ^ Package::kKey;
+        uint32_t v = le::readU32(work + w * 4) ^ Package::kKey;
         work[w * 4] = uint8_t(v);
         work[w * 4 + 1] = uint8_t(v >> 8);
         work[w * 4 + 2] = uint8_t(v >> 16);
@@ -76,7 +72,7 @@ std::unique_ptr<Package> Package::open(const void* image, size_t size, std::stri
         return nullptr;
     }
     auto bytes = static_cast<const uint8_t*>(image);
-    int32_t signedOffset = int32_t(readU32(bytes + size - 4) ^ kKey);
+    int32_t signedOffset = int32_t(le::readU32(bytes + size - 4) ^ kKey);
     if (signedOffset < 0 || size_t(signedOffset) > size - 8) {
         setError(error, "directory offset " + std::to_string(signedOffset) + " outside the image");
         return nullptr;
@@ -137,7 +133,7 @@ bool Package::walkDirectory(const uint8_t* bytes, size_t start, size_t end, Walk
             setError(error, "directory at " + std::to_string(start) + " has no end marker");
             return false;
         }
-        uint32_t length = readU32(bytes + pos);
+        uint32_t length = le::readU32(bytes + pos);
         if (length == 0)
             break;
         if (length < kHeaderSize || length > end - pos) {
@@ -145,9 +141,9 @@ bool Package::walkDirectory(const uint8_t* bytes, size_t start, size_t end, Walk
             return false;
         }
         Entry entry;
-        entry.dataOffset = readU32(bytes + pos + 4);
-        entry.storedSize = readU32(bytes + pos + 8);
-        entry.unpackedSize = readU32(bytes + pos + 12);
+        entry.dataOffset = le::readU32(bytes + pos + 4);
+        entry.storedSize = le::readU32(bytes + pos + 8);
+        entry.unpackedSize = le::readU32(bytes + pos + 12);
         size_t fieldBytes = length - kHeaderSize;
         bool nameFits = fieldBytes <= kMaxNameField;
         if (nameFits)
@@ -205,7 +201,7 @@ bool Package::readIndex(Walk* walk, std::string* error)
         while (dictionary < length)
             dictionary <<= 1;
         const uint8_t* properties = image_ + index.dataOffset;
-        if (properties[0] != kIndexLzmaModel || readU32(properties + 1) != dictionary) {
+        if (properties[0] != kIndexLzmaModel || le::readU32(properties + 1) != dictionary) {
             setError(error, "the index's LZMA properties are not those it is written with");
             return false;
         }

@@ -1,6 +1,7 @@
 // Unpacks a script the build stored packed, refusing any stream that does not give exactly the script.
 #include "PackedScript.h"
 
+#include "LittleEndian.h"
 #include "LzmaStream.h"
 
 #include <cstdlib>
@@ -11,11 +12,6 @@ namespace packedscript {
 namespace {
 
 constexpr size_t kPropsSize = lzmastream::kPropertiesSize;
-
-uint32_t readU32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 } // namespace
 
@@ -30,7 +26,7 @@ uint8_t* unpack(const uint8_t* data, size_t size, uint64_t* unpacked, std::strin
         *error = "packed script has no valid header";
         return nullptr;
     }
-    size_t length = readU32(data + 4);
+    size_t length = le::readU32(data + 4);
     if (length == 0 || length > kMaxUnpacked) {
         *error = "packed script claims " + std::to_string(length) + " bytes";
         return nullptr;

@@ -1,6 +1,7 @@
 // The uninstaller written from the installer's stub, and the recipe that makes it exact.
 #include "UninstallerImage.h"
 
+#include "LittleEndian.h"
 #include "NamedResources.h"
 #include "Sha256.h"
 
@@ -16,18 +17,6 @@ constexpr char kMagic[8] = {'O', 'R', 'V', 'O', 'U', 'N', 'I', '1'};
 constexpr uint32_t kMostPatches = 4096;
 // Runs of changed bytes closer than this are one patch: fewer records, no fewer bytes checked.
 constexpr size_t kJoinGap = 8;
-
-void put32(std::vector<uint8_t>& out, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(uint8_t(v >> (8 * i)));
-}
-
-void put64(std::vector<uint8_t>& out, uint64_t v)
-{
-    put32(out, uint32_t(v));
-    put32(out, uint32_t(v >> 32));
-}
 
 // Reads little-endian values and byte runs off the front of a buffer; any read past its end
 // fails every later one.
@@ -50,12 +39,12 @@ public:
     uint32_t u32()
     {
         const uint8_t* p = take(4);
-        return p ? uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24 : 0;
+        return p ? le::readU32(p) : 0;
     }
     uint64_t u64()
     {
-        uint64_t low = u32();
-        return low | uint64_t(u32()) << 32;
+        const uint8_t* p = take(8);
+        return p ? le::readU64(p) : 0;
     }
 
 private:
@@ -76,15 +65,15 @@ bool keptName(const ResourceKey& name)
 std::vector<uint8_t> serialise(const Recipe& recipe)
 {
     std::vector<uint8_t> out(kMagic, kMagic + sizeof kMagic);
-    put32(out, recipe.timestamp);
-    put32(out, uint32_t(recipe.script.size()));
-    put64(out, recipe.size);
+    le::putU32(out, recipe.timestamp);
+    le::putU32(out, uint32_t(recipe.script.size()));
+    le::putU64(out, recipe.size);
     out.insert(out.end(), recipe.digest.begin(), recipe.digest.end());
     out.insert(out.end(), recipe.script.begin(), recipe.script.end());
-    put32(out, uint32_t(recipe.patches.size()));
+    le::putU32(out, uint32_t(recipe.patches.size()));
     for (const Recipe::Patch& patch : recipe.patches) {
-        put32(out, patch.offset);
-        put32(out, uint32_t(patch.bytes.size()));
+        le::putU32(out, patch.offset);
+        le::putU32(out, uint32_t(patch.bytes.size()));
         out.insert(out.end(), patch.bytes.begin(), patch.bytes.end());
     }
     out.insert(out.end(), recipe.tail.begin(), recipe.tail.end());

@@ -218,9 +218,8 @@ Extracted writeUninstallerFile(const std::wstring& destination, WrittenFacts* fa
     }
     std::string why;
     std::vector<uint8_t> bytes;
-    HRSRC found = module ? FindResourceW(module, MAKEINTRESOURCEW(ORVO_ID_UNINSTALLER), ORVO_WIDE_NAME(ORVO_RESOURCE_TYPE)) : nullptr;
-    HGLOBAL resource = found ? LoadResource(module, found) : nullptr;
-    const void* recipeBytes = resource ? LockResource(resource) : nullptr;
+    size_t recipeSize = 0;
+    const uint8_t* recipeBytes = module ? namedResourceBytes(module, ORVO_ID_UNINSTALLER, &recipeSize) : nullptr;
     if (!recipeBytes) {
         if (loaded)
             FreeLibrary(loaded);
@@ -231,7 +230,7 @@ Extracted writeUninstallerFile(const std::wstring& destination, WrittenFacts* fa
         return Extracted::damaged;
     }
     uninstaller::Recipe recipe;
-    if (uninstaller::parse(static_cast<const uint8_t*>(recipeBytes), SizeofResource(module, found), &recipe, &why)) {
+    if (uninstaller::parse(recipeBytes, recipeSize, &recipe, &why)) {
         MappedFile installer(path);
         if (!installer.data())
             why = "the installer's own file cannot be read";

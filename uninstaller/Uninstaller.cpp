@@ -45,7 +45,8 @@ std::unique_ptr<FileSystem> uninstallerFiles()
 
 bool isUninstaller()
 {
-    return FindResourceW(nullptr, MAKEINTRESOURCEW(ORVO_ID_UNINSTALL_SCRIPT), ORVO_WIDE_NAME(ORVO_RESOURCE_TYPE)) != nullptr;
+    size_t size = 0;
+    return namedResourceBytes(GetModuleHandleW(nullptr), ORVO_ID_UNINSTALL_SCRIPT, &size) != nullptr;
 }
 
 int runUninstaller(const std::wstring& commandLine)

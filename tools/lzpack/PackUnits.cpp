@@ -4,6 +4,7 @@
 #include "PackageWriter.h"
 
 #include <Blocks.h>
+#include <LittleEndian.h>
 
 #include <algorithm>
 #include <cstring>
@@ -76,15 +77,9 @@ std::vector<PackUnit> interleaved(std::vector<PackUnit> units, const std::vector
     return order;
 }
 
-void putU32(std::vector<uint8_t>& out, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(uint8_t(v >> (8 * i)));
-}
-
 void putBytes(std::vector<uint8_t>& out, const std::vector<uint8_t>& bytes)
 {
-    putU32(out, uint32_t(bytes.size()));
+    le::putU32(out, uint32_t(bytes.size()));
     out.insert(out.end(), bytes.begin(), bytes.end());
 }
 
@@ -246,14 +241,14 @@ bool serialise(const PackedUnit& unit, std::vector<uint8_t>* out)
     putBytes(*out, unit.block);
     if (!unit.block.empty())
         out->insert(out->end(), unit.blockDigest.begin(), unit.blockDigest.end());
-    putU32(*out, uint32_t(unit.files.size()));
+    le::putU32(*out, uint32_t(unit.files.size()));
     for (const PackedFile& file : unit.files) {
-        putU32(*out, uint32_t(file.name.size()));
+        le::putU32(*out, uint32_t(file.name.size()));
         for (char16_t c : file.name) {
             out->push_back(uint8_t(c));
             out->push_back(uint8_t(c >> 8));
         }
-        putU32(*out, file.unpacked);
+        le::putU32(*out, file.unpacked);
         out->insert(out->end(), file.digest.begin(), file.digest.end());
         putBytes(*out, file.bytes);
     }

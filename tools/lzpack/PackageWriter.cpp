@@ -3,6 +3,7 @@
 
 #include <Blocks.h>
 #include <CheckValues.h>
+#include <LittleEndian.h>
 #include <Package.h>
 
 #include <cstdlib>
@@ -17,14 +18,6 @@ namespace {
 void* lzmaAlloc(void*, size_t size) { return std::malloc(size); }
 void lzmaFree(void*, void* address) { std::free(address); }
 ISzAlloc lzmaAllocator = {lzmaAlloc, lzmaFree};
-
-void putU32(std::vector<uint8_t>& out, uint32_t v)
-{
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-    out.push_back(uint8_t(v >> 16));
-    out.push_back(uint8_t(v >> 24));
-}
 
 constexpr size_t kImageLimit = 0x7FFFFFFF;
 // A solid package's index is a few hundred bytes per file of names, sizes and digests: packed as
@@ -207,10 +200,10 @@ void PackageWriter::putRecord(std::vector<uint8_t>& image, const std::u16string&
         field[w + 2] = uint8_t(v >> 16);
         field[w + 3] = uint8_t(v >> 24);
     }
-    putU32(image, uint32_t(16 + field.size()));
-    putU32(image, offset);
-    putU32(image, stored);
-    putU32(image, unpacked);
+    le::putU32(image, uint32_t(16 + field.size()));
+    le::putU32(image, offset);
+    le::putU32(image, stored);
+    le::putU32(image, unpacked);
     image.insert(image.end(), field.begin(), field.end());
 }
 
@@ -255,7 +248,7 @@ std::vector<uint8_t> PackageWriter::finish()
         // the index: the directory, its closing zero, the map and the check values, packed as one
         // entry, the image's directory its record alone
         std::vector<uint8_t> index = std::move(directory);
-        putU32(index, 0);
+        le::putU32(index, 0);
         index.insert(index.end(), map.begin(), map.end());
         index.insert(index.end(), checks.begin(), checks.end());
         return aroundIndex(data_, index, kIndexLevel);
@@ -267,8 +260,8 @@ std::vector<uint8_t> PackageWriter::finish()
     image.insert(image.end(), checks.begin(), checks.end());
     uint32_t offset = uint32_t(image.size());
     image.insert(image.end(), directory.begin(), directory.end());
-    putU32(image, 0);
-    putU32(image, offset ^ Package::kKey);
+    le::putU32(image, 0);
+    le::putU32(image, offset ^ Package::kKey);
     return image;
 }
 
@@ -290,8 +283,8 @@ std::vector<uint8_t> PackageWriter::aroundIndex(const std::vector<uint8_t>& data
     image.insert(image.end(), stored.begin(), stored.end());
     uint32_t offset = uint32_t(image.size());
     putRecord(image, blocks::kIndexName, uint32_t(data.size()), uint32_t(stored.size()), unpacked);
-    putU32(image, 0);
-    putU32(image, offset ^ Package::kKey);
+    le::putU32(image, 0);
+    le::putU32(image, offset ^ Package::kKey);
     return image;
 }
 
