@@ -180,6 +180,38 @@ TEST(SolidBlocks, PlanLetsUnitsOfManySmallFilesTakeTurnsWithLargeOnes)
     EXPECT_EQ(kinds, (std::vector<std::string>{"ico428", "ico1024", "ico1024", "a2", "ico1024", "a2", "z1"}));
 }
 
+// A kind's last files join its block when they come to a quarter of a block or less; never another
+// kind's, never past the cap of files.
+TEST(SolidBlocks, AKindsShortTailJoinsItsBlock)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::pair<const char*, int>> runs;   // extension, files of 4 MiB (".ico": 8 KiB)
+        std::vector<int> units;                          // members of each unit, in plan order
+    };
+    const Case cases[] = {
+        {"a quarter block left: joins", {{"dll", 5}}, {5}},
+        {"more than a quarter left: a block of its own", {{"dll", 6}}, {4, 2}},
+        {"the tail of another kind does not join", {{"dll", 4}, {"exe", 1}}, {4, 1}},
+        {"a kind's tail after a full block of the other", {{"dll", 4}, {"exe", 5}}, {4, 5}},
+        {"the cap of files holds", {{"ico", 1030}}, {6, 1024}},
+    };
+    PackSettings settings;
+    settings.level = 1;
+    settings.solidBytes = 16u << 20;
+    for (const Case& c : cases) {
+        std::vector<PlanInput> inputs;
+        for (const auto& [extension, count] : c.runs)
+            for (int i = 0; i < count; ++i)
+                inputs.push_back({u"f" + utf8ToUtf16(std::to_string(1000 + i) + "." + extension),
+                                  std::string(extension) == "ico" ? 8u << 10 : 4u << 20});
+        std::vector<int> units;
+        for (const PackUnit& unit : planUnits(inputs, settings))
+            units.push_back(int(unit.members.size()));
+        EXPECT_EQ(units, c.units) << c.what;
+    }
+}
+
 TEST(SolidBlocks, EveryOrderThroughEveryReaderGivesTheFilesDecodingEachBlockOnce)
 {
     std::vector<File> files = payload();

@@ -155,6 +155,20 @@ std::vector<PackUnit> planUnits(const std::vector<PlanInput>& inputs, const Pack
         return solid ? blocks::before(inputs[a].name, inputs[b].name) : inputs[a].name < inputs[b].name;
     });
 
+    auto aloneAt = [&](const PlanInput& input) {
+        return !solid || input.size == 0 || input.size >= settings.solidBytes ||
+               (compressedAlready(input.name) && input.size >= kCompressedAloneBytes);
+    };
+    // From each place in the order, the bytes of the files of its kind still to come that go into
+    // blocks: the tail a block would leave if it closed there.
+    std::vector<uint64_t> kindRest(order.size() + 1, 0);
+    for (size_t at = order.size(); at-- > 0;) {
+        const PlanInput& input = inputs[order[at]];
+        bool sameKind = at + 1 < order.size() &&
+                        blocks::extensionOf(inputs[order[at + 1]].name) == blocks::extensionOf(input.name);
+        kindRest[at] = (sameKind ? kindRest[at + 1] : 0) + (aloneAt(input) ? 0 : input.size);
+    }
+
     std::vector<PackUnit> units;
     PackUnit open;   // the block being filled
     uint64_t openBytes = 0;
@@ -164,18 +178,22 @@ std::vector<PackUnit> planUnits(const std::vector<PlanInput>& inputs, const Pack
         open = PackUnit();
         openBytes = 0;
     };
-    for (size_t index : order) {
+    for (size_t at = 0; at < order.size(); ++at) {
+        size_t index = order[at];
         const PlanInput& input = inputs[index];
         // A small compressed file still joins a block: its duplicates and the headers it shares
         // with its kind cost little there, where on its own it would be stored whole.
-        bool alone = !solid || input.size == 0 || input.size >= settings.solidBytes ||
-                     (compressedAlready(input.name) && input.size >= kCompressedAloneBytes);
-        if (alone) {
+        if (aloneAt(input)) {
             close();
             units.push_back(PackUnit{{index}});
             continue;
         }
-        if (openBytes + input.size > settings.solidBytes || open.members.size() == kMostFilesPerBlock)
+        // The last files of a kind would make a short block without their kin to refer to: when
+        // they come to no more than a quarter of a block, the block of their kind takes them.
+        bool kinTail = !open.members.empty() &&
+                       blocks::extensionOf(inputs[open.members.back()].name) == blocks::extensionOf(input.name) &&
+                       kindRest[at] <= settings.solidBytes / 4;
+        if ((openBytes + input.size > settings.solidBytes && !kinTail) || open.members.size() == kMostFilesPerBlock)
             close();
         open.members.push_back(index);
         openBytes += input.size;

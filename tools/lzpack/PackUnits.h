@@ -28,7 +28,8 @@ struct PackUnit {
 
 // The package order and how files form units, from names and sizes alone, the same on every
 // platform. Without blocks: sorted by name, one unit per file. Solid: grouped by extension, then
-// name (blocks::before); consecutive files share a block up to `solidBytes`; a file of that size or
+// name (blocks::before); consecutive files share a block up to `solidBytes`, or up to 1.25 times that
+// when what is left of their extension fits in the rest (at most a quarter block); a file of that size or
 // more, an empty file and a file of 1 MiB or more whose extension says it is compressed already are
 // units of their own; a block closes at 1,024 files. Solid units then take turns by kind, units of
 // many small files with units of few large ones, so that an installer creates files while it decodes.
