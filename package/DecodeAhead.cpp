@@ -323,8 +323,13 @@ uint32_t DecodeAhead::pickNext()
             return true;
         if (slot.entry && (!slot.entry->usable || !aheadWorthy(*slot.entry)))
             return true;   // a plain copy or unreadable: read on request, as without decoders
-        if (slot.bytes > budget_)
-            return true;   // too large: read on request
+        // A file larger than the budget is read on request, so that the reader, writing one, is
+        // never waited on by decoders holding two more. A block is decoded ahead even then, when
+        // makeRoom allows (with fewer than two units held): a block is what the package's writer
+        // cut to a size worth holding, and decoding the largest one on request would leave the
+        // reader waiting for it, its files at the start of a solid payload.
+        if (slot.entry && slot.bytes > budget_)
+            return true;
         if (makeRoom(id, slot.bytes))
             found = index;
         return false;

@@ -31,7 +31,7 @@
 // the budget or two units (an entry or a block), whichever is larger, plus a block per request
 // decoding one; at most kMostAhead units are held. LZMA entries and blocks are decoded ahead, and
 // so are stored entries with a check value (their SHA-256 is the work; stored ones without are a
-// plain copy); one larger than the budget is read on request. When room is short, ready units
+// plain copy); an entry larger than the budget is read on request, a block decoded ahead. When room is short, ready units
 // expected later than the next one to decode give way. A block whose every file is still wanted
 // (the usual case) hands them out in place (Package::shareBlock): its bytes are held once, until
 // the last of its files is let go. Otherwise the wanted files are copied out of it, its bytes held
