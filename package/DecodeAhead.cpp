@@ -324,10 +324,8 @@ uint32_t DecodeAhead::pickNext()
         if (slot.entry && (!slot.entry->usable || !aheadWorthy(*slot.entry)))
             return true;   // a plain copy or unreadable: read on request, as without decoders
         // A file larger than the budget is read on request, so that the reader, writing one, is
-        // never waited on by decoders holding two more. A block is decoded ahead even then, when
-        // makeRoom allows (with fewer than two units held): a block is what the package's writer
-        // cut to a size worth holding, and decoding the largest one on request would leave the
-        // reader waiting for it, its files at the start of a solid payload.
+        // never waited on by decoders holding two more. A block is decoded ahead even then (see
+        // makeRoom): a block is what the package's writer cut to a size worth holding.
         if (slot.entry && slot.bytes > budget_)
             return true;
         if (makeRoom(id, slot.bytes))
@@ -356,10 +354,15 @@ size_t DecodeAhead::distanceOf(uint32_t index) const
 // the farthest first. Nothing is given up unless that makes enough room.
 bool DecodeAhead::makeRoom(uint32_t id, uint64_t need)
 {
-    // two units may always be held, so that a decoder can work while the next one waits to be
-    // taken, even when together they are more than the budget; an empty one takes no room
+    // Two units may always be held, so that a decoder can work while the next one waits to be
+    // taken, even when together they are more than the budget; an empty one takes no room. A block
+    // starts while what is held is within the budget, even if it then goes past: the reader
+    // creating the many small files of the units before it is when a large block's decoding
+    // hides best, and waiting for room would put it after them (so a block per decoder over).
+    bool block = slots_[members_[id].slot].entry == nullptr;
     auto roomFor = [&](uint64_t held, size_t count) {
-        return (held + need <= budget_ || count < kAlwaysAhead || need == 0) && count < kMostAhead;
+        return (held + need <= budget_ || (block && held <= budget_) || count < kAlwaysAhead || need == 0) &&
+               count < kMostAhead;
     };
     if (roomFor(held_, heldCount_))
         return true;

@@ -28,8 +28,10 @@
 // its members, and only them.
 //
 // Memory stays bounded: decoded bytes not yet handed over (being decoded or ready) never exceed
-// the budget or two units (an entry or a block), whichever is larger, plus a block per request
-// decoding one; at most kMostAhead units are held. LZMA entries and blocks are decoded ahead, and
+// the budget or two units (an entry or a block), whichever is larger, plus a block per decoder (a
+// block starts while what is held is within the budget, so that a large one is decoded while the
+// reader creates the small files before it) and a block per request decoding one; at most
+// kMostAhead units are held. LZMA entries and blocks are decoded ahead, and
 // so are stored entries with a check value (their SHA-256 is the work; stored ones without are a
 // plain copy); an entry larger than the budget is read on request, a block decoded ahead. When room is short, ready units
 // expected later than the next one to decode give way. A block whose every file is still wanted

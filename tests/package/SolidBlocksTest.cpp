@@ -219,6 +219,11 @@ TEST(SolidBlocks, EveryOrderThroughEveryReaderGivesTheFilesDecodingEachBlockOnce
     auto package = Package::open(image.data(), image.size());
     ASSERT_TRUE(package);
     ASSERT_GE(package->blocks().size(), 3u);
+    uint64_t largest = 0;   // unit: a block, or a file of its own
+    for (const Package::Entry& record : package->records())
+        largest = std::max<uint64_t>({largest, record.unpackedSize, record.storedSize});
+    for (const Package::Block& block : package->blocks())
+        largest = std::max<uint64_t>(largest, block.unpackedSize);
     for (const auto& [what, order] : Orders(*package).list) {
         expectFiles([&](const std::u16string& n, uint64_t* s) { return package->readEntry(n, s); }, order, files, {},
                     what + ", Package::readEntry");
@@ -237,6 +242,8 @@ TEST(SolidBlocks, EveryOrderThroughEveryReaderGivesTheFilesDecodingEachBlockOnce
                 }
                 if (what == "package order")
                     EXPECT_EQ(ahead.stats().blockDecodes, package->blocks().size()) << how;
+                EXPECT_LE(ahead.stats().peakBytes, std::max<uint64_t>(budget, 2 * largest) + (decoders + 1) * largest)
+                    << how;
                 // asked for again, after their blocks were let go
                 expectFiles([&](const std::u16string& n, uint64_t* s) { return ahead.readEntry(n, s); },
                             {order.front(), order.back()}, files, {}, how + ", again");
