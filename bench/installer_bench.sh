@@ -301,7 +301,7 @@ EOF
     echo
     echo "$name payload: $files files, $(mb "$bytes")"
     echo "  PeloraSetup.exe $(mb "$setup_size") (stub $(mb $((setup_size - five)))), NSIS solid LZMA $(mb "$nsis_size"):" \
-         "$(ratio "$setup_size" "$nsis_size")x the size of NSIS"
+         "$(awk -v a="$setup_size" -v b="$nsis_size" 'BEGIN {printf "%.3f", a / b}')x the size of NSIS"
     printf '  %-50s %8s %8s %8s %10s\n' "" "seconds" "MB/s" "CPU s" "peak"
     row "PeloraSetup.exe, click on install to finish page" "$name-installer" "$bytes" "peak working set (VmHWM)"
     [ "$name" != generated ] ||
