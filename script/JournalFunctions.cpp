@@ -6,6 +6,7 @@
 #include "ScriptConvert.h"
 #include "SystemFunctions.h"
 
+#include <FileTree.h>
 #include <WindowsJournalSystem.h>
 #include <platform/CriticalSection.h>
 #include <platform/Handle.h>
@@ -140,14 +141,11 @@ int journalCreateDirectory(lua_State* L)
     if (!isFolderPath(path))
         path += L'\\';
     std::lock_guard<platform::ProcessCriticalSection> hold(journalLock);
-    // levels after the drive ("C:\") or share root; each one ends with "\"
-    for (size_t at = path.find(L'\\', path.rfind(L":\\") == 1 ? 3 : 0); at != std::wstring::npos;
-         at = path.find(L'\\', at + 1)) {
-        std::wstring level = path.substr(0, at + 1);
-        if (level.size() < 2 || GetFileAttributesW(level.c_str()) != INVALID_FILE_ATTRIBUTES)
-            continue;
-        if (!CreateDirectoryW(level.c_str(), nullptr))
-            continue;
+    // A level made outside Program Files gets rights of its own, not the drive root's, under which
+    // any user could change what this process registers and the uninstaller later runs.
+    std::vector<std::wstring> madeLevels;
+    createDirectoryChain(path, &madeLevels);
+    for (const std::wstring& level : madeLevels) {
         platform::logStep(L"folder made: " + level);
         journal().made.insert(lowerCase(level));
         JournalRecord record;

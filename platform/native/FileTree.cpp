@@ -123,7 +123,7 @@ void deleteTree(const std::wstring& folder, bool clearReadOnly)
     deleteOpened(top.get(), bare, clearReadOnly);
 }
 
-void createDirectoryChain(const std::wstring& folder)
+void createDirectoryChain(const std::wstring& folder, std::vector<std::wstring>* made)
 {
     std::wstring path = toBackslashes(folder);
     // Keep a leading run of separators (a UNC or root-relative path): dropping it would create the
@@ -138,7 +138,8 @@ void createDirectoryChain(const std::wstring& folder)
             end = path.size();
         if (end > pos) {
             prefix += path.substr(pos, end - pos) + L"\\";
-            createFolderLevel(prefix);
+            if (createFolderLevel(prefix) && made)
+                made->push_back(prefix);
         }
         pos = end + 1;
     }

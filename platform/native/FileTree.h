@@ -16,8 +16,9 @@ void deleteTree(const std::wstring& folder, bool clearReadOnly);
 
 // Creates every missing folder on the way to `folder`, ignoring every error. A level created
 // outside Program Files and the user's profile gets the rights of FolderRights.h; existing levels
-// keep theirs.
-void createDirectoryChain(const std::wstring& folder);
+// keep theirs. `made`, when given, receives each level this call created, outermost first, each
+// ending with "\".
+void createDirectoryChain(const std::wstring& folder, std::vector<std::wstring>* made = nullptr);
 
 // Turns every "/" into "\".
 std::wstring toBackslashes(std::wstring path);

@@ -65,6 +65,12 @@ nothing_written "a refused folder"
 silent_run plain /AUTOSTART=1 /D=${folder%\\}
 expect_rc 0 "the silent install by /D="
 inst_expect_payload "$folder"
+# Every level the installer made outside Program Files has rights of its own, none for everyone
+# (which the drive root grants): Wine keeps them as the folder's Unix permissions.
+for level in 'C:\OrvoE2E' "$base" "$folder"; do
+    mode=$(stat -c %a "$(unixpath "$level")")
+    [ "${mode: -1}" = 0 ] || fail "$level was made with rights for everyone (Unix mode $mode)"
+done
 files=$(cd "$inst_payload" && find . -type f | wc -l)
 written=$(grep -c 'file written: ' "$logs/plain.log")
 [ "$written" -eq "$files" ] || fail "the log names $written files written, the payload has $files"

@@ -242,14 +242,20 @@ TEST(CreateDirectoryChain, LevelsMadeOutsideProgramFilesGetProgramFilesRights)
     RemoveDirectoryW(created.c_str());
     CreateDirectoryW(existing.c_str(), nullptr);
     Rights before = rightsOfFolder(existing);
-    createDirectoryChain(created + L"\\a\\");
-    createDirectoryChain(existing + L"\\");
+    std::vector<std::wstring> made, none;
+    createDirectoryChain(created + L"\\a\\", &made);
+    createDirectoryChain(existing + L"\\", &none);
     Rights got = rightsOfFolder(created), kept = rightsOfFolder(existing);
+    // what the install journal records, to remove on uninstall or rollback
+    EXPECT_EQ(made, (std::vector<std::wstring>{created + L"\\", created + L"\\a\\"}));
+    EXPECT_TRUE(none.empty());
     RemoveDirectoryW((created + L"\\a").c_str());
     RemoveDirectoryW(created.c_str());
     RemoveDirectoryW(existing.c_str());
     EXPECT_EQ(allowedTo(got, L"S-1-5-18"), FILE_ALL_ACCESS);
     EXPECT_EQ(allowedTo(got, L"S-1-5-32-545") & (FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE | WRITE_DAC), 0u);
+    // nothing for everyone, where the drive root gives everyone (under Wine: anyone) read access
+    EXPECT_EQ(allowedTo(got, L"S-1-1-0"), 0u);
     EXPECT_EQ(kept.isProtected, before.isProtected);
     EXPECT_EQ(kept.allowed, before.allowed);
 }
