@@ -17,7 +17,6 @@ void lzmaFree(void*, void* address) { std::free(address); }
 ISzAlloc lzmaAllocator = {lzmaAlloc, lzmaFree};
 
 static_assert(kPropertiesSize == LZMA_PROPS_SIZE, "the SDK's properties size");
-constexpr size_t kPropsSize = kPropertiesSize;
 constexpr size_t kDecodeSlice = 1u << 20;
 
 void setError(std::string* error, std::string text)
@@ -33,7 +32,7 @@ bool decodeExactly(const uint8_t* data, size_t packedSize, uint8_t* out, size_t 
 {
     CLzmaDec decoder;
     LzmaDec_Construct(&decoder);
-    SRes result = LzmaDec_AllocateProbs(&decoder, data, unsigned(kPropsSize), &lzmaAllocator);
+    SRes result = LzmaDec_AllocateProbs(&decoder, data, unsigned(kPropertiesSize), &lzmaAllocator);
     if (result != SZ_OK) {
         setError(error, "LZMA data is damaged (decoder error " + std::to_string(result) + ")");
         return false;
@@ -41,7 +40,7 @@ bool decodeExactly(const uint8_t* data, size_t packedSize, uint8_t* out, size_t 
     decoder.dic = out;
     decoder.dicBufSize = outSize;
     LzmaDec_Init(&decoder);
-    const uint8_t* in = data + kPropsSize;
+    const uint8_t* in = data + kPropertiesSize;
     size_t inLeft = packedSize;
     ELzmaStatus status = LZMA_STATUS_NOT_SPECIFIED;
     bool stopped = false;

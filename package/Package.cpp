@@ -16,10 +16,6 @@
 #include <mutex>
 #include <new>
 
-extern "C" {
-#include <LzmaDec.h>
-}
-
 namespace {
 
 void setError(std::string* error, std::string text)
@@ -29,7 +25,7 @@ void setError(std::string* error, std::string text)
 }
 
 constexpr size_t kHeaderSize = 16;
-constexpr size_t kPropsSize = LZMA_PROPS_SIZE;
+constexpr size_t kPropsSize = lzmastream::kPropertiesSize;
 constexpr uint8_t kIndexLzmaModel = (2 * 5 + 0) * 9 + 3;   // (pb * 5 + lp) * 9 + lc
 
 // Unscrambles a name field: whole 32-bit words are XORed with the key, an odd last unit is plain.

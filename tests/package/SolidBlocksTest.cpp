@@ -240,8 +240,9 @@ TEST(SolidBlocks, EveryOrderThroughEveryReaderGivesTheFilesDecodingEachBlockOnce
                     EXPECT_EQ(ahead.stats().blockDecodes, package->blocks().size()) << how;
                     EXPECT_LE(ahead.stats().peakBytes, budget) << how;
                 }
-                if (what == "package order")
+                if (what == "package order") {
                     EXPECT_EQ(ahead.stats().blockDecodes, package->blocks().size()) << how;
+                }
                 EXPECT_LE(ahead.stats().peakBytes, std::max<uint64_t>(budget, 2 * largest) + (decoders + 1) * largest)
                     << how;
                 // asked for again, after their blocks were let go

@@ -159,13 +159,15 @@ std::vector<PackUnit> planUnits(const std::vector<PlanInput>& inputs, const Pack
         return !solid || input.size == 0 || input.size >= settings.solidBytes ||
                (compressedAlready(input.name) && input.size >= kCompressedAloneBytes);
     };
+    std::vector<std::u16string> kindAt(order.size());
+    for (size_t at = 0; solid && at < order.size(); ++at)
+        kindAt[at] = blocks::extensionOf(inputs[order[at]].name);
     // From each place in the order, the bytes of the files of its kind still to come that go into
     // blocks: the tail a block would leave if it closed there.
-    std::vector<uint64_t> kindRest(order.size() + 1, 0);
+    std::vector<uint64_t> kindRest(order.size());
     for (size_t at = order.size(); at-- > 0;) {
         const PlanInput& input = inputs[order[at]];
-        bool sameKind = at + 1 < order.size() &&
-                        blocks::extensionOf(inputs[order[at + 1]].name) == blocks::extensionOf(input.name);
+        bool sameKind = at + 1 < order.size() && kindAt[at + 1] == kindAt[at];
         kindRest[at] = (sameKind ? kindRest[at + 1] : 0) + (aloneAt(input) ? 0 : input.size);
     }
 
@@ -190,9 +192,8 @@ std::vector<PackUnit> planUnits(const std::vector<PlanInput>& inputs, const Pack
         }
         // The last files of a kind would make a short block without their kin to refer to: when
         // they come to no more than a quarter of a block, the block of their kind takes them.
-        bool kinTail = !open.members.empty() &&
-                       blocks::extensionOf(inputs[open.members.back()].name) == blocks::extensionOf(input.name) &&
-                       kindRest[at] <= settings.solidBytes / 4;
+        // (A file alone closed the block before it: an open block's last file is the one before.)
+        bool kinTail = !open.members.empty() && kindAt[at - 1] == kindAt[at] && kindRest[at] <= settings.solidBytes / 4;
         if ((openBytes + input.size > settings.solidBytes && !kinTail) || open.members.size() == kMostFilesPerBlock)
             close();
         open.members.push_back(index);
